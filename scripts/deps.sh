@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what building and testing Movrel needs on Debian, and nothing that
+# is already there. Safe to run again.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ git
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  googletest
+  wine wine32:i386
+  xvfb xdotool x11-utils xauth
+  locales fonts-wqy-zenhei
+  python3 python3-pil imagemagick gifsicle
+)
+
+sudo_cmd=()
+if [ "$(id -u)" != 0 ]; then sudo_cmd=(sudo); fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The program and its tests run with the ANSI code page 936.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  if ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'zh_CN.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo_cmd[@]}" locale-gen >/dev/null
+fi

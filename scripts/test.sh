@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test tier:
+#   1. host unit tests, natively and under ASan/UBSan;
+#   2. Windows unit tests under Wine;
+#   3. end-to-end tests of the real Movrel.exe under Wine and Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh all
+
+jobs=$(nproc)
+echo "== host tests"
+ctest --test-dir build/host --output-on-failure -j "$jobs"
+echo "== host tests under ASan/UBSan"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/host-asan --output-on-failure -j "$jobs"
+
+source scripts/env.sh
+movrel_start_display
+trap 'wineserver -k 2>/dev/null || true; movrel_stop_display' EXIT
+# A throw-away prefix for this run.
+rm -rf build/wineprefix
+movrel_wine_prefix "$PWD/build/wineprefix"
+echo "== Windows tests and end-to-end tests under Wine"
+ctest --test-dir build/win --output-on-failure
