@@ -1,0 +1,209 @@
+#include "gif/lzw_encoder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace movrel {
+
+namespace {
+
+constexpr int kMinCodeSize = 8;  // frames always have 8 bits per pixel
+constexpr unsigned kClearCode = 1u << kMinCodeSize;
+constexpr unsigned kEndCode = kClearCode + 1;
+constexpr unsigned kFirstFreeCode = kClearCode + 2;
+constexpr int kMaxCodeWidth = 12;
+constexpr unsigned kCodeLimit = 1u << kMaxCodeWidth;  // codes stay below 4096
+
+// A prime a little above the 4096 codes keeps the open-addressing probe
+// sequences short.
+constexpr int kSlots = 5051;
+constexpr uint16_t kEmptySlot = 0xFFFF;
+
+constexpr size_t kOutputBufferBytes = 32768;
+constexpr size_t kSubBlockBytes = 255;
+
+// Gathers data bytes into sub-blocks of at most 255 bytes and the closed
+// sub-blocks into one output buffer per frame, so the sink sees few writes.
+class SubBlockWriter {
+ public:
+  explicit SubBlockWriter(ByteSink& sink) : sink_(sink), buffer_(kOutputBufferBytes) {}
+
+  void Byte(uint8_t b) {
+    block_[blockFill_++] = b;
+    if (blockFill_ == kSubBlockBytes) CloseBlock();
+  }
+
+  // Closes the partial sub-block (an empty one is not written) and hands the
+  // rest of the buffer to the sink.
+  void Finish() {
+    CloseBlock();
+    Flush();
+  }
+
+ private:
+  void CloseBlock() {
+    if (!blockFill_) return;
+    if (fill_ + 256 >= kOutputBufferBytes) Flush();
+    buffer_[fill_++] = static_cast<uint8_t>(blockFill_);
+    std::memcpy(&buffer_[fill_], block_, blockFill_);
+    fill_ += blockFill_;
+    blockFill_ = 0;
+  }
+
+  void Flush() {
+    WriteOrFail(sink_, buffer_.data(), fill_);
+    fill_ = 0;
+  }
+
+  ByteSink& sink_;
+  std::vector<uint8_t> buffer_;
+  size_t fill_ = 0;
+  uint8_t block_[kSubBlockBytes];
+  size_t blockFill_ = 0;
+};
+
+// Codes go in least significant bit first.
+class CodePacker {
+ public:
+  explicit CodePacker(SubBlockWriter& out) : out_(out) {}
+
+  void Put(unsigned code, int width) {
+    bits_ |= static_cast<uint32_t>(code) << pending_;
+    pending_ += width;
+    while (pending_ >= 8) {
+      out_.Byte(static_cast<uint8_t>(bits_));
+      bits_ >>= 8;
+      pending_ -= 8;
+    }
+  }
+
+  // Pads the last few bits with zeros into one byte.
+  void Flush() {
+    if (pending_ > 0) out_.Byte(static_cast<uint8_t>(bits_));
+    bits_ = 0;
+    pending_ = 0;
+  }
+
+ private:
+  SubBlockWriter& out_;
+  uint32_t bits_ = 0;
+  int pending_ = 0;
+};
+
+// The string table: slot h holds the code of the string (prefix code, suffix
+// pixel). Three plain arrays, made once per frame.
+class StringTable {
+ public:
+  StringTable() : codes_(kSlots), prefixes_(kSlots), suffixes_(kSlots) { Clear(); }
+
+  void Clear() { std::fill(codes_.begin(), codes_.end(), kEmptySlot); }
+
+  // The slot that holds (prefix, pixel), or the empty slot where it belongs.
+  int Find(unsigned prefix, unsigned pixel) const {
+    int h = static_cast<int>((pixel << 4) ^ prefix);
+    int step = h == 0 ? 1 : kSlots - h;
+    while (codes_[h] != kEmptySlot && (prefixes_[h] != prefix || suffixes_[h] != pixel)) {
+      if (h < step) h += kSlots;
+      h -= step;
+    }
+    return h;
+  }
+
+  bool Occupied(int slot) const { return codes_[slot] != kEmptySlot; }
+  unsigned Code(int slot) const { return codes_[slot]; }
+  void Store(int slot, unsigned code, unsigned prefix, unsigned pixel) {
+    codes_[slot] = static_cast<uint16_t>(code);
+    prefixes_[slot] = static_cast<uint16_t>(prefix);
+    suffixes_[slot] = static_cast<uint8_t>(pixel);
+  }
+
+ private:
+  std::vector<uint16_t> codes_;
+  std::vector<uint16_t> prefixes_;
+  std::vector<uint8_t> suffixes_;
+};
+
+void Compress(const FrameImage& frame, const std::vector<int>& rows, CodePacker& packer) {
+  StringTable table;
+  int width = kMinCodeSize + 1;
+  unsigned limit = 1u << width;
+  unsigned nextCode = kFirstFreeCode;
+
+  packer.Put(kClearCode, width);
+  unsigned prefix = frame.TopRow(rows[0])[0];
+  int columns = frame.width();
+  int x = 1;
+  for (int row : rows) {
+    const uint8_t* pixels = frame.TopRow(row);
+    for (; x < columns; ++x) {
+      unsigned pixel = pixels[x];
+      int slot = table.Find(prefix, pixel);
+      if (table.Occupied(slot)) {
+        prefix = table.Code(slot);
+        continue;
+      }
+      packer.Put(prefix, width);
+      unsigned code = nextCode;
+      if (code < kCodeLimit) {
+        table.Store(slot, code, prefix, pixel);
+        nextCode = code + 1;
+      }
+      // The width grows right after code 2^width has been given out, which
+      // is when a decoder, one code behind, needs the wider codes. A full
+      // table starts over with a clear code.
+      if (code == limit) {
+        if (width < kMaxCodeWidth) {
+          ++width;
+          limit <<= 1;
+        } else {
+          packer.Put(kClearCode, width);
+          width = kMinCodeSize + 1;
+          limit = 1u << width;
+          nextCode = kFirstFreeCode;
+          table.Clear();
+        }
+      }
+      prefix = pixel;
+    }
+    x = 0;
+  }
+  packer.Put(prefix, width);
+  // A decoder adds one more string after reading this last code and widens
+  // its codes when that string's code reaches the limit; the end code must
+  // then come at the wider width or it would be misread.
+  if (nextCode == limit && width < kMaxCodeWidth) ++width;
+  packer.Put(kEndCode, width);
+  packer.Flush();
+}
+
+}  // namespace
+
+std::vector<int> RowOrder(int height, bool interlace) {
+  std::vector<int> rows;
+  rows.reserve(static_cast<size_t>(height));
+  if (!interlace) {
+    for (int y = 0; y < height; ++y) rows.push_back(y);
+    return rows;
+  }
+  static const int kPassStart[4] = {0, 4, 2, 1};
+  static const int kPassStep[4] = {8, 8, 4, 2};
+  for (int pass = 0; pass < 4; ++pass) {
+    for (int y = kPassStart[pass]; y < height; y += kPassStep[pass]) rows.push_back(y);
+  }
+  return rows;
+}
+
+void WriteImageData(const FrameImage& frame, bool interlace, ByteSink& sink) {
+  const uint8_t minCodeSize = kMinCodeSize;
+  WriteOrFail(sink, &minCodeSize, 1);
+  SubBlockWriter blocks(sink);
+  CodePacker packer(blocks);
+  Compress(frame, RowOrder(frame.height(), interlace), packer);
+  blocks.Finish();
+  const uint8_t terminator = 0;
+  WriteOrFail(sink, &terminator, 1);
+}
+
+}  // namespace movrel

@@ -1,0 +1,34 @@
+// The composer's command line and its run, kept apart from the platform's
+// way of getting arguments and printing text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gif/gif_records.h"
+
+namespace movrel {
+
+struct ComposedPicture {
+  FrameInfo frame;
+  std::string path;
+};
+
+struct ComposeRequest {
+  AnimationInfo animation;
+  std::string output;
+  std::vector<ComposedPicture> pictures;
+};
+
+extern const char kComposeUsage[];
+
+// Reads `args` (without the program name). False with a description in
+// `error` for anything that is not a valid command line.
+bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* request, std::string* error);
+
+// Creates the maker, adds every picture from its file and saves. 0 on
+// success; otherwise 1, with the picture or output concerned in `where` and
+// the maker's error text (GBK) in `makerError`.
+int RunCompose(const ComposeRequest& request, std::string* where, std::string* makerError);
+
+}  // namespace movrel
