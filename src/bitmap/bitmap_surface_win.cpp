@@ -1,0 +1,341 @@
+#include "bitmap/bitmap_surface_win.h"
+
+#include <cstring>
+#include <utility>
+
+#include "common/file_io.h"
+#include "common/gbk_win.h"
+
+namespace movrel {
+
+const char kLoadTempFileName[] = "新位图操作类_载入位图.bmp";
+
+namespace {
+
+bool GetBitmapInfo(HGDIOBJ bitmap, BITMAP* info) {
+  if (!bitmap || GetObjectType(bitmap) != OBJ_BITMAP) return false;
+  return GetObjectW(bitmap, sizeof(BITMAP), info) != 0;
+}
+
+// The system temporary folder with a trailing separator, or empty text when
+// it cannot be read (the file then lands in the current folder).
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH];
+  DWORD length = GetTempPathW(MAX_PATH, buffer);
+  if (length == 0 || length >= MAX_PATH) return std::wstring();
+  std::wstring folder(buffer, length);
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+bool WriteFileWide(const std::wstring& path, const std::string& bytes) {
+  bool ok;
+  {
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD done = 0;
+    ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
+  }
+  return ok;
+}
+
+// Deletes a file when the scope ends, whatever path left it.
+class FileRemover {
+ public:
+  explicit FileRemover(std::wstring path) : path_(std::move(path)) {}
+  ~FileRemover() { DeleteFileW(path_.c_str()); }
+  FileRemover(const FileRemover&) = delete;
+  FileRemover& operator=(const FileRemover&) = delete;
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace
+
+DibSection::DibSection(DibSection&& other) noexcept
+    : memoryDc(std::move(other.memoryDc)),
+      dibHandle(std::move(other.dibHandle)),
+      previousBitmap(std::exchange(other.previousBitmap, nullptr)),
+      pixelBits(std::exchange(other.pixelBits, nullptr)) {}
+
+DibSection& DibSection::operator=(DibSection&& other) noexcept {
+  if (this != &other) {
+    Release();
+    memoryDc = std::move(other.memoryDc);
+    dibHandle = std::move(other.dibHandle);
+    previousBitmap = std::exchange(other.previousBitmap, nullptr);
+    pixelBits = std::exchange(other.pixelBits, nullptr);
+  }
+  return *this;
+}
+
+bool DibSection::Create(HDC referenceDc, const BITMAPINFO* info) {
+  Release();
+  UniqueMemoryDc dc(CreateCompatibleDC(referenceDc));
+  if (!dc) return false;
+  void* bits = nullptr;
+  UniqueBitmap dib(CreateDIBSection(referenceDc, info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) return false;
+  HGDIOBJ previous = SelectObject(dc.get(), dib.get());
+  if (!previous || previous == HGDI_ERROR) return false;
+  memoryDc = std::move(dc);
+  dibHandle = std::move(dib);
+  previousBitmap = previous;
+  pixelBits = static_cast<uint8_t*>(bits);
+  return true;
+}
+
+void DibSection::Release() {
+  if (memoryDc && previousBitmap) SelectObject(memoryDc.get(), previousBitmap);
+  previousBitmap = nullptr;
+  pixelBits = nullptr;
+  dibHandle.reset();
+  memoryDc.reset();
+}
+
+BitmapSurface::BitmapSurface() {
+  InitPalettes();
+  screenDc.emplace(nullptr);
+}
+
+// The members release themselves in reverse order: the section is put out
+// of its memory DC and deleted with the DC, then the screen DC is given back.
+BitmapSurface::~BitmapSurface() = default;
+
+void BitmapSurface::Reset() {
+  if (dibImage.empty() && !section.dibHandle) return;
+  section.Release();
+  dibImage.clear();
+  screenDc.reset();
+  screenDc.emplace(nullptr);
+  bitsChanged = false;
+}
+
+void BitmapSurface::InitPalettes() {
+  palette1 = FixedPalette(1);
+  palette4 = FixedPalette(4);
+  palette8 = FixedPalette(8);
+}
+
+bool BitmapSurface::LoadFromBmpBytes(const std::string& bmpBytes) {
+  Reset();
+  // The system loader trusts the headers; bytes that do not hold together
+  // never reach it.
+  if (!IsLoadableBmpFile(bmpBytes)) return false;
+  const std::wstring path = TempFolder() + ToWide(kLoadTempFileName);
+  FileRemover remover(path);
+  if (!WriteFileWide(path, bmpBytes)) return false;
+  return LoadBitmapFile(path);
+}
+
+bool BitmapSurface::LoadFromFile(const std::string& path) {
+  Reset();
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes) || !IsLoadableBmpFile(bytes)) return false;
+  return LoadBitmapFile(ToWide(path));
+}
+
+// Without LR_CREATEDIBSECTION the system returns a display-compatible bitmap,
+// so a colour picture arrives at the display's depth.
+bool BitmapSurface::LoadBitmapFile(const std::wstring& path) {
+  UniqueBitmap loaded(static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  if (!loaded) return false;
+  return LoadFromHandle(loaded.get(), 0);
+}
+
+bool BitmapSurface::LoadFromHandle(HBITMAP bitmap, int depth) {
+  Reset();
+  BITMAP info;
+  if (!GetBitmapInfo(bitmap, &info)) return false;
+  if (depth == 0) depth = info.bmBitsPixel;
+  UniqueMemoryDc source(CreateCompatibleDC(ScreenDc()));
+  if (!source) return false;
+  // A bitmap can be selected into one DC only; one that is selected elsewhere
+  // cannot be read here.
+  HGDIOBJ held = SelectObject(source.get(), bitmap);
+  if (!held || held == HGDI_ERROR) return false;
+  bool filled = false;
+  if (BuildImage(info.bmWidth, info.bmHeight, depth) && AttachSection(ScreenDc())) {
+    filled = BitBlt(section.memoryDc.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY) != FALSE;
+  }
+  SelectObject(source.get(), held);
+  if (!section.dibHandle) {
+    Reset();
+    return false;
+  }
+  return FinishAttach(filled);
+}
+
+bool BitmapSurface::LoadFromClipboard(int depth) {
+  Reset();
+  ClipboardGuard clipboard(nullptr);
+  if (!clipboard.open()) return false;
+  // The clipboard's bitmap stays the clipboard's.
+  HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+  if (!bitmap) return false;
+  return LoadFromHandle(bitmap, depth);
+}
+
+bool BitmapSurface::CreateBlank(int width, int height, int depth) {
+  Reset();
+  if (!BuildImage(width, height, depth) || !AttachSection(ScreenDc())) return false;
+  return FinishAttach(true);
+}
+
+void BitmapSurface::RefreshImage() {
+  if (dibImage.empty() || !section.pixelBits) return;
+  GdiFlush();
+  std::memcpy(&dibImage[ImagePixelOffset(dibImage)], section.pixelBits, static_cast<size_t>(GetPixelSize()));
+}
+
+bool BitmapSurface::BuildImage(int width, int height, int depth) {
+  const std::string& table = depth == 1 ? palette1 : depth == 4 ? palette4 : depth == 8 ? palette8 : std::string();
+  return BuildImageBytes(width, height, depth, table, &dibImage);
+}
+
+bool BitmapSurface::AttachSection(HDC referenceDc) {
+  if (section.Create(referenceDc, reinterpret_cast<const BITMAPINFO*>(dibImage.data()))) return true;
+  Reset();
+  return false;
+}
+
+bool BitmapSurface::FinishAttach(bool filled) {
+  if (!filled) {
+    Reset();
+    return false;
+  }
+  RefreshImage();  // flushes GDI first
+  return true;
+}
+
+bool BitmapSurface::ConvertDepth(int depth) {
+  BITMAP info;
+  if (!GetBitmapInfo(section.dibHandle.get(), &info) || !IsSupportedDepth(depth)) return false;
+  // The old picture stays whole until the new one is complete, so a failure
+  // can put it back.
+  DibSection kept = std::move(section);
+  std::string keptImage = std::move(dibImage);
+  dibImage.clear();
+  bool done = BuildImage(info.bmWidth, info.bmHeight, depth) &&
+              section.Create(ScreenDc(), reinterpret_cast<const BITMAPINFO*>(dibImage.data())) &&
+              BitBlt(section.memoryDc.get(), 0, 0, info.bmWidth, info.bmHeight, kept.memoryDc.get(), 0, 0, SRCCOPY);
+  if (!done) {
+    section = std::move(kept);
+    dibImage = std::move(keptImage);
+    return false;
+  }
+  RefreshImage();
+  return true;
+}
+
+bool BitmapSurface::CopyRegionTo(BitmapSurface& target, int x, int y, int width, int height, int targetX, int targetY) {
+  BITMAP info;
+  if (&target == this || !GetBitmapInfo(section.dibHandle.get(), &info)) return false;
+  if (width == 0) width = info.bmWidth;
+  if (height == 0) height = info.bmHeight;
+  const int64_t targetWidth = int64_t{width} + targetX;
+  const int64_t targetHeight = int64_t{height} + targetY;
+  if (targetWidth > INT32_MAX || targetHeight > INT32_MAX) return false;
+  if (!target.CreateBlank(static_cast<int>(targetWidth), static_cast<int>(targetHeight), info.bmBitsPixel)) {
+    return false;
+  }
+  if (!BitBlt(target.GetMemoryDc(), targetX, targetY, width, height, section.memoryDc.get(), x, y, SRCCOPY)) {
+    target.Reset();
+    return false;
+  }
+  target.RefreshImage();
+  return true;
+}
+
+HBITMAP BitmapSurface::GetHandle() const { return section.dibHandle.get(); }
+HDC BitmapSurface::GetMemoryDc() const { return section.memoryDc.get(); }
+
+int BitmapSurface::GetWidth() const { return ImageWidth(dibImage); }
+int BitmapSurface::GetHeight() const { return ImageHeight(dibImage); }
+int BitmapSurface::GetDepth() const { return ImageDepth(dibImage); }
+
+int BitmapSurface::GetHandleWidth() const {
+  BITMAP info;
+  return GetBitmapInfo(section.dibHandle.get(), &info) ? info.bmWidth : 0;
+}
+
+int BitmapSurface::GetHandleHeight() const {
+  BITMAP info;
+  return GetBitmapInfo(section.dibHandle.get(), &info) ? info.bmHeight : 0;
+}
+
+int BitmapSurface::GetHandleDepth() const {
+  BITMAP info;
+  return GetBitmapInfo(section.dibHandle.get(), &info) ? info.bmBitsPixel : 0;
+}
+
+const uint8_t* BitmapSurface::GetImageAddress() const {
+  return dibImage.empty() ? nullptr : reinterpret_cast<const uint8_t*>(dibImage.data());
+}
+
+const uint8_t* BitmapSurface::GetPixelAddress() const {
+  return dibImage.empty() ? nullptr : GetImageAddress() + ImagePixelOffset(dibImage);
+}
+
+int BitmapSurface::GetPixelSize() const { return ImagePixelBytes(dibImage); }
+
+const uint8_t* BitmapSurface::GetPaletteAddress() const {
+  return ImagePaletteBytes(dibImage) == 0 ? nullptr : GetImageAddress() + kInfoHeaderBytes;
+}
+
+int BitmapSurface::GetPaletteSize() const { return ImagePaletteBytes(dibImage); }
+int BitmapSurface::GetStride() const { return ImageStride(dibImage); }
+
+void BitmapSurface::RefreshIfChanged() {
+  if (!bitsChanged) return;
+  RefreshImage();
+  bitsChanged = false;
+}
+
+std::string BitmapSurface::ToBmpBytes() {
+  RefreshIfChanged();
+  return BmpFileFromImage(dibImage);
+}
+
+std::string BitmapSurface::GetPixelBytes() {
+  RefreshIfChanged();
+  if (dibImage.empty()) return std::string();
+  return dibImage.substr(static_cast<size_t>(ImagePixelOffset(dibImage)));
+}
+
+bool BitmapSurface::Contains(int x, int y) const {
+  return section.memoryDc && x >= 0 && y >= 0 && x < GetWidth() && y < GetHeight();
+}
+
+COLORREF BitmapSurface::GetPixel(int x, int y) {
+  RefreshIfChanged();
+  if (!Contains(x, y)) return CLR_INVALID;
+  return ::GetPixel(section.memoryDc.get(), x, y);
+}
+
+bool BitmapSurface::SetPixel(int x, int y, COLORREF colour) {
+  if (!Contains(x, y) || !SetPixelV(section.memoryDc.get(), x, y, colour)) return false;
+  bitsChanged = true;
+  return true;
+}
+
+bool BitmapSurface::CopyToClipboard() {
+  BITMAP info;
+  if (!GetBitmapInfo(section.dibHandle.get(), &info)) return false;
+  UniqueBitmap copy(CreateCompatibleBitmap(ScreenDc(), info.bmWidth, info.bmHeight));
+  UniqueMemoryDc dc(CreateCompatibleDC(ScreenDc()));
+  if (!copy || !dc) return false;
+  {
+    SelectGuard select(dc.get(), copy.get());
+    if (!BitBlt(dc.get(), 0, 0, info.bmWidth, info.bmHeight, section.memoryDc.get(), 0, 0, SRCCOPY)) return false;
+  }
+  ClipboardGuard clipboard(nullptr);
+  if (!clipboard.open() || !EmptyClipboard()) return false;
+  if (!SetClipboardData(CF_BITMAP, copy.get())) return false;
+  copy.release();  // the clipboard owns it now
+  return true;
+}
+
+}  // namespace movrel

@@ -1,0 +1,158 @@
+// BitmapSurface: one picture held twice, kept in step: as a DIB section
+// selected into a memory DC (so GDI can blit into and out of it) and as a
+// packed DIB byte image (info header, colour table, bottom-up pixel rows)
+// from which a complete BMP file is made. The rest of the program trades
+// pictures as BMP file bytes: captures end with ToBmpBytes, and pictures
+// arriving as bytes enter through LoadFromBmpBytes.
+//
+// Coordinates are GDI coordinates: (0, 0) is the top-left pixel although the
+// rows are stored bottom-up. Depths are 1, 4, 8, 16 (5-5-5), 24 and 32 bits
+// per pixel; 1-, 4- and 8-bit pictures use fixed colour tables, and
+// conversion to them is done by the block transfer alone. An optional
+// argument given as 0 takes its default. One thread at a time per surface.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "bitmap/bmp_layout.h"
+#include "common/handle_win.h"
+
+namespace movrel {
+
+// Name of the file in the system temporary folder through which
+// LoadFromBmpBytes hands bytes to the system's bitmap loader; it is deleted
+// again by every load.
+extern const char kLoadTempFileName[];
+
+// A DIB section selected into its own memory DC. Releasing puts the object
+// that the selection displaced back first, so the section is never deleted
+// while it is selected.
+struct DibSection {
+  UniqueMemoryDc memoryDc;
+  UniqueBitmap dibHandle;
+  HGDIOBJ previousBitmap = nullptr;
+  uint8_t* pixelBits = nullptr;
+
+  DibSection() = default;
+  ~DibSection() { Release(); }
+  DibSection(DibSection&& other) noexcept;
+  DibSection& operator=(DibSection&& other) noexcept;
+  DibSection(const DibSection&) = delete;
+  DibSection& operator=(const DibSection&) = delete;
+
+  // A memory DC compatible with `referenceDc` and a section made on
+  // `referenceDc` from `info` (header and colour table) with DIB_RGB_COLORS,
+  // selected into it. False, holding nothing, when either cannot be made.
+  bool Create(HDC referenceDc, const BITMAPINFO* info);
+  void Release();
+};
+
+class BitmapSurface {
+ public:
+  BitmapSurface();
+  virtual ~BitmapSurface();
+  BitmapSurface(const BitmapSurface&) = delete;
+  BitmapSurface& operator=(const BitmapSurface&) = delete;
+
+  // Releases the picture; the surface is empty afterwards.
+  virtual void Reset();
+  virtual void InitPalettes();
+
+  // Loads a BMP file's bytes through the system loader (via the temporary
+  // file kLoadTempFileName, deleted on every path). Like LoadFromFile, the
+  // picture takes the depth of a display-compatible bitmap. False, and the
+  // surface empty, for bytes that are no loadable BMP file.
+  virtual bool LoadFromBmpBytes(const std::string& bmpBytes);
+  // `path` is GBK.
+  virtual bool LoadFromFile(const std::string& path);
+  // Copies any bitmap that is not selected into a DC; the bitmap stays the
+  // caller's. Depth 0: the bitmap's own.
+  virtual bool LoadFromHandle(HBITMAP bitmap, int depth = 0);
+
+  // The clipboard's CF_BITMAP; depth 0: the clipboard bitmap's own.
+  virtual bool LoadFromClipboard(int depth = 0);
+  // A picture of zero pixel bytes: black, or colour-table entry 0 (black).
+  virtual bool CreateBlank(int width, int height, int depth);
+  // Copies the section's pixel memory into the pixel rows of the byte image.
+  // Callers that draw into GetMemoryDc() run this themselves.
+  virtual void RefreshImage();
+  // Replaces the byte image by a blank one (the first step of every load);
+  // no section is made. False, changing nothing, for an unsupported depth or
+  // size.
+  virtual bool BuildImage(int width, int height, int depth);
+  // Swaps the picture for one of the same size at `depth`. False, keeping
+  // the picture, when the surface is empty or the depth unsupported.
+  virtual bool ConvertDepth(int depth);
+  // Makes `target` a blank picture of (width + targetX) x (height + targetY)
+  // at this surface's depth and copies the block whose top-left corner is
+  // (x, y) here to (targetX, targetY) there. Width and height default to this
+  // surface's. False when this surface is empty, when `target` is this
+  // surface, or when the target cannot be made.
+  virtual bool CopyRegionTo(BitmapSurface& target, int x, int y, int width = 0, int height = 0, int targetX = 0,
+                            int targetY = 0);
+
+  virtual HBITMAP GetHandle() const;
+  virtual HDC GetMemoryDc() const;
+  // From the header of the byte image; 0 when empty.
+  virtual int GetWidth() const;
+  virtual int GetHeight() const;
+  virtual int GetDepth() const;
+  // As the system reports them for the section; 0 when empty.
+  virtual int GetHandleWidth() const;
+  virtual int GetHandleHeight() const;
+  virtual int GetHandleDepth() const;
+  // Start of the byte image; null when empty.
+  virtual const uint8_t* GetImageAddress() const;
+  // Start of the pixel rows inside the byte image; null when empty.
+  virtual const uint8_t* GetPixelAddress() const;
+  // Height x stride; 0 when empty.
+  virtual int GetPixelSize() const;
+  // Start of the colour table for depths below 16; null otherwise.
+  virtual const uint8_t* GetPaletteAddress() const;
+  // 4 x colour-table entries; 0 when empty.
+  virtual int GetPaletteSize() const;
+  static int PaletteEntriesFor(const uint8_t* infoHeader) { return movrel::PaletteEntriesFor(infoHeader); }
+  virtual int GetStride() const;
+  static int StrideFor(int bitsPerRow) { return movrel::StrideFor(bitsPerRow); }
+  static std::string InfoHeaderToBytes(const BmpInfoHeader& header) { return movrel::InfoHeaderToBytes(header); }
+  static std::string FileHeaderToBytes(const BmpFileHeader& header) { return movrel::FileHeaderToBytes(header); }
+
+  // The whole BMP file; an empty surface gives the bare 14-byte file header.
+  virtual std::string ToBmpBytes();
+  // The pixel rows, bottom row first.
+  virtual std::string GetPixelBytes();
+  // The colour at (x, y) (red in the lowest byte), CLR_INVALID outside.
+  virtual COLORREF GetPixel(int x, int y);
+  // Writes one pixel into the section; the byte image catches up at the next
+  // ToBmpBytes, GetPixelBytes or GetPixel. False outside the picture.
+  virtual bool SetPixel(int x, int y, COLORREF colour);
+  // Puts a display-compatible copy on the clipboard as CF_BITMAP.
+  virtual bool CopyToClipboard();
+
+ private:
+  // The common tail of every load: a section made on `referenceDc` from the
+  // header of the byte image that BuildImage has just made. On failure the
+  // surface is reset.
+  bool AttachSection(HDC referenceDc);
+  // After the section was filled: flush GDI and copy the pixels into the
+  // byte image. On a failed fill the surface is reset.
+  bool FinishAttach(bool filled);
+  bool LoadBitmapFile(const std::wstring& path);
+  void RefreshIfChanged();
+  bool Contains(int x, int y) const;
+  HDC ScreenDc() const { return screenDc ? screenDc->get() : nullptr; }
+
+  std::string palette1;
+  std::string palette4;
+  std::string palette8;
+  std::optional<WindowDc> screenDc;
+  DibSection section;
+  std::string dibImage;
+  bool bitsChanged = false;
+};
+
+}  // namespace movrel
