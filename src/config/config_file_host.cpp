@@ -1,0 +1,71 @@
+// Host stand-in for the settings file: a POSIX descriptor. POSIX has no share
+// modes, so only the Windows build keeps other writers out.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "config/config_file.h"
+
+namespace movrel {
+namespace {
+
+class HostConfigFile : public ConfigFile {
+ public:
+  explicit HostConfigFile(int fd) : fd_(fd) {}
+  ~HostConfigFile() override { close(fd_); }
+  HostConfigFile(const HostConfigFile&) = delete;
+  HostConfigFile& operator=(const HostConfigFile&) = delete;
+
+  bool Size(uint64_t* size) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+  }
+
+  bool ReadAt(uint64_t offset, size_t count, std::string* bytes) override {
+    std::string data(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+      ssize_t n = pread(fd_, &data[done], count - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    *bytes = std::move(data);
+    return true;
+  }
+
+  bool WriteAt(uint64_t offset, const std::string& bytes) override {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  bool Truncate(uint64_t size) override { return ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<ConfigFile> OpenConfigFile(const std::string& path, bool writable) {
+  int fd = writable ? open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  return std::make_unique<HostConfigFile>(fd);
+}
+
+}  // namespace movrel

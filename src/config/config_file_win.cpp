@@ -1,0 +1,82 @@
+// The settings file on Windows: one handle opened with the W API. While the
+// program holds it, other processes may open it for reading (with write
+// sharing, since this handle writes) but never for writing.
+#include <windows.h>
+
+#include "common/gbk_win.h"
+#include "common/handle_win.h"
+#include "config/config_file.h"
+
+namespace movrel {
+namespace {
+
+class WinConfigFile : public ConfigFile {
+ public:
+  explicit WinConfigFile(UniqueFile file) : file_(std::move(file)) {}
+
+  bool Size(uint64_t* size) override {
+    LARGE_INTEGER value;
+    if (!GetFileSizeEx(file_.get(), &value) || value.QuadPart < 0) return false;
+    *size = static_cast<uint64_t>(value.QuadPart);
+    return true;
+  }
+
+  bool ReadAt(uint64_t offset, size_t count, std::string* bytes) override {
+    std::string data(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+      DWORD chunk = static_cast<DWORD>(count - done > 0x10000000 ? 0x10000000 : count - done);
+      DWORD got = 0;
+      OVERLAPPED at = AtOffset(offset + done);
+      if (!ReadFile(file_.get(), &data[done], chunk, &got, &at) || got == 0) return false;
+      done += got;
+    }
+    *bytes = std::move(data);
+    return true;
+  }
+
+  bool WriteAt(uint64_t offset, const std::string& bytes) override {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      DWORD chunk = static_cast<DWORD>(bytes.size() - done > 0x10000000 ? 0x10000000 : bytes.size() - done);
+      DWORD put = 0;
+      OVERLAPPED at = AtOffset(offset + done);
+      if (!WriteFile(file_.get(), bytes.data() + done, chunk, &put, &at) || put == 0) return false;
+      done += put;
+    }
+    return true;
+  }
+
+  bool Truncate(uint64_t size) override {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(size);
+    return SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) && SetEndOfFile(file_.get());
+  }
+
+ private:
+  // A synchronous handle reads and writes at the offset an OVERLAPPED names,
+  // so no call depends on where a previous one left the file pointer.
+  static OVERLAPPED AtOffset(uint64_t offset) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+  }
+
+  UniqueFile file_;
+};
+
+}  // namespace
+
+std::unique_ptr<ConfigFile> OpenConfigFile(const std::string& path, bool writable) {
+  std::wstring widePath = ToWide(path);
+  UniqueFile file(writable ? CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+                           : CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return nullptr;
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+  return std::make_unique<WinConfigFile>(std::move(file));
+}
+
+}  // namespace movrel

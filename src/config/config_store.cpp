@@ -1,0 +1,316 @@
+#include "config/config_store.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "common/gbk.h"
+#include "common/number.h"
+
+namespace movrel {
+namespace {
+
+// "┊*┊" in GBK: the stand-in for a line break inside a stored value.
+const std::string kEscapedLineBreak = "\xA9\xAE*\xA9\xAE";
+const std::string kLineBreak = "\r\n";
+
+const char kRunawayMessage[] = "配置模块出现意外，可能导致无法正常保存！详情请咨询Kelv。";
+const char kRunawayCaption[] = "Kelv：";
+// Appended headers after which the write gives up (the eleventh).
+constexpr int kMaxHeaderAppends = 11;
+// The second alert shows the buffer; a huge or binary file must not make a
+// message box the size of the screen.
+constexpr size_t kMaxAlertBytes = 4096;
+
+bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+
+// Length of the character at `pos`. Only a lead byte followed by a real
+// trail byte makes a double-byte character, so "\r" and "\n" always stand
+// alone: a stray lead byte at the end of a value never swallows the line
+// break behind it.
+size_t CharLength(const std::string& text, size_t pos) {
+  if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])) &&
+      IsTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
+    return 2;
+  }
+  return 1;
+}
+
+// First occurrence of `needle` that begins on a character boundary at or
+// after `start`, which must itself be a boundary; npos when there is none.
+size_t FindFrom(const std::string& text, const std::string& needle, size_t start) {
+  if (needle.empty() || start > text.size()) return std::string::npos;
+  const char first = needle[0];
+  for (size_t i = start; i + needle.size() <= text.size(); i += CharLength(text, i)) {
+    if (text[i] == first && text.compare(i, needle.size(), needle) == 0) return i;
+  }
+  return std::string::npos;
+}
+
+bool AtLineStart(const std::string& text, size_t pos) {
+  return pos == 0 || (pos >= 2 && text[pos - 2] == '\r' && text[pos - 1] == '\n');
+}
+
+bool HasLineBreak(const std::string& text) { return text.find(kLineBreak) != std::string::npos; }
+
+}  // namespace
+
+std::string EscapeConfigText(const std::string& text) { return GbkReplaceAll(text, kLineBreak, kEscapedLineBreak); }
+
+std::string UnescapeConfigText(const std::string& text) { return GbkReplaceAll(text, kEscapedLineBreak, kLineBreak); }
+
+std::string FormatConfigNumber(double number) {
+  if (!std::isfinite(number) || number == 0.0) return "0";
+  // Fixed notation, shortest digits that read back as the same double: whole
+  // numbers come out without a point, and nothing ever uses an exponent,
+  // which the reader's leading-number rule would cut off.
+  char buffer[400];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+  if (result.ec != std::errc()) return "0";
+  return std::string(buffer, result.ptr);
+}
+
+ConfigStore::ConfigStore() : fileOpener_(OpenConfigFile) {}
+
+ConfigStore::~ConfigStore() { Close(); }
+
+void ConfigStore::CopyFrom(const ConfigStore& other) {
+  if (&other == this) return;
+  Close();
+  contentBuffer = other.contentBuffer;
+  fileName = other.fileName;
+  storePath = other.storePath;
+  sectionName = other.sectionName;
+}
+
+void ConfigStore::Close() {
+  fileHandle.reset();
+  contentBuffer.clear();
+  ++generation_;
+}
+
+bool ConfigStore::Load(const std::string& name) {
+  Close();
+  fileName = name;
+  if (fileOpener_) fileHandle = fileOpener_(name, true);
+  if (fileHandle && !fileHandle->ReadAll(&contentBuffer)) {
+    fileHandle.reset();
+    contentBuffer.clear();
+  }
+  if (!fileHandle && fileOpener_) {
+    // Not writable (read-only, locked, no rights): still answer reads from
+    // what can be read.
+    std::unique_ptr<ConfigFile> reader = fileOpener_(name, false);
+    std::string bytes;
+    if (reader && reader->ReadAll(&bytes)) contentBuffer = std::move(bytes);
+  }
+  return fileHandle != nullptr;
+}
+
+bool ConfigStore::Open(const std::string& path) {
+  storePath = path;
+  return Load(path);
+}
+
+void ConfigStore::SetSection(const std::string& name) { sectionName = name; }
+
+int ConfigStore::ProcessQueue() {
+  if (pendingWrites.empty()) return kWriteFailed;
+  // A handler that calls this while an entry is being carried out must not
+  // start the next one in the middle of it; the running loop will reach it.
+  if (busy) return kWriteQueued;
+  int firstResult = kWriteFailed;
+  bool first = true;
+  while (!pendingWrites.empty()) {
+    PendingWrite entry = pendingWrites.front();
+    busy = 1;
+    int result = entry.kind == 0 ? WriteEntry(entry.section, entry.key, entry.value, true) : kWriteFailed;
+    pendingWrites.pop_front();
+    busy = 0;
+    if (first) firstResult = result;
+    first = false;
+  }
+  return firstResult;
+}
+
+int ConfigStore::WriteEntry(const std::string& section, const std::string& key, const std::string& value, bool now) {
+  if (!now) {
+    pendingWrites.push_back(PendingWrite{0, section, key, value});
+    if (busy) return kWriteQueued;
+    return ProcessQueue();
+  }
+  return WriteNow(section, key, value);
+}
+
+ConfigStore::Lookup ConfigStore::Search(const std::string& section, const std::string& key, size_t* searchFrom,
+                                        bool* retry) const {
+  Lookup at;
+  *retry = false;
+  const std::string header = "[" + section + "]";
+  size_t h = FindFrom(contentBuffer, header, *searchFrom);
+  if (h == std::string::npos) return at;
+  if (!AtLineStart(contentBuffer, h)) {
+    *searchFrom = h + 1;
+    *retry = true;
+    return at;
+  }
+  at.sectionFound = true;
+  at.headerEnd = h + header.size() - 1;
+  const std::string keyStart = kLineBreak + key + "=";
+  size_t k = FindFrom(contentBuffer, keyStart, at.headerEnd);
+  if (k == std::string::npos) return at;
+  // The first such line behind a later header belongs to that section.
+  if (FindSectionHeader(static_cast<int64_t>(at.headerEnd) + 1, static_cast<int64_t>(k) + 1) >= 0) return at;
+  at.keyFound = true;
+  at.valueBegin = k + keyStart.size();
+  size_t lineEnd = FindFrom(contentBuffer, kLineBreak, at.valueBegin);
+  at.valueEnd = lineEnd == std::string::npos ? contentBuffer.size() : lineEnd;
+  return at;
+}
+
+int ConfigStore::WriteNow(const std::string& section, const std::string& key, const std::string& value) {
+  // A line break in any part would split the entry over lines that the
+  // search can never find again.
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return kWriteFailed;
+  size_t searchFrom = 0;
+  int appends = 0;
+  bool fileOk = true;
+  for (;;) {
+    uint64_t generation = generation_;
+    Pump();
+    // A handler may have closed or reloaded the store: start over on the
+    // new content.
+    if (generation != generation_) searchFrom = 0;
+    bool retry = false;
+    Lookup at = Search(section, key, &searchFrom, &retry);
+    if (retry) continue;
+    if (at.sectionFound && at.keyFound) {
+      size_t oldLength = at.valueEnd - at.valueBegin;
+      if (contentBuffer.size() - oldLength + value.size() > kMaxConfigFileBytes) return kWriteFailed;
+      fileOk = Splice(at.valueBegin, oldLength, value) && fileOk;
+      return fileOk ? kWriteDone : kWriteFailed;
+    }
+    if (at.sectionFound) {
+      // The new key goes directly behind the header, together with its
+      // value: one file edit, and never a moment where the file holds the
+      // key without it. When the header's line goes on behind the "]" (text,
+      // or a lone "\n" line end), the new line gets a line end of its own;
+      // otherwise that rest would become part of the value and be lost at
+      // its next write.
+      size_t behind = at.headerEnd + 1;
+      bool headerLineEnds = behind == contentBuffer.size() || contentBuffer.compare(behind, 2, kLineBreak) == 0;
+      std::string line = kLineBreak + key + "=" + value + (headerLineEnds ? "" : kLineBreak);
+      if (contentBuffer.size() + line.size() > kMaxConfigFileBytes) return kWriteFailed;
+      fileOk = Splice(at.headerEnd + 1, 0, line) && fileOk;
+      return fileOk ? kWriteDone : kWriteFailed;
+    }
+    size_t length = contentBuffer.size();
+    std::string header = (length == 0 ? "[" : "\r\n[") + section + "]";
+    if (length + header.size() > kMaxConfigFileBytes) return kWriteFailed;
+    fileOk = Splice(length, 0, header) && fileOk;
+    searchFrom = length;
+    if (++appends >= kMaxHeaderAppends) break;
+  }
+  ReportRunaway();
+  return kWriteFailed;
+}
+
+std::string ConfigStore::ReadEntry(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue) {
+  if (HasLineBreak(section) || HasLineBreak(key)) return defaultValue;
+  size_t searchFrom = 0;
+  for (;;) {
+    uint64_t generation = generation_;
+    Pump();
+    if (generation != generation_) searchFrom = 0;
+    bool retry = false;
+    Lookup at = Search(section, key, &searchFrom, &retry);
+    if (retry) continue;
+    if (!at.sectionFound || !at.keyFound) return defaultValue;
+    return contentBuffer.substr(at.valueBegin, at.valueEnd - at.valueBegin);
+  }
+}
+
+int64_t ConfigStore::FindSectionHeader(int64_t from, int64_t to) const {
+  const std::string& text = contentBuffer;
+  if (from < 0) from = 0;
+  if (from >= to || static_cast<uint64_t>(from) >= text.size()) return -1;
+  size_t candidate = static_cast<size_t>(from);
+  for (;;) {
+    candidate = FindFrom(text, "\r\n[", candidate);
+    if (candidate == std::string::npos || static_cast<int64_t>(candidate) >= to) return -1;
+    size_t open = candidate + 2;
+    // Walk the candidate's line to its "\r\n", remembering where the last
+    // character before it starts: only a "]" of its own ends a header.
+    size_t last = open;
+    size_t i = open;
+    while (i < text.size() && !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+      last = i;
+      i += CharLength(text, i);
+    }
+    // Without a line end behind the "[" there is no "]\r\n" further on.
+    if (i >= text.size()) return -1;
+    if (text[last] == ']') return static_cast<int64_t>(last) > to ? -1 : static_cast<int64_t>(open);
+    // Not a header line; its line end may begin the next candidate.
+    candidate = i;
+  }
+}
+
+bool ConfigStore::WriteText(const std::string& key, const std::string& text) {
+  return WriteEntry(sectionName, key, EscapeConfigText(text), false) == kWriteDone;
+}
+
+std::string ConfigStore::ReadText(const std::string& key, const std::string& defaultText) {
+  return UnescapeConfigText(ReadEntry(sectionName, key, EscapeConfigText(defaultText)));
+}
+
+bool ConfigStore::WriteNumber(const std::string& key, double number) {
+  return WriteEntry(sectionName, key, FormatConfigNumber(number), false) == kWriteDone;
+}
+
+double ConfigStore::ReadNumber(const std::string& key, double defaultNumber) {
+  return LeadingNumber(ReadEntry(sectionName, key, FormatConfigNumber(defaultNumber)));
+}
+
+bool ConfigStore::WriteBool(const std::string& key, bool value) {
+  return WriteEntry(sectionName, key, value ? "真" : "假", false) == kWriteDone;
+}
+
+bool ConfigStore::ReadBool(const std::string& key, bool defaultValue) {
+  return ReadEntry(sectionName, key, defaultValue ? "真" : "假") == "真";
+}
+
+bool ConfigStore::SaveCheckBox(const ToggleControl& control) {
+  return WriteBool(control.ControlName(), control.IsChecked());
+}
+
+bool ConfigStore::LoadCheckBox(ToggleControl& control) {
+  bool checked = ReadBool(control.ControlName(), control.IsChecked());
+  control.SetChecked(checked);
+  return checked;
+}
+
+bool ConfigStore::SaveRadioButton(const ToggleControl& control) { return SaveCheckBox(control); }
+
+bool ConfigStore::LoadRadioButton(ToggleControl& control) { return LoadCheckBox(control); }
+
+bool ConfigStore::Splice(size_t offset, size_t removeCount, const std::string& bytes) {
+  bool ok = true;
+  if (fileHandle && !fileHandle->Replace(offset, removeCount, bytes)) {
+    fileHandle.reset();
+    ok = false;
+  }
+  contentBuffer.replace(offset, removeCount, bytes);
+  return ok;
+}
+
+void ConfigStore::Pump() {
+  if (messagePump_) messagePump_();
+}
+
+void ConfigStore::ReportRunaway() {
+  if (!messageBox_) return;
+  messageBox_(kRunawayMessage, kConfigAlertFlags, kRunawayCaption);
+  messageBox_(GbkTruncate(contentBuffer, kMaxAlertBytes), 0, std::string());
+}
+
+}  // namespace movrel

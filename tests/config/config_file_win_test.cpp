@@ -1,0 +1,70 @@
+// The settings file's share mode under a real Windows file system layer.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "common/file_io.h"
+#include "common/gbk_win.h"
+#include "common/handle_win.h"
+#include "config/config_store.h"
+#include "temp_dir.h"
+
+namespace movrel {
+namespace {
+
+UniqueFile OpenOther(const std::string& path, DWORD access, DWORD share) {
+  return UniqueFile(CreateFileW(ToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+}
+
+TEST(ConfigFileWin, OthersMayReadButNotWriteWhileOpen) {
+  TempDir dir;
+  std::string path = dir.Path("Movrel.ini");
+  ConfigStore store;
+  ASSERT_TRUE(store.Open(path));
+  store.SetSection("主界面");
+  ASSERT_TRUE(store.WriteText("矩形.右边", "800"));
+
+  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  UniqueFile writer = OpenOther(path, GENERIC_WRITE, shareAll);
+  EXPECT_FALSE(writer);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_FALSE(OpenOther(path, GENERIC_READ | GENERIC_WRITE, shareAll));
+
+  // A reader sees the file as current as the store's buffer.
+  EXPECT_TRUE(OpenOther(path, GENERIC_READ, shareAll));
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, &bytes));
+  EXPECT_EQ(bytes, "[主界面]\r\n矩形.右边=800");
+
+  // A second store (a second copy of the program) can read but not write.
+  ConfigStore second;
+  EXPECT_FALSE(second.Open(path));
+  second.SetSection("主界面");
+  EXPECT_EQ(second.ReadText("矩形.右边", ""), "800");
+
+  store.Close();
+  EXPECT_TRUE(OpenOther(path, GENERIC_WRITE, shareAll));
+}
+
+TEST(ConfigFileWin, FileLockedByAnotherProgramIsOnlyRead) {
+  TempDir dir;
+  std::string path = dir.Path("Movrel.ini");
+  ASSERT_TRUE(WriteWholeFile(path, "[主界面]\r\n帧间隔=100"));
+  UniqueFile locker = OpenOther(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+  ASSERT_TRUE(locker);
+
+  ConfigStore store;
+  EXPECT_FALSE(store.Open(path));
+  store.SetSection("主界面");
+  EXPECT_EQ(store.ReadText("帧间隔", ""), "100");
+  EXPECT_TRUE(store.WriteText("帧间隔", "50"));
+  EXPECT_EQ(store.ReadText("帧间隔", ""), "50");
+  locker.reset();
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, &bytes));
+  EXPECT_EQ(bytes, "[主界面]\r\n帧间隔=100");
+}
+
+}  // namespace
+}  // namespace movrel
