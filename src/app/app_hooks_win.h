@@ -1,0 +1,44 @@
+// The main window's calls into the subsystems built around it: recording,
+// output, selection, tray, hotkeys and settings. Each subsystem defines its
+// own; until a subsystem exists its entry does nothing.
+#pragma once
+
+namespace movrel {
+
+// Settings (read at start-up, written by "保存配置" and at shutdown).
+void LoadSettings();
+void SaveSettings();
+
+// Sample frame of the current settings, shown in 显示画板.
+void RefreshFramePreview();
+
+// Recording: the F9 and F10 actions.
+void ToggleRecording();
+void StopRecording();
+
+// Output: preview window, GIF save (or copy to the clipboard).
+void OpenPreviewWindow();
+void ComposeAndSave(bool copyToClipboard);
+// 组合框播放次数's "指定次数.." item was chosen.
+void OnCustomLoopCountChosen();
+
+// Frame folder: choose it (click on 按钮选择帧路径) or open it (right click).
+void ChooseFrameFolder();
+void OpenFrameFolder();
+
+// Selection: rectangle overlay (modifiers: Ctrl 1, Shift 2, Alt 4) and the
+// outline window.
+void SelectRectangle(int modifiers);
+void CreateFrameWindow();
+void UpdateFrameWindow();
+void DestroyFrameWindow();
+
+// Tray icon and hotkeys.
+void ShowIdleTrayIcon();
+void RemoveTrayIcon();
+void StartHotkeyPoller();
+
+// The recording's temporary folder, deleted at exit.
+void DeleteRecordingFolder();
+
+}  // namespace movrel

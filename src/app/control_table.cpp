@@ -1,0 +1,210 @@
+#include "app/control_table.h"
+
+namespace movrel {
+namespace {
+
+using K = ControlKind;
+
+const std::vector<const char*> kUnitItems = {"毫", "秒", "分", "时"};
+
+std::vector<ControlSpec> BuildTable() {
+  // Rows are in ControlIndex order; a host test checks that every row sits
+  // at its own index.
+  return {
+      {分组框1, K::kGroupBox, "1.基本设置", {8, 4, 420, 222}},
+      {选择框录制区域, K::kCheckBox, "录制区域(否则全屏幕)", {18, 22, 200, 20}, nullptr, {}, 1},
+      {超级按钮矩形, K::kPictureButton, "", {388, 20, 30, 26}, "单击开始选定矩形\r\n同时按下Ctrl键时\r\n载入已设置的矩形"},
+      {标签左边, K::kLabel, "左边", {18, 53, 30, 16}},
+      {编辑框左边, K::kEdit, "0", {50, 50, 52, 22}},
+      {标签顶边, K::kLabel, "顶边", {112, 53, 30, 16}},
+      {编辑框顶边, K::kEdit, "0", {144, 50, 52, 22}},
+      {标签宽度, K::kLabel, "宽度", {206, 53, 30, 16}},
+      {编辑框宽度, K::kEdit, "500", {238, 50, 52, 22}},
+      {标签高度, K::kLabel, "高度", {300, 53, 30, 16}},
+      {编辑框高度, K::kEdit, "500", {332, 50, 52, 22}},
+      {选择框跟随鼠标, K::kCheckBox, "跟随鼠标", {18, 78, 92, 20}},
+      {选择框显示外框, K::kCheckBox, "显示外框", {112, 78, 92, 20}},
+      {标签画质, K::kLabel, "画质", {220, 81, 30, 16}},
+      {单选框标准, K::kRadio, "标准", {252, 78, 58, 20}, nullptr, {}, 1},
+      {单选框稍逊, K::kRadio, "稍逊", {314, 78, 58, 20}},
+      {标签帧间隔, K::kLabel, "帧间隔", {18, 109, 48, 16}},
+      {编辑框帧间隔, K::kEdit, "200", {70, 106, 58, 22}},
+      {组合框间隔单位, K::kList, "", {132, 106, 50, 200}, nullptr, kUnitItems, 0},
+      {标签缩放, K::kLabel, "缩放", {220, 109, 36, 16}},
+      {组合框缩放,
+       K::kList,
+       "",
+       {258, 106, 80, 300},
+       nullptr,
+       {"5000%", "2000%", "1000%", "400%", "200%", "150%", "130%", "110%", "100%", "90%", "80%", "70%", "60%",
+        "50%", "40%", "30%", "20%", "10%"},
+       8},
+      {标签静态画面, K::kLabel, "静态画面", {18, 137, 52, 16}},
+      {组合框静态画面, K::kList, "", {70, 134, 112, 200}, nullptr, {"时间等待", "直接跳过"}, 0},
+      {标签每帧变速, K::kLabel, "每帧变速", {220, 137, 56, 16}},
+      {编辑框每帧变速, K::kEdit, "0", {278, 134, 60, 22}},
+      {组合框变速单位, K::kList, "", {342, 134, 50, 200}, nullptr, kUnitItems, 0},
+      {标签播放次数, K::kLabel, "播放次数", {18, 165, 52, 16}},
+      {组合框播放次数,
+       K::kList,
+       "",
+       {70, 162, 112, 300},
+       nullptr,
+       {"无限循环", "1次", "2次", "4次", "8次", "16次", "32次", "64次", "指定次数.."},
+       0},
+      {选择框显示鼠标, K::kCheckBox, "显示鼠标", {18, 193, 80, 20}, nullptr, {}, 1},
+      {编辑框光标文件, K::kEdit, "指定一个鼠标指针文件", {100, 192, 282, 22}},
+      {按钮选择光标, K::kButton, "..", {386, 192, 30, 22}},
+
+      {分组框3, K::kGroupBox, "2.水印设置", {8, 232, 420, 170}},
+      {选择框图像水印, K::kCheckBox, "图像水印", {18, 252, 80, 20}},
+      {编辑框图像文件, K::kEdit, "指定一个图像文件", {100, 251, 186, 22}},
+      {按钮选择图像, K::kButton, "..", {290, 251, 30, 22}},
+      {标签透明色, K::kLabel, "透明色", {328, 254, 40, 16}},
+      {颜色选择器图像水印透明色, K::kColourPicker, "", {370, 251, 48, 22}, "图像水印中当作透明的颜色", {}, 0, true,
+       true, true},
+      {选择框文字水印, K::kCheckBox, "文字水印", {18, 281, 80, 20}},
+      {按钮输入文字, K::kButton, "输入..", {100, 280, 64, 22}},
+      {按钮设置字体, K::kButton, "字体..", {168, 280, 64, 22}},
+      {标签背景色, K::kLabel, "背景色", {328, 283, 40, 16}},
+      {颜色选择器文字水印背景色, K::kColourPicker, "", {370, 280, 48, 22}, "文字水印的背景色", {}, 0, true, true,
+       true},
+      {编辑框文字内容, K::kMultiLineEdit, kDefaultWatermarkText, {18, 308, 400, 56}},
+      {标签水印方位, K::kLabel, "水印方位", {18, 375, 52, 16}},
+      {组合框水印方位,
+       K::kList,
+       "",
+       {72, 372, 80, 300},
+       nullptr,
+       {"左上", "左下", "右上", "右下", "中上", "中下", "中左", "中右", "中间"},
+       8},
+      {标签边缘距离, K::kLabel, "边缘距离(像素)", {220, 375, 96, 16}},
+      {编辑框边缘距离, K::kEdit, "5", {318, 372, 52, 22}},
+
+      {分组框4, K::kGroupBox, "3.增强设置", {8, 408, 420, 142}},
+      {选择框停止帧数, K::kCheckBox, "停止于帧数", {18, 428, 92, 20}},
+      {编辑框帧数, K::kEdit, "200", {112, 427, 58, 22}},
+      {选择框停止时间, K::kCheckBox, "停止于时间", {200, 428, 92, 20}},
+      {编辑框时间, K::kEdit, "1.5", {294, 427, 56, 22}},
+      {组合框时间单位, K::kList, "", {354, 427, 50, 200}, nullptr, kUnitItems, 2},
+      {选择框录制倒计时, K::kCheckBox, "开始录制时启动倒计时（单位：秒）", {18, 456, 250, 20}, nullptr, {}, 1},
+      {编辑框倒计时值, K::kEdit, "3", {270, 455, 40, 22}},
+      {选择框缩到托盘, K::kCheckBox, "缩到托盘", {330, 456, 88, 20}, nullptr, {}, 1},
+      {选择框保存帧, K::kCheckBox, "保存每帧图到", {18, 484, 104, 20}},
+      {编辑框保存路径, K::kEdit, "\\帧文件夹", {124, 483, 164, 22}},
+      {组合框保存格式, K::kList, "", {292, 483, 60, 200}, nullptr, {"BMP", "JPG", "GIF", "TIFF", "PNG"}, 4},
+      {按钮选择帧路径, K::kButton, "..", {356, 483, 30, 22}, "单击选择文件夹\r\n右击打开该文件夹"},
+      {选择框自动清空帧, K::kCheckBox, "自动清空帧（避免储存空间占满，但这将不能保存动画）", {18, 512, 400, 20},
+       nullptr, {}, 1},
+
+      {显示画板, K::kCanvas, "", {440, 12, 204, 154}, "单击查看原始大小"},
+      {处理画板, K::kCanvas, "", {440, 12, 1, 1}, nullptr, {}, 0, true, false},
+      {图片框开始录制, K::kPicture, "", {446, 184, 24, 24}},
+      {链接开始录制, K::kLink, "开始录制(F9)", {476, 188, 150, 18}},
+      {图片框停止录制, K::kPicture, "", {446, 216, 24, 24}, nullptr, {}, 0, false},
+      {链接停止录制, K::kLink, "停止录制(F10)", {476, 220, 150, 18}, nullptr, {}, 0, false},
+      {图片框预览播放, K::kPicture, "", {446, 248, 24, 24}, nullptr, {}, 0, false},
+      {链接预览播放, K::kLink, "预览播放", {476, 252, 150, 18}, nullptr, {}, 0, false},
+      {图片框保存动画, K::kPicture, "", {446, 280, 24, 24}, nullptr, {}, 0, false},
+      {链接保存动画, K::kLink, "保存动画", {476, 284, 150, 18}, "单击保存为GIF文件\r\n右击复制到剪贴板", {}, 0, false},
+      {链接保存配置, K::kLink, "保存配置", {476, 470, 150, 18}},
+      {链接疑点说明, K::kLink, "疑点说明", {476, 498, 150, 18}},
+      {链接软件主页, K::kLink, "软件主页", {476, 526, 150, 18}},
+  };
+}
+
+}  // namespace
+
+const std::vector<ControlSpec>& MainControls() {
+  static const std::vector<ControlSpec> table = BuildTable();
+  return table;
+}
+
+const ControlSpec& Control(ControlIndex index) { return MainControls()[static_cast<size_t>(index)]; }
+
+const char* ControlName(ControlIndex index) {
+  static const char* const kNames[] = {
+#define MOVREL_CONTROL_NAME(name) #name,
+      MOVREL_MAIN_CONTROLS(MOVREL_CONTROL_NAME)
+#undef MOVREL_CONTROL_NAME
+  };
+  if (index < 0 || index >= kControlCount) return "";
+  return kNames[index];
+}
+
+ControlIndex FindControl(const std::string& name) {
+  for (int i = 0; i < kControlCount; ++i) {
+    if (name == ControlName(static_cast<ControlIndex>(i))) return static_cast<ControlIndex>(i);
+  }
+  return kControlCount;
+}
+
+ControlIndex ControlFromId(int id) {
+  int i = id - kFirstControlId;
+  return (i >= 0 && i < kControlCount) ? static_cast<ControlIndex>(i) : kControlCount;
+}
+
+const std::vector<DependentGroup>& DependentGroups() {
+  static const std::vector<DependentGroup> groups = {
+      {选择框录制区域,
+       {编辑框左边, 编辑框顶边, 编辑框宽度, 编辑框高度, 选择框跟随鼠标, 选择框显示外框, 超级按钮矩形},
+       true},
+      {选择框显示鼠标, {编辑框光标文件, 按钮选择光标}, true},
+      {选择框图像水印, {编辑框图像文件, 按钮选择图像, 颜色选择器图像水印透明色}, true},
+      {选择框文字水印, {编辑框文字内容, 按钮输入文字, 按钮设置字体, 颜色选择器文字水印背景色}, true},
+      {选择框停止帧数, {编辑框帧数}, false},
+      {选择框停止时间, {编辑框时间, 组合框时间单位}, false},
+      {选择框录制倒计时, {编辑框倒计时值}, false},
+      {选择框保存帧, {编辑框保存路径, 组合框保存格式, 选择框自动清空帧, 按钮选择帧路径}, false},
+  };
+  return groups;
+}
+
+const std::vector<const char*>& TimeUnitItems() { return kUnitItems; }
+
+long long TimeUnitFactorMs(int unitIndex) {
+  static const long long kFactors[] = {1, 1000, 60000, 3600000};
+  return (unitIndex >= 0 && unitIndex < 4) ? kFactors[unitIndex] : 1;
+}
+
+std::string FeatureNotes() {
+  return "【静止画面】\r\n"
+         "录制时，若某一帧与上一保存帧的图像完全相同，就记为“静止画面”，不再保存图像。"
+         "合成时按“静态画面”的选择处理：“时间等待”把它的时间并入前一帧的延时，"
+         "“直接跳过”则直接丢弃它。标题栏中的“<静止画面>”表示当前帧没有变化。\r\n"
+         "\r\n"
+         "【动态区域定位】\r\n"
+         "第一次保存前，程序把每一帧与前一保存帧按位异或比较，只保留包含全部变化像素的最小矩形，"
+         "并记下它在画面中的位置。这样每帧只存变化的部分，GIF文件会小很多。\r\n"
+         "\r\n"
+         "【热键】\r\n"
+         "F8：选定录制矩形（同时按下Ctrl键时载入已设置的矩形）\r\n"
+         "F9：开始、暂停、继续录制\r\n"
+         "F10：停止录制\r\n"
+         "F11：显示或隐藏外框\r\n"
+         "Alt+F12：隐藏或显示托盘图标和主窗口\r\n"
+         "热键在任何程序处于前台时都有效。\r\n"
+         "\r\n"
+         "【托盘图标】\r\n"
+         "托盘图标显示录制状态：空闲、正在录制、静止画面、已暂停。"
+         "单击图标显示或隐藏主窗口，右击图标可退出程序。\r\n"
+         "\r\n"
+         "【画质】\r\n"
+         "“标准”以24位色截取每帧；“稍逊”以8位色（系统调色板）截取，文件更小但颜色较差。"
+         "合成GIF时每帧都会按颜色出现的多少取256色。\r\n"
+         "\r\n"
+         "【帧间隔】\r\n"
+         "两次截图之间的时间，单位可选毫秒、秒、分、时。它也是合成后每帧的基本延时。\r\n"
+         "\r\n"
+         "【缩放】\r\n"
+         "截取的画面按所选比例缩放后再保存，缩小可以减小文件。\r\n"
+         "\r\n"
+         "【每帧变速】\r\n"
+         "合成时从每帧延时中减去该值：正数使动画加快，负数使动画变慢。\r\n"
+         "\r\n"
+         "【水印变量】\r\n"
+         "文字水印中可以引用 #年、#月、#日、#时、#分、#秒，"
+         "录制时每帧都会替换为该帧的日期和时间。图像水印可指定一种透明色，选“透明色”则不透明地绘制。";
+}
+
+}  // namespace movrel

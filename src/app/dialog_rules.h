@@ -1,0 +1,42 @@
+// The rules of the program's message box and text-entry dialog that do not
+// need a window: styles, result codes, default texts.
+#pragma once
+
+#include <string>
+
+namespace movrel {
+
+constexpr const char* kDefaultCaption = "Kelv：";
+
+// Message box flags (the platform's values).
+constexpr unsigned kMbOk = 0x0;
+constexpr unsigned kMbOkCancel = 0x1;
+constexpr unsigned kMbYesNo = 0x4;
+constexpr unsigned kMbIconError = 0x10;
+constexpr unsigned kMbIconQuestion = 0x20;
+constexpr unsigned kMbIconExclamation = 0x30;
+constexpr unsigned kMbIconInformation = 0x40;
+constexpr unsigned kMbSystemModal = 0x1000;
+
+// Results of ShowMessage.
+enum MessageResult { kResultOk = 0, kResultCancel, kResultAbort, kResultRetry, kResultIgnore, kResultYes, kResultNo };
+
+// The style actually shown: the given flags, the information icon when they
+// name no icon, and always system-modal.
+unsigned MessageBoxStyle(unsigned flags);
+
+// The platform's button ID (IDOK = 1 ... IDNO = 7) as a MessageResult; an
+// unknown ID (the box could not be shown) counts as Cancel.
+int MessageResultFromId(int id);
+
+// An empty caption becomes "Kelv：".
+std::string MessageCaption(const std::string& caption);
+
+// An empty prompt becomes "请输入数据：" for entry or "以下为信息详情：" for
+// viewing.
+std::string TextEntryPrompt(const std::string& prompt, bool readOnly);
+
+// Appends one imported item (a file's text or its path) on a line of its own.
+void AppendImportedItem(std::string* text, const std::string& item);
+
+}  // namespace movrel

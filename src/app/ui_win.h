@@ -1,0 +1,39 @@
+// Small helpers shared by the program's windows: DPI, fonts, control text in
+// GBK, pumping pending events.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/handle_win.h"
+
+namespace movrel {
+
+// The DPI of the window's monitor (96 when the system cannot tell).
+UINT WindowDpi(HWND window);
+inline int Scale(int value96, UINT dpi) { return MulDiv(value96, static_cast<int>(dpi), 96); }
+
+// The dialog font at the given DPI: 9 pt "宋体" (the system falls back to a
+// CJK face it has).
+UniqueFont CreateUiFont(UINT dpi, bool underline = false);
+
+std::string GetWindowTextGbk(HWND window);
+void SetWindowTextGbk(HWND window, const std::string& text);
+
+// Processes every pending message of this thread (keeps windows responsive
+// during long work on the user-interface thread).
+void PumpPendingEvents();
+
+// A file dialog's filter given as "name|pattern|name|pattern".
+std::wstring FileDialogFilter(const std::string& pairs);
+
+// Open dialog; false when cancelled. With `multiSelect`, every chosen path.
+bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
+                 std::vector<std::string>* paths);
+
+// Text of the clipboard (empty when it holds none).
+std::string ClipboardText(HWND owner);
+
+}  // namespace movrel
