@@ -47,6 +47,47 @@ TEST(ConfigFileWin, OthersMayReadButNotWriteWhileOpen) {
   EXPECT_TRUE(OpenOther(path, GENERIC_WRITE, shareAll));
 }
 
+// Runs a command line in another process and waits for it to end.
+DWORD RunOtherProcess(const std::wstring& commandLine) {
+  std::wstring line = commandLine;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                      &process)) {
+    return 0xFFFFFFFF;
+  }
+  UniqueKernelHandle processHandle(process.hProcess);
+  UniqueKernelHandle threadHandle(process.hThread);
+  DWORD code = 0xFFFFFFFE;
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+TEST(ConfigFileWin, AnotherProcessCopiesButCannotAppend) {
+  TempDir dir;
+  std::string path = dir.Path("Movrel.ini");
+  std::string copy = dir.Path("copy.ini");
+  ConfigStore store;
+  ASSERT_TRUE(store.Open(path));
+  store.SetSection("主界面");
+  ASSERT_TRUE(store.WriteText("帧间隔", "200"));
+
+  EXPECT_EQ(RunOtherProcess(L"cmd.exe /c copy /y \"" + ToWide(path) + L"\" \"" + ToWide(copy) + L"\""), 0u);
+  std::string copied;
+  ASSERT_TRUE(ReadWholeFile(copy, &copied));
+  EXPECT_EQ(copied, "[主界面]\r\n帧间隔=200");
+
+  // The marker shows that the other process ran and tried the append.
+  std::string marker = dir.Path("marker.txt");
+  RunOtherProcess(L"cmd.exe /c echo x>>\"" + ToWide(path) + L"\" & echo ran>\"" + ToWide(marker) + L"\"");
+  EXPECT_TRUE(FileExists(marker));
+  EXPECT_EQ(store.Content(), "[主界面]\r\n帧间隔=200");
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, &bytes));
+  EXPECT_EQ(bytes, "[主界面]\r\n帧间隔=200");
+}
+
 TEST(ConfigFileWin, FileLockedByAnotherProgramIsOnlyRead) {
   TempDir dir;
   std::string path = dir.Path("Movrel.ini");

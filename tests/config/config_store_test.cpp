@@ -354,25 +354,6 @@ TEST_F(ConfigStoreTest, LineBreaksInNamesAreRefused) {
   EXPECT_EQ(Bytes(), "[S]\r\na=1");
 }
 
-TEST_F(ConfigStoreTest, ToggleControlsUseTheirNames) {
-  class Box : public ToggleControl {
-   public:
-    std::string ControlName() const override { return "选择框显示鼠标"; }
-    bool IsChecked() const override { return checked; }
-    void SetChecked(bool value) override { checked = value; }
-    bool checked = true;
-  };
-  OpenWith(nullptr, 0);
-  Box box;
-  EXPECT_TRUE(store_.LoadCheckBox(box));  // missing: keeps its state
-  box.checked = false;
-  EXPECT_TRUE(store_.SaveRadioButton(box));
-  EXPECT_EQ(Bytes(), "[S]\r\n选择框显示鼠标=假");
-  box.checked = true;
-  EXPECT_FALSE(store_.LoadRadioButton(box));
-  EXPECT_FALSE(box.checked);
-}
-
 TEST_F(ConfigStoreTest, CopyKeepsContentButNotTheFile) {
   OpenWith("[S]\r\na=1");
   ConfigStore copy;
