@@ -62,12 +62,17 @@ struct BmpLayout {
   uint64_t strideBytes = 0;
 };
 
-bool ParseLayout(const uint8_t* data, size_t size, BmpLayout* out) {
-  if (size < kFileHeaderBytes + 12 || data[0] != 'B' || data[1] != 'M') return false;
+// Reads the headers. A file that starts with "BM" but cannot be read is
+// kBroken; kinds not read here give kOtherKind when what can be checked is
+// sound.
+BmpVerdict ParseLayout(const uint8_t* data, size_t size, BmpLayout* out) {
+  constexpr BmpVerdict kBroken = BmpVerdict::kBroken;
+  if (size < 2 || data[0] != 'B' || data[1] != 'M') return BmpVerdict::kNotBmp;
+  if (size < kFileHeaderBytes + 12) return kBroken;
   uint32_t pixelOffset = Get32(data + 10);
   const uint8_t* info = data + kFileHeaderBytes;
   uint32_t infoBytes = Get32(info);
-  if (infoBytes > size - kFileHeaderBytes) return false;
+  if (infoBytes > size - kFileHeaderBytes) return kBroken;
 
   BmpLayout layout;
   int64_t height;
@@ -79,36 +84,36 @@ bool ParseLayout(const uint8_t* data, size_t size, BmpLayout* out) {
   } else if (infoBytes == 40 || infoBytes == 52 || infoBytes == 56 || infoBytes == 108 || infoBytes == 124) {
     int32_t width = static_cast<int32_t>(Get32(info + 4));
     height = static_cast<int32_t>(Get32(info + 8));
-    if (width <= 0 || width > kMaxPictureSide) return false;
+    if (width <= 0 || width > kMaxPictureSide) return kBroken;
     layout.width = width;
     layout.bitsPerPixel = Get16(info + 14);
     layout.compression = Get32(info + 16);
     layout.paletteEntries = Get32(info + 32);
   } else {
-    return false;
+    return infoBytes >= 12 ? BmpVerdict::kOtherKind : kBroken;
   }
   if (height < 0) {
     layout.topDown = true;
     height = -height;
   }
-  if (layout.width < 1 || height < 1 || height > kMaxPictureSide) return false;
+  if (layout.width < 1 || height < 1 || height > kMaxPictureSide) return kBroken;
   layout.height = static_cast<int>(height);
 
-  unsigned bpp = layout.bitsPerPixel;
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
-  // Compressed rows (run-length, JPEG or PNG inside a BMP) are not read.
-  if (layout.compression == kCompressionBitFields) {
-    if (bpp != 16 && bpp != 32) return false;
-  } else if (layout.compression != kCompressionRgb) {
-    return false;
+  // Compressed rows (run-length, JPEG or PNG inside a BMP) are not read
+  // here; their length is only known by decoding them.
+  if (layout.compression != kCompressionRgb && layout.compression != kCompressionBitFields) {
+    return pixelOffset >= kFileHeaderBytes + infoBytes && pixelOffset < size ? BmpVerdict::kOtherKind : kBroken;
   }
+  unsigned bpp = layout.bitsPerPixel;
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return kBroken;
+  if (layout.compression == kCompressionBitFields && bpp != 16 && bpp != 32) return kBroken;
 
   size_t tableStart = kFileHeaderBytes + infoBytes;
   if (layout.compression == kCompressionBitFields) {
     // The masks follow a 40-byte header; the longer headers hold them.
     const uint8_t* masks = info + 40;
     if (infoBytes == 40) {
-      if (size < tableStart + 12) return false;
+      if (size < tableStart + 12) return kBroken;
       tableStart += 12;
     }
     for (int i = 0; i < 3; ++i) layout.masks[i] = Get32(masks + 4 * i);
@@ -126,7 +131,7 @@ bool ParseLayout(const uint8_t* data, size_t size, BmpLayout* out) {
     size_t fullTable = size_t{1} << bpp;
     if (layout.paletteEntries == 0 || layout.paletteEntries > fullTable) layout.paletteEntries = fullTable;
     uint64_t tableEnd = tableStart + static_cast<uint64_t>(layout.paletteEntries) * layout.paletteEntryBytes;
-    if (tableEnd > size) return false;
+    if (tableEnd > size) return kBroken;
     layout.palette = data + tableStart;
   } else {
     layout.paletteEntries = 0;
@@ -138,11 +143,11 @@ bool ParseLayout(const uint8_t* data, size_t size, BmpLayout* out) {
   uint64_t lastRowBytes = (static_cast<uint64_t>(layout.width) * bpp + 7) / 8;
   uint64_t pixelBytes = layout.strideBytes * static_cast<uint64_t>(layout.height - 1) + lastRowBytes;
   if (pixelOffset < kFileHeaderBytes + infoBytes || pixelOffset > size || pixelBytes > size - pixelOffset) {
-    return false;
+    return kBroken;
   }
   layout.pixels = data + pixelOffset;
   *out = layout;
-  return true;
+  return BmpVerdict::kReadable;
 }
 
 // Converts one source row to blue-green-red.
@@ -193,7 +198,7 @@ void ConvertRow(const BmpLayout& layout, const uint8_t* src, const uint8_t (*pal
 
 bool DecodeBmp(const uint8_t* data, size_t size, WorkingImage* image) {
   BmpLayout layout;
-  if (!data || !ParseLayout(data, size, &layout)) return false;
+  if (!data || ParseLayout(data, size, &layout) != BmpVerdict::kReadable) return false;
 
   // Indices past the end of a short colour table give black.
   uint8_t palette[256][3] = {};
@@ -211,6 +216,11 @@ bool DecodeBmp(const uint8_t* data, size_t size, WorkingImage* image) {
   }
   *image = std::move(decoded);
   return true;
+}
+
+BmpVerdict InspectBmp(const uint8_t* data, size_t size) {
+  BmpLayout layout;
+  return data ? ParseLayout(data, size, &layout) : BmpVerdict::kNotBmp;
 }
 
 }  // namespace movrel

@@ -17,4 +17,17 @@ namespace movrel {
 // kNoMemoryForBitmap when the decoded picture does not fit in memory.
 bool DecodeBmp(const uint8_t* data, size_t size, WorkingImage* image);
 
+enum class BmpVerdict {
+  kNotBmp,      // does not start like a BMP file
+  kReadable,    // complete, and DecodeBmp reads it
+  kOtherKind,   // a kind DecodeBmp does not read (compressed rows, other
+                // header sizes), for a platform loader to try
+  kBroken,      // a BMP whose headers or rows are unusable: truncated rows,
+                // sides of 0 or above kMaxPictureSide, impossible offsets
+};
+
+// Looks at a file's BMP headers without decoding. Lets a platform loader that
+// is lenient with broken files refuse them the same way.
+BmpVerdict InspectBmp(const uint8_t* data, size_t size);
+
 }  // namespace movrel

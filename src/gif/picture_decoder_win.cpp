@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/handle_win.h"
+#include "gif/bmp_decoder.h"
 #include "gif/codec_failure.h"
 #include "gif/picture_decoder.h"
 
@@ -74,6 +75,9 @@ bool LoadPicture(const uint8_t* data, size_t size, ComRef<IPicture>* picture) {
 
 bool DecodePicture(const uint8_t* data, size_t size, WorkingImage* image) {
   if (!data || size == 0 || size > 0x7FFFFFFF) return false;
+  // The loader makes pictures of garbage or of nothing from some broken BMP
+  // files; those fail here as they do in the codec's own decoder.
+  if (InspectBmp(data, size) == BmpVerdict::kBroken) return false;
   ComScope com;
   ComRef<IPicture> picture;
   if (!LoadPicture(data, size, &picture)) return false;

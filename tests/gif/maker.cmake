@@ -1,1 +1,15 @@
-# Tests of the GIF maker side.
+# Tests of the GIF maker side: the unit tests run in both builds (under Wine
+# in the Windows build); the independent-decoder checks of gifcompose's files
+# run with Pillow and ImageMagick in the host build.
+movrel_test(gif_maker_test
+  SOURCES maker_test_support.cpp bmp_decoder_test.cpp palette_test.cpp gif_writer_test.cpp gif_maker_test.cpp
+  DEPS movrel_gif)
+if(MOVREL_WIN)
+  movrel_test(gif_maker_win_test
+    SOURCES maker_test_support.cpp picture_decoder_win_test.cpp
+    DEPS movrel_gif)
+else()
+  add_test(NAME gif_compose_decode_test
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/compose_decode_test.py $<TARGET_FILE:gifcompose>)
+  set_tests_properties(gif_compose_decode_test PROPERTIES TIMEOUT 600)
+endif()
