@@ -73,6 +73,21 @@ class BitmapSurface {
   // caller's. Depth 0: the bitmap's own.
   virtual bool LoadFromHandle(HBITMAP bitmap, int depth = 0);
 
+  // The icon or cursor drawn over white at width x height (default 32 x 32)
+  // and depth (default 32); transparent pixels come out white.
+  virtual bool LoadFromIcon(HICON icon, int width = 0, int height = 0, int depth = 0);
+  // A screen rectangle. Width and height default to the rest of the display
+  // right of x and below y, depth to the display's. The grab never contains
+  // the mouse pointer.
+  virtual bool CaptureScreen(int x, int y, int width = 0, int height = 0, int depth = 0);
+  // A block of a window's client area, as the window paints itself (so a
+  // covered window is captured whole). Width and height default to the rest
+  // of the client area, depth to 24. False for a minimised or hidden window
+  // or one that cannot print itself.
+  virtual bool CaptureWindow(HWND window, int x = 0, int y = 0, int width = 0, int height = 0, int depth = 0);
+  // A rectangle of any DC, in that DC's coordinates.
+  virtual bool CaptureDc(HDC dc, const RECT& rect, int depth);
+
   // The clipboard's CF_BITMAP; depth 0: the clipboard bitmap's own.
   virtual bool LoadFromClipboard(int depth = 0);
   // A picture of zero pixel bytes: black, or colour-table entry 0 (black).

@@ -1,0 +1,79 @@
+// The capture operations of BitmapSurface: each one resets the surface,
+// builds the byte image, makes the section and fills it with a single
+// SRCCOPY block transfer, which also converts to the requested depth.
+#include "bitmap/bitmap_surface_win.h"
+
+namespace movrel {
+
+bool BitmapSurface::CaptureScreen(int x, int y, int width, int height, int depth) {
+  Reset();
+  DEVMODEW mode = {};
+  mode.dmSize = sizeof(mode);
+  if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return false;
+  if (depth == 0) depth = static_cast<int>(mode.dmBitsPerPel & 0xFFFF);
+  if (!IsSupportedDepth(depth)) return false;
+  if (width == 0) width = static_cast<int>(mode.dmPelsWidth & 0xFFFF) - x;
+  if (height == 0) height = static_cast<int>(mode.dmPelsHeight & 0xFFFF) - y;
+  if (!BuildImage(width, height, depth) || !AttachSection(ScreenDc())) return false;
+  // SRCCOPY alone: CAPTUREBLT would also grab layered windows such as the
+  // record frame window that outlines this very rectangle.
+  return FinishAttach(BitBlt(section.memoryDc.get(), 0, 0, width, height, ScreenDc(), x, y, SRCCOPY) != FALSE);
+}
+
+bool BitmapSurface::CaptureWindow(HWND window, int x, int y, int width, int height, int depth) {
+  Reset();
+  if (IsIconic(window) || !IsWindowVisible(window)) return false;
+  if (depth == 0) depth = 24;
+  if (!IsSupportedDepth(depth)) return false;
+
+  RECT client;
+  if (!GetClientRect(window, &client)) return false;
+  UniqueMemoryDc printDc(CreateCompatibleDC(ScreenDc()));
+  UniqueBitmap printed(CreateCompatibleBitmap(ScreenDc(), client.right, client.bottom));
+  if (!printDc || !printed) return false;
+  SelectGuard select(printDc.get(), printed.get());
+  // The window paints itself, so covered or partly off-screen windows come
+  // out whole. Only the client area is asked for: where the whole window is
+  // printed, not every system draws the frame and offsets the client area
+  // by it, while client-only printing puts the client origin at (0, 0)
+  // everywhere.
+  if (!PrintWindow(window, printDc.get(), PW_CLIENTONLY)) return false;
+
+  if (width == 0) width = client.right - x;
+  if (height == 0) height = client.bottom - y;
+  if (!BuildImage(width, height, depth) || !AttachSection(ScreenDc())) return false;
+  return FinishAttach(BitBlt(section.memoryDc.get(), 0, 0, width, height, printDc.get(), x, y, SRCCOPY) != FALSE);
+}
+
+bool BitmapSurface::CaptureDc(HDC dc, const RECT& rect, int depth) {
+  Reset();
+  if (!IsSupportedDepth(depth)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  // Memory DC and section belong to the given DC here, not to the screen.
+  if (!BuildImage(width, height, depth) || !AttachSection(dc)) return false;
+  return FinishAttach(BitBlt(section.memoryDc.get(), 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY) != FALSE);
+}
+
+bool BitmapSurface::LoadFromIcon(HICON icon, int width, int height, int depth) {
+  Reset();
+  if (width == 0) width = 32;
+  if (height == 0) height = 32;
+  if (depth == 0) depth = 32;
+  if (!icon || width < 1 || height < 1) return false;
+
+  UniqueMemoryDc drawDc(CreateCompatibleDC(ScreenDc()));
+  UniqueBitmap canvas(CreateCompatibleBitmap(ScreenDc(), width, height));
+  UniqueBrush white(CreateSolidBrush(RGB(255, 255, 255)));
+  if (!drawDc || !canvas || !white) return false;
+  SelectGuard select(drawDc.get(), canvas.get());
+  RECT area = {0, 0, width, height};
+  FillRect(drawDc.get(), &area, white.get());
+  // Mask and image: transparent pixels keep the white. A cursor is drawn the
+  // same way; its hot spot plays no part.
+  if (!DrawIconEx(drawDc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) return false;
+  CaptureDc(drawDc.get(), area, depth);
+  return static_cast<bool>(section.dibHandle);
+}
+
+}  // namespace movrel
