@@ -3,7 +3,8 @@
 #include <utility>
 
 #include "common/file_io.h"
-#include "common/gbk.h"
+#include "gif/byte_sink.h"
+#include "gif/codec_failure.h"
 #include "gif/gif_reader_decode.h"
 #include "gif/gif_reader_parse.h"
 
@@ -26,12 +27,6 @@ const char kUnknown[] = "未知错误";
 
 // The smallest data that can hold a header, a screen descriptor and one image.
 constexpr size_t kMinGifBytes = 34;
-constexpr size_t kMaxErrorBytes = 255;
-
-// A file error names what failed and the file.
-std::string FileError(const char* what, const std::string& path) {
-  return GbkTruncate(std::string(what) + path, kMaxErrorBytes);
-}
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -169,8 +164,7 @@ bool GifReader::LoadGif(const std::string& path, const std::string& bytes) {
       s.lastError.clear();
       std::string contents;
       if (!ReadWholeFile(path, &contents)) {
-        return s.Fail(FileExists(path) ? FileError("读取文件失败：", path)
-                                       : FileError("无法打开文件：", path));
+        return s.Fail(FileFailureText(FileExists(path) ? FileFailureKind::kRead : FileFailureKind::kOpen, path));
       }
       if (contents.size() < kMinGifBytes) return s.Fail(kTooShort);
       s.Release();
@@ -327,7 +321,10 @@ bool GifReader::SaveGif(const std::string& path) {
   State& s = *state_;
   return Guarded(s, false, [&]() {
     if (!s.RequireFile()) return false;
-    if (!WriteWholeFile(path, s.data)) return s.Fail(FileError("写入文件失败：", path));
+    FileSink file;
+    if (!file.Create(path)) return s.Fail(FileFailureText(FileFailureKind::kCreate, path));
+    bool written = file.Write(s.data.data(), s.data.size());
+    if (!file.Close() || !written) return s.Fail(FileFailureText(FileFailureKind::kWrite, path));
     s.lastError.clear();
     return true;
   });
