@@ -93,36 +93,41 @@ class CodePacker {
 };
 
 // The string table: slot h holds the code of the string (prefix code, suffix
-// pixel). Three plain arrays, made once per frame.
+// pixel). Made once per frame; a slot keeps its three fields side by side so
+// that a probe reads one place in memory.
 class StringTable {
  public:
-  StringTable() : codes_(kSlots), prefixes_(kSlots), suffixes_(kSlots) { Clear(); }
+  StringTable() : slots_(kSlots) { Clear(); }
 
-  void Clear() { std::fill(codes_.begin(), codes_.end(), kEmptySlot); }
+  void Clear() {
+    for (Slot& slot : slots_) slot.code = kEmptySlot;
+  }
 
   // The slot that holds (prefix, pixel), or the empty slot where it belongs.
   int Find(unsigned prefix, unsigned pixel) const {
     int h = static_cast<int>((pixel << 4) ^ prefix);
     int step = h == 0 ? 1 : kSlots - h;
-    while (codes_[h] != kEmptySlot && (prefixes_[h] != prefix || suffixes_[h] != pixel)) {
+    const Slot* slots = slots_.data();
+    while (slots[h].code != kEmptySlot && (slots[h].prefix != prefix || slots[h].suffix != pixel)) {
       if (h < step) h += kSlots;
       h -= step;
     }
     return h;
   }
 
-  bool Occupied(int slot) const { return codes_[slot] != kEmptySlot; }
-  unsigned Code(int slot) const { return codes_[slot]; }
+  bool Occupied(int slot) const { return slots_[slot].code != kEmptySlot; }
+  unsigned Code(int slot) const { return slots_[slot].code; }
   void Store(int slot, unsigned code, unsigned prefix, unsigned pixel) {
-    codes_[slot] = static_cast<uint16_t>(code);
-    prefixes_[slot] = static_cast<uint16_t>(prefix);
-    suffixes_[slot] = static_cast<uint8_t>(pixel);
+    slots_[slot] = Slot{static_cast<uint16_t>(code), static_cast<uint16_t>(prefix), static_cast<uint8_t>(pixel)};
   }
 
  private:
-  std::vector<uint16_t> codes_;
-  std::vector<uint16_t> prefixes_;
-  std::vector<uint8_t> suffixes_;
+  struct Slot {
+    uint16_t code;
+    uint16_t prefix;
+    uint8_t suffix;
+  };
+  std::vector<Slot> slots_;
 };
 
 void Compress(const FrameImage& frame, const std::vector<int>& rows, CodePacker& packer) {
