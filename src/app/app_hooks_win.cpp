@@ -4,8 +4,6 @@
 
 namespace movrel {
 
-void LoadSettings() {}
-void SaveSettings() {}
 void RefreshFramePreview() {}
 void ToggleRecording() {}
 void StopRecording() {}

@@ -6,8 +6,8 @@
 namespace movrel {
 
 // Settings (read at start-up, written by "保存配置" and at shutdown).
-void LoadSettings();
-void SaveSettings();
+void LoadAllSettings();
+void SaveAllSettings();
 
 // Sample frame of the current settings, shown in 显示画板.
 void RefreshFramePreview();

@@ -9,9 +9,11 @@
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
+#include "app/settings_binding_win.h"
 #include "app/ui_win.h"
 #include "common/gbk.h"
 #include "common/gbk_win.h"
+#include "common/message_pump_win.h"
 
 namespace movrel {
 namespace {
@@ -34,6 +36,7 @@ int AppStartup() {
   // The settings file beside the program.
   g.programFolder = ProgramFolder();
   g.settingsFilePath = g.programFolder + "Movrel.ini";
+  OpenSettingsStore();
   // The main window.
   if (!CreateMainWindow()) {
     ShowMessage("无法创建主窗口。", kMbIconError);
@@ -53,8 +56,8 @@ int AppStartup() {
 
 void OnMainWindowCreated() {
   CreateFrameWindow();
-  LoadSettings();
-  RefreshDependentControls(true);
+  // Loading ends with RefreshDependentControls and the sample frame.
+  LoadAllSettings();
   SetStartPictureLook(false);
   ShowIdleTrayIcon();
   StartHotkeyPoller();
@@ -65,11 +68,11 @@ void OnMainWindowClose() {
 }
 
 void ShutdownApplication() {
-  SaveSettings();
+  SaveAllSettings();
   ShowWindow(Main().window, SW_HIDE);
   RemoveTrayIcon();
   DeleteRecordingFolder();
-  PumpPendingEvents();
+  PumpPendingMessages();
   DestroyFrameWindow();
   ExitProcess(0);
 }

@@ -15,6 +15,7 @@
 #include "app/text_entry_dialog_win.h"
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
+#include "common/message_pump_win.h"
 
 namespace movrel {
 namespace {
@@ -410,7 +411,7 @@ void OnColourPickerClicked(ControlIndex index) {
 }
 
 void OnSaveSettingsClicked() {
-  SaveSettings();
+  SaveAllSettings();
   ShowMessage("保存完毕！");
 }
 
@@ -539,6 +540,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       w.window = window;
       w.dpi = WindowDpi(window);
       for (const ControlSpec& spec : MainControls()) w.controls[spec.index] = CreateControl(window, spec);
+      SetPickerColour(颜色选择器图像水印透明色, w.pickerColours[颜色选择器图像水印透明色]);
+      SetPickerColour(颜色选择器文字水印背景色, w.pickerColours[颜色选择器文字水印背景色]);
       AddTips(w);
       ApplyFonts(w);
       LayOut(w);
@@ -752,7 +755,7 @@ void SetStartPictureLook(bool recording) {
 void BringWindowToFront(HWND window) {
   bool wasTopmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   if (wasTopmost) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  PumpPendingEvents();
+  PumpPendingMessages();
   if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);
   if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
   // Topmost for a moment lifts the window above every other, then it goes

@@ -42,18 +42,6 @@ std::string GetWindowTextGbk(HWND window) {
 
 void SetWindowTextGbk(HWND window, const std::string& text) { SetWindowTextW(window, ToWide(text).c_str()); }
 
-void PumpPendingEvents() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 std::wstring FileDialogFilter(const std::string& pairs) {
   // Converted first, then split: a GBK trail byte can equal '|'.
   std::wstring filter = ToWide(pairs);

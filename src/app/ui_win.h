@@ -22,10 +22,6 @@ UniqueFont CreateUiFont(UINT dpi, bool underline = false);
 std::string GetWindowTextGbk(HWND window);
 void SetWindowTextGbk(HWND window, const std::string& text);
 
-// Processes every pending message of this thread (keeps windows responsive
-// during long work on the user-interface thread).
-void PumpPendingEvents();
-
 // A file dialog's filter given as "name|pattern|name|pattern".
 std::wstring FileDialogFilter(const std::string& pairs);
 

@@ -93,6 +93,10 @@ class NamedToggle : public ToggleControl {
 
 bool IsColour(double value) { return value >= 0.0 && value <= static_cast<double>(0x00FFFFFF); }
 
+// Pickers and the watermark background may also hold "透明色" (no colour).
+constexpr uint32_t kNoColour = 0xFF000000;
+bool IsColourOrNone(double value) { return IsColour(value) || value == static_cast<double>(kNoColour); }
+
 bool* FontFlag(WatermarkFont& font, SettingProperty property) {
   switch (property) {
     case P::kFontBold: return &font.bold;
@@ -135,7 +139,7 @@ void LoadKey(ConfigStore& store, SettingsControls& controls, const SettingKey& k
       break;
     case P::kPickerColour: {
       double colour = store.ReadNumber(k.key, controls.GetPickerColour(control));
-      if (IsColour(colour)) controls.SetPickerColour(control, static_cast<uint32_t>(colour));
+      if (IsColourOrNone(colour)) controls.SetPickerColour(control, static_cast<uint32_t>(colour));
       break;
     }
     case P::kTextColour: {
@@ -145,7 +149,7 @@ void LoadKey(ConfigStore& store, SettingsControls& controls, const SettingKey& k
     }
     case P::kBackgroundColour: {
       double colour = store.ReadNumber(k.key, controls.GetBackgroundColour(control));
-      if (IsColour(colour)) controls.SetBackgroundColour(control, static_cast<uint32_t>(colour));
+      if (IsColourOrNone(colour)) controls.SetBackgroundColour(control, static_cast<uint32_t>(colour));
       break;
     }
     case P::kFontBold:

@@ -91,7 +91,8 @@ class SettingsControls {
   virtual std::string GetListItemText(const std::string& control, int index) const = 0;
   virtual void SetListItemText(const std::string& control, int index, const std::string& text) = 0;
 
-  // Colours are COLORREF values 0x00BBGGRR; only 0..0x00FFFFFF is ever set.
+  // Colours are COLORREF values 0x00BBGGRR; pickers and the background may
+  // also be 0xFF000000, "透明色" (no colour).
   // The picker pair is a colour picker's colour; the other two pairs are the
   // text and background colours of an edit (the watermark text edit).
   virtual uint32_t GetPickerColour(const std::string& control) const = 0;

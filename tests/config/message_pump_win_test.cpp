@@ -1,4 +1,4 @@
-#include "config/message_pump_win.h"
+#include "common/message_pump_win.h"
 
 #include <windows.h>
 

@@ -225,6 +225,20 @@ TEST_F(SettingsTest, EveryKindOfSettingRoundTrips) {
   EXPECT_EQ(loaded_.s.font.heightPx, 21);
 }
 
+TEST_F(SettingsTest, NoColourRoundTrips) {
+  // "透明色" (0xFF000000) is a valid choice for the image's transparent
+  // colour and the text background; it must survive a restart.
+  FakeControls changed;
+  changed.s.pickers["颜色选择器图像水印透明色"] = 0xFF000000;
+  changed.s.backgroundColour = 0xFF000000;
+  ASSERT_TRUE(store_.Open(path_));
+  EXPECT_TRUE(SaveSettings(store_, changed));
+  LoadFrom(FileText());
+  EXPECT_EQ(loaded_.s.pickers["颜色选择器图像水印透明色"], 0xFF000000u);
+  EXPECT_EQ(loaded_.s.backgroundColour, 0xFF000000u);
+  EXPECT_EQ(loaded_.s.pickers["颜色选择器文字水印背景色"], 0xFF000000u);
+}
+
 TEST_F(SettingsTest, StoredValuesAsRead) {
   struct Case {
     const char* line;

@@ -1,0 +1,160 @@
+"""Drives the real Movrel.exe under Wine and Xvfb, as a person would.
+
+The probe (a small Windows program of the test tree) finds the program's
+windows and controls and reads them; xdotool moves the real mouse and types on
+the real keyboard. Every step waits for a state with a timeout.
+"""
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+TITLE = "Movrel v1.0.2.1"
+EXE = os.environ.get("MOVREL_EXE", "")
+PROBE = os.environ.get("MOVREL_PROBE", "")
+ARTIFACTS = os.environ.get("MOVREL_ARTIFACTS", os.path.join(tempfile.gettempdir(), "movrel-artifacts"))
+WINE = shutil.which("wine") or "wine"
+TIMEOUT = float(os.environ.get("MOVREL_E2E_TIMEOUT", "60"))
+
+
+def wait_until(predicate, timeout=TIMEOUT, interval=0.2, what="condition"):
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        last = predicate()
+        if last:
+            return last
+        time.sleep(interval)
+    raise AssertionError(f"timed out after {timeout:.0f}s waiting for {what} (last: {last!r})")
+
+
+def probe(*args, check=True, timeout=TIMEOUT):
+    result = subprocess.run([WINE, PROBE, *args], capture_output=True, timeout=timeout)
+    if check and result.returncode != 0:
+        raise AssertionError(f"probe {args} failed ({result.returncode}): {result.stderr.decode(errors='replace')}")
+    return result
+
+
+def probe_lines(*args):
+    out = probe(*args).stdout.decode("utf-8")
+    return [json.loads(line) for line in out.splitlines() if line.strip()]
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
+
+
+class Movrel:
+    """One running copy of the program in a fresh folder of its own."""
+
+    def __init__(self, settings=None, folder="Movrel 運閉"):
+        # A folder name with GBK trail bytes equal to "\\" and "]".
+        self.root = tempfile.mkdtemp(prefix="movrel-e2e-")
+        self.folder = os.path.join(self.root, folder)
+        os.makedirs(self.folder)
+        self.exe = os.path.join(self.folder, "Movrel.exe")
+        shutil.copy(EXE, self.exe)
+        self.ini = os.path.join(self.folder, "Movrel.ini")
+        if settings is not None:
+            with open(self.ini, "wb") as f:
+                f.write(settings)
+        self.process = None
+
+    # -- life cycle
+    def start(self):
+        self.process = subprocess.Popen([WINE, self.exe], cwd=self.folder,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wait_window(TITLE)
+        wait_until(lambda: self.get("链接开始录制").get("visible"), what="main window controls")
+        return self
+
+    def wait_window(self, title, timeout=TIMEOUT):
+        if probe("wait-window", title, str(timeout), check=False, timeout=timeout + 30).returncode != 0:
+            raise AssertionError(f"window {title!r} did not appear; windows: {self.windows()}")
+
+    def wait_gone(self, title, timeout=TIMEOUT):
+        if probe("wait-gone", title, str(timeout), check=False, timeout=timeout + 30).returncode != 0:
+            raise AssertionError(f"window {title!r} did not close")
+
+    def exit_through_close_box(self):
+        """The user closes the main window and confirms."""
+        probe("close", TITLE)
+        self.answer_message("确定要退出 Movrel 吗？", "确定")
+        return self.wait_exit()
+
+    def wait_exit(self, timeout=TIMEOUT):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("Movrel did not exit")
+
+    def kill(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=30)
+
+    def cleanup(self):
+        self.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    # -- reading
+    def dump(self):
+        return {c["name"]: c for c in probe_lines("dump")}
+
+    def get(self, name):
+        return probe_lines("get", name)[0]
+
+    def windows(self):
+        return probe_lines("windows")
+
+    def children(self, title):
+        return probe_lines("children", title)
+
+    def message_texts(self, title="Kelv："):
+        return [c["text"] for c in self.children(title) if c["class"].lower() == "static"]
+
+    def answer_message(self, text, button, title="Kelv："):
+        self.wait_window(title)
+        wait_until(lambda: any(text in t for t in self.message_texts(title)), what=f"message {text!r}")
+        probe("press", title, button)
+        self.wait_gone(title)
+
+    # -- acting as a person would
+    def focus(self):
+        ids = subprocess.run(["xdotool", "search", "--name", TITLE], capture_output=True, text=True).stdout.split()
+        for wid in ids:
+            subprocess.run(["xdotool", "windowfocus", "--sync", wid], capture_output=True, timeout=30)
+
+    def mouse_click(self, name, button=1):
+        left, top, right, bottom = self.get(name)["rect"]
+        # Check boxes and radios take the click on their box at the left.
+        kind_x = left + min(8, (right - left) // 2) if self.get(name).get("checked") is not None else (left + right) // 2
+        xdotool("mousemove", "--sync", kind_x, (top + bottom) // 2)
+        xdotool("click", button)
+
+    def click(self, name):
+        probe("click", name)
+
+    def type_text(self, text):
+        xdotool("type", "--delay", "20", text)
+
+    def key(self, *keys):
+        xdotool("key", *keys)
+
+    def screenshot(self, name):
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        path = os.path.join(ARTIFACTS, name)
+        subprocess.run(["import", "-window", "root", path], check=True, timeout=60)
+        return path
+
+
+class MovrelTestCase(unittest.TestCase):
+    settings = None
+
+    def launch(self, settings=None):
+        app = Movrel(settings if settings is not None else self.settings)
+        self.addCleanup(app.cleanup)
+        return app.start()
