@@ -14,6 +14,7 @@
 //   probe children TITLE                   the child controls of a window
 //   probe press TITLE BUTTON               clicks the button with that caption in a window
 //   probe close TITLE                      asks a window to close
+//   probe try-open PATH                    whether this process may read and write a file
 #include <windows.h>
 
 #include <cstdio>
@@ -280,6 +281,18 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = FindWindowByTitle(argv[2]);
     if (!window) return 1;
     PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == L"try-open" && argc > 2) {
+    auto tryOpen = [&](DWORD access) {
+      HANDLE file = CreateFileW(argv[2], access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file == INVALID_HANDLE_VALUE) return false;
+      CloseHandle(file);
+      return true;
+    };
+    Print(std::string("{\"read\":") + (tryOpen(GENERIC_READ) ? "true" : "false") +
+          ",\"write\":" + (tryOpen(GENERIC_WRITE) ? "true" : "false") + "}");
     return 0;
   }
   return Usage();

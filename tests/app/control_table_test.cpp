@@ -1,0 +1,95 @@
+#include "app/control_table.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace movrel {
+namespace {
+
+TEST(ControlTable, EveryRowSitsAtItsOwnIndexWithAUniqueName) {
+  const auto& table = MainControls();
+  ASSERT_EQ(table.size(), static_cast<size_t>(kControlCount));
+  std::set<std::string> names;
+  for (int i = 0; i < kControlCount; ++i) {
+    EXPECT_EQ(table[i].index, i) << ControlName(static_cast<ControlIndex>(i));
+    EXPECT_TRUE(names.insert(ControlName(static_cast<ControlIndex>(i))).second);
+    EXPECT_EQ(FindControl(ControlName(static_cast<ControlIndex>(i))), i);
+    EXPECT_EQ(ControlFromId(ControlId(static_cast<ControlIndex>(i))), i);
+  }
+  EXPECT_EQ(FindControl("没有这个控件"), kControlCount);
+  EXPECT_EQ(ControlFromId(kFirstControlId - 1), kControlCount);
+  EXPECT_EQ(ControlFromId(kFirstControlId + kControlCount), kControlCount);
+}
+
+TEST(ControlTable, NamesAreTheGbkSettingsKeys) {
+  // The name of a check box is its settings key, in GBK bytes.
+  EXPECT_EQ(std::string(ControlName(选择框录制区域)), "\xD1\xA1\xD4\xF1\xBF\xF2\xC2\xBC\xD6\xC6\xC7\xF8\xD3\xF2");
+}
+
+TEST(ControlTable, ListsStartAtTheirInitialItems) {
+  struct Case {
+    ControlIndex list;
+    size_t count;
+    int initial;
+    const char* initialText;
+  } cases[] = {
+      {组合框缩放, 18, 8, "100%"},       {组合框间隔单位, 4, 0, "毫"},     {组合框时间单位, 4, 2, "分"},
+      {组合框播放次数, 9, 0, "无限循环"}, {组合框水印方位, 9, 8, "中间"},   {组合框保存格式, 5, 4, "PNG"},
+      {组合框静态画面, 2, 0, "时间等待"},
+  };
+  for (const Case& c : cases) {
+    const ControlSpec& spec = Control(c.list);
+    ASSERT_EQ(spec.items.size(), c.count) << ControlName(c.list);
+    EXPECT_EQ(spec.initialIndex, c.initial);
+    EXPECT_STREQ(spec.items[static_cast<size_t>(c.initial)], c.initialText);
+  }
+  EXPECT_STREQ(Control(组合框播放次数).items[kLoopItemCustom], "指定次数..");
+  EXPECT_STREQ(Control(组合框缩放).items.back(), "10%");
+}
+
+TEST(ControlTable, DependentsAreDisabledWhenTheirBoxStartsUnchecked) {
+  for (const DependentGroup& group : DependentGroups()) {
+    EXPECT_EQ(Control(group.checkBox).kind, ControlKind::kCheckBox);
+    for (ControlIndex d : group.dependents) {
+      EXPECT_NE(d, group.checkBox);
+      EXPECT_TRUE(Control(d).initiallyEnabled);  // the rules, not the table, disable them
+    }
+  }
+  // Only the four frame-feeding boxes refresh the sample frame.
+  int refreshing = 0;
+  for (const DependentGroup& group : DependentGroups()) refreshing += group.refreshesPreview;
+  EXPECT_EQ(refreshing, 4);
+}
+
+TEST(ControlTable, ControlsInsideAGroupStayInsideIt) {
+  // Group boxes are followed by their controls up to the next group box.
+  const ControlSpec* group = nullptr;
+  for (const ControlSpec& spec : MainControls()) {
+    if (spec.kind == ControlKind::kGroupBox) {
+      group = &spec;
+      continue;
+    }
+    if (!group || spec.place.x >= 430) continue;  // right column
+    const ControlPlace& g = group->place;
+    const ControlPlace& p = spec.place;
+    int bottom = spec.kind == ControlKind::kList ? p.y + 22 : p.y + p.height;  // a list's height is its drop-down
+    EXPECT_GE(p.x, g.x) << ControlName(spec.index);
+    EXPECT_LE(p.x + p.width, g.x + g.width) << ControlName(spec.index);
+    EXPECT_GT(p.y, g.y) << ControlName(spec.index);
+    EXPECT_LE(bottom, g.y + g.height) << ControlName(spec.index);
+  }
+}
+
+TEST(TimeUnits, Factors) {
+  EXPECT_EQ(TimeUnitItems().size(), 4u);
+  EXPECT_EQ(TimeUnitFactorMs(0), 1);
+  EXPECT_EQ(TimeUnitFactorMs(1), 1000);
+  EXPECT_EQ(TimeUnitFactorMs(2), 60000);
+  EXPECT_EQ(TimeUnitFactorMs(3), 3600000);
+  EXPECT_EQ(TimeUnitFactorMs(-1), 1);
+  EXPECT_EQ(TimeUnitFactorMs(4), 1);
+}
+
+}  // namespace
+}  // namespace movrel

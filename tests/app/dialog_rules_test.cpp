@@ -1,0 +1,49 @@
+#include "app/dialog_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace movrel {
+namespace {
+
+TEST(MessageBoxStyle, AddsInformationIconOnlyWhenNoIconIsNamed) {
+  struct Case {
+    unsigned flags, style;
+  } cases[] = {
+      {kMbOk, 0x40 | 0x1000},
+      {kMbOkCancel, 0x1 | 0x40 | 0x1000},
+      {kMbYesNo | kMbIconQuestion, 0x4 | 0x20 | 0x1000},
+      {kMbIconError, 0x10 | 0x1000},
+      {kMbIconExclamation, 0x30 | 0x1000},
+      {kMbIconInformation | kMbSystemModal, 0x40 | 0x1000},
+      {0x100 /* default button 2 */, 0x100 | 0x40 | 0x1000},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MessageBoxStyle(c.flags), c.style) << std::hex << c.flags;
+}
+
+TEST(MessageBoxStyle, ResultCodes) {
+  // IDOK .. IDNO answer 0 .. 6.
+  for (int id = 1; id <= 7; ++id) EXPECT_EQ(MessageResultFromId(id), id - 1);
+  EXPECT_EQ(MessageResultFromId(0), kResultCancel);  // the box could not be shown
+  EXPECT_EQ(MessageResultFromId(11), kResultCancel);
+}
+
+TEST(DialogTexts, Defaults) {
+  EXPECT_EQ(MessageCaption(""), "Kelv：");
+  EXPECT_EQ(MessageCaption("疑点说明"), "疑点说明");
+  EXPECT_EQ(TextEntryPrompt("", false), "请输入数据：");
+  EXPECT_EQ(TextEntryPrompt("", true), "以下为信息详情：");
+  EXPECT_EQ(TextEntryPrompt("说明", true), "说明");
+}
+
+TEST(DialogTexts, ImportedItemsGoOnLinesOfTheirOwn) {
+  std::string text;
+  AppendImportedItem(&text, "C:\\a.txt");
+  AppendImportedItem(&text, "C:\\運\\b.txt");
+  EXPECT_EQ(text, "C:\\a.txt\r\nC:\\運\\b.txt");
+  std::string ended = "x\r\n";
+  AppendImportedItem(&ended, "y");
+  EXPECT_EQ(ended, "x\r\ny");
+}
+
+}  // namespace
+}  // namespace movrel

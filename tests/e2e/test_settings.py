@@ -1,0 +1,95 @@
+"""Settings persist in Movrel.ini beside the program, through the real UI."""
+import subprocess
+
+from movrel_e2e import TITLE, MovrelTestCase, Movrel, probe, probe_lines, wait_until, xdotool
+
+GBK = "gbk"
+
+
+def ini_text(app):
+    with open(app.ini, "rb") as f:
+        return f.read().decode(GBK)
+
+
+def wine_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+class SettingsTest(MovrelTestCase):
+    def test_one_stored_key_and_initial_values_for_the_rest(self):
+        app = self.launch(settings="[主界面]\r\n矩形.右边=800".encode(GBK))
+        controls = app.dump()
+        self.assertEqual(controls["编辑框宽度"]["text"], "800")
+        self.assertEqual(controls["编辑框高度"]["text"], "500")
+        self.assertEqual(controls["编辑框帧间隔"]["text"], "200")
+        self.assertTrue(controls["选择框录制区域"]["checked"])
+        self.assertEqual(controls["组合框缩放"]["selected"], 8)
+        # Loading put the stored text background (white) into its picker.
+        self.assertEqual(controls["颜色选择器文字水印背景色"]["text"], "#FFFFFF")
+
+    def test_garbage_file_starts_with_initial_values(self):
+        junk = bytes(range(256)) * 40 + "[主界面]\n帧缩放=abc\n选择框录制区域=1".encode(GBK)
+        app = self.launch(settings=junk)
+        controls = app.dump()
+        self.assertEqual(controls["编辑框宽度"]["text"], "500")
+        self.assertTrue(controls["选择框录制区域"]["checked"])
+
+    def test_changes_made_in_the_window_come_back_after_a_restart(self):
+        app = self.launch()
+        app.focus()
+        # Check boxes and a radio, with the mouse.
+        for name in ["选择框跟随鼠标", "选择框停止帧数", "选择框缩到托盘", "单选框稍逊", "选择框文字水印"]:
+            before = app.get(name)["checked"]
+            app.mouse_click(name)
+            wait_until(lambda: app.get(name)["checked"] != before, what=f"{name} clicked")
+        # Edits, typed.
+        for name, text in [("编辑框左边", "17"), ("编辑框帧间隔", "150"), ("编辑框保存路径", "D:\\运閉\\帧")]:
+            if not app.get(name)["enabled"]:
+                app.mouse_click("选择框保存帧")
+                wait_until(lambda: app.get(name)["enabled"], what=f"{name} enabled")
+            app.mouse_click(name)
+            app.key("ctrl+a")
+            app.key("BackSpace")
+            app.type_text(text)
+            wait_until(lambda: app.get(name)["text"] == text, what=f"{name} typed")
+        # Lists, chosen.
+        probe("select", "组合框缩放", "12")
+        probe("select", "组合框水印方位", "3")
+        wait_until(lambda: app.get("组合框缩放")["selected"] == 12, what="scale chosen")
+        # The watermark text, two lines, through the text-entry dialog.
+        app.mouse_click("按钮输入文字")
+        app.wait_window("Kelv：")
+        probe("press", "Kelv：", "清空")
+        edit = next(c for c in app.children("Kelv：") if c["class"].lower() == "edit")
+        l, t, r, b = edit["rect"]
+        xdotool("mousemove", "--sync", (l + r) // 2, (t + b) // 2)
+        xdotool("click", 1)
+        app.type_text("line one")
+        app.key("Return")
+        app.type_text("line two #年")
+        probe("press", "Kelv：", "确定")
+        app.wait_gone("Kelv：")
+        wait_until(lambda: app.get("编辑框文字内容")["text"] == "line one\r\nline two #年", what="watermark text")
+        before = app.dump()
+
+        app.mouse_click("链接保存配置")
+        app.answer_message("保存完毕！", "确定")
+        stored = ini_text(app)
+        self.assertIn("文字内容=line one┊*┊line two #年", stored)
+        self.assertTrue(stored.startswith("[主界面]\r\n"))
+
+        # While the program runs, others may read the file but not write it.
+        access = probe_lines("try-open", wine_path(app.ini))[0]
+        self.assertEqual(access, {"read": True, "write": False})
+
+        self.assertEqual(app.exit_through_close_box(), 0)
+        app.process = None
+        again = Movrel.__new__(Movrel)
+        again.__dict__.update(app.__dict__)
+        self.addCleanup(again.kill)
+        again.start()
+        after = again.dump()
+        for name, state in before.items():
+            for key in ("text", "checked", "selected", "enabled"):
+                self.assertEqual(after[name].get(key), state.get(key), f"{name}.{key}")
+        self.assertEqual(again.exit_through_close_box(), 0)
