@@ -1,0 +1,1 @@
+# Tests of the frame store, recording controller and changed-region pass.
