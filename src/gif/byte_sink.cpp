@@ -3,6 +3,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "gif/codec_failure.h"
+
 namespace movrel {
 
 bool MemorySink::Write(const void* data, size_t size) {
@@ -15,12 +17,6 @@ bool MemorySink::Write(const void* data, size_t size) {
   }
   return true;
 }
-
-}  // namespace movrel
-
-#include "gif/codec_failure.h"
-
-namespace movrel {
 
 void WriteOrFail(ByteSink& sink, const void* data, size_t size) {
   if (size && !sink.Write(data, size)) throw FileFailure(FileFailureKind::kWrite, sink.TargetName());

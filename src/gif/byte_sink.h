@@ -1,6 +1,6 @@
 // Where the GIF writer's bytes go: a file or a memory buffer. The writer
 // checks every write and turns a refused one into a write failure naming the
-// sink's target.
+// sink's target. The file side (and reading picture files) is per platform.
 #pragma once
 
 #include <cstddef>
@@ -48,15 +48,12 @@ class FileSink : public ByteSink {
   void* file_ = nullptr;  // FILE* on the host, HANDLE on Windows
 };
 
-// Reads a whole picture file. Raises the open or read failure naming the
-// path, or kNoMemoryForFile when its contents do not fit in memory.
-std::string ReadPictureFile(const std::string& path);
-
-}  // namespace movrel
-
-namespace movrel {
-
 // Writes to the sink or raises the write failure naming its target.
 void WriteOrFail(ByteSink& sink, const void* data, size_t size);
+
+// Reads a whole picture file, by GBK path like FileSink. Raises the open or
+// read failure naming the path, or kNoMemoryForFile when its contents do not
+// fit in memory.
+std::string ReadPictureFile(const std::string& path);
 
 }  // namespace movrel

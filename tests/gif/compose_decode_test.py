@@ -341,19 +341,16 @@ class BadInput(ComposerCase):
         self.assertIn(text, err)
 
     def test_unreadable_pictures(self):
+        # Each text is checked in the unit tests; here the composer reports
+        # it and makes no file.
         good = self.bmp_bytes()
         huge = bytearray(good)
         huge[18:26] = struct.pack("<ii", 100000, 100000)
-        zero = bytearray(good)
-        zero[18:22] = struct.pack("<i", 0)
+        missing = self.path("does-not-exist.bmp")
         cases = {
-            "missing": (self.path("does-not-exist.bmp"), "无法打开文件：" + self.path("does-not-exist.bmp")),
-            "folder": (self.dir, "无法读取文件：" + self.dir),
-            "text": (self.write("text.bmp", b"this is not a picture at all, only some words" * 3), "读入图片文件失败"),
+            "missing": (missing, "无法打开文件：" + missing),
             "truncated": (self.write("cut.bmp", good[:-5]), "读入图片文件失败"),
             "100000 x 100000": (self.write("huge.bmp", bytes(huge)), "读入图片文件失败"),
-            "zero width": (self.write("zero.bmp", bytes(zero)), "读入图片文件失败"),
-            "empty": (self.write("empty.bmp", b""), "读入图片文件失败"),
         }
         ok = self.path("ok.bmp")
         for name, (picture_path, text) in cases.items():
@@ -373,12 +370,9 @@ class BadInput(ComposerCase):
             self.expect_failure([os.path.join(locked, "x.gif"), ok], "无法创建文件：")
 
     def test_bad_command_lines(self):
-        for args in ([], ["out.gif"], ["--delay"], ["--loop", "x", "o.gif", "p.bmp"],
-                     ["o.gif", "p.bmp", "--delay", "3"], ["o.gif", "--disposal", "8", "p.bmp"],
-                     ["--width", "70000", "o.gif", "p.bmp"], ["--bogus", "o.gif", "p.bmp"]):
+        for args in ([], ["o.gif", "p.bmp", "--delay", "3"], ["--width", "70000", "o.gif", "p.bmp"]):
             with self.subTest(args=args):
-                err = self.compose(args, expect_rc=2)
-                self.assertIn("usage:", err)
+                self.assertIn("usage:", self.compose(args, expect_rc=2))
 
 
 if __name__ == "__main__":

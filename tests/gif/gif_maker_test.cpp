@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "common/file_io.h"
 #include "gif/picture.h"
 #include "maker_test_support.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/gbk_win.h"
 #else
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -24,71 +24,35 @@ using test::MakeBmp;
 using test::Picture;
 using test::Rgb;
 
-// A fresh folder for this test program's files (GBK names, one with a trail
-// byte that equals '\\').
+// A fresh folder for this test program's files, removed again at the end
+// (each test removes its own files).
 class TempFolder {
  public:
   TempFolder() {
 #ifdef _WIN32
     wchar_t buffer[MAX_PATH];
     GetTempPathW(MAX_PATH, buffer);
-    std::wstring wide = std::wstring(buffer) + L"movrel_maker_test_" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(wide.c_str(), nullptr);
-    wide_ = wide;
-    path_ = Narrow(wide) + "\\";
+    path_ = ToGbk(buffer) + "movrel_maker_test_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryW(ToWide(path_).c_str(), nullptr);
+    path_ += "\\";
 #else
     char pattern[] = "/tmp/movrel_maker_test_XXXXXX";
     path_ = std::string(mkdtemp(pattern)) + "/";
 #endif
   }
   ~TempFolder() {
+    std::string folder = path_.substr(0, path_.size() - 1);
 #ifdef _WIN32
-    RemoveDirectoryW(wide_.c_str());
+    RemoveDirectoryW(ToWide(folder).c_str());
 #else
-    rmdir(path_.c_str());
+    rmdir(folder.c_str());
 #endif
   }
   std::string operator/(const std::string& name) const { return path_ + name; }
 
  private:
-#ifdef _WIN32
-  static std::string Narrow(const std::wstring& w) {
-    int n = WideCharToMultiByte(936, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(936, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
-    s.resize(static_cast<size_t>(n - 1));
-    return s;
-  }
-  std::wstring wide_;
-#endif
   std::string path_;
 };
-
-// Files by GBK path, written and read through the same platform functions
-// the codec uses.
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  FileSink sink;
-  return sink.Create(path) && sink.Write(bytes.data(), bytes.size()) && sink.Close();
-}
-
-std::string ReadFile(const std::string& path) {
-  try {
-    return ReadPictureFile(path);
-  } catch (...) {
-    return "<unreadable>";
-  }
-}
-
-void Remove(const std::string& path) {
-#ifdef _WIN32
-  int n = MultiByteToWideChar(936, 0, path.c_str(), -1, nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(936, 0, path.c_str(), -1, &w[0], n);
-  DeleteFileW(w.c_str());
-#else
-  std::remove(path.c_str());
-#endif
-}
 
 GifFile Parse(const std::string& bytes) {
   GifFile gif;
@@ -136,9 +100,9 @@ TEST(GifMaker, BadPicturesGiveTheirTextAndAddNoFrame) {
   zeroWide[18] = 0;
   std::string notPicture(54, 'x');
   std::string truncatedPath = folder / "截断.bmp";
-  ASSERT_TRUE(WriteFile(truncatedPath, truncated));
+  ASSERT_TRUE(WriteWholeFile(truncatedPath, truncated));
   std::string emptyPath = folder / "empty.bmp";
-  ASSERT_TRUE(WriteFile(emptyPath, ""));
+  ASSERT_TRUE(WriteWholeFile(emptyPath, ""));
   std::string missing = folder / "運閉_missing.bmp";
 
   struct Case {
@@ -171,8 +135,8 @@ TEST(GifMaker, BadPicturesGiveTheirTextAndAddNoFrame) {
   // The next success clears the text.
   EXPECT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
   EXPECT_EQ(maker.GetError(), "");
-  Remove(truncatedPath);
-  Remove(emptyPath);
+  RemoveFile(truncatedPath);
+  RemoveFile(emptyPath);
 }
 
 TEST(GifMaker, AFolderAsPictureIsAFileError) {
@@ -189,7 +153,7 @@ TEST(GifMaker, AFolderAsPictureIsAFileError) {
 TEST(GifMaker, TheFileWinsOverTheBytes) {
   TempFolder folder;
   std::string path = folder / "運.bmp";
-  ASSERT_TRUE(WriteFile(path, MakeBmp(Picture(6, 2, Rgb{0, 0, 255}))));
+  ASSERT_TRUE(WriteWholeFile(path, MakeBmp(Picture(6, 2, Rgb{0, 0, 255}))));
   GifMaker maker;
   maker.Create(AnimationInfo());
   ASSERT_TRUE(maker.AddFrame(FrameInfo(), path, kRedBmp)) << maker.GetError();
@@ -197,7 +161,7 @@ TEST(GifMaker, TheFileWinsOverTheBytes) {
   EXPECT_EQ(maker.Frame(0)->width(), 6);
   GifFile gif = Parse(Written(maker));
   EXPECT_EQ(gif.globalTable[0], (Rgb{0, 0, 240}));
-  Remove(path);
+  RemoveFile(path);
 }
 
 TEST(GifMaker, LogicalScreenComesFromCreateOrTheFirstFrame) {
@@ -296,11 +260,13 @@ TEST(GifMaker, SaveGifNeedsFramesAndAWritablePlace) {
   std::string path = folder / "運閉.gif";
   ASSERT_TRUE(maker.SaveGif(path)) << maker.GetError();
   EXPECT_EQ(maker.GetError(), "");
-  std::string first = ReadFile(path);
+  std::string first, second;
+  ASSERT_TRUE(ReadWholeFile(path, &first));
   ASSERT_TRUE(maker.SaveGif(path));
-  EXPECT_EQ(ReadFile(path), first);
+  ASSERT_TRUE(ReadWholeFile(path, &second));
+  EXPECT_EQ(second, first);
   EXPECT_EQ(first, Written(maker));
-  Remove(path);
+  RemoveFile(path);
 }
 
 // Takes `budget` bytes, then refuses everything.
