@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ git
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  googletest
+  googletest libbenchmark-dev
   wine wine32:i386
   xvfb xdotool x11-utils xauth
   locales fonts-wqy-zenhei
