@@ -120,6 +120,12 @@ inline std::string Image(uint16_t left, uint16_t top, uint16_t width, uint16_t h
          localTable + static_cast<char>(codeSize) + SubBlocks(codeBytes);
 }
 
+// 4 × 2 pixels over a 4-entry table, as an image at (left, top).
+inline std::vector<uint8_t> SmallPixels() { return {0, 1, 2, 3, 3, 2, 1, 0}; }
+inline std::string SmallImage(uint16_t left = 0, uint16_t top = 0, uint8_t packed = 0, const std::string& local = "") {
+  return Image(left, top, 4, 2, packed, local, 2, LzwCodes(SmallPixels(), 2));
+}
+
 inline std::string Trailer() { return std::string(1, '\x3B'); }
 
 // Very small files get zero bytes after the trailer, which readers ignore, to
