@@ -41,9 +41,19 @@ if [ "$rebuild" = 1 ]; then
     -fno-omit-frame-pointer -I"$root/src" "${sources[@]}" -o "$binary"
 fi
 
-echo "== fuzzing the GIF reader for ${seconds}s"
-# The regressions are run first as part of the seed corpus.
+echo "== fuzzing the GIF reader for ${seconds}s (log: $out/fuzz.log)"
+# The regressions and the seed files are run first. libFuzzer's progress
+# lines go to the log; a failure prints the end of it with the crash report.
+set +e
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -dict="$here/gif.dict" -artifact_prefix="$out/" -print_final_stats=1 "$@" \
-  "$out/corpus" "$here/../data" "$here/regressions"
+  "$out/corpus" "$here/../data" "$here/regressions" >"$out/fuzz.log" 2>&1
+status=$?
+set -e
+if [ "$status" != 0 ]; then
+  tail -n 80 "$out/fuzz.log"
+  echo "GIF reader fuzzing failed ($status); the input is in $out/ (crash-*, leak-*, timeout-*, oom-*)"
+  exit "$status"
+fi
+grep -E '^(Done|stat::)' "$out/fuzz.log"
