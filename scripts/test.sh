@@ -22,4 +22,4 @@ trap 'wineserver -k 2>/dev/null || true; movrel_stop_display' EXIT
 rm -rf build/wineprefix
 movrel_wine_prefix "$PWD/build/wineprefix"
 echo "== Windows tests and end-to-end tests under Wine"
-ctest --test-dir build/win --output-on-failure
+ctest --test-dir build/win --output-on-failure -j "$jobs"

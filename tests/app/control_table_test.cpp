@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 namespace movrel {
@@ -78,6 +79,30 @@ TEST(ControlTable, ControlsInsideAGroupStayInsideIt) {
     EXPECT_LE(p.x + p.width, g.x + g.width) << ControlName(spec.index);
     EXPECT_GT(p.y, g.y) << ControlName(spec.index);
     EXPECT_LE(bottom, g.y + g.height) << ControlName(spec.index);
+  }
+}
+
+TEST(ControlTable, NoTwoControlsOverlapAtAnyScale) {
+  // The window scales every place by DPI / 96 with rounding; check the
+  // scales of 96, 120, 144 and 192 DPI.
+  for (int dpi : {96, 120, 144, 192}) {
+    auto scaled = [dpi](const ControlSpec& s) {
+      int h = s.kind == ControlKind::kList ? 22 : s.place.height;  // closed drop-down
+      auto sc = [dpi](int v) { return (v * dpi + 48) / 96; };
+      return std::array<int, 4>{sc(s.place.x), sc(s.place.y), sc(s.place.x + s.place.width), sc(s.place.y + h)};
+    };
+    const auto& table = MainControls();
+    for (size_t i = 0; i < table.size(); ++i) {
+      const ControlSpec& a = table[i];
+      if (a.kind == ControlKind::kGroupBox || !a.visible) continue;
+      for (size_t j = i + 1; j < table.size(); ++j) {
+        const ControlSpec& b = table[j];
+        if (b.kind == ControlKind::kGroupBox || !b.visible) continue;
+        auto ra = scaled(a), rb = scaled(b);
+        bool overlap = ra[0] < rb[2] && rb[0] < ra[2] && ra[1] < rb[3] && rb[1] < ra[3];
+        EXPECT_FALSE(overlap) << ControlName(a.index) << " / " << ControlName(b.index) << " at " << dpi;
+      }
+    }
   }
 }
 

@@ -65,6 +65,8 @@ class Movrel:
 
     # -- life cycle
     def start(self):
+        # Tests must not meet a copy left by an earlier one.
+        self.wait_gone(TITLE)
         self.process = subprocess.Popen([WINE, self.exe], cwd=self.folder,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wait_window(TITLE)

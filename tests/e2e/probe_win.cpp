@@ -57,10 +57,18 @@ std::wstring Text(HWND window) {
   // WM_GETTEXT works across processes for every standard control; a window
   // whose thread is busy or gone must not hang the probe.
   DWORD_PTR n = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &n)) {
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000, &n)) {
     return std::wstring();
   }
   return std::wstring(buffer, static_cast<size_t>(n));
+}
+
+// A top-level window's caption, read without sending it a message, so a
+// busy or stuck program cannot slow the search down.
+std::wstring Caption(HWND window) {
+  wchar_t buffer[1024];
+  int n = GetWindowTextW(window, buffer, 1024);
+  return std::wstring(buffer, static_cast<size_t>(n > 0 ? n : 0));
 }
 
 std::wstring ClassOf(HWND window) {
@@ -76,7 +84,7 @@ struct FindState {
 
 BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
   auto* state = reinterpret_cast<FindState*>(param);
-  if (IsWindowVisible(window) && Text(window) == state->title) {
+  if (IsWindowVisible(window) && Caption(window) == state->title) {
     state->found = window;
     return FALSE;
   }
@@ -178,7 +186,7 @@ BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
   if (IsWindowVisible(window)) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    Print("{\"title\":" + Json(Text(window)) + ",\"class\":" + Json(ClassOf(window)) +
+    Print("{\"title\":" + Json(Caption(window)) + ",\"class\":" + Json(ClassOf(window)) +
           ",\"enabled\":" + (IsWindowEnabled(window) ? "true" : "false") + ",\"rect\":" + Rect(window) + "}");
   }
   return TRUE;

@@ -43,7 +43,7 @@ class SettingsTest(MovrelTestCase):
             app.mouse_click(name)
             wait_until(lambda: app.get(name)["checked"] != before, what=f"{name} clicked")
         # Edits, typed.
-        for name, text in [("编辑框左边", "17"), ("编辑框帧间隔", "150"), ("编辑框保存路径", "D:\\运閉\\帧")]:
+        for name, text in [("编辑框左边", "17"), ("编辑框帧间隔", "150"), ("编辑框保存路径", "D:\\frames\\run1")]:
             if not app.get(name)["enabled"]:
                 app.mouse_click("选择框保存帧")
                 wait_until(lambda: app.get(name)["enabled"], what=f"{name} enabled")
