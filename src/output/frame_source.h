@@ -1,0 +1,28 @@
+// The recording as the output side sees it: a numbered run of frames, each
+// either an encoded picture (BMP file bytes) or a still frame with no
+// picture, and one offset per frame in the animation's logical screen.
+// Composition and the preview read frames through this interface only, so
+// both run natively over a store held in memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace movrel {
+
+struct FramePosition {
+  int32_t left = 0;
+  int32_t top = 0;
+};
+
+class FrameSource {
+ public:
+  virtual ~FrameSource() = default;
+  virtual int FrameCount() const = 0;
+  // Frame `number` (1..FrameCount) as BMP file bytes; empty for a still
+  // frame and for a frame that cannot be read.
+  virtual std::string ReadFrame(int number) const = 0;
+  virtual FramePosition Position(int number) const = 0;
+};
+
+}  // namespace movrel

@@ -1,0 +1,51 @@
+// A recording held in memory for the output tests: frames given as
+// pictures (any bytes; empty for a still frame) with their positions, and a
+// count of the reads each frame got.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "output/frame_source.h"
+
+namespace movrel {
+namespace test {
+
+class MemoryFrames : public FrameSource {
+ public:
+  MemoryFrames() = default;
+  // "K" for a kept frame (its picture is "picture <n>"), "S" for a still one.
+  explicit MemoryFrames(const std::string& pattern) {
+    for (char c : pattern) Add(c == 'S' ? std::string() : "picture " + std::to_string(frames_.size() + 1));
+  }
+
+  void Add(const std::string& picture, FramePosition at = FramePosition()) { frames_.push_back({picture, at}); }
+
+  int FrameCount() const override { return static_cast<int>(frames_.size()); }
+  std::string ReadFrame(int number) const override {
+    ++reads_[number];
+    if (number < 1 || number > FrameCount()) return std::string();
+    return frames_[static_cast<size_t>(number - 1)].picture;
+  }
+  FramePosition Position(int number) const override {
+    if (number < 1 || number > FrameCount()) return FramePosition();
+    return frames_[static_cast<size_t>(number - 1)].at;
+  }
+
+  int Reads(int number) const {
+    auto found = reads_.find(number);
+    return found == reads_.end() ? 0 : found->second;
+  }
+
+ private:
+  struct Frame {
+    std::string picture;
+    FramePosition at;
+  };
+  std::vector<Frame> frames_;
+  mutable std::map<int, int> reads_;
+};
+
+}  // namespace test
+}  // namespace movrel

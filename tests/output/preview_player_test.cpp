@@ -1,0 +1,261 @@
+// The preview's playback over a recording in memory: which frame each tick
+// shows, the caption, the slider, the play state and the timer, and the
+// window's placement and layout.
+#include "output/preview_player.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "memory_frames.h"
+
+namespace movrel {
+namespace {
+
+using test::MemoryFrames;
+
+// Keeps what the player asked for; the canvas as the list of pictures drawn
+// on it since it was last cleared.
+class RecordingView : public PreviewView {
+ public:
+  void ClearCanvas() override { canvas.clear(); }
+  void DrawPicture(const std::string& bytes, FramePosition at) override {
+    canvas.push_back(bytes + "@" + std::to_string(at.left) + "," + std::to_string(at.top));
+    ++draws;
+  }
+  void SetCaption(const std::string& text) override { caption = text; }
+  void SetSliderPosition(int position) override { slider = position; }
+  void SetTimerInterval(int32_t ms) override { timerMs = ms; }
+  void ShowPlaying(bool isPlaying) override { playing = isPlaying; }
+
+  std::vector<std::string> canvas;
+  int draws = 0;
+  std::string caption;
+  int slider = -1;
+  int32_t timerMs = -1;
+  bool playing = false;
+};
+
+std::string At0(int frame) { return "picture " + std::to_string(frame) + "@0,0"; }
+
+PreviewSettings Still(int index) {
+  PreviewSettings settings;
+  settings.stillFramesIndex = index;
+  return settings;
+}
+
+TEST(PreviewTick, StillFramesWaitOneTickOrVanish) {
+  {
+    MemoryFrames frames("KSK");
+    RecordingView view;
+    PreviewPlayer player(frames, view, 200);
+    player.Open(Still(0));
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 1 帧");
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1)}));
+    EXPECT_EQ(view.slider, 1);
+    player.Tick();
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 2 帧（静止画面）");
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1)}));  // unchanged for this tick
+    EXPECT_EQ(view.draws, 1);
+    player.Tick();
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 3 帧");
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(3)}));
+    EXPECT_EQ(view.slider, 3);
+  }
+  {
+    MemoryFrames frames("KSK");
+    RecordingView view;
+    PreviewPlayer player(frames, view, 200);
+    player.Open(Still(1));
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 1 帧");
+    player.Tick();
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 3 帧");
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(3)}));
+    player.Tick();  // loops round to frame 1, a whole picture again
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 1 帧");
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1)}));
+  }
+}
+
+TEST(PreviewTick, TrailingStillFramesVanishWhenSkippedAsInTheGif) {
+  MemoryFrames frames("KKSS");
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200);
+  player.Open(Still(1));
+  player.Tick();
+  EXPECT_EQ(player.CurrentFrame(), 2);
+  player.Tick();
+  EXPECT_EQ(player.CurrentFrame(), 1);
+  EXPECT_EQ(view.caption, "总 4 帧，当前播放第 1 帧");
+
+  player.SetLoop(false);
+  player.Tick();
+  player.Tick();  // nothing but still frames left: playback ends
+  EXPECT_FALSE(player.Playing());
+  EXPECT_EQ(view.timerMs, 0);
+  player.SetPlaying(true);
+  player.Tick();
+  EXPECT_EQ(player.CurrentFrame(), 1);
+}
+
+TEST(PreviewTick, FramesAreDrawnAtTheirOffsetsOverThePicture) {
+  MemoryFrames frames;
+  frames.Add("whole");
+  frames.Add("crop", {4, 5});
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200);
+  player.Open(Still(0));
+  player.Tick();
+  EXPECT_EQ(view.canvas, (std::vector<std::string>{"whole@0,0", "crop@4,5"}));
+}
+
+TEST(PlayState, LoopOffPausesAfterTheLastFrameAndPlayRestartsAtTheFirst) {
+  const char* stores[] = {"KK", "KS"};  // the last frame a picture, or a still frame shown by waiting
+  for (const char* store : stores) {
+    MemoryFrames frames(store);
+    RecordingView view;
+    PreviewPlayer player(frames, view, 200);
+    player.SetLoop(false);
+    player.Open(Still(0));
+    EXPECT_TRUE(view.playing);
+    EXPECT_EQ(view.timerMs, 200);
+    player.Tick();
+    EXPECT_EQ(player.CurrentFrame(), 2);
+    player.Tick();
+    EXPECT_FALSE(player.Playing()) << store;
+    EXPECT_FALSE(view.playing);
+    EXPECT_EQ(view.timerMs, 0);
+    player.SetPlaying(true);
+    EXPECT_EQ(view.slider, 1);
+    EXPECT_EQ(view.timerMs, 200);
+    player.Tick();
+    EXPECT_EQ(view.caption, "总 2 帧，当前播放第 1 帧") << store;
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1)}));
+  }
+}
+
+TEST(PlayState, EmptyStorePausesAtOnce) {
+  MemoryFrames frames;
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200);
+  player.Open(Still(0));
+  EXPECT_FALSE(player.Playing());
+  EXPECT_FALSE(view.playing);
+  EXPECT_EQ(view.timerMs, 0);
+  EXPECT_EQ(view.draws, 0);
+  player.SetPlaying(true);
+  player.Tick();
+  EXPECT_FALSE(player.Playing());
+  player.OnSliderMoved(3);  // nothing to move to
+  EXPECT_EQ(player.CurrentFrame(), 0);
+}
+
+TEST(PlayState, TimerIntervalIsTheFrameIntervalMinusTheSpeedChange) {
+  struct Case {
+    const char* text;
+    int unit;
+    int32_t timerMs;
+  };
+  const Case cases[] = {
+      {"0", 0, 200},      {"50", 0, 150},   {"-100", 0, 300}, {"-0.1", 1, 300}, {"0.5", 0, 199},
+      {"abc", 0, 200},    {"200", 0, 0},    {"250", 0, 0},    {"1", 2, 0},
+  };
+  for (const Case& c : cases) {
+    MemoryFrames frames("KK");
+    RecordingView view;
+    PreviewPlayer player(frames, view, 200);
+    player.Open(Still(0));
+    player.SetSpeedChangeText(c.text);
+    player.SetSpeedChangeUnit(c.unit);
+    EXPECT_EQ(view.timerMs, c.timerMs) << c.text;
+    EXPECT_EQ(player.Settings().speedChangeText, c.text);
+    EXPECT_EQ(player.Settings().speedChangeUnit, c.unit);
+  }
+  MemoryFrames frames("KK");
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200);
+  player.Open(Still(0));
+  player.SetPlaying(false);
+  player.SetSpeedChangeText("50");
+  EXPECT_EQ(view.timerMs, 0);  // paused: the timer stays stopped
+  EXPECT_EQ(player.PlayingIntervalMs(), 150);
+}
+
+TEST(Slider, PausedShowsTheChosenFrameAndPlayingShowsItNext) {
+  MemoryFrames frames;
+  frames.Add("whole");
+  frames.Add("a", {1, 1});
+  frames.Add("");
+  frames.Add("b", {2, 2});
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200);
+  player.Open(Still(0));
+  player.SetPlaying(false);
+  player.OnSliderMoved(4);
+  EXPECT_EQ(player.CurrentFrame(), 4);
+  EXPECT_EQ(view.canvas, (std::vector<std::string>{"whole@0,0", "a@1,1", "b@2,2"}));
+  // Backwards: the picture is built again from the first frame, so no stale
+  // surroundings of a cropped frame remain.
+  player.OnSliderMoved(2);
+  EXPECT_EQ(view.canvas, (std::vector<std::string>{"whole@0,0", "a@1,1"}));
+  EXPECT_EQ(view.caption, "总 4 帧，当前播放第 1 帧");  // a move while paused leaves the caption
+
+  player.SetPlaying(true);
+  player.OnSliderMoved(2);
+  EXPECT_EQ(player.CurrentFrame(), 1);
+  EXPECT_EQ(view.canvas, (std::vector<std::string>{"whole@0,0"}));
+  player.Tick();
+  EXPECT_EQ(view.caption, "总 4 帧，当前播放第 2 帧");
+  EXPECT_EQ(view.canvas, (std::vector<std::string>{"whole@0,0", "a@1,1"}));
+  player.OnSliderMoved(99);  // clamped to the last frame
+  player.Tick();
+  EXPECT_EQ(player.CurrentFrame(), 4);
+}
+
+TEST(ControlBar, ShowsForTheMouseOnTheBarOrWhenPinned) {
+  MemoryFrames frames("K");
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200);
+  EXPECT_TRUE(player.Playing());  // opening states: playing, looping, not pinned
+  EXPECT_TRUE(player.Loop());
+  EXPECT_FALSE(player.Pinned());
+  EXPECT_FALSE(player.ControlBarVisible(99, 100));
+  EXPECT_TRUE(player.ControlBarVisible(100, 100));
+  EXPECT_TRUE(player.ControlBarVisible(130, 100));
+  player.SetPinned(true);
+  EXPECT_TRUE(player.ControlBarVisible(0, 100));
+}
+
+TEST(PreviewGeometry, PlacementCentresAndMaximisesWhenTheFrameDoesNotFit) {
+  struct Case {
+    const char* name;
+    int32_t screenW, screenH, frameW, frameH;
+    PreviewRect window;
+    bool maximized;
+  };
+  // Borders 16 x 39, bar 60, at least 480 wide.
+  const Case cases[] = {
+      {"fits", 1280, 1024, 500, 500, {382, 212, 516, 599}, false},
+      {"narrow frame gets the bar's width", 1280, 1024, 100, 80, {392, 422, 496, 179}, false},
+      {"wider than the screen", 1280, 1024, 1300, 200, {0, 362, 1316, 299}, true},
+      {"just too tall", 1280, 1024, 500, 904, {382, 10, 516, 1003}, true},
+      {"screen size", 1280, 1024, 1280, 1024, {0, 0, 1296, 1123}, true},
+  };
+  for (const Case& c : cases) {
+    PreviewPlacement p = PlacePreviewWindow(c.screenW, c.screenH, c.frameW, c.frameH, 16, 39, 60, 480);
+    EXPECT_EQ(p.window, c.window) << c.name << ": " << p.window.left << "," << p.window.top << " "
+                                  << p.window.width << "x" << p.window.height;
+    EXPECT_EQ(p.maximized, c.maximized) << c.name;
+  }
+}
+
+TEST(PreviewGeometry, BarAlongTheBottomAndSliderToItsRightEdge) {
+  PreviewLayout layout = LayOutPreview(640, 480, 60, {8, 4, 10, 24});
+  EXPECT_EQ(layout.bar, (PreviewRect{0, 420, 640, 60}));
+  EXPECT_EQ(layout.slider, (PreviewRect{8, 4, 632, 24}));
+  EXPECT_EQ(LayOutPreview(4, 30, 60, {8, 4, 10, 24}).slider.width, 0);
+}
+
+}  // namespace
+}  // namespace movrel
