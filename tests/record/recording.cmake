@@ -1,1 +1,14 @@
 # Tests of the frame store, recording controller and changed-region pass.
+# The rules, the state machine, the store and the changed-region scan run
+# natively; the store, the folders and the optimisation pass again under Wine
+# with real files and real GDI.
+if(NOT MOVREL_WIN)
+  movrel_test(recording_test
+    SOURCES recording_rules_test.cpp recorder_test.cpp changed_rect_test.cpp frame_store_test.cpp
+            scratch_folder_host.cpp
+    DEPS movrel_record)
+else()
+  movrel_test(recording_win_test
+    SOURCES frame_store_test.cpp folders_win_test.cpp optimize_win_test.cpp scratch_folder_win.cpp
+    DEPS movrel_record)
+endif()

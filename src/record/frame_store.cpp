@@ -1,0 +1,46 @@
+#include "record/frame_store.h"
+
+#include "common/file_io.h"
+
+namespace movrel {
+
+namespace {
+
+bool WriteOrDelete(const std::string& path, const std::string& bytes) {
+  if (!bytes.empty()) return WriteWholeFile(path, bytes);
+  return RemoveFile(path) || !FileExists(path);
+}
+
+}  // namespace
+
+bool FrameStore::AppendFrame(const std::string& bytes) {
+  offsets_.push_back(FrameOffset{});
+  return WriteOrDelete(FramePath(Count()), bytes);
+}
+
+bool FrameStore::ReplaceFrame(int n, const std::string& bytes) {
+  if (n < 1 || n > Count()) return AppendFrame(bytes);
+  return WriteOrDelete(FramePath(n), bytes);
+}
+
+std::string FrameStore::ReadFrame(int n) const {
+  std::string bytes;
+  if (n < 1 || n > Count() || !ReadWholeFile(FramePath(n), &bytes)) return std::string();
+  return bytes;
+}
+
+FrameOffset FrameStore::Offset(int n) const {
+  if (n < 1 || n > Count()) return FrameOffset{};
+  return offsets_[static_cast<size_t>(n - 1)];
+}
+
+void FrameStore::SetOffset(int n, FrameOffset offset) {
+  if (n >= 1 && n <= Count()) offsets_[static_cast<size_t>(n - 1)] = offset;
+}
+
+FrameStore& Frames() {
+  static FrameStore store;
+  return store;
+}
+
+}  // namespace movrel

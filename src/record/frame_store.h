@@ -1,0 +1,60 @@
+// The frame store: the frames of the current recording, one file per frame
+// ("n.TMP", numbered from 1) in the recording's own folder, so that a long
+// recording does not grow the process. In memory it keeps only the frame
+// count and one offset per frame. A still frame is an entry without a file;
+// reading it (or any frame whose file is missing or unreadable) gives empty
+// bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace movrel {
+
+// Where a frame's picture lies in the animation's logical screen.
+struct FrameOffset {
+  int32_t left = 0;
+  int32_t top = 0;
+};
+
+class FrameStore {
+ public:
+  // The recording's folder (tempDir), ending in the path separator; empty
+  // until the first recording.
+  void SetFolder(const std::string& folder) { folder_ = folder; }
+  const std::string& Folder() const { return folder_; }
+
+  int Count() const { return static_cast<int>(offsets_.size()); }
+
+  // Adds frame n = count + 1 with offset {0, 0}; writes the bytes to its
+  // file, or deletes the file for empty bytes (a still frame). False when
+  // non-empty bytes could not be written: the entry is there all the same
+  // and reads as a still frame.
+  bool AppendFrame(const std::string& bytes);
+  // For 1 <= n <= count rewrites frame n's file, or deletes it for empty
+  // bytes (the frame becomes a still frame); any other n appends. False when
+  // the file could not be written or deleted.
+  bool ReplaceFrame(int n, const std::string& bytes);
+  // The whole content of frame n's file; empty for a still frame, a missing
+  // or unreadable file, and an n outside 1..count.
+  std::string ReadFrame(int n) const;
+  // Empties the frame list and the offset list; the files stay (the whole
+  // folder is discarded instead).
+  void ClearFrames() { offsets_.clear(); }
+
+  // Offset of frame n; {0, 0} outside 1..count.
+  FrameOffset Offset(int n) const;
+  void SetOffset(int n, FrameOffset offset);
+
+  std::string FramePath(int n) const { return folder_ + std::to_string(n) + ".TMP"; }
+
+ private:
+  std::string folder_;
+  std::vector<FrameOffset> offsets_;  // one per frame: its length is the frame count
+};
+
+// The program's one store.
+FrameStore& Frames();
+
+}  // namespace movrel

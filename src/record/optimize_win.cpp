@@ -1,0 +1,208 @@
+#include "record/optimize_win.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "app/main_window_win.h"
+#include "app/ui_win.h"
+#include "bitmap/bitmap_surface_win.h"
+#include "bitmap/bmp_layout.h"
+#include "common/gbk_win.h"
+#include "common/message_pump_win.h"
+#include "record/changed_rect.h"
+#include "record/frame_store.h"
+
+namespace movrel {
+namespace {
+
+const wchar_t kOptimizeClass[] = L"MovrelOptimize";
+constexpr const char* kOptimizeTitle = "正在优化动画帧，以尽可能降低GIF文件大小..";
+
+bool windowOpen = false;
+
+// The hidden work canvas: a 32-bit picture on which two frames are combined.
+BitmapSurface& WorkCanvas() {
+  static BitmapSurface canvas;
+  return canvas;
+}
+
+uint32_t ReadU32(const std::string& bytes, size_t at) {
+  uint32_t v;
+  std::memcpy(&v, bytes.data() + at, 4);
+  return v;
+}
+
+int FrameWidth(const std::string& bmp) { return static_cast<int>(ReadU32(bmp, 18)); }
+int FrameHeight(const std::string& bmp) {
+  const int32_t h = static_cast<int32_t>(ReadU32(bmp, 22));
+  return h < 0 ? -h : h;
+}
+int FrameDepth(const std::string& bmp) {
+  return static_cast<uint8_t>(bmp[28]) | static_cast<uint8_t>(bmp[29]) << 8;
+}
+
+// Draws BMP file bytes at (0, 0) in their own size with the raster
+// operation (SRCCOPY or SRCINVERT, the exclusive-or).
+bool DrawFrame(HDC dc, const std::string& bmp, DWORD rop) {
+  if (!IsLoadableBmpFile(bmp)) return false;
+  const uint32_t offBits = ReadU32(bmp, 10);
+  // The header and colour table go to GDI from an aligned copy.
+  std::vector<uint32_t> info((offBits - kFileHeaderBytes + 3) / 4 + 1, 0);
+  std::memcpy(info.data(), bmp.data() + kFileHeaderBytes, offBits - kFileHeaderBytes);
+  const int w = FrameWidth(bmp), h = FrameHeight(bmp);
+  return StretchDIBits(dc, 0, 0, w, h, 0, 0, w, h, bmp.data() + offBits, reinterpret_cast<const BITMAPINFO*>(info.data()),
+                       DIB_RGB_COLORS, rop) != 0;
+}
+
+// The difference of two whole frames on the work canvas, as BMP bytes;
+// empty when either cannot be drawn.
+std::string Difference(const std::string& previous, const std::string& current) {
+  BitmapSurface& canvas = WorkCanvas();
+  FitWorkCanvas(PixelSize{FrameWidth(current), FrameHeight(current)});
+  HDC dc = canvas.GetMemoryDc();
+  if (!dc) return std::string();
+  PatBlt(dc, 0, 0, canvas.GetWidth(), canvas.GetHeight(), BLACKNESS);
+  if (!DrawFrame(dc, previous, SRCCOPY) || !DrawFrame(dc, current, SRCINVERT)) return std::string();
+  GdiFlush();
+  canvas.RefreshImage();
+  return canvas.ToBmpBytes();
+}
+
+// The block of the frame as BMP bytes at the frame's own depth; empty on
+// failure.
+std::string Crop(const std::string& frame, const ChangedRect& r) {
+  BitmapSurface whole, part;
+  if (!whole.LoadFromBmpBytes(frame) || !whole.CopyRegionTo(part, r.left, r.top, r.Width(), r.Height())) {
+    return std::string();
+  }
+  const int depth = FrameDepth(frame);
+  if (part.GetDepth() != depth && !part.ConvertDepth(depth)) return std::string();
+  return part.ToBmpBytes();
+}
+
+void RunPass(FrameStore& store, const std::function<void(int, int)>& progress) {
+  std::string lastKept;
+  const int count = store.Count();
+  for (int i = 1; i <= count; ++i) {
+    PumpPendingMessages();
+    std::string data = store.ReadFrame(i);
+    // A frame that is no readable picture is left as it is and compared
+    // with nothing.
+    if (IsLoadableBmpFile(data)) {
+      if (lastKept.empty()) {
+        lastKept = data;  // the first kept frame stays whole
+      } else {
+        const std::string difference = Difference(lastKept, data);
+        // The next kept frame is compared with this one whole, not its crop.
+        lastKept = data;
+        ChangedRect r;
+        switch (difference.empty() ? ChangeScan::kUnreadable : FindChangedRect(difference, 1, &r)) {
+          case ChangeScan::kChanged: {
+            const std::string cropped = Crop(data, r);
+            if (!cropped.empty() && store.ReplaceFrame(i, cropped)) store.SetOffset(i, FrameOffset{r.left, r.top});
+            break;
+          }
+          case ChangeScan::kUnchanged:
+            store.ReplaceFrame(i, std::string());
+            break;
+          case ChangeScan::kUnreadable:
+            break;  // kept whole at {0, 0}
+        }
+      }
+    }
+    progress(i, count);
+  }
+}
+
+// ---- the window ------------------------------------------------------------
+
+struct OptimizeWindow {
+  HWND window = nullptr;
+  HWND label = nullptr;
+  HWND bar = nullptr;
+  UniqueFont font;
+};
+
+LRESULT CALLBACK OptimizeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return 0;  // closes itself when the pass is done
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool OpenWindow(OptimizeWindow* w) {
+  static bool registered = false;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!registered) {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = OptimizeProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kOptimizeClass;
+    registered = RegisterClassExW(&wc) != 0;
+    if (!registered) return false;
+  }
+  HWND owner = Main().window;
+  const UINT dpi = WindowDpi(owner);
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
+  RECT frame = {0, 0, Scale(420, dpi), Scale(72, dpi)};
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &area);
+  const int x = area.left + ((area.right - area.left) - width) / 2, y = area.top + ((area.bottom - area.top) - height) / 2;
+  w->window = CreateWindowExW(WS_EX_DLGMODALFRAME, kOptimizeClass, ToWide(kOptimizeTitle).c_str(), style, x, y, width,
+                              height, owner, nullptr, instance, nullptr);
+  if (!w->window) return false;
+  w->font = CreateUiFont(dpi);
+  w->label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, Scale(12, dpi), Scale(10, dpi),
+                             Scale(396, dpi), Scale(18, dpi), w->window, nullptr, instance, nullptr);
+  w->bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, Scale(12, dpi), Scale(34, dpi),
+                           Scale(396, dpi), Scale(24, dpi), w->window, nullptr, instance, nullptr);
+  SendMessageW(w->label, WM_SETFONT, reinterpret_cast<WPARAM>(w->font.get()), FALSE);
+  ShowWindow(w->window, SW_SHOW);
+  UpdateWindow(w->window);
+  return true;
+}
+
+}  // namespace
+
+void FitWorkCanvas(PixelSize size) {
+  BitmapSurface& canvas = WorkCanvas();
+  if (size.width <= 0 || size.height <= 0) return;
+  if (canvas.GetWidth() == size.width && canvas.GetHeight() == size.height && canvas.GetMemoryDc()) return;
+  canvas.CreateBlank(size.width, size.height, 32);
+}
+
+bool OptimizeFrames() {
+  if (windowOpen) return false;
+  OptimizeWindow w;
+  windowOpen = true;
+  HWND owner = Main().window;
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (owner) EnableWindow(owner, FALSE);
+  const bool shown = OpenWindow(&w);
+  const int count = Frames().Count();
+  if (shown) SendMessageW(w.bar, PBM_SETRANGE32, 0, count);
+  RunPass(Frames(), [&](int i, int total) {
+    if (!shown) return;
+    SendMessageW(w.bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
+    SetWindowTextGbk(w.label, "正在优化中..(" + std::to_string(i) + "\\" + std::to_string(total) + ")");
+  });
+  RecordingState().framesOptimized = true;
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  if (w.window) DestroyWindow(w.window);
+  windowOpen = false;
+  return true;
+}
+
+bool OptimizationWindowShown() { return windowOpen; }
+
+}  // namespace movrel

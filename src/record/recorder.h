@@ -1,0 +1,123 @@
+// The recording controller's decisions: the start, pause, resume and stop
+// transitions, the timer tick with its still-frame test, the running totals,
+// the tray state and the two automatic stops. Everything the controller needs
+// from the windows, the composer and the folders goes through RecorderHost,
+// so the whole state machine runs natively in tests; the Win32 side
+// (recording_win.cpp) implements the host on the main window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "record/frame_store.h"
+#include "record/recording_rules.h"
+
+namespace movrel {
+
+struct PixelSize {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+
+// The recorder's one record for the program's lifetime.
+struct RecorderState {
+  std::string previousFrame;  // the last frame that went into the store with its picture
+  int32_t totalTimeMs = 0;
+  int32_t startIntervalMs = 0;  // the frame interval at the fresh start: the GIF's delays
+  bool hasRecording = false;    // a stopped recording exists
+  bool framesOptimized = false; // the changed-region pass has run over it
+  PixelSize frameSize;          // of the last composed frame
+  PixelSize animationSize;      // frameSize at stop: the GIF's logical screen
+  int32_t countdownSeconds = 0;
+  std::string frameFolder;      // ends in "\"; receives single frames
+  std::string previousTempDir;  // the folder handed to the background deletion
+  RecorderPhase phase = RecorderPhase::kIdle;  // always what the start link reads
+  int32_t timerIntervalMs = 0;  // the recording timer; 0 = stopped
+  RecorderTrayState trayState = RecorderTrayState::kIdle;
+  std::string trayTip = TrayTip(RecorderTrayState::kIdle);
+};
+
+// The program's one recorder state.
+RecorderState& RecordingState();
+
+// The settings the recorder reads, as the controls hold them.
+struct RecordingSettings {
+  std::string intervalText = "200";
+  int intervalUnit = 0;
+  bool stopAtCount = false;
+  std::string countText;
+  bool stopAtTime = false;
+  std::string timeText;
+  int timeUnit = 0;
+  bool countdown = false;
+  std::string countdownText;
+  bool hideMainWindow = false;   // 缩到托盘
+  bool saveFrames = false;       // 保存每帧图到
+  std::string savePathText;
+  int saveFormatIndex = 0;       // 0 BMP, 1 JPG, 2 GIF, 3 TIFF, 4 PNG
+  std::string saveFormatText = "BMP";
+  bool autoClear = false;        // 自动清空帧
+};
+
+class RecorderHost {
+ public:
+  virtual ~RecorderHost() = default;
+  virtual RecordingSettings ReadSettings() = 0;
+  virtual std::string ProgramFolder() = 0;
+  // Start caption and pictures, stop picture and link.
+  virtual void ShowPhase(RecorderPhase phase) = 0;
+  virtual void HideMainWindow() = 0;
+  virtual bool TrayHidden() = 0;
+  virtual void ShowMainWindow() = 0;
+  virtual void EnableSettingsGroups(bool enabled) = 0;
+  virtual void EnablePreviewAndSave(bool enabled) = 0;
+  // The modal countdown window; returns once it has closed.
+  virtual void RunCountdown(int seconds) = 0;
+  virtual void WaitWithEvents(int ms) = 0;
+  virtual void PumpEvents() = 0;
+  virtual void PrepareCapture() = 0;
+  virtual std::string ComposeFrame(PixelSize* frameSize) = 0;
+  virtual void ReleaseComposer() = 0;
+  virtual void SetRecordingTimer(int32_t intervalMs) = 0;  // 0 stops it
+  virtual void FitWorkCanvas(PixelSize size) = 0;
+  virtual void SetGroupCaption(const std::string& text) = 0;
+  virtual void ShowTray(RecorderTrayState state, const std::string& tip) = 0;
+  // Folders (see folders_win.h).
+  virtual void MakeDirectoryChain(const std::string& path) = 0;
+  virtual void DeleteTreeInBackground(const std::string& path) = 0;
+  virtual std::string MakeRecordingTempDir() = 0;
+  virtual void SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
+                                 const std::string& extension) = 0;
+};
+
+class Recorder {
+ public:
+  Recorder(RecorderState& state, FrameStore& store, RecorderHost& host) : state_(state), store_(store), host_(host) {}
+
+  // F9: start, pause or resume.
+  void ToggleRecording();
+  // F10, the stop link and the automatic stops.
+  void StopRecording();
+  // The recording timer's tick; also run once at every start and resume.
+  void RecordTick();
+
+  // A fresh start is under way (settings read, countdown shown, folders
+  // made); toggles and stops arriving meanwhile are ignored.
+  bool Starting() const { return starting_; }
+
+  static int32_t FrameIntervalMs(const RecordingSettings& s) { return TimeSettingMs(s.intervalText, s.intervalUnit); }
+  static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeSettingMs(s.timeText, s.timeUnit); }
+
+ private:
+  void FreshStart(const RecordingSettings& settings);
+  void SetTray(RecorderTrayState tray);
+  void SetTimer(int32_t intervalMs);
+
+  RecorderState& state_;
+  FrameStore& store_;
+  RecorderHost& host_;
+  bool starting_ = false;
+  bool inTick_ = false;
+};
+
+}  // namespace movrel

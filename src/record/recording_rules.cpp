@@ -1,0 +1,188 @@
+#include "record/recording_rules.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "common/gbk.h"
+#include "common/number.h"
+
+namespace movrel {
+
+const char* StartCaption(RecorderPhase phase) {
+  switch (phase) {
+    case RecorderPhase::kRecording: return kStartCaptionRecording;
+    case RecorderPhase::kPaused: return kStartCaptionPaused;
+    case RecorderPhase::kIdle: break;
+  }
+  return kStartCaptionIdle;
+}
+
+RecorderPhase PhaseFromCaption(const std::string& caption) {
+  if (caption == kStartCaptionRecording) return RecorderPhase::kRecording;
+  if (caption == kStartCaptionPaused) return RecorderPhase::kPaused;
+  return RecorderPhase::kIdle;
+}
+
+const char* TrayTip(RecorderTrayState state) {
+  switch (state) {
+    case RecorderTrayState::kRecording: return "Movrel\r\n(正在录制中..按F9键暂停或F10键停止)";
+    case RecorderTrayState::kRecordingStill: return "Movrel\r\n(正在录制中但出现静止画面..按F9键暂停或F10键停止)";
+    case RecorderTrayState::kPaused: return "Movrel\r\n(录制暂停中，按F9键继续录制)";
+    case RecorderTrayState::kIdle: break;
+  }
+  return "Movrel";
+}
+
+int32_t TimeSettingMs(const std::string& numberText, int unitIndex) {
+  // The four unit lists: 毫, 秒, 分, 时.
+  static const double kFactorsMs[] = {1, 1000, 60000, 3600000};
+  double factor = (unitIndex >= 0 && unitIndex < 4) ? kFactorsMs[unitIndex] : 1;
+  float number = static_cast<float>(LeadingNumber(numberText));
+  return TruncToInt(static_cast<double>(number) * factor);
+}
+
+namespace {
+
+// x < limit, with the tolerance the duration text uses.
+bool Below(double x, double limit) { return x - limit < -1e-7; }
+
+std::string ShownValue(double x) {
+  double rounded = std::round(x * 100) / 100;
+  char text[64];
+  snprintf(text, sizeof text, "%.13g", rounded);
+  return text;
+}
+
+}  // namespace
+
+std::string FormatDuration(int64_t ms) {
+  double x = static_cast<double>(ms);
+  if (Below(x, 1000)) return ShownValue(x) + " 毫秒";
+  x /= 1000;
+  if (Below(x, 60)) return ShownValue(x) + " 秒";
+  x /= 60;
+  if (Below(x, 60)) return ShownValue(x) + " 分";
+  x /= 60;
+  if (Below(x, 24)) return ShownValue(x) + " 时";
+  x /= 24;
+  if (Below(x, 30)) return ShownValue(x) + " 天";
+  x /= 30;
+  if (Below(x, 12)) return ShownValue(x) + " 月";
+  x /= 12;
+  return ShownValue(x) + " 年";
+}
+
+std::string RunningCaption(int frameCount, int32_t totalTimeMs, bool stillFrame) {
+  std::string caption = "1.基本设置（帧数：" + std::to_string(frameCount) + " 时间：" + FormatDuration(totalTimeMs) + "）";
+  if (stillFrame) caption += "<静止画面>";
+  return caption;
+}
+
+int CountdownStartSeconds(int seconds) { return seconds < 1 ? 3 : seconds; }
+
+namespace {
+
+bool StartsWithUncPrefix(const std::string& path) { return path.size() >= 2 && path[0] == '\\' && path[1] == '\\'; }
+
+std::string WithoutTrailingSlash(const std::string& folder) {
+  return GbkEndsWith(folder, '\\') ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+}  // namespace
+
+std::string ResolveFrameFolder(const std::string& pathText, const std::string& programFolder) {
+  std::string folder = pathText;
+  if (!folder.empty() && folder[0] == '\\' && !StartsWithUncPrefix(folder)) {
+    folder = WithoutTrailingSlash(programFolder) + folder;
+  }
+  if (!GbkEndsWith(folder, '\\')) folder += '\\';
+  return folder;
+}
+
+std::string FrameFolderSetting(const std::string& chosen, const std::string& programFolder) {
+  const std::string base = WithoutTrailingSlash(programFolder);
+  // Only the program folder as a whole leading component is relative: a
+  // sibling such as "C:\Movrel2" stays absolute.
+  if (base.empty() || chosen.compare(0, base.size(), base) != 0) return chosen;
+  std::string rest = chosen.substr(base.size());
+  if (rest.empty()) return "\\";
+  if (rest[0] != '\\') return chosen;
+  return rest;
+}
+
+std::string RecordingFolderPath(const std::string& tempFileName, int64_t seconds) {
+  size_t slash = GbkFindLast(tempFileName, '\\');
+  std::string folder = slash == std::string::npos ? std::string() : tempFileName.substr(0, slash);
+  return folder + "\\KVGifRecord_" + std::to_string(seconds) + "\\";
+}
+
+int64_t SecondsSince19700101At8(int year, int month, int day, int hour, int minute, int second) {
+  // Days from the civil date (proleptic Gregorian), counted from 1970-01-01.
+  int64_t y = year - (month <= 2 ? 1 : 0);
+  int64_t era = (y >= 0 ? y : y - 399) / 400;
+  int64_t yoe = y - era * 400;
+  int64_t mp = (month + 9) % 12;
+  int64_t doy = (153 * mp + 2) / 5 + day - 1;
+  int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  int64_t days = era * 146097 + doe - 719468;
+  return days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second - 8 * 3600;
+}
+
+std::vector<std::string> DirectoryChainPrefixes(const std::string& path) {
+  std::vector<std::string> prefixes;
+  // In "\\server\share\..." neither the server nor the share can be made.
+  size_t shareEnd = 0;
+  bool unc = StartsWithUncPrefix(path);
+  if (unc) {
+    size_t serverEnd = GbkFind(path, '\\', 2);
+    shareEnd = serverEnd == std::string::npos ? std::string::npos : GbkFind(path, '\\', serverEnd + 1);
+    if (shareEnd == std::string::npos) return prefixes;
+  }
+  size_t previous = std::string::npos;
+  for (size_t p = GbkFind(path, '\\'); p != std::string::npos; previous = p, p = GbkFind(path, '\\', p + 1)) {
+    bool drive = p == 2 && path[1] == ':';
+    // A doubled separator (two in a row) names no folder of its own.
+    bool doubled = previous != std::string::npos && previous + 1 == p;
+    if (p == 0 || drive || doubled || (unc && p <= shareEnd)) continue;
+    prefixes.push_back(path.substr(0, p));
+  }
+  return prefixes;
+}
+
+std::string SkipLeadingBlanks(const std::string& path) {
+  size_t start = path.find_first_not_of(" \t");
+  return start == std::string::npos ? std::string() : path.substr(start);
+}
+
+bool IsProtectedDeletePath(const std::string& path) {
+  std::string p = SkipLeadingBlanks(path);
+  // Trailing blanks and separators do not change which folder is meant.
+  while (!p.empty() && (p.back() == ' ' || p.back() == '\t' || p.back() == '/' || GbkEndsWith(p, '\\'))) p.pop_back();
+  if (p.empty()) return true;                         // blank, "\" or "\\"
+  if (p.size() == 2 && p[1] == ':') return true;      // "C:" and "C:\"
+  bool unc = p.size() >= 2 && (p[0] == '\\' || p[0] == '/') && (p[1] == '\\' || p[1] == '/');
+  if (unc) {
+    // "\\server" and "\\server\share" are roots; a folder inside a share is not.
+    int separators = 0;
+    for (size_t i = 2; i < p.size(); i += GbkCharLength(p, i)) {
+      if (p[i] == '\\' || p[i] == '/') ++separators;
+    }
+    if (separators <= 1) return true;
+  }
+  return false;
+}
+
+std::string FrameFileStem(int year, int month, int day, int hour, int minute, int second) {
+  char text[64];
+  snprintf(text, sizeof text, "%04d-%02d-%02d %02d-%02d-%02d", year, month, day, hour, minute, second);
+  return text;
+}
+
+std::string FrameFileName(const std::string& folder, const std::string& stem, int counter,
+                          const std::string& extension) {
+  std::string name = folder + stem;
+  if (counter > 0) name += "(" + std::to_string(counter) + ")";
+  return name + "." + extension;
+}
+
+}  // namespace movrel

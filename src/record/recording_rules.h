@@ -1,0 +1,86 @@
+// The recorder's portable rules: the start link's three captions, the tray
+// states and tips, the time settings and the duration text, the running
+// caption, and the path arithmetic around the recording's folders (the
+// per-recording temporary folder, folder chains, the deletion refusals and
+// the single-frame file names). No platform code, so all of it is tested
+// natively.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace movrel {
+
+// The recorder's state is what the start link `链接开始录制` reads.
+enum class RecorderPhase { kIdle, kRecording, kPaused };
+
+constexpr const char* kStartCaptionIdle = "开始录制(F9)";
+constexpr const char* kStartCaptionRecording = "暂停录制(F9)";
+constexpr const char* kStartCaptionPaused = "继续录制(F9)";
+
+const char* StartCaption(RecorderPhase phase);
+// The phase a caption stands for; any other text counts as idle.
+RecorderPhase PhaseFromCaption(const std::string& caption);
+
+// What the notification-area icon shows.
+enum class RecorderTrayState { kIdle, kRecording, kRecordingStill, kPaused };
+const char* TrayTip(RecorderTrayState state);
+
+// A time setting: the edit's leading number as a single-precision value,
+// times the unit's factor (毫, 秒, 分, 时) in double precision, truncated
+// toward zero and clamped to 32 bits.
+int32_t TimeSettingMs(const std::string& numberText, int unitIndex);
+
+// "200 毫秒", "1.5 秒", "1.5 分" ... up to years; the value rounded to two
+// decimals without trailing zeros.
+std::string FormatDuration(int64_t ms);
+
+// "1.基本设置（帧数：n 时间：…）", with "<静止画面>" after a still frame.
+std::string RunningCaption(int frameCount, int32_t totalTimeMs, bool stillFrame);
+
+// A countdown below one second counts down from 3.
+int CountdownStartSeconds(int seconds);
+
+// ---- folders and file names (paths use "\", searched DBCS-aware) --------
+
+// The folder that receives single frames: a leading "\" (but not a UNC
+// "\\") is relative to the program folder, and the result ends in "\".
+// `programFolder` may or may not end in "\".
+std::string ResolveFrameFolder(const std::string& pathText, const std::string& programFolder);
+
+// The folder browser's answer in the form 编辑框保存路径 keeps: a folder at
+// or below the program folder becomes "\"-relative ("\" for the program
+// folder itself); any other folder stays as chosen.
+std::string FrameFolderSetting(const std::string& chosen, const std::string& programFolder);
+
+// The per-recording folder: the folder part of a temporary file name (left
+// of its last "\") + "\KVGifRecord_" + seconds + "\".
+std::string RecordingFolderPath(const std::string& tempFileName, int64_t seconds);
+
+// Whole seconds from 1970-01-01 08:00:00 to the given local date and time,
+// both read as local time.
+int64_t SecondsSince19700101At8(int year, int month, int day, int hour, int minute, int second);
+
+// The prefixes of `path` left of each "\" that a folder chain has to make
+// sure of, in order. Drives ("C:"), the empty prefix of a rooted path and
+// the server and share of a UNC path are not folders one can create, so they
+// are left out; a last component without a trailing "\" is not included.
+std::vector<std::string> DirectoryChainPrefixes(const std::string& path);
+
+// True for the paths a tree deletion refuses: empty or blank, a bare drive
+// ("C:"), a drive root ("C:\"), the root of the current drive ("\"), and a
+// UNC server or share root ("\\server", "\\server\share\"). Leading blanks
+// are skipped first.
+bool IsProtectedDeletePath(const std::string& path);
+// The path with its leading blanks skipped, as a deletion uses it.
+std::string SkipLeadingBlanks(const std::string& path);
+
+// "2026-12-06 17-46-14": the date-time template "#1-#2-#3 #4:#5:#6" with
+// every ":" replaced by "-".
+std::string FrameFileStem(int year, int month, int day, int hour, int minute, int second);
+// folder + stem + "(i)" for i > 0 + "." + extension.
+std::string FrameFileName(const std::string& folder, const std::string& stem, int counter,
+                          const std::string& extension);
+
+}  // namespace movrel

@@ -1,0 +1,292 @@
+#include "record/recording_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/app_globals.h"
+#include "app/app_hooks_win.h"
+#include "app/main_window_win.h"
+#include "app/ui_win.h"
+#include "bitmap/bitmap_surface_win.h"
+#include "common/gbk_win.h"
+#include "common/message_pump_win.h"
+#include "common/number.h"
+#include "record/folders_win.h"
+#include "record/optimize_win.h"
+
+namespace movrel {
+namespace {
+
+constexpr UINT_PTR kRecordTimerId = 0x5245;  // "RE"
+constexpr UINT_PTR kCountdownTimerId = 1;
+const wchar_t kCountdownClass[] = L"MovrelCountdown";
+
+// ---- the countdown window ------------------------------------------------
+
+struct Countdown {
+  HWND window = nullptr;
+  int seconds = 3;
+  int elapsed = 0;
+  int shown = 0;  // the number on the canvas; 0 before the first tick
+  bool done = false;
+};
+Countdown* activeCountdown = nullptr;
+
+void PaintCountdown(HWND window, const Countdown& c) {
+  PaintGuard paint(window);
+  RECT r{};
+  GetClientRect(window, &r);
+  HDC dc = paint.dc();
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  const int size = std::min(r.right, r.bottom);
+  // Two rings around the number.
+  UniquePen outer(CreatePen(PS_SOLID, std::max(2, size / 24), RGB(220, 40, 40)));
+  UniquePen inner(CreatePen(PS_DOT, 1, RGB(120, 120, 120)));
+  {
+    SelectGuard pen(dc, outer.get());
+    SelectGuard brush(dc, GetStockObject(NULL_BRUSH));
+    Ellipse(dc, r.left + size / 12, r.top + size / 12, r.right - size / 12, r.bottom - size / 12);
+  }
+  {
+    SelectGuard pen(dc, inner.get());
+    SelectGuard brush(dc, GetStockObject(NULL_BRUSH));
+    Ellipse(dc, r.left + size / 6, r.top + size / 6, r.right - size / 6, r.bottom - size / 6);
+  }
+  if (c.shown <= 0) return;
+  LOGFONTW lf{};
+  lf.lfHeight = -size / 2;
+  lf.lfWeight = FW_BOLD;
+  lf.lfCharSet = GB2312_CHARSET;
+  wcscpy(lf.lfFaceName, L"\u5b8b\u4f53");  // 宋体
+  UniqueFont font(CreateFontIndirectW(&lf));
+  SelectGuard selectFont(dc, font.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(200, 0, 0));
+  std::wstring number = std::to_wstring(c.shown);
+  DrawTextW(dc, number.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Countdown* c = activeCountdown;
+  switch (message) {
+    case WM_TIMER:
+      if (c && wParam == kCountdownTimerId) {
+        const int remaining = c->seconds - c->elapsed;
+        if (remaining <= 0) {
+          ShowWindow(window, SW_HIDE);
+          KillTimer(window, kCountdownTimerId);
+          c->done = true;
+        } else {
+          c->shown = remaining;
+          // The caption names the number too, for accessibility tools.
+          SetWindowTextW(window, std::to_wstring(remaining).c_str());
+          InvalidateRect(window, nullptr, FALSE);
+          ++c->elapsed;
+        }
+      }
+      return 0;
+    case WM_PAINT:
+      if (c) {
+        PaintCountdown(window, *c);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      return 0;  // the countdown ends by itself
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Shows the countdown modally: N, N-1 ... 1 a second each, then closes.
+void RunCountdownWindow(int seconds) {
+  static bool registered = false;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!registered) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = CountdownProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kCountdownClass;
+    registered = RegisterClassExW(&wc) != 0;
+    if (!registered) return;
+  }
+  Countdown c;
+  c.seconds = seconds;
+  HWND owner = Main().window;
+  const UINT dpi = WindowDpi(owner);
+  const int side = Scale(220, dpi);
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - side) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - side) / 2;
+  // Owned by the main window only while it is visible: a hidden owner would
+  // hide the countdown with it.
+  HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCountdownClass, L"", WS_POPUP | WS_BORDER, x, y,
+                                side, side, IsWindowVisible(owner) ? owner : nullptr, nullptr, instance, nullptr);
+  if (!window) return;
+  c.window = window;
+  Countdown* outer = activeCountdown;
+  activeCountdown = &c;
+  const bool ownerWasEnabled = IsWindowEnabled(owner) != FALSE;
+  EnableWindow(owner, FALSE);
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+  UpdateWindow(window);
+  SetTimer(window, kCountdownTimerId, 1000, nullptr);
+  MSG msg;
+  while (!c.done) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  KillTimer(window, kCountdownTimerId);
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  activeCountdown = outer;
+  DestroyWindow(window);
+}
+
+// ---- frames until the composer takes over --------------------------------
+
+// The capture rectangle of the settings: the edits, or the whole screen.
+RecordRect SettingsRect() {
+  if (!IsChecked(选择框录制区域)) return RecordRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return RecordRect{LeadingInt(ControlText(编辑框左边)), LeadingInt(ControlText(编辑框顶边)),
+                    LeadingInt(ControlText(编辑框宽度)), LeadingInt(ControlText(编辑框高度))};
+}
+
+// ---- the recorder's host on the main window -------------------------------
+
+void CALLBACK RecordTimerProc(HWND, UINT, UINT_PTR, DWORD) { RecordTick(); }
+
+class MainWindowHost : public RecorderHost {
+ public:
+  RecordingSettings ReadSettings() override {
+    RecordingSettings s;
+    s.intervalText = ControlText(编辑框帧间隔);
+    s.intervalUnit = ListIndex(组合框间隔单位);
+    s.stopAtCount = IsChecked(选择框停止帧数);
+    s.countText = ControlText(编辑框帧数);
+    s.stopAtTime = IsChecked(选择框停止时间);
+    s.timeText = ControlText(编辑框时间);
+    s.timeUnit = ListIndex(组合框时间单位);
+    s.countdown = IsChecked(选择框录制倒计时);
+    s.countdownText = ControlText(编辑框倒计时值);
+    s.hideMainWindow = IsChecked(选择框缩到托盘);
+    s.saveFrames = IsChecked(选择框保存帧);
+    s.savePathText = ControlText(编辑框保存路径);
+    s.saveFormatIndex = ListIndex(组合框保存格式);
+    if (s.saveFormatIndex < 0) s.saveFormatIndex = 0;
+    s.saveFormatText = ListItemText(组合框保存格式, s.saveFormatIndex);
+    s.autoClear = IsChecked(选择框自动清空帧);
+    return s;
+  }
+  std::string ProgramFolder() override { return Globals().programFolder; }
+  void ShowPhase(RecorderPhase phase) override {
+    SetControlText(链接开始录制, StartCaption(phase));
+    SetStartPictureLook(phase == RecorderPhase::kRecording);
+    const bool stoppable = phase != RecorderPhase::kIdle;
+    EnableControl(图片框停止录制, stoppable);
+    EnableControl(链接停止录制, stoppable);  // drawn violet while enabled, grey otherwise
+  }
+  void HideMainWindow() override { ShowWindow(Main().window, SW_HIDE); }
+  bool TrayHidden() override { return Globals().trayHidden; }
+  void ShowMainWindow() override { BringWindowToFront(Main().window); }
+  void EnableSettingsGroups(bool enabled) override {
+    // The groups' controls are the main window's own children, so each one
+    // is switched; switching back on restores the check boxes' rules.
+    for (int i = 分组框1; i < 分组框4; ++i) EnableControl(static_cast<ControlIndex>(i), enabled);
+    if (enabled) RefreshDependentControls(false);
+  }
+  void EnablePreviewAndSave(bool enabled) override {
+    for (ControlIndex i : {图片框预览播放, 链接预览播放, 图片框保存动画, 链接保存动画}) EnableControl(i, enabled);
+  }
+  void RunCountdown(int seconds) override { RunCountdownWindow(seconds); }
+  void WaitWithEvents(int ms) override { movrel::WaitWithEvents(ms); }
+  void PumpEvents() override { PumpPendingMessages(); }
+  void PrepareCapture() override {
+    rect_ = SettingsRect();
+    depth_ = IsChecked(单选框标准) ? 24 : 8;
+  }
+  std::string ComposeFrame(PixelSize* size) override {
+    BitmapSurface surface;
+    *size = PixelSize{rect_.width, rect_.height};
+    Globals().recordRect = rect_;
+    Globals().frameSize = FrameSize{rect_.width, rect_.height};
+    if (rect_.width <= 0 || rect_.height <= 0) return std::string();
+    if (!surface.CaptureScreen(rect_.left, rect_.top, rect_.width, rect_.height, depth_)) return std::string();
+    return surface.ToBmpBytes();
+  }
+  void ReleaseComposer() override {}
+  void SetRecordingTimer(int32_t intervalMs) override {
+    if (intervalMs > 0) {
+      SetTimer(Main().window, kRecordTimerId, static_cast<UINT>(intervalMs), RecordTimerProc);
+    } else {
+      KillTimer(Main().window, kRecordTimerId);
+    }
+  }
+  void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }
+  void SetGroupCaption(const std::string& text) override { SetControlText(分组框1, text); }
+  void ShowTray(RecorderTrayState, const std::string&) override {}
+  void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
+  void DeleteTreeInBackground(const std::string& path) override { DeleteDirectoryTreeInBackground(path); }
+  std::string MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
+  void SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
+                         const std::string& extension) override {
+    movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension);
+  }
+
+ private:
+  RecordRect rect_;
+  int depth_ = 24;
+};
+
+Recorder& TheRecorder() {
+  static MainWindowHost host;
+  static Recorder recorder(RecordingState(), Frames(), host);
+  return recorder;
+}
+
+}  // namespace
+
+void WaitWithEvents(int32_t ms, const std::atomic<bool>* stop) {
+  int32_t elapsed = 0;
+  while (elapsed < ms && !(stop && stop->load())) {
+    Sleep(10);
+    elapsed += 10;
+    PumpPendingMessages();
+  }
+}
+
+void RecordTick() { TheRecorder().RecordTick(); }
+
+int32_t FrameIntervalMs() { return TimeSettingMs(ControlText(编辑框帧间隔), ListIndex(组合框间隔单位)); }
+int32_t TimeLimitMs() { return TimeSettingMs(ControlText(编辑框时间), ListIndex(组合框时间单位)); }
+
+bool CountdownWindowOpen() { return activeCountdown != nullptr; }
+
+// ---- the main window's calls ------------------------------------------
+
+void ToggleRecording() { TheRecorder().ToggleRecording(); }
+void StopRecording() { TheRecorder().StopRecording(); }
+
+void ChooseFrameFolder() {
+  std::string start = ControlText(编辑框保存路径);
+  const std::string& program = Globals().programFolder;
+  if (!start.empty() && start[0] == '\\' && !(start.size() > 1 && start[1] == '\\')) {
+    start = program.substr(0, program.size() - (program.empty() ? 0 : 1)) + start;
+  }
+  const std::string chosen = BrowseForFolder(Main().window, FrameFolderBrowserTitle(), start);
+  if (!chosen.empty()) SetControlText(编辑框保存路径, FrameFolderSetting(chosen, program));
+}
+
+void DeleteRecordingFolder() {
+  const RecorderState& state = RecordingState();
+  // The background deletion of the folder before may not have finished;
+  // the process ends right after this, so finish it here.
+  if (!state.previousTempDir.empty()) DeleteDirectoryTree(state.previousTempDir);
+  if (!Frames().Folder().empty()) DeleteDirectoryTree(Frames().Folder());
+}
+
+}  // namespace movrel

@@ -1,0 +1,78 @@
+// The frame store on real files, in a folder whose name has a GBK character
+// with a "\" trail byte. Built natively and for Windows (run under Wine).
+#include "record/frame_store.h"
+
+#include <gtest/gtest.h>
+
+#include "common/file_io.h"
+#include "scratch_folder.h"
+
+namespace movrel {
+namespace {
+
+TEST(FrameStoreTest, StillFramesAreEntriesWithoutFiles) {
+  ScratchFolder folder;
+  FrameStore store;
+  store.SetFolder(folder.Path());
+  EXPECT_TRUE(store.AppendFrame("picture one"));
+  EXPECT_TRUE(store.AppendFrame(""));
+  EXPECT_TRUE(store.AppendFrame("picture three"));
+  EXPECT_EQ(store.Count(), 3);
+  EXPECT_EQ(store.FramePath(17), folder.Path() + "17.TMP");
+  EXPECT_TRUE(FileExists(store.FramePath(1)));
+  EXPECT_FALSE(FileExists(store.FramePath(2)));
+  EXPECT_EQ(store.ReadFrame(1), "picture one");
+  EXPECT_EQ(store.ReadFrame(2), "");
+  EXPECT_EQ(store.ReadFrame(3), "picture three");
+  for (int outside : {0, -1, 4}) EXPECT_EQ(store.ReadFrame(outside), "") << outside;
+}
+
+TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
+  ScratchFolder folder;
+  FrameStore store;
+  store.SetFolder(folder.Path());
+  store.AppendFrame("first");
+  store.AppendFrame("second");
+  EXPECT_TRUE(store.ReplaceFrame(2, "cropped"));
+  EXPECT_EQ(store.ReadFrame(2), "cropped");
+  EXPECT_TRUE(store.ReplaceFrame(1, ""));
+  EXPECT_FALSE(FileExists(store.FramePath(1)));
+  EXPECT_EQ(store.Count(), 2);
+  EXPECT_TRUE(store.ReplaceFrame(1, ""));  // already still
+  // A number outside the store appends, with an offset of its own.
+  EXPECT_TRUE(store.ReplaceFrame(9, "third"));
+  EXPECT_EQ(store.Count(), 3);
+  EXPECT_EQ(store.ReadFrame(3), "third");
+  EXPECT_EQ(store.Offset(3).left, 0);
+}
+
+TEST(FrameStoreTest, OffsetsFollowTheFrames) {
+  ScratchFolder folder;
+  FrameStore store;
+  store.SetFolder(folder.Path());
+  store.AppendFrame("a");
+  store.AppendFrame("b");
+  store.SetOffset(2, FrameOffset{12, 34});
+  store.SetOffset(5, FrameOffset{1, 1});  // ignored
+  EXPECT_EQ(store.Offset(2).left, 12);
+  EXPECT_EQ(store.Offset(2).top, 34);
+  EXPECT_EQ(store.Offset(1).left, 0);
+  EXPECT_EQ(store.Offset(7).top, 0);
+  store.ClearFrames();
+  EXPECT_EQ(store.Count(), 0);
+  EXPECT_EQ(store.ReadFrame(1), "");
+  EXPECT_TRUE(FileExists(store.FramePath(1)));  // the folder is discarded as a whole instead
+}
+
+TEST(FrameStoreTest, MissingFolderMakesEveryFrameStill) {
+  ScratchFolder folder;
+  FrameStore store;
+  store.SetFolder(folder.Path() + "gone" + folder.Separator());
+  EXPECT_FALSE(store.AppendFrame("lost"));
+  EXPECT_EQ(store.Count(), 1);
+  EXPECT_EQ(store.ReadFrame(1), "");
+  EXPECT_TRUE(store.AppendFrame(""));
+}
+
+}  // namespace
+}  // namespace movrel

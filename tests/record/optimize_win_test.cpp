@@ -1,0 +1,146 @@
+// The changed-region pass on real GDI under Wine: frames are real BMP
+// pictures in a real store, compared on the work canvas and cropped through
+// BitmapSurface.
+#include "record/optimize_win.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "bitmap/bitmap_surface_win.h"
+#include "bitmap/bmp_layout.h"
+#include "scratch_folder.h"
+
+namespace movrel {
+namespace {
+
+constexpr int kW = 40, kH = 30;
+
+// A frame of the depth: grey with the given pixels painted.
+std::string Frame(int depth, const std::function<void(BitmapSurface&)>& paint = nullptr) {
+  BitmapSurface s;
+  EXPECT_TRUE(s.CreateBlank(kW, kH, 24));
+  RECT all = {0, 0, kW, kH};
+  HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+  FillRect(s.GetMemoryDc(), &all, grey);
+  DeleteObject(grey);
+  GdiFlush();
+  s.RefreshImage();
+  if (paint) paint(s);
+  if (depth != 24) {
+    EXPECT_TRUE(s.ConvertDepth(depth));
+  }
+  return s.ToBmpBytes();
+}
+
+COLORREF PixelOf(const std::string& bmp, int x, int y) {
+  BitmapSurface s;
+  EXPECT_TRUE(s.LoadFromBmpBytes(bmp));
+  return s.GetPixel(x, y);
+}
+
+int WidthOf(const std::string& bmp) { return IsLoadableBmpFile(bmp) ? *reinterpret_cast<const int32_t*>(&bmp[18]) : 0; }
+int HeightOf(const std::string& bmp) { return IsLoadableBmpFile(bmp) ? *reinterpret_cast<const int32_t*>(&bmp[22]) : 0; }
+int DepthOf(const std::string& bmp) { return static_cast<uint8_t>(bmp[28]); }
+
+class OptimizeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Frames().ClearFrames();
+    Frames().SetFolder(folder.Path());
+    RecordingState().framesOptimized = false;
+    RecordingState().frameSize = PixelSize{kW, kH};
+  }
+  void TearDown() override {
+    Frames().ClearFrames();
+    Frames().SetFolder("");
+  }
+  ScratchFolder folder;
+};
+
+TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
+  for (int depth : {24, 8}) {
+    SCOPED_TRACE(depth);
+    SetUp();
+    const std::string first = Frame(depth);
+    const std::string onePixel = Frame(depth, [](BitmapSurface& s) { s.SetPixel(7, 5, RGB(255, 0, 0)); });
+    const std::string corner = Frame(depth, [](BitmapSurface& s) {
+      s.SetPixel(7, 5, RGB(255, 0, 0));
+      s.SetPixel(kW - 1, kH - 1, RGB(0, 0, 255));
+      s.SetPixel(30, 20, RGB(0, 255, 0));
+    });
+    FrameStore& store = Frames();
+    store.AppendFrame(first);     // 1: stays whole
+    store.AppendFrame("");        // 2: still
+    store.AppendFrame(onePixel);  // 3: 1 x 1 at (7, 5)
+    store.AppendFrame(onePixel);  // 4: same picture again: becomes still
+    store.AppendFrame("");        // 5: still
+    store.AppendFrame(corner);    // 6: compared with frame 3 whole, not its crop
+    ASSERT_TRUE(OptimizeFrames());
+    EXPECT_TRUE(RecordingState().framesOptimized);
+    EXPECT_FALSE(OptimizationWindowShown());
+    ASSERT_EQ(store.Count(), 6);
+
+    EXPECT_EQ(store.ReadFrame(1), first);
+    EXPECT_EQ(store.ReadFrame(2), "");
+    const std::string crop3 = store.ReadFrame(3);
+    EXPECT_EQ(WidthOf(crop3), 1);
+    EXPECT_EQ(HeightOf(crop3), 1);
+    EXPECT_EQ(DepthOf(crop3), depth);
+    EXPECT_EQ(PixelOf(crop3, 0, 0), PixelOf(onePixel, 7, 5));
+    EXPECT_EQ(store.Offset(3).left, 7);
+    EXPECT_EQ(store.Offset(3).top, 5);
+    EXPECT_EQ(store.ReadFrame(4), "");
+    EXPECT_EQ(store.ReadFrame(5), "");
+    const std::string crop6 = store.ReadFrame(6);
+    EXPECT_EQ(WidthOf(crop6), kW - 30);
+    EXPECT_EQ(HeightOf(crop6), kH - 20);
+    EXPECT_EQ(store.Offset(6).left, 30);
+    EXPECT_EQ(store.Offset(6).top, 20);
+    EXPECT_EQ(PixelOf(crop6, kW - 1 - 30, kH - 1 - 20), PixelOf(corner, kW - 1, kH - 1));
+    EXPECT_EQ(PixelOf(crop6, 0, 0), PixelOf(corner, 30, 20));
+    TearDown();
+  }
+}
+
+TEST_F(OptimizeTest, OneKeptFrameAndStillsAreLeftAlone) {
+  const std::string only = Frame(24, [](BitmapSurface& s) { s.SetPixel(1, 1, RGB(9, 9, 9)); });
+  Frames().AppendFrame("");
+  Frames().AppendFrame(only);
+  Frames().AppendFrame("");
+  ASSERT_TRUE(OptimizeFrames());
+  EXPECT_EQ(Frames().ReadFrame(1), "");
+  EXPECT_EQ(Frames().ReadFrame(2), only);
+  EXPECT_EQ(Frames().ReadFrame(3), "");
+  EXPECT_EQ(Frames().Offset(2).left, 0);
+}
+
+TEST_F(OptimizeTest, UnreadableFramesAreKeptAsTheyAre) {
+  const std::string a = Frame(24);
+  const std::string b = Frame(24, [](BitmapSurface& s) { s.SetPixel(3, 4, RGB(255, 255, 255)); });
+  Frames().AppendFrame(a);
+  Frames().AppendFrame("BM not really a picture");
+  Frames().AppendFrame(b);
+  ASSERT_TRUE(OptimizeFrames());
+  EXPECT_EQ(Frames().ReadFrame(2), "BM not really a picture");
+  EXPECT_EQ(WidthOf(Frames().ReadFrame(3)), 1);  // compared with frame 1
+  EXPECT_EQ(Frames().Offset(3).left, 3);
+  EXPECT_EQ(Frames().Offset(3).top, 4);
+}
+
+TEST_F(OptimizeTest, EmptyStore) {
+  ASSERT_TRUE(OptimizeFrames());
+  EXPECT_TRUE(RecordingState().framesOptimized);
+  EXPECT_EQ(Frames().Count(), 0);
+}
+
+}  // namespace
+
+// The test program has no main window: the start-up and close calls of the
+// main window's procedure are never made here.
+void OnMainWindowCreated() {}
+void OnMainWindowClose() {}
+
+}  // namespace movrel

@@ -1,0 +1,303 @@
+// The recording state machine on a scripted host: the frames come from a
+// list, the calls into windows, composer and folders are noted in order, and
+// the frame store is the real one on real files.
+#include "record/recorder.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+
+#include "common/file_io.h"
+
+namespace movrel {
+namespace {
+
+class ScriptedHost : public RecorderHost {
+ public:
+  ScriptedHost() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "movrel_rec_運_XXXXXX").string();
+    root = mkdtemp(&pattern[0]) ? pattern : std::string();
+  }
+  ~ScriptedHost() override { std::filesystem::remove_all(root); }
+
+  RecordingSettings ReadSettings() override { return settings; }
+  std::string ProgramFolder() override { return "C:\\prog\\"; }
+  void ShowPhase(RecorderPhase phase) override { Note(StartCaption(phase)); }
+  void HideMainWindow() override { Note("hide"); }
+  bool TrayHidden() override { return trayHidden; }
+  void ShowMainWindow() override { Note("show"); }
+  void EnableSettingsGroups(bool enabled) override { Note(enabled ? "groups on" : "groups off"); }
+  void EnablePreviewAndSave(bool enabled) override { Note(enabled ? "save on" : "save off"); }
+  void RunCountdown(int seconds) override {
+    Note("countdown " + std::to_string(seconds));
+    if (duringCountdown) duringCountdown();
+  }
+  void WaitWithEvents(int ms) override { Note("wait " + std::to_string(ms)); }
+  void PumpEvents() override {
+    if (duringPump) duringPump();
+  }
+  void PrepareCapture() override { Note("prepare"); }
+  std::string ComposeFrame(PixelSize* size) override {
+    *size = PixelSize{40, 30};
+    ++composed;
+    if (frames.empty()) return "same";
+    std::string f = frames.front();
+    if (frames.size() > 1) frames.pop_front();
+    return f;
+  }
+  void ReleaseComposer() override { Note("release"); }
+  void SetRecordingTimer(int32_t ms) override { timerMs = ms; }
+  void FitWorkCanvas(PixelSize size) override { canvas = size; }
+  void SetGroupCaption(const std::string& text) override { caption = text; }
+  void ShowTray(RecorderTrayState state, const std::string& tip) override {
+    tray = state;
+    trayTip = tip;
+  }
+  void MakeDirectoryChain(const std::string& path) override { Note("chain " + path); }
+  void DeleteTreeInBackground(const std::string& path) override { Note("delete " + path); }
+  std::string MakeRecordingTempDir() override {
+    std::string folder = root + "/rec" + std::to_string(++folders) + "/";
+    std::filesystem::create_directory(folder);
+    Note("tempdir");
+    return folder;
+  }
+  void SaveFrameToFolder(const std::string& bytes, const std::string& folder, int format,
+                         const std::string& ext) override {
+    saved.push_back(bytes + "@" + folder + "#" + std::to_string(format) + ext);
+  }
+
+  void Note(const std::string& what) { calls.push_back(what); }
+
+  RecordingSettings settings;
+  std::string root;
+  std::deque<std::string> frames;  // the last one repeats
+  std::vector<std::string> calls, saved;
+  std::function<void()> duringCountdown, duringPump;
+  bool trayHidden = false;
+  int composed = 0, folders = 0;
+  int32_t timerMs = -1;
+  PixelSize canvas;
+  std::string caption, trayTip;
+  RecorderTrayState tray = RecorderTrayState::kIdle;
+};
+
+class RecorderTest : public ::testing::Test {
+ protected:
+  RecorderTest() : recorder(state, store, host) {}
+  // n ticks of the recording timer.
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) recorder.RecordTick();
+  }
+  bool HasFile(int n) { return FileExists(store.FramePath(n)); }
+
+  ScriptedHost host;
+  RecorderState state;
+  FrameStore store;
+  Recorder recorder;
+};
+
+TEST_F(RecorderTest, FreshStartRunsItsStepsInOrderAndTakesTheFirstFrameAtOnce) {
+  host.settings.hideMainWindow = true;
+  host.settings.saveFrames = true;
+  host.settings.savePathText = "\\帧文件夹";
+  host.settings.countdown = true;
+  host.settings.countdownText = "0";
+  host.frames = {"A"};
+  recorder.ToggleRecording();
+  std::vector<std::string> expected = {"暂停录制(F9)", "hide", "chain C:\\prog\\帧文件夹\\", "save off",
+                                       "countdown 3", "wait 500", "groups off", "prepare", "tempdir"};
+  EXPECT_EQ(host.calls, expected);
+  EXPECT_EQ(host.timerMs, 200);
+  EXPECT_EQ(state.startIntervalMs, 200);
+  EXPECT_EQ(host.composed, 1);
+  ASSERT_EQ(store.Count(), 1);
+  EXPECT_EQ(store.ReadFrame(1), "A");
+  EXPECT_EQ(host.caption, "1.基本设置（帧数：1 时间：200 毫秒）");
+  EXPECT_EQ(host.tray, RecorderTrayState::kRecording);
+  EXPECT_EQ(host.canvas.width, 40);
+  EXPECT_EQ(state.frameFolder, "C:\\prog\\帧文件夹\\");
+}
+
+TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTime) {
+  host.frames = {"A", "A", "B", "B"};
+  recorder.ToggleRecording();
+  Ticks(1);
+  EXPECT_EQ(store.Count(), 2);
+  EXPECT_FALSE(HasFile(2));
+  EXPECT_EQ(store.ReadFrame(2), "");
+  EXPECT_EQ(host.caption, "1.基本设置（帧数：2 时间：400 毫秒）<静止画面>");
+  EXPECT_EQ(host.tray, RecorderTrayState::kRecordingStill);
+  EXPECT_EQ(host.trayTip, TrayTip(RecorderTrayState::kRecordingStill));
+  Ticks(2);
+  EXPECT_EQ(store.ReadFrame(3), "B");
+  EXPECT_EQ(store.ReadFrame(4), "");
+  EXPECT_EQ(state.totalTimeMs, 800);
+}
+
+TEST_F(RecorderTest, PauseAndResumeKeepTheStoreAndCompareAcrossThePause) {
+  host.frames = {"A", "A", "C"};
+  recorder.ToggleRecording();
+  recorder.ToggleRecording();  // pause
+  EXPECT_EQ(host.calls.back(), "继续录制(F9)");
+  EXPECT_EQ(host.timerMs, 0);
+  EXPECT_EQ(host.tray, RecorderTrayState::kPaused);
+  Ticks(3);  // late ticks after the pause do nothing
+  EXPECT_EQ(host.composed, 1);
+  host.calls.clear();
+  recorder.ToggleRecording();  // resume: no fresh-start steps, a frame at once
+  EXPECT_EQ(host.calls, std::vector<std::string>{"暂停录制(F9)"});
+  EXPECT_EQ(store.Count(), 2);
+  EXPECT_EQ(store.ReadFrame(2), "");  // equal to the frame before the pause
+  EXPECT_EQ(state.totalTimeMs, 400);
+  EXPECT_EQ(host.tray, RecorderTrayState::kRecording);
+}
+
+TEST_F(RecorderTest, StopsByFrameCountAndByTime) {
+  struct Case {
+    bool byCount;
+    const char* count;
+    const char* time;
+    int unit;
+    int frames;
+  } cases[] = {
+      {true, "10", "", 0, 10},
+      {true, "0", "", 0, 1},     // a limit of 0 stops at the first tick
+      {false, "", "1.5", 1, 8},  // 1600 ms reaches 1.5 s
+      {false, "", "0.1", 2, 30},
+  };
+  for (const Case& c : cases) {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    Recorder r(s, fs, h);
+    h.settings.stopAtCount = c.byCount;
+    h.settings.countText = c.count;
+    h.settings.stopAtTime = !c.byCount;
+    h.settings.timeText = c.time;
+    h.settings.timeUnit = c.unit;
+    r.ToggleRecording();
+    for (int i = 0; i < 100 && s.phase != RecorderPhase::kIdle; ++i) r.RecordTick();
+    EXPECT_EQ(fs.Count(), c.frames) << c.count << c.time;
+    EXPECT_EQ(s.phase, RecorderPhase::kIdle);
+    EXPECT_EQ(h.tray, RecorderTrayState::kIdle);
+    EXPECT_EQ(h.timerMs, 0);
+    EXPECT_TRUE(s.hasRecording);
+  }
+}
+
+TEST_F(RecorderTest, StopShowsTheIdleLookAndEnablesSavingUnlessFramesWereDropped) {
+  for (bool autoClear : {false, true}) {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    Recorder r(s, fs, h);
+    h.settings.saveFrames = true;
+    h.settings.autoClear = autoClear;
+    h.settings.saveFormatIndex = 4;
+    h.settings.saveFormatText = "PNG";
+    h.settings.savePathText = "\\f";
+    h.frames = {"A", "A", "B"};
+    r.ToggleRecording();
+    r.RecordTick();
+    r.RecordTick();
+    h.calls.clear();
+    r.StopRecording();
+    std::vector<std::string> expected = {"开始录制(F9)", "groups on", "release", "show"};
+    if (!autoClear) expected.insert(expected.begin() + 1, "save on");
+    EXPECT_EQ(h.calls, expected) << autoClear;
+    // Only frames with a picture go to the folder, and dropped ones leave no file.
+    EXPECT_EQ(h.saved, (std::vector<std::string>{"A@C:\\prog\\f\\#4PNG", "B@C:\\prog\\f\\#4PNG"}));
+    EXPECT_EQ(fs.ReadFrame(1).empty(), autoClear);
+    EXPECT_EQ(fs.ReadFrame(3).empty(), autoClear);
+    EXPECT_EQ(s.animationSize.width, 40);
+    EXPECT_EQ(s.animationSize.height, 30);
+  }
+}
+
+TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
+  host.frames = {"A", "B"};
+  recorder.ToggleRecording();
+  recorder.RecordTick();
+  recorder.StopRecording();
+  const std::string first = store.Folder();
+  state.framesOptimized = true;
+  host.calls.clear();
+  recorder.ToggleRecording();
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "delete " + first), host.calls.end());
+  EXPECT_NE(store.Folder(), first);
+  EXPECT_EQ(state.previousTempDir, first);
+  EXPECT_FALSE(state.hasRecording);
+  EXPECT_FALSE(state.framesOptimized);
+  EXPECT_EQ(store.Count(), 1);
+  EXPECT_EQ(store.ReadFrame(1), "B");  // previousFrame was emptied: not a still frame
+}
+
+TEST_F(RecorderTest, IntervalOfZeroOrLessTakesNoFrame) {
+  for (const char* interval : {"0", "-200", "abc"}) {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    Recorder r(s, fs, h);
+    h.settings.intervalText = interval;
+    r.ToggleRecording();
+    r.RecordTick();
+    EXPECT_EQ(h.composed, 0) << interval;
+    EXPECT_EQ(h.timerMs, 0) << interval;
+    EXPECT_EQ(s.phase, RecorderPhase::kRecording);
+  }
+}
+
+TEST_F(RecorderTest, UnwritableFramesCountAsStillFrames) {
+  host.frames = {"A", "B", "B", "A"};
+  recorder.ToggleRecording();
+  std::filesystem::remove_all(store.Folder());  // the folder vanishes mid-recording
+  Ticks(1);
+  EXPECT_EQ(store.Count(), 2);
+  EXPECT_EQ(store.ReadFrame(2), "");
+  EXPECT_NE(host.caption.find("<静止画面>"), std::string::npos);
+  EXPECT_EQ(state.previousFrame, "A");  // the last frame that is really stored
+  std::filesystem::create_directory(store.Folder());
+  Ticks(2);
+  EXPECT_EQ(store.ReadFrame(3), "B");  // differs from A, so it is kept now
+  EXPECT_EQ(store.ReadFrame(4), "A");
+  host.frames = {""};  // a capture that failed
+  Ticks(1);
+  EXPECT_EQ(store.ReadFrame(5), "");
+  EXPECT_EQ(state.previousFrame, "A");
+}
+
+TEST_F(RecorderTest, EventsDuringAStartOrATickDoNotReenter) {
+  host.settings.countdown = true;
+  host.settings.countdownText = "2";
+  host.duringCountdown = [&] {
+    recorder.ToggleRecording();
+    recorder.StopRecording();
+    recorder.RecordTick();
+  };
+  host.duringPump = [&] { recorder.RecordTick(); };
+  recorder.ToggleRecording();
+  EXPECT_EQ(state.phase, RecorderPhase::kRecording);
+  EXPECT_EQ(host.composed, 1);
+  EXPECT_EQ(store.Count(), 1);
+  EXPECT_EQ(state.countdownSeconds, 2);
+}
+
+TEST_F(RecorderTest, StopWhileIdleChangesNothing) {
+  recorder.StopRecording();
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_FALSE(state.hasRecording);
+}
+
+TEST_F(RecorderTest, MainWindowComesBackAtStopUnlessTheTrayIsHidden) {
+  host.trayHidden = true;
+  recorder.ToggleRecording();
+  recorder.StopRecording();
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "hide"), 0);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "show"), 0);
+}
+
+}  // namespace
+}  // namespace movrel

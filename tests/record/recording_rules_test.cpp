@@ -1,0 +1,147 @@
+#include "record/recording_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace movrel {
+namespace {
+
+TEST(FormatDurationTest, PicksTheUnitAndRoundsToTwoDecimals) {
+  struct Case {
+    int64_t ms;
+    const char* text;
+  } cases[] = {
+      {0, "0 毫秒"},
+      {200, "200 毫秒"},
+      {999, "999 毫秒"},
+      {1000, "1 秒"},
+      {1500, "1.5 秒"},
+      {1234, "1.23 秒"},
+      {59999, "60 秒"},  // below the limit, rounded for display
+      {60000, "1 分"},
+      {90000, "1.5 分"},
+      {3600000, "1 时"},
+      {5400000, "1.5 时"},
+      {86400000, "1 天"},
+      {2592000000LL, "1 月"},
+      {31104000000LL, "1 年"},
+      {77760000000LL, "2.5 年"},
+      // Within 1e-7 of a limit counts as reaching it.
+      {2592000000LL - 5, "1 月"},
+      {2592000000LL - 9, "30 天"},
+      {31104000000LL - 100, "1 年"},
+      {31104000000LL - 300, "12 月"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatDuration(c.ms), c.text) << c.ms;
+}
+
+TEST(TimeSettingTest, SinglePrecisionNumberTimesUnitTruncated) {
+  struct Case {
+    const char* text;
+    int unit;
+    int32_t ms;
+  } cases[] = {
+      {"200", 0, 200},       {"1.5", 1, 1500},    {"1.5", 2, 90000},     {"2.5", 3, 9000000},
+      {"0.1", 1, 100},       {"0.7", 0, 0},       {"-5", 0, -5},         {"", 1, 0},
+      {"abc", 2, 0},         {"  12abc", 1, 12000}, {"16777217", 0, 16777216},  // float has 24 bits
+      {"1000", 3, INT32_MAX}, {"5", 9, 5},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TimeSettingMs(c.text, c.unit), c.ms) << c.text << " unit " << c.unit;
+}
+
+TEST(RecordingCaptionTest, CaptionsTipsAndCountdown) {
+  EXPECT_EQ(RunningCaption(12, 2400, false), "1.基本设置（帧数：12 时间：2.4 秒）");
+  EXPECT_EQ(RunningCaption(3, 600, true), "1.基本设置（帧数：3 时间：600 毫秒）<静止画面>");
+  for (RecorderPhase p : {RecorderPhase::kIdle, RecorderPhase::kRecording, RecorderPhase::kPaused}) {
+    EXPECT_EQ(PhaseFromCaption(StartCaption(p)), p);
+  }
+  EXPECT_EQ(PhaseFromCaption("something else"), RecorderPhase::kIdle);
+  EXPECT_STREQ(TrayTip(RecorderTrayState::kIdle), "Movrel");
+  EXPECT_STREQ(TrayTip(RecorderTrayState::kRecordingStill), "Movrel\r\n(正在录制中但出现静止画面..按F9键暂停或F10键停止)");
+  EXPECT_EQ(CountdownStartSeconds(0), 3);
+  EXPECT_EQ(CountdownStartSeconds(-2), 3);
+  EXPECT_EQ(CountdownStartSeconds(5), 5);
+}
+
+// 運 is DF 5C: its second byte is "\".
+const std::string kProgram = "C:\\Movrel 運\\";
+
+TEST(FramePathsTest, FrameFolderFromTheSetting) {
+  struct Case {
+    const char* text;
+    std::string folder;
+  } cases[] = {
+      {"\\帧文件夹", "C:\\Movrel 運\\帧文件夹\\"},
+      {"\\帧文件夹\\", "C:\\Movrel 運\\帧文件夹\\"},
+      {"D:\\frames", "D:\\frames\\"},
+      {"D:\\運", "D:\\運\\"},  // the trail byte is no separator
+      {"\\\\server\\share\\f", "\\\\server\\share\\f\\"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ResolveFrameFolder(c.text, kProgram), c.folder) << c.text;
+}
+
+TEST(FramePathsTest, ChosenFolderBelowTheProgramBecomesRelative) {
+  struct Case {
+    const char* chosen;
+    const char* setting;
+  } cases[] = {
+      {"C:\\Movrel 運\\帧文件夹", "\\帧文件夹"},
+      {"C:\\Movrel 運\\a\\b", "\\a\\b"},
+      {"C:\\Movrel 運", "\\"},
+      {"C:\\Movrel 運2\\x", "C:\\Movrel 運2\\x"},  // a sibling, not the program folder
+      {"c:\\movrel 運\\x", "c:\\movrel 運\\x"},    // case-sensitive
+      {"E:\\out", "E:\\out"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FrameFolderSetting(c.chosen, kProgram), c.setting) << c.chosen;
+}
+
+TEST(FramePathsTest, RecordingFolderAndClock) {
+  EXPECT_EQ(RecordingFolderPath("C:\\users\\運\\Temp\\A1B2.tmp", 42), "C:\\users\\運\\Temp\\KVGifRecord_42\\");
+  EXPECT_EQ(RecordingFolderPath("A1B2.tmp", 7), "\\KVGifRecord_7\\");
+  EXPECT_EQ(SecondsSince19700101At8(1970, 1, 1, 8, 0, 0), 0);
+  EXPECT_EQ(SecondsSince19700101At8(1970, 1, 1, 7, 59, 59), -1);
+  EXPECT_EQ(SecondsSince19700101At8(2000, 3, 1, 8, 0, 1), 951868801);
+  EXPECT_EQ(SecondsSince19700101At8(2026, 12, 6, 17, 46, 14), 1796550374);
+}
+
+TEST(FramePathsTest, DirectoryChainPrefixes) {
+  using V = std::vector<std::string>;
+  struct Case {
+    const char* path;
+    V prefixes;
+  } cases[] = {
+      {"C:\\a\\b\\", V{"C:\\a", "C:\\a\\b"}},
+      {"C:\\a\\b", V{"C:\\a"}},
+      {"C:\\", V{}},
+      {"\\a\\", V{"\\a"}},
+      {"C:\\運\\b\\", V{"C:\\運", "C:\\運\\b"}},
+      {"運\\b\\", V{"運", "運\\b"}},  // two bytes but no drive
+      {"C:\\a\\\\b\\", V{"C:\\a", "C:\\a\\\\b"}},
+      {"\\\\server\\share\\a\\b\\", V{"\\\\server\\share\\a", "\\\\server\\share\\a\\b"}},
+      {"\\\\server\\share", V{}},
+      {"name", V{}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DirectoryChainPrefixes(c.path), c.prefixes) << c.path;
+}
+
+TEST(FramePathsTest, DeletionRefusesRootsAndBlanks) {
+  const char* refused[] = {"", "   ", "\t", "C:", "C:\\", "  C:\\", "c:/", "\\", "\\\\", "\\\\server",
+                           "\\\\server\\share", "\\\\server\\share\\", "//server/share/", "\\\\?\\C:\\"};
+  for (const char* p : refused) EXPECT_TRUE(IsProtectedDeletePath(p)) << "[" << p << "]";
+  const char* allowed[] = {"C:\\a", "C:\\a\\", " C:\\temp\\KVGifRecord_1\\", "\\\\server\\share\\dir", "運\\",
+                           "C:\\運"};
+  for (const char* p : allowed) EXPECT_FALSE(IsProtectedDeletePath(p)) << "[" << p << "]";
+  EXPECT_EQ(SkipLeadingBlanks("  C:\\x"), "C:\\x");
+}
+
+TEST(FramePathsTest, FrameFileNames) {
+  std::string stem = FrameFileStem(2026, 12, 6, 17, 46, 14);
+  EXPECT_EQ(stem, "2026-12-06 17-46-14");
+  EXPECT_EQ(FrameFileName("D:\\f\\", stem, 0, "BMP"), "D:\\f\\2026-12-06 17-46-14.BMP");
+  EXPECT_EQ(FrameFileName("D:\\f\\", stem, 1, "BMP"), "D:\\f\\2026-12-06 17-46-14(1).BMP");
+  EXPECT_EQ(FrameFileStem(987, 1, 2, 3, 4, 5), "0987-01-02 03-04-05");
+}
+
+}  // namespace
+}  // namespace movrel
