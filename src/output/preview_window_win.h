@@ -1,0 +1,14 @@
+// The preview window: plays the stopped recording from the frame store as
+// the GIF will show it, with its own copies of the speed change and the
+// still-frame handling, which it writes back to the main window on closing.
+// A non-modal window owned by the main window; one at a time.
+#pragma once
+
+namespace movrel {
+
+// Opens the preview (or brings the open one to the front).
+void ShowPreviewWindow();
+
+bool PreviewWindowOpen();
+
+}  // namespace movrel

@@ -1,0 +1,23 @@
+// The recording's frame store seen as a FrameSource.
+#pragma once
+
+#include "output/frame_source.h"
+#include "record/frame_store.h"
+
+namespace movrel {
+
+class StoreFrames : public FrameSource {
+ public:
+  explicit StoreFrames(const FrameStore& store) : store_(store) {}
+  int FrameCount() const override { return store_.Count(); }
+  std::string ReadFrame(int number) const override { return store_.ReadFrame(number); }
+  FramePosition Position(int number) const override {
+    FrameOffset offset = store_.Offset(number);
+    return {offset.left, offset.top};
+  }
+
+ private:
+  const FrameStore& store_;
+};
+
+}  // namespace movrel
