@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ git
+  cmake ninja-build g++ git clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   googletest libbenchmark-dev
   wine wine32:i386

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test tier:
-#   1. host unit tests, natively and under ASan/UBSan;
+#   1. host unit tests, natively and under ASan/UBSan, and a bounded fuzz
+#      run of the GIF reader;
 #   2. Windows unit tests under Wine;
 #   3. end-to-end tests of the real Movrel.exe under Wine and Xvfb.
 set -euo pipefail
@@ -14,6 +15,9 @@ ctest --test-dir build/host --output-on-failure -j "$jobs"
 echo "== host tests under ASan/UBSan"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/host-asan --output-on-failure -j "$jobs"
+
+echo "== GIF reader fuzzing, bounded run"
+tests/gif/fuzz/run.sh 60
 
 source scripts/env.sh
 movrel_start_display
