@@ -38,4 +38,7 @@ movrel_wine_prefix() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # One server for the whole session: a server that exits when idle and
+  # starts again makes the next program wait for a new desktop process.
+  wineserver -p 2>/dev/null || true
 }

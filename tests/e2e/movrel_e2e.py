@@ -47,6 +47,9 @@ def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
 
 
+_first_start = True
+
+
 class Movrel:
     """One running copy of the program in a fresh folder of its own."""
 
@@ -65,11 +68,15 @@ class Movrel:
 
     # -- life cycle
     def start(self):
+        global _first_start
         # Tests must not meet a copy left by an earlier one.
         self.wait_gone(TITLE)
         self.process = subprocess.Popen([WINE, self.exe], cwd=self.folder,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.wait_window(TITLE)
+        # The first program of a session may wait for Wine's font and desktop
+        # set-up on a loaded machine.
+        self.wait_window(TITLE, timeout=TIMEOUT * 4 if _first_start else TIMEOUT)
+        _first_start = False
         wait_until(lambda: self.get("链接开始录制").get("visible"), what="main window controls")
         return self
 
