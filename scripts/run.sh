@@ -6,6 +6,6 @@ scripts/deps.sh
 scripts/build.sh win
 source scripts/env.sh
 movrel_start_display
-trap movrel_stop_display EXIT
+trap 'wineserver -k 2>/dev/null || true; movrel_stop_display' EXIT
 movrel_wine_prefix "${WINEPREFIX:-$HOME/.wine-movrel}"
 wine build/win/Movrel.exe
