@@ -1,0 +1,177 @@
+// The save path's cost on a real recording: captures a screen rectangle a
+// number of times with the recorder's own capture, then builds a frame
+// store from the pictures (with the recorder's still test), runs the
+// changed-region pass and composes and writes the GIF, timing each stage.
+// bench/compose_side_by_side.py drives it and sets other encoders beside it.
+//
+//   compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]
+//   compose_bench compose DIR COUNT INTERVAL_MS OUT.gif
+//
+// With a backdrop the capture first covers the screen with that picture in
+// a window of its own (below the target window, which stays on top), so the
+// recording shows a desktop-like screen around the moving content.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "bitmap/bitmap_surface_win.h"
+#include "common/file_io.h"
+#include "common/gbk_win.h"
+#include "gif/gif_maker.h"
+#include "output/compose_plan.h"
+#include "output/store_frames.h"
+#include "record/optimize_win.h"
+#include "record/recorder.h"
+
+using namespace movrel;
+
+namespace {
+
+std::string FramePath(const std::string& folder, int n) {
+  char name[32];
+  snprintf(name, sizeof name, "frame%04d.bmp", n);
+  return folder + name;
+}
+
+double NowMs() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits while handling this thread's window messages (the backdrop paints).
+void WaitPumping(double ms) {
+  double end = NowMs() + ms;
+  for (double left = ms; left > 0; left = end - NowMs()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+}
+
+BitmapSurface* backdrop = nullptr;
+
+LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    BitBlt(dc, 0, 0, backdrop->GetWidth(), backdrop->GetHeight(), backdrop->GetMemoryDc(), 0, 0, SRCCOPY);
+    EndPaint(window, &ps);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND ShowBackdrop(const std::string& path) {
+  static BitmapSurface picture;
+  if (!picture.LoadFromFile(path)) return nullptr;
+  backdrop = &picture;
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = BackdropProc;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"MovrelBenchBackdrop";
+  RegisterClassW(&cls);
+  HWND window = CreateWindowExW(WS_EX_NOACTIVATE, cls.lpszClassName, L"backdrop", WS_POPUP, 0, 0, picture.GetWidth(),
+                                picture.GetHeight(), nullptr, nullptr, cls.hInstance, nullptr);
+  if (!window) return nullptr;
+  SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  UpdateWindow(window);
+  // Without a window manager a window shown last lies on top whatever its
+  // order says: lift the recording tests' target window above the backdrop.
+  // Mapping it again puts it on top.
+  if (HWND target = FindWindowW(L"MovrelRecordTarget", nullptr)) {
+    ShowWindow(target, SW_HIDE);
+    ShowWindow(target, SW_SHOWNA);
+  }
+  WaitPumping(500);
+  return window;
+}
+
+int Capture(int x, int y, int width, int height, int count, int intervalMs, const std::string& folder,
+            const std::string& backdropPath) {
+  HWND shown = nullptr;
+  if (!backdropPath.empty() && !(shown = ShowBackdrop(backdropPath))) return fprintf(stderr, "no backdrop\n"), 1;
+  for (int n = 1; n <= count; ++n) {
+    double start = NowMs();
+    BitmapSurface surface;
+    if (!surface.CaptureScreen(x, y, width, height, 24)) return fprintf(stderr, "capture failed\n"), 1;
+    if (!WriteWholeFile(FramePath(folder, n), surface.ToBmpBytes())) return fprintf(stderr, "write failed\n"), 1;
+    WaitPumping(intervalMs - (NowMs() - start));
+  }
+  if (shown) DestroyWindow(shown);
+  return 0;
+}
+
+int Compose(const std::string& folder, int count, int intervalMs, const std::string& out) {
+  // What showing and closing one captioned window costs in this session
+  // (without a window manager the platform waits for the window to be
+  // withdrawn): the pass opens and closes such a window once.
+  double before = NowMs();
+  HWND probe = CreateWindowExW(WS_EX_DLGMODALFRAME, L"STATIC", L"", WS_POPUP | WS_CAPTION | WS_BORDER, 0, 0, 200, 80,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (probe) {
+    ShowWindow(probe, SW_SHOW);
+    UpdateWindow(probe);
+    DestroyWindow(probe);
+  }
+  const double windowMs = NowMs() - before;
+  const std::string store = folder + "store\\";
+  CreateDirectoryW(ToWide(store).c_str(), nullptr);
+  Frames().ClearFrames();
+  Frames().SetFolder(store);
+  double start = NowMs();
+  std::string previous, frame;
+  int kept = 0, width = 0, height = 0;
+  for (int n = 1; n <= count; ++n) {
+    if (!ReadWholeFile(FramePath(folder, n), &frame)) return fprintf(stderr, "missing frame %d\n", n), 1;
+    bool still = frame == previous;
+    Frames().AppendFrame(still ? std::string() : frame);
+    if (!still) {
+      previous = frame;
+      ++kept;
+    }
+    width = *reinterpret_cast<const int32_t*>(frame.data() + 18);
+    height = *reinterpret_cast<const int32_t*>(frame.data() + 22);
+  }
+  double stored = NowMs();
+  RecorderState& state = RecordingState();
+  state.startIntervalMs = intervalMs;
+  state.frameSize = state.animationSize = PixelSize{width, height};
+  state.hasRecording = true;
+  state.framesOptimized = false;
+  if (!OptimizeFrames()) return fprintf(stderr, "optimisation did not run\n"), 1;
+  double optimized = NowMs();
+  GifMaker maker;
+  if (!ComposeGif(StoreFrames(Frames()), {intervalMs, 0, StillFrames::kWait}, MakeAnimationInfo(width, height, 0),
+                  &maker) ||
+      !maker.SaveGif(out)) {
+    return fprintf(stderr, "%s\n", maker.GetError().c_str()), 1;
+  }
+  double saved = NowMs();
+  std::string gif;
+  ReadWholeFile(out, &gif);
+  printf("{\"frames\":%d,\"kept\":%d,\"width\":%d,\"height\":%d,\"store_ms\":%.1f,\"optimize_ms\":%.1f,"
+         "\"compose_ms\":%.1f,\"window_ms\":%.1f,\"bytes\":%zu}\n",
+         count, kept, width, height, stored - start, optimized - stored, saved - optimized, windowMs, gif.size());
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"capture" && (argc == 9 || argc == 10)) {
+    return Capture(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7]),
+                   ToGbk(argv[8]) + "\\", argc == 10 ? ToGbk(argv[9]) : std::string());
+  }
+  if (command == L"compose" && argc == 6) {
+    return Compose(ToGbk(argv[2]) + "\\", _wtoi(argv[3]), _wtoi(argv[4]), ToGbk(argv[5]));
+  }
+  fprintf(stderr,
+          "usage: compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]\n"
+          "       compose_bench compose DIR COUNT INTERVAL_MS OUT.gif\n");
+  return 2;
+}
