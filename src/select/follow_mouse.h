@@ -1,0 +1,24 @@
+// Placement rules of the record frame: the rectangle centred on the mouse
+// pointer ("跟随鼠标") and the outline window 5 pixels around it. Portable;
+// the Win32 side supplies the pointer and the screen size.
+#pragma once
+
+#include "app/app_globals.h"
+
+namespace movrel {
+
+// The border lies this far outside the rectangle on every side, so the
+// captured pixels are covered only by the window's transparent inside.
+constexpr int kFrameMargin = 5;
+
+// Centres `rect` on the pointer (mouseX, mouseY) in place, keeping its size:
+// a negative left or top becomes 0, and a rectangle reaching the right or
+// bottom edge of a screenWidth x screenHeight screen is moved back to
+// screenWidth - width - 1 (or screenHeight - height - 1).
+void FollowMouse(RecordRect& rect, int mouseX, int mouseY, int screenWidth, int screenHeight);
+
+// Where the frame window goes for `rect`: {left, top, width, height}.
+// Negative sizes count as 0.
+RecordRect FramePlacement(const RecordRect& rect);
+
+}  // namespace movrel

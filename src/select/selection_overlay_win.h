@@ -1,0 +1,85 @@
+// The selection overlay: a borderless full-screen window over a frozen
+// picture of the screen in which the user marks the record rectangle. The
+// decisions are SelectionState's; this window feeds it the mouse and the
+// keys, moves the pointer when told, and paints the scene it answers from an
+// off-screen buffer, only where something changed.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "bitmap/bitmap_surface_win.h"
+#include "common/handle_win.h"
+#include "select/selection_state.h"
+
+namespace movrel {
+
+// Measures with a font selected into a memory DC.
+class GdiTextMeasurer : public TextMeasurer {
+ public:
+  explicit GdiTextMeasurer(HFONT font);
+  TextSize Measure(const std::string& text) const override;
+
+ private:
+  UniqueMemoryDc dc;
+  HGDIOBJ previousFont = nullptr;
+};
+
+// Paints the 20 x 20 pixels of `screen` around `centre` as 5 x 5 blocks into
+// `magnifier`, making it a blank 100 x 100 24-bit picture first when it is
+// not one. Pixels beyond the screen's edge come out black.
+bool PaintMagnifier(BitmapSurface& screen, BitmapSurface& magnifier, ScreenPoint centre);
+
+// Paints the scene's marks (everything but the background picture) into
+// `dc`, with the magnifier's picture taken from `magnifierDc`.
+void PaintSceneMarks(HDC dc, const SelectionScene& scene, HDC magnifierDc, HFONT font);
+
+class SelectionOverlay {
+ public:
+  SelectionOverlay() = default;
+  ~SelectionOverlay();
+  SelectionOverlay(const SelectionOverlay&) = delete;
+  SelectionOverlay& operator=(const SelectionOverlay&) = delete;
+
+  // Takes the screen's picture and shows the overlay over the whole primary
+  // screen, in stage 2 on `preset` when one is given. `owner` (may be null)
+  // owns the overlay while it is visible. False when it cannot be made.
+  bool Open(HWND owner, const SelectionRect* preset);
+  // Handles events with `disabledOwner` disabled until the user accepts or
+  // cancels; the window is destroyed then. True when accepted.
+  bool RunModal(HWND disabledOwner);
+
+  HWND Window() const { return window; }
+  const SelectionState& State() const { return state; }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void SyncHeldKeys();
+  // Brings the view in line with the state: invalidates what changed,
+  // repaints the magnifier's picture, sets the pointer.
+  void UpdateView();
+  void OnPaint();
+  void OnKey(WPARAM key, bool down);
+  void ShowHelp();
+  void Close();
+
+  HWND window = nullptr;
+  SelectionState state{1, 1};
+  UniqueFont font;
+  std::unique_ptr<GdiTextMeasurer> measurer;
+  UniqueMemoryDc backDc;
+  UniqueBitmap backBitmap;
+  HGDIOBJ previousBackBitmap = nullptr;
+  SelectionScene shown;
+  bool magnifierPainted = false;
+  ScreenPoint magnifierPaintedFor;
+};
+
+// Shows the overlay modally with `owner` disabled. True, with the chosen
+// rectangle in *accepted, when the user accepted one.
+bool RunSelectionOverlay(HWND owner, const SelectionRect& preset, bool startFromPreset, SelectionRect* accepted);
+
+}  // namespace movrel
