@@ -10,6 +10,7 @@
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "app/settings_binding_win.h"
+#include "app/tray_icon_win.h"
 #include "app/ui_win.h"
 #include "common/gbk.h"
 #include "common/gbk_win.h"
@@ -64,7 +65,9 @@ void OnMainWindowCreated() {
 }
 
 void OnMainWindowClose() {
-  if (ShowMessage("确定要退出 Movrel 吗？", kMbOkCancel | kMbIconQuestion) == kResultOk) ShutdownApplication();
+  // The program lives on in the notification area; it ends through the
+  // tray icon's exit.
+  HideMainWindowToTray();
 }
 
 void ShutdownApplication() {
