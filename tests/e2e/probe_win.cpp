@@ -15,6 +15,8 @@
 //   probe press TITLE BUTTON               clicks the button with that caption in a window
 //   probe close TITLE                      asks a window to close
 //   probe try-open PATH                    whether this process may read and write a file
+//   probe send TITLE MESSAGE WPARAM LPARAM posts a message to a window, hidden or not
+//   probe watch-class CLASS [SECONDS]      each caption a window of that class shows until it closes
 #include <windows.h>
 
 #include <cstdio>
@@ -302,6 +304,37 @@ int wmain(int argc, wchar_t** argv) {
     Print(std::string("{\"read\":") + (tryOpen(GENERIC_READ) ? "true" : "false") +
           ",\"write\":" + (tryOpen(GENERIC_WRITE) ? "true" : "false") + "}");
     return 0;
+  }
+  if (command == L"send" && argc > 5) {
+    // Posts a message to a top-level window found by its title, hidden or not.
+    HWND window = FindWindowW(nullptr, argv[2]);
+    if (!window) return 1;
+    PostMessageW(window, static_cast<UINT>(_wtoi(argv[3])), static_cast<WPARAM>(_wtoi(argv[4])),
+                 static_cast<LPARAM>(_wtoi(argv[5])));
+    return 0;
+  }
+  if (command == L"watch-class" && argc > 2) {
+    // Prints every caption the visible window of that class shows, a line
+    // each, until the window has come and gone (exit 0) or time runs out.
+    double seconds = argc > 3 ? _wtof(argv[3]) : 60;
+    DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    bool seen = false;
+    std::wstring last;
+    Print("{\"watching\":true}");  // the caller may act once this line is out
+    while (static_cast<LONG>(GetTickCount() - deadline) <= 0) {
+      HWND window = FindWindowW(argv[2], nullptr);
+      bool visible = window && IsWindowVisible(window);
+      if (visible) {
+        std::wstring caption = Caption(window);
+        if (!seen || caption != last) Print("{\"title\":" + Json(caption) + "}");
+        seen = true;
+        last = caption;
+      } else if (seen) {
+        return 0;
+      }
+      Sleep(20);
+    }
+    return 1;
   }
   return Usage();
 }

@@ -1,0 +1,268 @@
+"""Recording through the real UI: a test window paints a known, changing
+picture inside the recorded rectangle; the frames are read back from the
+recording's temporary folder and decoded with Pillow."""
+import glob
+import os
+import re
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, wait_until
+
+GBK = "gbk"
+TARGET = os.path.join(os.path.dirname(PROBE), "record_target.exe")
+RECT = (800, 600, 160, 120)  # left, top, width, height
+FIELD = (20, 40, 90)         # the test window's background
+BLOCK = (250, 220, 0)        # its moving block
+TRAY_CALLBACK = 123456       # the notification icon's message to the main window
+WM_RBUTTONDOWN = 0x204
+
+
+def app_title():
+    return TITLE
+
+
+def settings(**extra):
+    values = {
+        "选择框录制区域": "真", "矩形.左边": RECT[0], "矩形.顶边": RECT[1], "矩形.右边": RECT[2],
+        "矩形.底边": RECT[3], "选择框显示鼠标": "假", "帧间隔": 100, "间隔单位": 0,
+        "选择框录制倒计时": "假", "选择框缩到托盘": "假",
+    }
+    values.update(extra)
+    lines = ["[主界面]"] + [f"{k}={v}" for k, v in values.items()]
+    return "\r\n".join(lines).encode(GBK)
+
+
+def temp_folders():
+    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+    roots = glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp"))
+    roots += glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Temp"))
+    found = set()
+    for root in roots:
+        found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
+    return found
+
+
+def frame_count(caption):
+    m = re.search(r"帧数：(\d+)", caption)
+    return int(m.group(1)) if m else -1
+
+
+def tmp_files(folder):
+    return sorted(int(n[:-4]) for n in os.listdir(folder) if n.endswith(".TMP"))
+
+
+class RecordingTest(MovrelTestCase):
+    def start_target(self, period_ms):
+        x, y, w, h = RECT
+        args = [WINE, TARGET, str(x - 10), str(y - 10), str(w + 20), str(h + 20), str(period_ms)]
+        # A Wine session that is just shutting down can swallow the first
+        # programs started into it; a second try finds a fresh one.
+        for attempt in range(3):
+            target = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                if probe("wait-window", "MovrelRecordTarget", "20", check=False, timeout=40).returncode == 0:
+                    break
+            except subprocess.TimeoutExpired:
+                pass
+            target.kill()
+            target.wait(timeout=30)
+        else:
+            self.fail("the test window did not appear")
+
+        def stop():
+            # Closed the ordinary way: a killed Wine process can leave the
+            # session busy for the next program.
+            probe("close", "MovrelRecordTarget", check=False)
+            try:
+                target.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                target.kill()
+                target.wait(timeout=30)
+        self.addCleanup(stop)
+
+    def exit(self, app):
+        """Quits as a user would: the close box asks, or, where the close box
+        hides the window in the notification area, the icon's right click."""
+        probe("close", app_title())
+        if probe("wait-window", "Kelv：", "5", check=False, timeout=60).returncode != 0:
+            probe("send", app_title(), str(TRAY_CALLBACK), "0", str(WM_RBUTTONDOWN))
+        app.answer_message("确定要退出 Movrel 吗？", "确定")
+        app.wait_exit()
+
+    def start_link(self, app):
+        return app.get("链接开始录制")["text"]
+
+    def caption(self, app):
+        return app.get("分组框1")["text"]
+
+    def wait_link(self, app, text, timeout=60):
+        wait_until(lambda: self.start_link(app) == text, timeout=timeout, what=f"start link {text!r}")
+
+    def new_folder(self, before):
+        return wait_until(lambda: (temp_folders() - before) and sorted(temp_folders() - before)[0],
+                          what="the recording's temporary folder")
+
+    def check_frame(self, path):
+        with Image.open(path) as image:
+            image.load()
+            self.assertEqual(image.size, RECT[2:])
+            rgb = image.convert("RGB")
+            self.assertEqual(rgb.getpixel((RECT[2] - 1, RECT[3] - 1)), FIELD)
+            colours = {c for _, c in rgb.getcolors(RECT[2] * RECT[3])}
+            return colours
+
+    def test_countdown_frames_pause_resume_and_stop(self):
+        self.start_target(50)
+        before = temp_folders()
+        app = self.launch(settings(选择框录制倒计时="真", 倒计时值="3"))
+        watcher = subprocess.Popen([WINE, PROBE, "watch-class", "MovrelCountdown", "60"], stdout=subprocess.PIPE)
+        self.addCleanup(lambda: watcher.poll() is None and watcher.kill())
+        # The watcher is up before the click, so the first number is not missed.
+        self.assertIn(b"watching", watcher.stdout.readline())
+        app.click("链接开始录制")
+        out, _ = watcher.communicate(timeout=90)
+        numbers = [t for t in re.findall(r'"title":"([^"]*)"', out.decode("utf-8")) if t]
+        self.assertEqual(numbers, ["3", "2", "1"])
+
+        self.wait_link(app, "暂停录制(F9)")
+        wait_until(lambda: frame_count(self.caption(app)) >= 5, what="five frames")
+        app.screenshot("recording-running.png")
+        controls = app.dump()
+        self.assertFalse(controls["编辑框帧间隔"]["enabled"])
+        self.assertFalse(controls["按钮设置字体"]["enabled"])
+        self.assertTrue(controls["链接停止录制"]["enabled"])
+        self.assertTrue(controls["选择框停止帧数"]["enabled"])  # the third group stays usable
+        self.assertRegex(controls["分组框1"]["text"], r"^1\.基本设置（帧数：\d+ 时间：[\d.]+ (毫秒|秒)）$")
+        folder = self.new_folder(before)
+        colours = self.check_frame(os.path.join(folder, "1.TMP"))
+        self.assertIn(BLOCK, colours)
+
+        # Pause: the count stays; resume: a frame at once, the store kept.
+        app.click("链接开始录制")
+        self.wait_link(app, "继续录制(F9)")
+        paused = frame_count(self.caption(app))
+        deadline = time.monotonic() + 1.5
+        while time.monotonic() < deadline:
+            self.assertEqual(frame_count(self.caption(app)), paused)
+        app.click("链接开始录制")
+        self.wait_link(app, "暂停录制(F9)")
+        wait_until(lambda: frame_count(self.caption(app)) > paused + 2, what="frames after resume")
+        self.assertTrue(os.path.exists(os.path.join(folder, "1.TMP")))
+
+        app.click("链接停止录制")
+        self.wait_link(app, "开始录制(F9)")
+        controls = app.dump()
+        self.assertFalse(controls["链接停止录制"]["enabled"])
+        self.assertTrue(controls["链接保存动画"]["enabled"])
+        self.assertTrue(controls["链接预览播放"]["enabled"])
+        self.assertTrue(controls["编辑框帧间隔"]["enabled"])
+        count = frame_count(controls["分组框1"]["text"])
+        files = tmp_files(folder)
+        self.assertLessEqual(max(files), count)
+        self.assertGreater(len(files), count // 2)  # the block moves between most frames
+        for n in files[:3] + files[-2:]:
+            self.check_frame(os.path.join(folder, f"{n}.TMP"))
+
+    def test_unchanged_rectangle_gives_still_frames(self):
+        self.start_target(0)
+        before = temp_folders()
+        app = self.launch(settings())
+        app.click("链接开始录制")
+        wait_until(lambda: frame_count(self.caption(app)) >= 4, what="four frames")
+        caption = self.caption(app)
+        self.assertTrue(caption.endswith("<静止画面>"), caption)
+        folder = self.new_folder(before)
+        self.assertEqual(tmp_files(folder), [1])
+        app.click("链接停止录制")
+        self.wait_link(app, "开始录制(F9)")
+
+    def test_stops_at_ten_frames(self):
+        self.start_target(30)
+        before = temp_folders()
+        app = self.launch(settings(选择框停止帧数="真", 帧数="10"))
+        app.click("链接开始录制")
+        self.wait_link(app, "开始录制(F9)")
+        self.assertEqual(frame_count(self.caption(app)), 10)
+        folder = self.new_folder(before)
+        files = tmp_files(folder)
+        self.assertEqual(files[0], 1)
+        self.assertLessEqual(files[-1], 10)
+        self.assertFalse(app.get("链接停止录制")["enabled"])
+
+    def test_stops_by_time(self):
+        self.start_target(30)
+        app = self.launch(settings(选择框停止时间="真", 时间="1", 时间单位=1, 帧间隔=200))
+        app.click("链接开始录制")
+        self.wait_link(app, "开始录制(F9)")
+        self.assertRegex(self.caption(app), r"^1\.基本设置（帧数：5 时间：1 秒）(<静止画面>)?$")
+
+    def test_frames_saved_as_png_and_dropped_from_the_store(self):
+        self.start_target(30)
+        before = temp_folders()
+        app = self.launch(settings(选择框保存帧="真", 保存路径="\\帧文件夹", 保存格式=4, 选择框自动清空帧="真",
+                                   选择框停止帧数="真", 帧数="6"))
+        app.click("链接开始录制")
+        self.wait_link(app, "开始录制(F9)")
+        self.assertEqual(frame_count(self.caption(app)), 6)
+        frames = sorted(glob.glob(os.path.join(app.folder, "帧文件夹", "*.PNG")))
+        self.assertGreaterEqual(len(frames), 3)
+        for path in frames:
+            self.assertRegex(os.path.basename(path), r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d(\(\d+\))?\.PNG$")
+            with Image.open(path) as image:
+                self.assertEqual(image.format, "PNG")
+            self.check_frame(path)
+        self.assertEqual(tmp_files(self.new_folder(before)), [])
+        controls = app.dump()
+        self.assertFalse(controls["链接保存动画"]["enabled"])
+        self.assertFalse(controls["链接预览播放"]["enabled"])
+
+    def test_fresh_start_deletes_the_previous_folder_without_following_links(self):
+        self.start_target(30)
+        before = temp_folders()
+        app = self.launch(settings(选择框停止帧数="真", 帧数="3"))
+        app.click("链接开始录制")
+        self.wait_link(app, "开始录制(F9)")
+        first = self.new_folder(before)
+        outside = tempfile.mkdtemp(prefix="movrel-outside-")
+        self.addCleanup(lambda: __import__("shutil").rmtree(outside, ignore_errors=True))
+        with open(os.path.join(outside, "precious"), "w") as f:
+            f.write("keep me")
+        os.symlink(outside, os.path.join(first, "link"))
+
+        app.click("链接开始录制")
+        self.wait_link(app, "开始录制(F9)")
+        wait_until(lambda: not os.path.exists(first) or not tmp_files(first), what="the previous frames deleted")
+        self.assertTrue(os.path.exists(os.path.join(outside, "precious")))
+        # Windows removes the link itself; Wine cannot remove a link to a
+        # folder without looking through it, so there the link stays behind.
+        wait_until(lambda: not os.path.exists(first) or os.listdir(first) == ["link"], what="only the link left")
+        second = self.new_folder(before | {first})
+        self.assertNotEqual(second, first)
+        self.assertEqual(tmp_files(second)[0], 1)
+
+        self.exit(app)
+        self.assertFalse(os.path.exists(second))
+
+    def test_frame_folder_browser(self):
+        app = self.launch(settings(选择框保存帧="真"))
+        app.click("按钮选择帧路径")
+        title = '选择帧保存所在目录，"\\" 开头表示相对于程序目录下：'
+
+        def browser():
+            for w in app.windows():
+                if w["title"] and w["title"] != "Movrel v1.0.2.1" and w["title"] != "MovrelRecordTarget":
+                    texts = [c["text"] for c in app.children(w["title"])]
+                    if title in texts:
+                        return w["title"]
+            return None
+        name = wait_until(browser, what="the folder browser")
+        app.screenshot("frame-folder-browser.png")
+        probe("press", name, "取消")
+        app.wait_gone(name)
+        # Cancelled: the setting stays (the window may be busy for a moment
+        # after the browser closes, so wait for it to answer).
+        wait_until(lambda: app.get("编辑框保存路径")["text"] == "\\帧文件夹", what="the path kept")
