@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/hotkey_poll.h"
 #include "app/main_window_win.h"
 #include "app/ui_win.h"
 #include "bitmap/bitmap_surface_win.h"
@@ -185,6 +186,7 @@ bool OptimizeFrames() {
   if (windowOpen) return false;
   OptimizeWindow w;
   windowOpen = true;
+  SetOptimizationWindowOpen(true);  // F9 does nothing meanwhile
   HWND owner = Main().window;
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (owner) EnableWindow(owner, FALSE);
@@ -200,6 +202,7 @@ bool OptimizeFrames() {
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   if (w.window) DestroyWindow(w.window);
   windowOpen = false;
+  SetOptimizationWindowOpen(false);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
+#include "app/tray_icon_win.h"
 #include "app/ui_win.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "common/gbk_win.h"
@@ -16,6 +17,12 @@
 #include "record/optimize_win.h"
 
 namespace movrel {
+
+// The tray icon is the program's own (Movrel.exe always links it), but test
+// programs that use the recorder without the notification area leave it
+// out; a weak reference keeps them from needing the tray's whole shell.
+void SetTrayState(TrayState state) __attribute__((weak));
+
 namespace {
 
 constexpr UINT_PTR kRecordTimerId = 0x5245;  // "RE"
@@ -228,7 +235,15 @@ class MainWindowHost : public RecorderHost {
   }
   void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }
   void SetGroupCaption(const std::string& text) override { SetControlText(分组框1, text); }
-  void ShowTray(RecorderTrayState, const std::string&) override {}
+  void ShowTray(RecorderTrayState state, const std::string&) override {
+    if (!SetTrayState) return;
+    switch (state) {
+      case RecorderTrayState::kIdle: SetTrayState(TrayState::kIdle); return;
+      case RecorderTrayState::kRecording: SetTrayState(TrayState::kRecording); return;
+      case RecorderTrayState::kRecordingStill: SetTrayState(TrayState::kRecordingStill); return;
+      case RecorderTrayState::kPaused: SetTrayState(TrayState::kPaused); return;
+    }
+  }
   void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const std::string& path) override { DeleteDirectoryTreeInBackground(path); }
   std::string MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
@@ -249,15 +264,6 @@ Recorder& TheRecorder() {
 }
 
 }  // namespace
-
-void WaitWithEvents(int32_t ms, const std::atomic<bool>* stop) {
-  int32_t elapsed = 0;
-  while (elapsed < ms && !(stop && stop->load())) {
-    Sleep(10);
-    elapsed += 10;
-    PumpPendingMessages();
-  }
-}
 
 void RecordTick() { TheRecorder().RecordTick(); }
 

@@ -266,3 +266,28 @@ class RecordingTest(MovrelTestCase):
         # Cancelled: the setting stays (the window may be busy for a moment
         # after the browser closes, so wait for it to answer).
         wait_until(lambda: app.get("编辑框保存路径")["text"] == "\\帧文件夹", what="the path kept")
+
+    def test_main_window_hides_while_recording_and_returns_at_stop(self):
+        self.start_target(30)
+        app = self.launch(settings(选择框缩到托盘="真", 选择框停止帧数="真", 帧数="8"))
+        app.click("链接开始录制")
+        # Hidden right at the start, and back once the frame limit stops it.
+        wait_until(lambda: not any(w["title"] == TITLE for w in app.windows()), what="main window hidden")
+        wait_until(lambda: any(w["title"] == TITLE for w in app.windows()), what="main window back")
+        self.wait_link(app, "开始录制(F9)")
+        self.assertEqual(frame_count(self.caption(app)), 8)
+
+    def test_unwritable_frames_count_as_still_frames(self):
+        self.start_target(30)
+        before = temp_folders()
+        app = self.launch(settings())
+        app.click("链接开始录制")
+        wait_until(lambda: frame_count(self.caption(app)) >= 3, what="three frames")
+        folder = self.new_folder(before)
+        __import__("shutil").rmtree(folder)  # the folder goes away mid-recording
+        gone_at = frame_count(self.caption(app))
+        wait_until(lambda: frame_count(self.caption(app)) >= gone_at + 5, what="frames after the folder went")
+        self.assertTrue(self.caption(app).endswith("<静止画面>"), self.caption(app))
+        self.assertFalse(os.path.exists(folder))
+        app.click("链接停止录制")
+        self.wait_link(app, "开始录制(F9)")

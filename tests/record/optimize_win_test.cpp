@@ -10,6 +10,8 @@
 #include <functional>
 
 #include "bitmap/bitmap_surface_win.h"
+#include "app/app_win.h"
+#include "app/hotkey_poll.h"
 #include "bitmap/bmp_layout.h"
 #include "scratch_folder.h"
 
@@ -81,6 +83,7 @@ TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
     ASSERT_TRUE(OptimizeFrames());
     EXPECT_TRUE(RecordingState().framesOptimized);
     EXPECT_FALSE(OptimizationWindowShown());
+    EXPECT_FALSE(IsOptimizationWindowOpen());
     ASSERT_EQ(store.Count(), 6);
 
     EXPECT_EQ(store.ReadFrame(1), first);
@@ -142,5 +145,6 @@ TEST_F(OptimizeTest, EmptyStore) {
 // main window's procedure are never made here.
 void OnMainWindowCreated() {}
 void OnMainWindowClose() {}
+void ShutdownApplication() { ExitProcess(0); }
 
 }  // namespace movrel
