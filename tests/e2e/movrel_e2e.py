@@ -88,9 +88,14 @@ class Movrel:
         if probe("wait-gone", title, str(timeout), check=False, timeout=timeout + 30).returncode != 0:
             raise AssertionError(f"window {title!r} did not close")
 
-    def exit_through_close_box(self):
-        """The user closes the main window and confirms."""
-        probe("close", TITLE)
+    def tray_click(self, button="right"):
+        """What the notification icon tells the main window on a click."""
+        mouse = {"left": 0x201, "right": 0x204}[button]
+        probe("send", TITLE, "123456", "0", str(mouse))
+
+    def exit_through_tray(self):
+        """The user right-clicks the tray icon and confirms."""
+        self.tray_click("right")
         self.answer_message("确定要退出 Movrel 吗？", "确定")
         return self.wait_exit()
 

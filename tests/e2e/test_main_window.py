@@ -151,13 +151,16 @@ class MainWindowTest(MovrelTestCase):
         app.wait_gone("Kelv：")
         wait_until(lambda: app.get("编辑框文字内容")["text"] == "hello 2026", what="text written back")
 
-    def test_close_box_asks_and_cancel_keeps_running(self):
+    def test_close_box_hides_and_the_tray_exit_asks(self):
         app = self.launch()
         probe("close", TITLE)
+        wait_until(lambda: not any(w["title"] == TITLE for w in app.windows()), what="main window hidden")
+        self.assertIsNone(app.process.poll())
+        # Cancel keeps the program running; OK ends it with code 0.
+        app.tray_click("right")
         app.answer_message("确定要退出 Movrel 吗？", "取消")
         self.assertIsNone(app.process.poll())
-        self.assertTrue(app.get("链接开始录制")["visible"])
-        self.assertEqual(app.exit_through_close_box(), 0)
+        self.assertEqual(app.exit_through_tray(), 0)
 
 
 class LayoutTest(MovrelTestCase):

@@ -82,7 +82,7 @@ class SettingsTest(MovrelTestCase):
         access = probe_lines("try-open", wine_path(app.ini))[0]
         self.assertEqual(access, {"read": True, "write": False})
 
-        self.assertEqual(app.exit_through_close_box(), 0)
+        self.assertEqual(app.exit_through_tray(), 0)
         app.process = None
         again = Movrel.__new__(Movrel)
         again.__dict__.update(app.__dict__)
@@ -92,4 +92,4 @@ class SettingsTest(MovrelTestCase):
         for name, state in before.items():
             for key in ("text", "checked", "selected", "enabled"):
                 self.assertEqual(after[name].get(key), state.get(key), f"{name}.{key}")
-        self.assertEqual(again.exit_through_close_box(), 0)
+        self.assertEqual(again.exit_through_tray(), 0)
