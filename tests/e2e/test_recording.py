@@ -17,12 +17,6 @@ TARGET = os.path.join(os.path.dirname(PROBE), "record_target.exe")
 RECT = (800, 600, 160, 120)  # left, top, width, height
 FIELD = (20, 40, 90)         # the test window's background
 BLOCK = (250, 220, 0)        # its moving block
-TRAY_CALLBACK = 123456       # the notification icon's message to the main window
-WM_RBUTTONDOWN = 0x204
-
-
-def app_title():
-    return TITLE
 
 
 def settings(**extra):
@@ -84,15 +78,6 @@ class RecordingTest(MovrelTestCase):
                 target.wait(timeout=30)
         self.addCleanup(stop)
 
-    def exit(self, app):
-        """Quits as a user would: the close box asks, or, where the close box
-        hides the window in the notification area, the icon's right click."""
-        probe("close", app_title())
-        if probe("wait-window", "Kelv：", "5", check=False, timeout=60).returncode != 0:
-            probe("send", app_title(), str(TRAY_CALLBACK), "0", str(WM_RBUTTONDOWN))
-        app.answer_message("确定要退出 Movrel 吗？", "确定")
-        app.wait_exit()
-
     def start_link(self, app):
         return app.get("链接开始录制")["text"]
 
@@ -132,8 +117,9 @@ class RecordingTest(MovrelTestCase):
         wait_until(lambda: frame_count(self.caption(app)) >= 5, what="five frames")
         app.screenshot("recording-running.png")
         controls = app.dump()
-        self.assertFalse(controls["编辑框帧间隔"]["enabled"])
-        self.assertFalse(controls["按钮设置字体"]["enabled"])
+        names = list(controls)
+        groups = names[names.index("分组框1"):names.index("分组框4")]  # 1.基本设置 and 2.水印设置
+        self.assertEqual([n for n in groups if controls[n]["enabled"]], [])
         self.assertTrue(controls["链接停止录制"]["enabled"])
         self.assertTrue(controls["选择框停止帧数"]["enabled"])  # the third group stays usable
         self.assertRegex(controls["分组框1"]["text"], r"^1\.基本设置（帧数：\d+ 时间：[\d.]+ (毫秒|秒)）$")
@@ -160,6 +146,7 @@ class RecordingTest(MovrelTestCase):
         self.assertTrue(controls["链接保存动画"]["enabled"])
         self.assertTrue(controls["链接预览播放"]["enabled"])
         self.assertTrue(controls["编辑框帧间隔"]["enabled"])
+        self.assertFalse(controls["编辑框光标文件"]["enabled"])  # 显示鼠标 is off: its rule holds again
         count = frame_count(controls["分组框1"]["text"])
         files = tmp_files(folder)
         self.assertLessEqual(max(files), count)
@@ -244,7 +231,7 @@ class RecordingTest(MovrelTestCase):
         self.assertNotEqual(second, first)
         self.assertEqual(tmp_files(second)[0], 1)
 
-        self.exit(app)
+        app.exit_through_tray()
         self.assertFalse(os.path.exists(second))
 
     def test_frame_folder_browser(self):

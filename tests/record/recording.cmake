@@ -12,3 +12,10 @@ else()
     SOURCES frame_store_test.cpp folders_win_test.cpp optimize_win_test.cpp scratch_folder_win.cpp
     DEPS movrel_record)
 endif()
+if(MOVREL_WIN)
+  # Memory and tick time of a long recording (run by bench/recording_bench.py,
+  # not by ctest).
+  add_executable(recording_bench recording_bench_win.cpp)
+  target_link_libraries(recording_bench PRIVATE movrel_record psapi)
+  target_link_options(recording_bench PRIVATE -municode)
+endif()
