@@ -10,7 +10,7 @@ import time
 
 from PIL import Image
 
-from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, wait_until
+from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, wait_until, xdotool
 
 GBK = "gbk"
 TARGET = os.path.join(os.path.dirname(PROBE), "record_target.exe")
@@ -278,3 +278,26 @@ class RecordingTest(MovrelTestCase):
         self.assertFalse(os.path.exists(folder))
         app.click("链接停止录制")
         self.wait_link(app, "开始录制(F9)")
+
+    def test_hotkeys_start_pause_resume_and_stop(self):
+        self.start_target(30)
+        app = self.launch(settings())
+        app.focus()
+
+        def press_until(key, caption):
+            # Held for a key press's time; pressed again only when a press
+            # within the poller's half-second pause was not looked at.
+            deadline = time.monotonic() + 60
+            while True:
+                xdotool("keydown", key, "sleep", "0.15", "keyup", key)
+                try:
+                    return self.wait_link(app, caption, timeout=5)
+                except AssertionError:
+                    if time.monotonic() > deadline:
+                        raise
+        press_until("F9", "暂停录制(F9)")
+        wait_until(lambda: frame_count(self.caption(app)) >= 2, what="frames")
+        press_until("F9", "继续录制(F9)")
+        press_until("F9", "暂停录制(F9)")
+        press_until("F10", "开始录制(F9)")
+        self.assertTrue(app.get("链接保存动画")["enabled"])
