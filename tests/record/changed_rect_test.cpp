@@ -90,15 +90,6 @@ TEST(FindChangedRectTest, TightRectangleAtEveryDepth) {
   }
 }
 
-TEST(FindChangedRectTest, SinglePixelPictures) {
-  TestPicture black(1, 1, 24);
-  ChangedRect r;
-  EXPECT_EQ(FindChangedRect(black.Bytes(), 1, &r), ChangeScan::kUnchanged);
-  TestPicture white(1, 1, 24);
-  white.Set(0, 0);
-  ExpectRect(Scan(white), 0, 0, 0, 0);
-}
-
 TEST(FindChangedRectTest, StepSamplesRowsAndColumns) {
   TestPicture picture(40, 40, 24);
   picture.Set(4, 6);

@@ -133,12 +133,6 @@ TEST_F(OptimizeTest, UnreadableFramesAreKeptAsTheyAre) {
   EXPECT_EQ(Frames().Offset(3).top, 4);
 }
 
-TEST_F(OptimizeTest, EmptyStore) {
-  ASSERT_TRUE(OptimizeFrames());
-  EXPECT_TRUE(RecordingState().framesOptimized);
-  EXPECT_EQ(Frames().Count(), 0);
-}
-
 }  // namespace
 
 // The test program has no main window: the start-up and close calls of the
