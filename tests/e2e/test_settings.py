@@ -66,16 +66,16 @@ class SettingsTest(MovrelTestCase):
         xdotool("click", 1)
         app.type_text("line one")
         app.key("Return")
-        app.type_text("line two #年")
+        app.type_text("line two 2026")
         probe("press", "Kelv：", "确定")
         app.wait_gone("Kelv：")
-        wait_until(lambda: app.get("编辑框文字内容")["text"] == "line one\r\nline two #年", what="watermark text")
+        wait_until(lambda: app.get("编辑框文字内容")["text"] == "line one\r\nline two 2026", what="watermark text")
         before = app.dump()
 
         app.mouse_click("链接保存配置")
         app.answer_message("保存完毕！", "确定")
         stored = ini_text(app)
-        self.assertIn("文字内容=line one┊*┊line two #年", stored)
+        self.assertIn("文字内容=line one┊*┊line two 2026", stored)
         self.assertTrue(stored.startswith("[主界面]\r\n"))
 
         # While the program runs, others may read the file but not write it.
