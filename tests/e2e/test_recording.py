@@ -109,8 +109,12 @@ class RecordingTest(MovrelTestCase):
         # The watcher is up before the click, so the first number is not missed.
         self.assertIn(b"watching", watcher.stdout.readline())
         app.click("链接开始录制")
-        out, _ = watcher.communicate(timeout=90)
-        numbers = [t for t in re.findall(r'"title":"([^"]*)"', out.decode("utf-8")) if t]
+        numbers = []
+        for line in watcher.stdout:
+            numbers += [t for t in re.findall(r'"title":"([^"]*)"', line.decode("utf-8")) if t]
+            if numbers == ["3", "2"]:
+                app.screenshot("countdown.png")  # the number drawn in the middle of the screen
+        watcher.wait(timeout=90)
         self.assertEqual(numbers, ["3", "2", "1"])
 
         self.wait_link(app, "暂停录制(F9)")
