@@ -184,6 +184,8 @@ void FitWorkCanvas(PixelSize size) {
 
 bool OptimizeFrames() {
   if (windowOpen) return false;
+  // A second pass would compare crops with whole frames and spoil them.
+  if (RecordingState().framesOptimized) return true;
   OptimizeWindow w;
   windowOpen = true;
   SetOptimizationWindowOpen(true);  // F9 does nothing meanwhile

@@ -13,7 +13,8 @@ namespace movrel {
 // Runs the pass over Frames() in the optimisation window and sets
 // RecordingState().framesOptimized. Saving calls it once per recording:
 //   if (!RecordingState().framesOptimized) OptimizeFrames();
-// False (changing nothing) when the window is already open.
+// Runs at most once per recording: true at once when the pass has already
+// run; false (changing nothing) when the window is already open.
 bool OptimizeFrames();
 
 // The optimisation window is open: F9 must not start a recording then.
