@@ -15,6 +15,8 @@
 //   probe press TITLE BUTTON               clicks the button with that caption in a window
 //   probe close TITLE                      asks a window to close
 //   probe try-open PATH                    whether this process may read and write a file
+//   probe tips                             the text of every tool tip on show
+//   probe foreground                       the window in front
 //   probe send TITLE MESSAGE WPARAM LPARAM posts a message to a window, hidden or not
 //   probe watch-class CLASS [SECONDS]      each caption a window of that class shows until it closes
 #include <windows.h>
@@ -335,6 +337,26 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(20);
     }
     return 1;
+  }
+  if (command == L"tips") {
+    // Every tool tip on show (the shell's tip for a notification-area icon
+    // among them): a tip window answers WM_GETTEXT with the text it shows.
+    struct Tips {
+      static BOOL CALLBACK Each(HWND window, LPARAM) {
+        if (IsWindowVisible(window) && _wcsicmp(ClassOf(window).c_str(), L"tooltips_class32") == 0) {
+          Print("{\"text\":" + Json(Text(window)) + ",\"rect\":" + Rect(window) + "}");
+        }
+        return TRUE;
+      }
+    };
+    EnumWindows(Tips::Each, 0);
+    return 0;
+  }
+  if (command == L"foreground") {
+    HWND window = GetForegroundWindow();
+    Print("{\"title\":" + Json(window ? Caption(window) : std::wstring()) + ",\"class\":" +
+          Json(window ? ClassOf(window) : std::wstring()) + "}");
+    return 0;
   }
   return Usage();
 }
