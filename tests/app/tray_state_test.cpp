@@ -12,12 +12,6 @@ namespace {
 
 const TrayState kStates[] = {TrayState::kIdle, TrayState::kRecording, TrayState::kRecordingStill, TrayState::kPaused};
 
-uint32_t Le(const std::string& s, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(s[at + i]);
-  return v;
-}
-
 TEST(TrayTipText, CutsAt127BytesWithoutSplittingACharacter) {
   const std::string han = "录";  // two bytes in GBK
   ASSERT_EQ(han.size(), 2u);
@@ -46,31 +40,6 @@ TEST(TrayState, EveryTipFitsTheShellAndNamesTheProduct) {
   }
   EXPECT_EQ(TrayStateTip(TrayState::kIdle), "Movrel");
   EXPECT_EQ(TrayStateTip(TrayState::kPaused), "Movrel\r\n(录制暂停中，按F9键继续录制)");
-}
-
-TEST(TrayState, EachIconIsOneThirtyTwoBitImageOfItsSize) {
-  for (TrayState state : kStates) {
-    SCOPED_TRACE(static_cast<int>(state));
-    std::string ico = TrayStateIcon(state);
-    int size = state == TrayState::kIdle ? 24 : 16;
-    EXPECT_EQ(Le(ico, 4, 2), 1u);  // one image
-    IcoImage image;
-    ASSERT_TRUE(FindIcoImage(ico, 0, &image));
-    EXPECT_EQ(image.width, size);
-    EXPECT_EQ(image.height, size);
-    EXPECT_EQ(image.bitCount, 32);
-    EXPECT_EQ(image.offset + image.size, ico.size());
-    // The image is a DIB of twice the height (colour rows, then the mask).
-    EXPECT_EQ(Le(ico, image.offset, 4), 40u);
-    EXPECT_EQ(Le(ico, image.offset + 4, 4), static_cast<uint32_t>(size));
-    EXPECT_EQ(Le(ico, image.offset + 8, 4), static_cast<uint32_t>(2 * size));
-    EXPECT_EQ(Le(ico, image.offset + 14, 2), 32u);
-    size_t maskStride = (size + 31) / 32 * 4;
-    EXPECT_EQ(image.size, 40 + size * size * 4 + maskStride * size);
-    EXPECT_FALSE(FindIcoImage(ico, 1, &image));
-  }
-  EXPECT_NE(TrayStateIcon(TrayState::kRecording), TrayStateIcon(TrayState::kRecordingStill));
-  EXPECT_NE(TrayStateIcon(TrayState::kRecordingStill), TrayStateIcon(TrayState::kPaused));
 }
 
 TEST(TrayState, TheEmbeddedIconsAreTheFilesOfTheIconFolder) {
