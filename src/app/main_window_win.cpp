@@ -56,14 +56,14 @@ std::string ColourText(COLORREF colour) {
 
 // ---- creation and layout ------------------------------------------------
 
-HWND CreateControl(HWND parent, const ControlSpec& spec) {
+HWND CreateControl(HWND parent, const ControlSpec& row) {
   const wchar_t* cls = L"STATIC";
-  DWORD style = WS_CHILD | (spec.visible ? WS_VISIBLE : 0);
+  DWORD style = WS_CHILD | (row.visible ? WS_VISIBLE : 0);
   DWORD exStyle = 0;
   // Every control but the second radio button starts a group, so the two
   // quality radios form one group of their own.
-  if (spec.index != 单选框稍逊) style |= WS_GROUP;
-  switch (spec.kind) {
+  if (row.index != 单选框稍逊) style |= WS_GROUP;
+  switch (row.kind) {
     case ControlKind::kGroupBox:
       cls = L"BUTTON";
       style |= BS_GROUPBOX;
@@ -104,7 +104,7 @@ HWND CreateControl(HWND parent, const ControlSpec& spec) {
       break;
     case ControlKind::kCanvas:
       style |= SS_OWNERDRAW | SS_NOTIFY;
-      if (spec.visible) exStyle |= WS_EX_STATICEDGE;
+      if (row.visible) exStyle |= WS_EX_STATICEDGE;
       break;
     case ControlKind::kPicture:
       style |= SS_OWNERDRAW | SS_NOTIFY;
@@ -113,18 +113,18 @@ HWND CreateControl(HWND parent, const ControlSpec& spec) {
       style |= SS_LEFT | SS_NOTIFY;
       break;
   }
-  HWND control = CreateWindowExW(exStyle, cls, ToWide(spec.caption ? spec.caption : "").c_str(), style, 0, 0, 0, 0,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.index))),
+  HWND control = CreateWindowExW(exStyle, cls, ToWide(row.caption ? row.caption : "").c_str(), style, 0, 0, 0, 0,
+                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(row.index))),
                                  GetModuleHandleW(nullptr), nullptr);
   if (!control) return nullptr;
-  if (spec.kind == ControlKind::kList) {
-    for (const char* item : spec.items) SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
-    SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(spec.initialIndex), 0);
+  if (row.kind == ControlKind::kList) {
+    for (const char* item : row.items) SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
+    SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(row.initialIndex), 0);
   }
-  if (spec.kind == ControlKind::kCheckBox || spec.kind == ControlKind::kRadio) {
-    SendMessageW(control, BM_SETCHECK, spec.initialIndex ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (row.kind == ControlKind::kCheckBox || row.kind == ControlKind::kRadio) {
+    SendMessageW(control, BM_SETCHECK, row.initialIndex ? BST_CHECKED : BST_UNCHECKED, 0);
   }
-  if (!spec.initiallyEnabled) EnableWindow(control, FALSE);
+  if (!row.initiallyEnabled) EnableWindow(control, FALSE);
   return control;
 }
 
@@ -142,9 +142,9 @@ void ApplyFonts(MainWindow& w) {
 
 void LayOut(MainWindow& w) {
   HDWP defer = BeginDeferWindowPos(kControlCount);
-  for (const ControlSpec& spec : MainControls()) {
-    const ControlPlace& p = spec.place;
-    HWND control = w.controls[spec.index];
+  for (const ControlSpec& row : MainControls()) {
+    const ControlPlace& p = row.place;
+    HWND control = w.controls[row.index];
     if (!control) continue;
     if (defer) {
       defer = DeferWindowPos(defer, control, nullptr, Scale(p.x, w.dpi), Scale(p.y, w.dpi), Scale(p.width, w.dpi),
@@ -162,14 +162,14 @@ void AddTips(MainWindow& w) {
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w.window, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
   if (!w.tooltip) return;
-  for (const ControlSpec& spec : MainControls()) {
-    if (!spec.tip) continue;
-    std::wstring tip = ToWide(spec.tip);
+  for (const ControlSpec& row : MainControls()) {
+    if (!row.tip) continue;
+    std::wstring tip = ToWide(row.tip);
     TOOLINFOW ti{};
     ti.cbSize = sizeof ti;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = w.window;
-    ti.uId = reinterpret_cast<UINT_PTR>(w.controls[spec.index]);
+    ti.uId = reinterpret_cast<UINT_PTR>(w.controls[row.index]);
     ti.lpszText = &tip[0];
     SendMessageW(w.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   }
@@ -539,7 +539,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE: {
       w.window = window;
       w.dpi = WindowDpi(window);
-      for (const ControlSpec& spec : MainControls()) w.controls[spec.index] = CreateControl(window, spec);
+      for (const ControlSpec& row : MainControls()) w.controls[row.index] = CreateControl(window, row);
       SetPickerColour(颜色选择器图像水印透明色, w.pickerColours[颜色选择器图像水印透明色]);
       SetPickerColour(颜色选择器文字水印背景色, w.pickerColours[颜色选择器文字水印背景色]);
       AddTips(w);

@@ -40,10 +40,10 @@ TEST(ControlTable, ListsStartAtTheirInitialItems) {
       {组合框静态画面, 2, 0, "时间等待"},
   };
   for (const Case& c : cases) {
-    const ControlSpec& spec = Control(c.list);
-    ASSERT_EQ(spec.items.size(), c.count) << ControlName(c.list);
-    EXPECT_EQ(spec.initialIndex, c.initial);
-    EXPECT_STREQ(spec.items[static_cast<size_t>(c.initial)], c.initialText);
+    const ControlSpec& row = Control(c.list);
+    ASSERT_EQ(row.items.size(), c.count) << ControlName(c.list);
+    EXPECT_EQ(row.initialIndex, c.initial);
+    EXPECT_STREQ(row.items[static_cast<size_t>(c.initial)], c.initialText);
   }
   EXPECT_STREQ(Control(组合框播放次数).items[kLoopItemCustom], "指定次数..");
   EXPECT_STREQ(Control(组合框缩放).items.back(), "10%");
@@ -66,19 +66,19 @@ TEST(ControlTable, DependentsAreDisabledWhenTheirBoxStartsUnchecked) {
 TEST(ControlTable, ControlsInsideAGroupStayInsideIt) {
   // Group boxes are followed by their controls up to the next group box.
   const ControlSpec* group = nullptr;
-  for (const ControlSpec& spec : MainControls()) {
-    if (spec.kind == ControlKind::kGroupBox) {
-      group = &spec;
+  for (const ControlSpec& row : MainControls()) {
+    if (row.kind == ControlKind::kGroupBox) {
+      group = &row;
       continue;
     }
-    if (!group || spec.place.x >= 430) continue;  // right column
+    if (!group || row.place.x >= 430) continue;  // right column
     const ControlPlace& g = group->place;
-    const ControlPlace& p = spec.place;
-    int bottom = spec.kind == ControlKind::kList ? p.y + 22 : p.y + p.height;  // a list's height is its drop-down
-    EXPECT_GE(p.x, g.x) << ControlName(spec.index);
-    EXPECT_LE(p.x + p.width, g.x + g.width) << ControlName(spec.index);
-    EXPECT_GT(p.y, g.y) << ControlName(spec.index);
-    EXPECT_LE(bottom, g.y + g.height) << ControlName(spec.index);
+    const ControlPlace& p = row.place;
+    int bottom = row.kind == ControlKind::kList ? p.y + 22 : p.y + p.height;  // a list's height is its drop-down
+    EXPECT_GE(p.x, g.x) << ControlName(row.index);
+    EXPECT_LE(p.x + p.width, g.x + g.width) << ControlName(row.index);
+    EXPECT_GT(p.y, g.y) << ControlName(row.index);
+    EXPECT_LE(bottom, g.y + g.height) << ControlName(row.index);
   }
 }
 
