@@ -1,0 +1,76 @@
+#include "record/composer_rules.h"
+
+#include <algorithm>
+
+#include "common/format.h"
+#include "common/number.h"
+
+namespace movrel {
+
+int ScalePercentFromItem(const std::string& itemText) {
+  const int32_t percent = LeadingInt(itemText);
+  return percent > 0 ? percent : 100;
+}
+
+FrameSize ScaledFrameSize(int32_t width, int32_t height, int32_t percent) {
+  return {TruncToInt(width / 100.0 * percent), TruncToInt(height / 100.0 * percent)};
+}
+
+RecordRect CaptureRectFor(bool recordArea, const std::string& leftText, const std::string& topText,
+                          const std::string& widthText, const std::string& heightText, int32_t screenWidth,
+                          int32_t screenHeight) {
+  if (!recordArea) return {0, 0, screenWidth, screenHeight};
+  return {LeadingInt(leftText), LeadingInt(topText), LeadingInt(widthText), LeadingInt(heightText)};
+}
+
+bool FitsFrameLimit(int32_t width, int32_t height) {
+  if (width < 1 || height < 1) return false;
+  const int64_t strideBytes = (int64_t{width} * 3 + 3) / 4 * 4;
+  // One row within the limit keeps the product inside 64 bits.
+  return strideBytes <= kMaxFramePixelBytes && strideBytes * height <= kMaxFramePixelBytes;
+}
+
+bool NeedsOverlay(const OverlayNeeds& needs) {
+  return needs.cursor || needs.imageWatermark || needs.textWatermark || needs.scalePercent != 100;
+}
+
+CanvasPoint CursorDrawPoint(int32_t pointerX, int32_t pointerY, const RecordRect& rect) {
+  // In 64 bits: a far-off rectangle must not wrap the difference around.
+  auto clamp = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  return {clamp(int64_t{pointerX} - rect.left), clamp(int64_t{pointerY} - rect.top)};
+}
+
+CanvasPoint PlaceWatermark(int placement, int32_t canvasWidth, int32_t canvasHeight, int32_t markWidth,
+                           int32_t markHeight, int32_t margin) {
+  const double cw = canvasWidth, ch = canvasHeight, w = markWidth, h = markHeight, m = margin;
+  const double left = m, top = m;
+  const double right = cw - w - m, bottom = ch - h - m;
+  const double centreX = cw / 2 - w / 2, centreY = ch / 2 - h / 2;
+  double x = left, y = top;
+  switch (placement) {
+    case kPlaceBottomLeft: y = bottom; break;
+    case kPlaceTopRight: x = right; break;
+    case kPlaceBottomRight: x = right; y = bottom; break;
+    case kPlaceTopCentre: x = centreX; break;
+    case kPlaceBottomCentre: x = centreX; y = bottom; break;
+    case kPlaceCentreLeft: y = centreY; break;
+    case kPlaceCentreRight: x = right; y = centreY; break;
+    case kPlaceCentre: x = centreX; y = centreY; break;
+    default: break;  // 左上, and any index the list does not have
+  }
+  return {TruncToInt(x), TruncToInt(y)};
+}
+
+TextBlock MeasureTextBlock(const std::vector<int32_t>& lineWidths, int32_t lineHeight) {
+  if (lineWidths.empty()) return {};
+  const int32_t widest = *std::max_element(lineWidths.begin(), lineWidths.end());
+  const int64_t height = int64_t{lineHeight} * static_cast<int64_t>(lineWidths.size());
+  return {widest, static_cast<int32_t>(std::min<int64_t>(height, INT32_MAX))};
+}
+
+std::string SingleFrameCaption(size_t frameBytes, const FrameSize& size) {
+  return "1.基本设置（单帧大小：" + FormatByteSize(frameBytes) + " " + std::to_string(size.width) + "×" +
+         std::to_string(size.height) + "）";
+}
+
+}  // namespace movrel

@@ -1,0 +1,34 @@
+// The frame composer as the rest of the program calls it: on the main
+// window's settings, with one prepared state for the process. The recorder
+// prepares it at a fresh start, composes a frame per tick and releases it
+// at stop; the main window's sample frame prepares, composes and releases
+// it in one call.
+#pragma once
+
+#include <string>
+
+#include "record/frame_composer_win.h"
+
+namespace movrel {
+
+// The settings as the main window's controls hold them now.
+ComposerSettings ReadComposerSettings();
+
+// Reads the settings into the prepared state and sets Globals().recordRect.
+// The watermarks are prepared as its last step.
+void PrepareCapture();
+
+// One frame of Globals().recordRect as BMP file bytes; sets
+// Globals().frameSize. In preview mode it prepares first, writes the frame's
+// size into 分组框1's caption and releases afterwards. Follow-mouse moves
+// the rectangle first (when a rectangle is recorded), then the outline
+// window is updated and the screen grabbed.
+std::string ComposeFrame(bool previewMode);
+
+// Frees the pictures PrepareCapture loaded and the work canvas.
+void ReleaseComposer();
+
+// The composer behind these calls, for the recorder and for tests.
+FrameComposer& Composer();
+
+}  // namespace movrel

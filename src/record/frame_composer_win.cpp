@@ -1,0 +1,101 @@
+#include "record/frame_composer_win.h"
+
+#include <new>
+
+#include "common/file_io.h"
+#include "record/icon_file.h"
+
+namespace movrel {
+
+void FrameComposer::Prepare(const ComposerSettings& settings, int32_t screenWidth, int32_t screenHeight) {
+  Release();
+  settings_ = settings;
+  scalePercent_ = ScalePercentFromItem(settings.scaleItemText);
+  depth_ = QualityDepth(settings.standardQuality);
+  rect_ = CaptureRectFor(settings.recordArea, settings.leftText, settings.topText, settings.widthText,
+                         settings.heightText, screenWidth, screenHeight);
+  if (settings.showCursor) {
+    std::string bytes;
+    if (!ReadWholeFile(settings.cursorFile, &bytes) || bytes.empty()) bytes = DefaultCursorBytes();
+    cursor_.Load(bytes);
+  }
+  watermarks_.Prepare(settings.watermarks, rect_.width, rect_.height);
+  if (needsOverlay() && IsCapturable(rect_)) canvas_.CreateBlank(rect_.width, rect_.height, 24);
+  prepared_ = true;
+}
+
+void FrameComposer::Release() {
+  watermarks_.Release();
+  cursor_.Reset();
+  canvas_.Reset();
+  prepared_ = false;
+}
+
+bool FrameComposer::needsOverlay() const {
+  OverlayNeeds needs;
+  needs.cursor = settings_.showCursor && cursor_.loaded();
+  needs.imageWatermark = settings_.watermarks.imageOn && watermarks_.imageLoaded();
+  needs.textWatermark = settings_.watermarks.textOn;
+  needs.scalePercent = scalePercent_;
+  return NeedsOverlay(needs);
+}
+
+std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY) {
+  frameSize_ = {};
+  if (!prepared_ || !IsCapturable(rect_)) return std::string();
+  try {
+    // The grab is made at the quality's depth, so "稍逊" frames are reduced
+    // to the fixed 8-bit table even when nothing else is drawn.
+    BitmapSurface grab;
+    if (!grab.CaptureScreen(rect_.left, rect_.top, rect_.width, rect_.height, depth_)) return std::string();
+    if (!needsOverlay()) {
+      std::string frame = grab.ToBmpBytes();
+      frameSize_ = {rect_.width, rect_.height};
+      return frame;
+    }
+    return Overlay(grab, pointerX, pointerY);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out for a picture within the limit: no frame this time.
+    frameSize_ = {};
+    return std::string();
+  }
+}
+
+// Sets frameSize_ only when it returns a frame.
+std::string FrameComposer::Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY) {
+  const int w = rect_.width, h = rect_.height;
+  if (canvas_.GetWidth() != w || canvas_.GetHeight() != h) {
+    if (!canvas_.CreateBlank(w, h, 24)) return std::string();
+  }
+  HDC canvas = canvas_.GetMemoryDc();
+  // The grab covers the whole canvas, so nothing of the last frame remains.
+  BitBlt(canvas, 0, 0, w, h, grab.GetMemoryDc(), 0, 0, SRCCOPY);
+  watermarks_.DrawImageWatermark(canvas);
+  watermarks_.DrawTextWatermark(canvas);
+  if (settings_.showCursor && cursor_.loaded()) {
+    const CanvasPoint at = CursorDrawPoint(pointerX, pointerY, rect_);
+    cursor_.Draw(canvas, at.x, at.y);
+  }
+
+  const FrameSize size = scalePercent_ == 100 ? FrameSize{w, h} : ScaledFrameSize(w, h, scalePercent_);
+  BitmapSurface frame;
+  if (!FitsFrameLimit(size.width, size.height) || !frame.CreateBlank(size.width, size.height, depth_)) {
+    return std::string();
+  }
+  // The block transfer into the frame's section also brings the picture to
+  // the quality's depth. Scaling drops or repeats whole pixels, so a frame
+  // gains no colours that the canvas did not have.
+  bool copied;
+  if (scalePercent_ == 100) {
+    copied = BitBlt(frame.GetMemoryDc(), 0, 0, w, h, canvas, 0, 0, SRCCOPY) != FALSE;
+  } else {
+    SetStretchBltMode(frame.GetMemoryDc(), COLORONCOLOR);
+    copied = StretchBlt(frame.GetMemoryDc(), 0, 0, size.width, size.height, canvas, 0, 0, w, h, SRCCOPY) != FALSE;
+  }
+  if (!copied) return std::string();
+  frame.RefreshImage();
+  frameSize_ = size;
+  return frame.ToBmpBytes();
+}
+
+}  // namespace movrel

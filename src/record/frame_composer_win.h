@@ -1,0 +1,71 @@
+// The frame composer: turns the settings into a prepared state (capture
+// rectangle, scale, depth, cursor picture, watermarks, work canvas) and then
+// makes one frame at a time from the screen. When no overlay is needed the
+// grab alone is the frame: no work canvas, no second encoding.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_globals.h"
+#include "bitmap/bitmap_surface_win.h"
+#include "record/composer_rules.h"
+#include "record/icon_picture_win.h"
+#include "record/watermark_win.h"
+
+namespace movrel {
+
+// The settings the composer reads, as the main window's controls hold them.
+struct ComposerSettings {
+  bool recordArea = true;  // 录制区域(否则全屏幕)
+  std::string leftText = "0", topText = "0", widthText = "500", heightText = "500";
+  bool followMouse = false;           // 跟随鼠标
+  bool standardQuality = true;        // 标准 (else 稍逊)
+  std::string scaleItemText = "100%"; // the selected item of 组合框缩放
+  bool showCursor = true;             // 显示鼠标
+  std::string cursorFile;             // 编辑框光标文件 (GBK path)
+  WatermarkSettings watermarks;
+};
+
+class FrameComposer {
+ public:
+  // The rectangle comes from the edits, or is the screenWidth x
+  // screenHeight screen. The cursor picture is the chosen cursor file, or
+  // the default cursor when that file gives no bytes; a file that is no
+  // cursor gives no cursor picture.
+  void Prepare(const ComposerSettings& settings, int32_t screenWidth, int32_t screenHeight);
+  // Frees the pictures and the work canvas.
+  void Release();
+
+  bool prepared() const { return prepared_; }
+  // The capture rectangle; follow-mouse moves it between frames.
+  RecordRect& rect() { return rect_; }
+  bool followsMouse() const { return settings_.recordArea && settings_.followMouse; }
+  int32_t scalePercent() const { return scalePercent_; }
+  int depth() const { return depth_; }
+  bool needsOverlay() const;
+  const IconPicture& cursor() const { return cursor_; }
+  const Watermarks& watermarks() const { return watermarks_; }
+
+  // One frame of rect() as BMP file bytes, with the pointer at screen
+  // (pointerX, pointerY). Empty bytes, and frameSize() 0 x 0, when the
+  // rectangle or the scaled frame has no pixels or a picture cannot be made.
+  std::string Compose(int32_t pointerX, int32_t pointerY);
+  FrameSize frameSize() const { return frameSize_; }
+
+ private:
+  std::string Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY);
+
+  ComposerSettings settings_;
+  bool prepared_ = false;
+  RecordRect rect_;
+  int32_t scalePercent_ = 100;
+  int depth_ = 24;
+  IconPicture cursor_;
+  Watermarks watermarks_;
+  BitmapSurface canvas_;  // 24 bits, the rectangle's size
+  FrameSize frameSize_;
+};
+
+}  // namespace movrel
