@@ -3,6 +3,7 @@
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "record/composer_win.h"
+#include "record/recording_rules.h"
 
 namespace movrel {
 
@@ -10,7 +11,7 @@ void RefreshFramePreview() {
   // While a recording runs or is paused, the composer's prepared state and
   // the group caption are the recording's; a preview would release the one
   // and overwrite the other.
-  if (ControlText(链接开始录制) != "开始录制(F9)") return;
+  if (ControlText(链接开始录制) != kStartCaptionIdle) return;
   ShowSampleFrame(ComposeFrame(true));
 }
 
