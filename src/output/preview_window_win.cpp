@@ -507,11 +507,9 @@ void DrawSymbol(HDC dc, PC control, const RECT& box, bool playing) {
       }
       break;
     case PC::按钮循环: {
-      // A circle open between the right and the upper right, run
-      // counterclockwise, with an arrow head at its end pointing on.
-      const int cy = y + s / 2;
-      Arc(dc, x, y, x + s, y + s, x + s * 3 / 4, y, x + s, cy);
-      POINT head[] = {{x + s - s / 5, cy}, {x + s + s / 5, cy}, {x + s, cy - s / 3}};
+      // A circle open at the top right with an arrow head.
+      Arc(dc, x, y, x + s, y + s, x + s, y + s / 3, x + s * 2 / 3, y);
+      POINT head[] = {{x + s * 9 / 16, y - s / 8}, {x + s * 13 / 16, y + s / 8}, {x + s * 9 / 16, y + s * 3 / 8}};
       Polygon(dc, head, 3);
       break;
     }
