@@ -210,19 +210,5 @@ TEST_F(OverlayWindowTest, PresetThenEscapeCancels) {
   EXPECT_TRUE(IsWindowEnabled(owner.get()));
 }
 
-TEST_F(OverlayWindowTest, DoubleClickInsideThePresetAccepts) {
-  SelectionOverlay overlay;
-  const SelectionRect preset{20, 30, 219, 129};
-  ASSERT_TRUE(overlay.Open(owner.get(), &preset));
-  HWND w = overlay.Window();
-  PostMessageW(w, WM_MOUSEMOVE, 0, At(100, 100));
-  PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, At(100, 100));
-  PostMessageW(w, WM_LBUTTONUP, 0, At(100, 100));
-  PostMessageW(w, WM_LBUTTONDBLCLK, MK_LBUTTON, At(100, 100));
-  PostMessageW(w, WM_LBUTTONUP, 0, At(100, 100));
-  EXPECT_TRUE(overlay.RunModal(owner.get()));
-  EXPECT_EQ(overlay.State().Rect(), preset);
-}
-
 }  // namespace
 }  // namespace movrel
