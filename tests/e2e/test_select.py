@@ -1,8 +1,10 @@
 """The rectangle selection overlay and the frame window, used as a person
 would: the real mouse and keyboard through xdotool, the screen read back from
 the X server with ImageMagick and Pillow."""
+import glob
 import io
 import os
+import re
 import subprocess
 import unittest
 
@@ -14,7 +16,9 @@ OVERLAY = "MovrelSelectionOverlay"
 FRAME = "MovrelFrameWindow"
 EDITS = ["编辑框左边", "编辑框顶边", "编辑框宽度", "编辑框高度"]
 RED = (255, 0, 0)
-HANDLE = (144, 0, 255)
+HANDLE = (144, 0, 255)  # also the frame window's transparent colour
+OUTLINE = (255, 32, 32)
+OUTLINE_DARK = (32, 32, 32)
 HELP_START = "当选定矩形后，你可以："
 keeper = None
 
@@ -37,6 +41,16 @@ def tearDownModule():
             keeper.wait(timeout=30)
         except subprocess.TimeoutExpired:
             keeper.kill()
+
+
+def temp_folders():
+    """The recordings' temporary folders in the Wine prefix."""
+    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+    found = set()
+    for root in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp")) + \
+            glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Temp")):
+        found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
+    return found
 
 
 def grab_screen():
@@ -310,8 +324,8 @@ class SelectTest(MovrelTestCase):
         frame = wait_until(lambda: self.windows_of_class(app, FRAME), what="the frame window")[0]
         self.assertEqual(frame["rect"], [95, 75, 405, 285])
         # Only the border shows: the screen inside is what lies below.
-        img = self.wait_screen(lambda img: img.getpixel((97, 150)) == (255, 32, 32), "the outline on screen")
-        self.assertNotEqual(img.getpixel((150, 150)), (144, 0, 255))
+        img = self.wait_screen(lambda img: img.getpixel((97, 150)) == OUTLINE, "the outline on screen")
+        self.assertNotEqual(img.getpixel((150, 150)), HANDLE)
         app.screenshot("select-frame-window.png")
         # Following the mouse centres it on the pointer.
         app.mouse_click("选择框跟随鼠标")
@@ -322,6 +336,37 @@ class SelectTest(MovrelTestCase):
         app.mouse_click("选择框跟随鼠标")
         app.mouse_click("选择框显示外框")
         wait_until(lambda: not self.windows_of_class(app, FRAME), what="the frame hidden")
+
+    def test_recorded_frames_hold_nothing_of_the_outline(self):
+        left, top, width, height = 800, 600, 160, 120
+        settings = ("[主界面]\r\n选择框录制区域=真\r\n选择框显示外框=真\r\n选择框显示鼠标=假\r\n"
+                    f"矩形.左边={left}\r\n矩形.顶边={top}\r\n矩形.右边={width}\r\n矩形.底边={height}\r\n"
+                    "帧间隔=100\r\n间隔单位=0\r\n选择框录制倒计时=假\r\n选择框缩到托盘=假").encode("gbk")
+        before = temp_folders()
+        app = self.launch(settings=settings)
+        move(20, 1000)  # the pointer well away from the rectangle
+        frame = wait_until(lambda: self.windows_of_class(app, FRAME), what="the frame window")[0]
+        self.assertEqual(frame["rect"], [left - 5, top - 5, left + width + 5, top + height + 5])
+        # The outline is on the screen around the rectangle.
+        screen = self.wait_screen(lambda img: img.getpixel((left - 3, top + 50)) == OUTLINE, "the outline")
+        inside = screen.crop((left, top, left + width, top + height))
+        app.click("链接开始录制")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="the recording")
+        wait_until(lambda: (m := re.search(r"帧数：(\d+)", app.get("分组框1")["text"])) and int(m.group(1)) >= 3,
+                   what="three frames")
+        app.click("链接停止录制")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the recording stopped")
+        folder = wait_until(lambda: sorted(temp_folders() - before), what="the recording's folder")[0]
+        frames = sorted(glob.glob(os.path.join(folder, "*.TMP")))
+        self.assertTrue(frames)
+        for path in frames:
+            with Image.open(path) as image:
+                rgb = image.convert("RGB")
+                self.assertEqual(rgb.size, (width, height))
+                colours = {c for _, c in rgb.getcolors(width * height)}
+                self.assertFalse(colours & {OUTLINE, OUTLINE_DARK, HANDLE}, path)
+                # Exactly what the screen shows inside the outline.
+                self.assertEqual(list(rgb.getdata()), list(inside.getdata()), path)
 
 
 if __name__ == "__main__":
