@@ -20,6 +20,10 @@ bool EndsWithExe(const std::string& path) {
 
 ExplorerLaunch PlanExplorerLaunch(const std::string& path, const ExplorerOptions& options) {
   std::string target = path;
+  // A folder given with its trailing separator would end the command line
+  // in \", which command-line parsing reads as a quote inside the argument;
+  // the folder is the same without it. A drive root keeps it ("C:\").
+  while (target.size() > 3 && GbkEndsWith(target, '\\')) target.pop_back();
   if (options.rootAtFolder) {
     size_t cut = GbkFindLast(target, '\\');
     if (cut != std::string::npos) target.resize(cut);

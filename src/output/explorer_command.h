@@ -17,7 +17,8 @@ struct ExplorerLaunch {
   std::string commandLine;  // GBK
 };
 
-// For `path` (GBK): with rootAtFolder the path is first cut at its last "\"
+// For `path` (GBK), without a trailing "\" (a drive root keeps its own):
+// with rootAtFolder the path is first cut at its last "\"
 // (the containing folder, no trailing "\"). With runExecutables a path whose
 // last four characters are ".exe" in any case is started directly. Otherwise
 // the command line is "explorer " + ("/n" or "/e") + "," + ("/select," when

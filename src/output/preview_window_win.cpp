@@ -5,7 +5,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "app/app_hooks_win.h"
 #include "app/control_table.h"
@@ -363,9 +365,15 @@ void PreviewWindow::ClearCanvas() {
 void PreviewWindow::DrawPicture(const std::string& bmpBytes, FramePosition at) {
   if (!canvasDc_ || !IsLoadableBmpFile(bmpBytes)) return;
   const auto* file = reinterpret_cast<const uint8_t*>(bmpBytes.data());
-  const auto* info = reinterpret_cast<const BITMAPINFO*>(file + kFileHeaderBytes);
-  uint32_t pixelOffset = static_cast<uint32_t>(file[10]) | static_cast<uint32_t>(file[11]) << 8 |
-                         static_cast<uint32_t>(file[12]) << 16 | static_cast<uint32_t>(file[13]) << 24;
+  const uint32_t pixelOffset = static_cast<uint32_t>(file[10]) | static_cast<uint32_t>(file[11]) << 8 |
+                               static_cast<uint32_t>(file[12]) << 16 | static_cast<uint32_t>(file[13]) << 24;
+  const uint32_t headerBytes = static_cast<uint32_t>(file[14]) | static_cast<uint32_t>(file[15]) << 8;
+  // The pixel rows must lie where the file header says, inside the bytes.
+  if (pixelOffset < kFileHeaderBytes + headerBytes || pixelOffset >= bmpBytes.size()) return;
+  // GDI gets the header and colour table from an aligned copy.
+  std::vector<uint32_t> header((pixelOffset - kFileHeaderBytes + 3) / 4, 0);
+  memcpy(header.data(), file + kFileHeaderBytes, pixelOffset - kFileHeaderBytes);
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(header.data());
   int width = 0, height = 0;
   if (info->bmiHeader.biSize == sizeof(BITMAPCOREHEADER)) {
     const auto* core = reinterpret_cast<const BITMAPCOREHEADER*>(info);
@@ -374,12 +382,10 @@ void PreviewWindow::DrawPicture(const std::string& bmpBytes, FramePosition at) {
   } else {
     width = info->bmiHeader.biWidth;
     height = std::abs(info->bmiHeader.biHeight);
-  }
-  // The pixel rows must lie where the file header says, inside the bytes.
-  if (pixelOffset < kFileHeaderBytes + info->bmiHeader.biSize || pixelOffset >= bmpBytes.size()) return;
-  if (info->bmiHeader.biSize != sizeof(BITMAPCOREHEADER) && info->bmiHeader.biCompression == BI_RGB) {
-    uint64_t rowBytes = (static_cast<uint64_t>(width) * info->bmiHeader.biBitCount + 31) / 32 * 4;
-    if (pixelOffset + rowBytes * static_cast<uint64_t>(height) > bmpBytes.size()) return;
+    if (info->bmiHeader.biCompression == BI_RGB) {
+      uint64_t rowBytes = (static_cast<uint64_t>(width) * info->bmiHeader.biBitCount + 31) / 32 * 4;
+      if (pixelOffset + rowBytes * static_cast<uint64_t>(height) > bmpBytes.size()) return;
+    }
   }
   SetDIBitsToDevice(canvasDc_.get(), at.left, at.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                     static_cast<UINT>(height), file + pixelOffset, info, DIB_RGB_COLORS);
@@ -507,9 +513,11 @@ void DrawSymbol(HDC dc, PC control, const RECT& box, bool playing) {
       }
       break;
     case PC::按钮循环: {
-      // A circle open at the top right with an arrow head.
-      Arc(dc, x, y, x + s, y + s, x + s, y + s / 3, x + s * 2 / 3, y);
-      POINT head[] = {{x + s * 9 / 16, y - s / 8}, {x + s * 13 / 16, y + s / 8}, {x + s * 9 / 16, y + s * 3 / 8}};
+      // A circle open between the right and the upper right, run
+      // counterclockwise, with an arrow head at its end pointing on.
+      const int cy = y + s / 2;
+      Arc(dc, x, y, x + s, y + s, x + s * 3 / 4, y, x + s, cy);
+      POINT head[] = {{x + s - s / 5, cy}, {x + s + s / 5, cy}, {x + s, cy - s / 3}};
       Polygon(dc, head, 3);
       break;
     }
@@ -637,5 +645,9 @@ void ShowPreviewWindow() {
 }
 
 bool PreviewWindowOpen() { return preview != nullptr; }
+
+void ClosePreviewWindow() {
+  if (preview) SendMessageW(preview->window(), WM_CLOSE, 0, 0);
+}
 
 }  // namespace movrel

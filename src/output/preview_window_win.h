@@ -11,4 +11,9 @@ void ShowPreviewWindow();
 
 bool PreviewWindowOpen();
 
+// Closes the preview as its exit button does (its settings go back to the
+// main window); nothing when none is open. A fresh recording empties the
+// store the preview plays from, so the recorder closes it first.
+void ClosePreviewWindow();
+
 }  // namespace movrel

@@ -9,10 +9,9 @@
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
 #include "app/ui_win.h"
-#include "bitmap/bitmap_surface_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
-#include "common/number.h"
+#include "record/composer_win.h"
 #include "record/folders_win.h"
 #include "record/optimize_win.h"
 
@@ -154,15 +153,6 @@ void RunCountdownWindow(int seconds) {
   DestroyWindow(window);
 }
 
-// ---- frames until the composer takes over --------------------------------
-
-// The capture rectangle of the settings: the edits, or the whole screen.
-RecordRect SettingsRect() {
-  if (!IsChecked(选择框录制区域)) return RecordRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  return RecordRect{LeadingInt(ControlText(编辑框左边)), LeadingInt(ControlText(编辑框顶边)),
-                    LeadingInt(ControlText(编辑框宽度)), LeadingInt(ControlText(编辑框高度))};
-}
-
 // ---- the recorder's host on the main window -------------------------------
 
 void CALLBACK RecordTimerProc(HWND, UINT, UINT_PTR, DWORD) { RecordTick(); }
@@ -201,8 +191,9 @@ class MainWindowHost : public RecorderHost {
   bool TrayHidden() override { return Globals().trayHidden; }
   void ShowMainWindow() override { BringWindowToFront(Main().window); }
   void EnableSettingsGroups(bool enabled) override {
-    // The groups' controls are the main window's own children, so each one
-    // is switched; switching back on restores the check boxes' rules.
+    // The controls inside a group box are the main window's children, not
+    // the box's, so each one is switched; switching back on restores the
+    // check boxes' rules.
     for (int i = 分组框1; i < 分组框4; ++i) EnableControl(static_cast<ControlIndex>(i), enabled);
     if (enabled) RefreshDependentControls(false);
   }
@@ -212,20 +203,13 @@ class MainWindowHost : public RecorderHost {
   void RunCountdown(int seconds) override { RunCountdownWindow(seconds); }
   void WaitWithEvents(int ms) override { movrel::WaitWithEvents(ms); }
   void PumpEvents() override { PumpPendingMessages(); }
-  void PrepareCapture() override {
-    rect_ = SettingsRect();
-    depth_ = IsChecked(单选框标准) ? 24 : 8;
-  }
+  void PrepareCapture() override { movrel::PrepareCapture(); }
   std::string ComposeFrame(PixelSize* size) override {
-    BitmapSurface surface;
-    *size = PixelSize{rect_.width, rect_.height};
-    Globals().recordRect = rect_;
-    Globals().frameSize = FrameSize{rect_.width, rect_.height};
-    if (rect_.width <= 0 || rect_.height <= 0) return std::string();
-    if (!surface.CaptureScreen(rect_.left, rect_.top, rect_.width, rect_.height, depth_)) return std::string();
-    return surface.ToBmpBytes();
+    std::string frame = movrel::ComposeFrame(false);
+    *size = PixelSize{Globals().frameSize.width, Globals().frameSize.height};
+    return frame;
   }
-  void ReleaseComposer() override {}
+  void ReleaseComposer() override { movrel::ReleaseComposer(); }
   void SetRecordingTimer(int32_t intervalMs) override {
     if (intervalMs > 0) {
       SetTimer(Main().window, kRecordTimerId, static_cast<UINT>(intervalMs), RecordTimerProc);
@@ -251,10 +235,6 @@ class MainWindowHost : public RecorderHost {
                          const std::string& extension) override {
     movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension);
   }
-
- private:
-  RecordRect rect_;
-  int depth_ = 24;
 };
 
 Recorder& TheRecorder() {

@@ -8,16 +8,22 @@ tip window, and the hotkeys are pressed on the real keyboard while another
 program (Notepad) is in front.
 """
 import json
+import os
+import re
+import shutil
 import subprocess
+import tempfile
 import time
 import unittest
 
 from PIL import Image
 
-from movrel_e2e import TIMEOUT, TITLE, WINE, MovrelTestCase, probe, probe_lines, wait_until, xdotool
+from movrel_e2e import ARTIFACTS, TIMEOUT, TITLE, WINE, MovrelTestCase, probe, probe_lines, wait_until, xdotool
 
 TRAY_TITLE = "Wine System Tray"
 EXIT_QUESTION = "确定要退出 Movrel 吗？"
+OVERLAY = "MovrelSelectionOverlay"
+SAVE_TITLE = "选择本次录制的动画保存到的GIF文件："
 # Where the tray window is moved: clear of the main window, which opens at
 # the top left where Wine puts the tray window too (there is no window
 # manager to keep them apart).
@@ -280,7 +286,7 @@ class HotkeyTest(TrayTestCase):
         # nothing; F9 after it shows that the poller has been past it.
         press("F8")
         press_until(["F9"], lambda: link() == "继续录制(F9)", what="paused")
-        self.assertNotIn("MovrelSelectionOverlay", [w["class"] for w in app.windows()])
+        self.assertNotIn(OVERLAY, [w["class"] for w in app.windows()])
         self.assertEqual(self.icon_tip(), ["Movrel\r\n(录制暂停中，按F9键继续录制)"])
         inks = self.icon_inks(app, "tray_paused.png")
         self.assertGreater(inks["black"], 10, inks)
@@ -288,6 +294,62 @@ class HotkeyTest(TrayTestCase):
         press_until(["F10"], lambda: link() == "开始录制(F9)", what="stopped")
         self.assertEqual(self.icon_tip(), ["Movrel"])
         self.assertGreater(self.icon_inks(app, "tray_stopped.png")["blue"], 20)
+        self.assertEqual(self.exit_through_tray(app), 0)
+
+
+    def test_the_whole_road_by_hotkeys_select_record_stop_then_save(self):
+        values = {"选择框显示鼠标": "假", "帧间隔": 100, "间隔单位": 0, "选择框录制倒计时": "假",
+                  "选择框缩到托盘": "假", "选择框保存帧": "假"}
+        ini = "\r\n".join(["[主界面]"] + [f"{k}={v}" for k, v in values.items()]).encode("gbk")
+        app = self.launch(ini)
+        self.icon_rect()
+        # F8: the overlay; the rectangle is dragged over the top of the main
+        # window, where the group's caption counts the frames, and taken
+        # with Enter.
+        app.focus()
+        press_until(["F8"], lambda: OVERLAY in [w["class"] for w in app.windows()], what="the selection overlay")
+        xdotool("mousemove", "--sync", 0, 0)
+        xdotool("mousedown", 1)
+        xdotool("mousemove", "--sync", 160, 30)
+        xdotool("mousemove", "--sync", 319, 59)
+        xdotool("mouseup", 1)
+        xdotool("key", "Return")
+        wait_until(lambda: OVERLAY not in [w["class"] for w in app.windows()], what="the overlay to close")
+        wait_until(lambda: [app.get(n)["text"] for n in ("编辑框左边", "编辑框顶边", "编辑框宽度", "编辑框高度")] ==
+                   ["0", "0", "320", "60"], what="the rectangle in the edits")
+        # F9 records a few frames, F10 stops.
+        app.focus()
+        press_until(["F9"], lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="recording")
+        wait_until(lambda: re.search(r"帧数：([5-9]|\d\d)", app.get("分组框1")["text"]), what="five frames")
+        press_until(["F10"], lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="stopped")
+        # The save link, then the save dialog.
+        gif = os.path.join(tempfile.mkdtemp(prefix="movrel-road-"), "road.gif")
+        self.addCleanup(shutil.rmtree, os.path.dirname(gif), True)
+        app.click("链接保存动画")
+        app.wait_window(SAVE_TITLE, timeout=120)
+        ids = subprocess.run(["xdotool", "search", "--name", SAVE_TITLE], capture_output=True, text=True,
+                             timeout=30).stdout.split()
+        self.assertTrue(ids, "the save dialog has no X window")
+        xdotool("windowfocus", "--sync", ids[-1])
+        app.key("ctrl+a")
+        app.type_text("Z:" + gif.replace("/", "\\"))
+        app.key("Return")
+        app.wait_gone(SAVE_TITLE)
+        app.answer_message("是否打开该文件？", "否")
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        shutil.copy(gif, os.path.join(ARTIFACTS, "tray_hotkey_road.gif"))
+        # The GIF decodes, at the rectangle's size, with the counting caption.
+        with Image.open(gif) as image:
+            self.assertEqual(image.size, (320, 60))
+            frames = []
+            for index in range(image.n_frames):
+                image.seek(index)
+                frames.append(image.convert("RGB").tobytes())
+        self.assertGreaterEqual(len(frames), 3)
+        self.assertGreater(len(set(frames)), 2, "the frames do not change with the caption")
+        info = subprocess.run(["gifsicle", "--info", gif], capture_output=True, text=True, timeout=60)
+        self.assertEqual(info.returncode, 0, info.stderr)
+        self.assertIn(f"{len(frames)} image", info.stdout)
         self.assertEqual(self.exit_through_tray(app), 0)
 
 

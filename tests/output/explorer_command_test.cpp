@@ -28,6 +28,12 @@ TEST(ExplorerCommand, OptionsBuildTheFileManagerCommandLine) {
       {"program only selected without the option", "C:\\Tools\\viewer.exe", {false, false, false}, "",
        "explorer /e,/select,\"C:\\Tools\\viewer.exe\""},
       {"short name", "exe", {false, true, false}, "", "explorer /e,\"exe\""},
+      {"folder with its separator", "C:\\Movrel\\帧文件夹\\", {true, true, false}, "",
+       "explorer /n,\"C:\\Movrel\\帧文件夹\""},
+      {"separators doubled", "C:\\T\\\\", {true, true, false}, "", "explorer /n,\"C:\\T\""},
+      {"drive root", "C:\\", {true, true, false}, "", "explorer /n,\"C:\\\""},
+      // 運 ends in the byte of "\": it is no separator to drop.
+      {"trail byte at the end", "C:\\運", {true, true, false}, "", "explorer /n,\"C:\\運\""},
   };
   for (const Case& c : cases) {
     ExplorerLaunch launch = PlanExplorerLaunch(c.path, c.options);

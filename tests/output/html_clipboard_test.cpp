@@ -76,13 +76,5 @@ TEST(HtmlClipboard, HeaderOffsetsCountBytesOfTheUtf8Data) {
   }
 }
 
-TEST(HtmlClipboard, DocumentWithoutMarkersIsAllFragment) {
-  const std::string data = HtmlClipboardData("<b>x</b>");
-  auto fields = HeaderFields(data);
-  size_t start = Offset(fields, "StartFragment"), end = Offset(fields, "EndFragment");
-  EXPECT_EQ(data.substr(start, end - start), "<b>x</b>");
-  EXPECT_EQ(Offset(fields, "StartHTML"), start);
-}
-
 }  // namespace
 }  // namespace movrel

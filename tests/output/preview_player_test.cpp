@@ -99,17 +99,6 @@ TEST(PreviewTick, TrailingStillFramesVanishWhenSkippedAsInTheGif) {
   EXPECT_EQ(player.CurrentFrame(), 1);
 }
 
-TEST(PreviewTick, FramesAreDrawnAtTheirOffsetsOverThePicture) {
-  MemoryFrames frames;
-  frames.Add("whole");
-  frames.Add("crop", {4, 5});
-  RecordingView view;
-  PreviewPlayer player(frames, view, 200);
-  player.Open(Still(0));
-  player.Tick();
-  EXPECT_EQ(view.canvas, (std::vector<std::string>{"whole@0,0", "crop@4,5"}));
-}
-
 TEST(PlayState, LoopOffPausesAfterTheLastFrameAndPlayRestartsAtTheFirst) {
   const char* stores[] = {"KK", "KS"};  // the last frame a picture, or a still frame shown by waiting
   for (const char* store : stores) {

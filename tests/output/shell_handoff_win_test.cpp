@@ -10,7 +10,6 @@
 #include <string>
 
 #include "common/gbk_win.h"
-#include "output/html_clipboard.h"
 
 namespace movrel {
 namespace {
@@ -63,14 +62,6 @@ TEST(ClipboardHtml, HeaderFragmentAndZeroAsAnotherProgramReadsThem) {
     EXPECT_EQ(data.substr(startHtml), html);
     EXPECT_EQ(data.substr(startFragment, endFragment - startFragment), fragment);
   }
-}
-
-TEST(ClipboardHtml, ExtraHtmlFollowsTheImageInsideTheFragment) {
-  ASSERT_TRUE(PutImageOnClipboardAsHtml("C:\\a.gif", "<br>说明"));
-  std::string data = ClipboardHtmlBytes();
-  data.resize(data.find('\0'));
-  size_t start = Field(data, "StartFragment"), end = Field(data, "EndFragment");
-  EXPECT_EQ(data.substr(start, end - start), u8"<IMG src=\"file:///C:\\a.gif\"><br>说明");
 }
 
 std::string SystemProgram(const char* name) {

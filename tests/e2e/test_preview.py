@@ -1,0 +1,206 @@
+"""The preview window through the real UI: after a recording of the test
+window (a moving block, a still period, a colour change) is saved, the
+preview must show on its canvas the same pictures as the GIF's composited
+frames (screenshots against the frames Pillow decodes), keep its own speed
+change and hand it back to the main window on closing, toggle full screen,
+show and hide its control bar by the mouse, and open maximised when the
+recording is larger than the screen."""
+import io
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from PIL import Image, ImageChops
+
+from movrel_e2e import ARTIFACTS, xdotool, wait_until
+from test_save import GREEN, RED, RECT, SaveTestCase, Scene, frame_count, output_probe, settings
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "output"))
+from gif_checks import all_problems, composites  # noqa: E402
+
+CAPTION = re.compile(r"总 (\d+) 帧，当前播放第 (\d+) 帧(（静止画面）)?")
+UNITS = ["毫", "秒", "分", "时"]
+
+
+def preview_state():
+    """(window, controls by name) of the open preview, or None."""
+    result = output_probe("preview", check=False)
+    if result.returncode != 0:
+        return None
+    lines = [json.loads(line) for line in result.stdout.decode("utf-8").splitlines() if line.strip()]
+    return lines[0], {c["name"]: c for c in lines[1:]}
+
+
+def wait_for_bounds(want, what):
+    seen = []
+
+    def there():
+        seen.append(preview_state()[0]["rect"])
+        return seen[-1] == want
+    try:
+        wait_until(there, timeout=20, what=what)
+    except AssertionError:
+        raise AssertionError(f"{what}: the window stays at {seen[-1]}, not {want}") from None
+
+
+def screen_size():
+    out = subprocess.run(["xdpyinfo"], capture_output=True, text=True).stdout
+    w, h = re.search(r"dimensions:\s+(\d+)x(\d+)", out).groups()
+    return int(w), int(h)
+
+
+def screen_picture(rect):
+    left, top, right, bottom = rect
+    png = subprocess.run(["import", "-window", "root", "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                          "png:-"], capture_output=True, check=True, timeout=60).stdout
+    return Image.open(io.BytesIO(png)).convert("RGB")
+
+
+def quantised(picture):
+    return picture.point(lambda v: v & 0xF0)
+
+
+class PreviewTest(SaveTestCase):
+    def open_preview(self, app):
+        app.click("链接预览播放")
+        return wait_until(preview_state, what="the preview window")
+
+    def close_preview(self):
+        output_probe("preview-click", "按钮退出")
+        wait_until(lambda: preview_state() is None, what="the preview closed")
+
+    def assert_canvas_shows(self, expected, what):
+        def shown():
+            _, controls = preview_state()
+            return not ImageChops.difference(quantised(screen_picture(controls["画板"]["rect"])),
+                                             quantised(expected)).getbbox()
+        try:
+            wait_until(shown, timeout=20, what=what)
+        except AssertionError:
+            _, controls = preview_state()
+            os.makedirs(ARTIFACTS, exist_ok=True)
+            screen_picture(controls["画板"]["rect"]).save(os.path.join(ARTIFACTS, "preview_canvas_failed.png"))
+            expected.save(os.path.join(ARTIFACTS, "preview_canvas_expected.png"))
+            raise
+
+    def test_preview_shows_the_gif_and_hands_back_its_speed_change(self):
+        app = self.launch()
+        scene = Scene(self)
+        out = tempfile.mkdtemp(prefix="movrel-preview-")
+        self.addCleanup(shutil.rmtree, out, True)
+        recording = self.record(app, scene, [(60, 30, RED), None, (60, 30, GREEN), (RECT[2] - 24, RECT[3] - 16, GREEN),
+                                             (20, 70, RED)])
+        scene.close()  # nothing may cover the preview's canvas on the screen
+        first = os.path.join(out, "first.gif")
+        self.save_through_dialog(app, first, recording, expect_optimization=True)
+        gif_frames = composites(first)
+        count = frame_count(app)
+
+        window, controls = self.open_preview(app)
+        m = CAPTION.fullmatch(window["title"])
+        self.assertTrue(m, window["title"])
+        self.assertEqual(int(m.group(1)), count)
+        self.assertTrue(window["owner_is_main"])
+        self.assertFalse(window["maximized"])
+        self.assertEqual(controls["标签每帧变速"]["text"], "每帧变速：")
+        self.assertEqual(controls["标签静态画面"]["text"], "静止画面：")
+        self.assertEqual(controls["按钮播放"]["text"], "播放\\暂停")
+        self.assertEqual(controls["组合框静态画面"]["items"], ["时间等待", "直接跳过"])
+        self.assertEqual(controls["组合框静态画面"]["selected"], 0)
+        self.assertEqual(controls["组合框变速单位"]["items"], UNITS)
+        self.assertEqual(controls["编辑框每帧变速"]["text"], "0")
+        self.assertEqual((controls["滑块条"]["minimum"], controls["滑块条"]["maximum"]), (1, count))
+        # Opening states: playing, looping, the bar not pinned.
+        self.assertEqual([controls[n]["on"] for n in ("按钮播放", "按钮循环", "按钮钉住", "按钮全屏")],
+                         [True, True, False, False])
+        l, t, r, b = controls["画板"]["rect"]
+        self.assertEqual((r - l, b - t), (RECT[2], RECT[3]))
+        # The bar lies below the canvas.
+        self.assertGreaterEqual(controls["外形框"]["rect"][1], b)
+
+        # Playing: the caption runs through the frames and marks the still ones.
+        wait_until(lambda: "（静止画面）" in preview_state()[0]["title"], timeout=60, interval=0.05,
+                   what="a still frame in the caption")
+
+        # Paused, the slider shows each group's picture as the GIF composes it,
+        # forwards and then backwards over cropped frames.
+        output_probe("preview-click", "按钮播放")
+        wait_until(lambda: not preview_state()[1]["按钮播放"]["on"], what="paused")
+        firsts = [i for i, kind in enumerate(recording.pattern, start=1) if kind == "K"]
+        self.assertEqual(len(firsts), len(gif_frames))
+        order = list(range(len(firsts))) + list(range(len(firsts) - 2, -1, -2))
+        for k in order:
+            output_probe("preview-slide", firsts[k])
+            self.assert_canvas_shows(gif_frames[k], f"GIF frame {k} (stored frame {firsts[k]}) on the canvas")
+        # A picture for a person: the bar shown under the mouse.
+        bar = preview_state()[1]["外形框"]["rect"]
+        xdotool("mousemove", "--sync", bar[0] + 300, bar[1] + 8)
+        wait_until(lambda: preview_state()[1]["外形框"]["visible"], what="the bar under the mouse")
+        app.screenshot("preview.png")
+
+        # The preview's own speed change, typed, goes back to the main window.
+        edit = preview_state()[1]["编辑框每帧变速"]["rect"]
+        xdotool("mousemove", "--sync", (edit[0] + edit[2]) // 2, (edit[1] + edit[3]) // 2)
+        xdotool("click", 1)
+        app.key("ctrl+a")
+        app.key("minus")  # xdotool would read "-100" as an option
+        app.type_text("100")
+        wait_until(lambda: preview_state()[1]["编辑框每帧变速"]["text"] == "-100", what="the speed change typed")
+        output_probe("preview-select", "组合框变速单位", "0")
+        self.close_preview()
+        wait_until(lambda: app.get("编辑框每帧变速")["text"] == "-100", what="the speed change handed back")
+        second = os.path.join(out, "second.gif")
+        self.save_through_dialog(app, second, recording, expect_optimization=False)
+        self.assertEqual(all_problems(second, recording.pattern, recording.frames, 300, True, 0, out), [])
+
+        # Full screen covers the screen and goes back to the same bounds.
+        window, controls = self.open_preview(app)
+        self.assertEqual(controls["编辑框每帧变速"]["text"], "-100")
+        # The bounds once the new window has settled (two reads agree).
+        reads = [window["rect"]]
+        before = wait_until(lambda: reads.append(preview_state()[0]["rect"]) or (reads[-1] == reads[-2] and reads[-1]),
+                            what="the preview settled")
+        output_probe("preview-click", "按钮全屏")
+        width, height = screen_size()
+        wait_for_bounds([0, 0, width, height], "full screen")
+        window, controls = preview_state()
+        self.assertFalse(window["caption"])
+        self.assertTrue(controls["按钮全屏"]["on"])
+        output_probe("preview-click", "按钮全屏")
+        wait_for_bounds(before, "the bounds before full screen")
+        self.assertTrue(preview_state()[0]["caption"])
+
+        # The control bar follows the mouse unless it is pinned.
+        canvas = preview_state()[1]["画板"]["rect"]
+        xdotool("mousemove", "--sync", canvas[0] + 20, canvas[1] + 10)
+        wait_until(lambda: not preview_state()[1]["外形框"]["visible"], what="the bar hidden")
+        bar = preview_state()[1]["外形框"]["rect"]
+        xdotool("mousemove", "--sync", bar[0] + 200, bar[1] + 10)
+        wait_until(lambda: preview_state()[1]["外形框"]["visible"], what="the bar shown")
+        output_probe("preview-click", "按钮钉住")
+        wait_until(lambda: preview_state()[1]["按钮钉住"]["on"], what="pinned")
+        xdotool("mousemove", "--sync", canvas[0] + 20, canvas[1] + 10)
+        xdotool("mousemove", "--sync", canvas[0] + 30, canvas[1] + 12)
+        self.assertTrue(preview_state()[1]["外形框"]["visible"])
+        self.close_preview()
+
+    def test_recording_larger_than_the_screen_opens_maximised(self):
+        width, height = screen_size()
+        # Frames as wide as the screen: with its borders the window cannot fit.
+        app = self.launch(settings(**{"矩形.左边": 0, "矩形.顶边": 0, "矩形.右边": width, "矩形.底边": height - 24}))
+        scene = Scene(self)
+        self.record(app, scene, [(40, 40, GREEN)])
+        window, controls = self.open_preview(app)
+        self.assertTrue(window["maximized"], window)
+        l, t, r, b = controls["画板"]["rect"]
+        self.assertEqual((r - l, b - t), (width, height - 24))
+        self.close_preview()
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,312 @@
+"""Saving a recording through the real UI: a test window paints a picture
+that moves, holds still and changes colour inside the recorded rectangle;
+the recording is saved through the real save dialog (typed with xdotool) and
+copied to the clipboard. The GIFs are decoded with Pillow, ImageMagick and
+gifsicle and compared with the frames the recorder captured, which are read
+from the recording's temporary folder before the first save changes them."""
+import glob
+import io
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from PIL import Image
+
+from movrel_e2e import PROBE, WINE, MovrelTestCase, probe, wait_until, xdotool
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "output"))
+from gif_checks import COMMENT, all_problems  # noqa: E402
+
+GBK = "gbk"
+OUTPUT_BUILD = os.path.join(os.path.dirname(os.path.dirname(PROBE)), "output")
+TARGET = os.path.join(OUTPUT_BUILD, "save_target.exe")
+OUTPUT_PROBE = os.path.join(OUTPUT_BUILD, "output_probe.exe")
+RECT = (640, 520, 200, 120)  # left, top, width, height of the target and the recording
+RED, GREEN = (240, 32, 32), (32, 224, 64)
+SAVE_TITLE = "选择本次录制的动画保存到的GIF文件："
+OPTIMIZE_TITLE = "正在优化动画帧，以尽可能降低GIF文件大小.."
+
+
+def wine_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def settings(**extra):
+    values = {
+        "选择框录制区域": "真", "矩形.左边": RECT[0], "矩形.顶边": RECT[1], "矩形.右边": RECT[2],
+        "矩形.底边": RECT[3], "选择框显示鼠标": "假", "帧间隔": 200, "间隔单位": 0,
+        "选择框录制倒计时": "假", "选择框缩到托盘": "假", "选择框保存帧": "假",
+    }
+    values.update(extra)
+    return "\r\n".join(["[主界面]"] + [f"{k}={v}" for k, v in values.items()]).encode(GBK)
+
+
+def output_probe(*args, check=True):
+    result = subprocess.run([WINE, OUTPUT_PROBE, *map(str, args)], capture_output=True, timeout=90)
+    if check and result.returncode != 0:
+        raise AssertionError(f"output_probe {args} failed: {result.stderr.decode(errors='replace')}")
+    return result
+
+
+def frame_count(app):
+    m = re.search(r"帧数：(\d+)", app.get("分组框1")["text"])
+    return int(m.group(1)) if m else -1
+
+
+def temp_folders():
+    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+    found = set()
+    for root in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp")) + \
+            glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Temp")):
+        found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
+    return found
+
+
+class Scene:
+    """The test window and the state file that tells it what to paint."""
+
+    def __init__(self, test, rect=RECT):
+        self.folder = tempfile.mkdtemp(prefix="movrel-scene-")
+        self.state = os.path.join(self.folder, "state.txt")
+        self.show(10, 10, RED)
+        self.process = subprocess.Popen([WINE, TARGET, *map(str, rect), wine_path(self.state)],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        test.addCleanup(self.close)
+        wait_until(lambda: any(w["title"] == "MovrelSaveTarget" for w in visible_windows()), what="the test window")
+
+    def show(self, x, y, colour):
+        # Written whole, then renamed, so the window never reads half a state.
+        scratch = self.state + ".new"
+        with open(scratch, "w") as f:
+            f.write(f"{x} {y} {colour[0]} {colour[1]} {colour[2]}")
+        os.replace(scratch, self.state)
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(timeout=30)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def visible_windows():
+    out = probe("windows").stdout.decode("utf-8")
+    return [json.loads(line) for line in out.splitlines() if line.strip()]
+
+
+class Recording:
+    """What the recorder stored: its pattern of kept and still frames and the
+    captured pictures of the kept ones, read before any save crops them."""
+
+    def __init__(self, folder, pattern, frames):
+        self.folder = folder
+        self.pattern = pattern
+        self.frames = frames
+
+    def store_files(self):
+        """Size and modification time of every frame file now in the store."""
+        return {name: (os.stat(os.path.join(self.folder, name)).st_size,
+                       os.stat(os.path.join(self.folder, name)).st_mtime_ns)
+                for name in os.listdir(self.folder) if name.endswith(".TMP")}
+
+    @classmethod
+    def read(cls, folder, count):
+        pattern, frames = "", {}
+        for n in range(1, count + 1):
+            path = os.path.join(folder, f"{n}.TMP")
+            if os.path.exists(path):
+                pattern += "K"
+                with open(path, "rb") as f:
+                    frames[n] = Image.open(io.BytesIO(f.read())).convert("RGB")
+            else:
+                pattern += "S"
+        return cls(folder, pattern, frames)
+
+
+class SaveTestCase(MovrelTestCase):
+    settings = settings()
+
+    def record(self, app, scene, steps, still_ticks=6):
+        """Records the scene going through `steps` ((x, y, colour) each, with
+        None for a still period), each held until two more frames were taken."""
+        before = temp_folders()
+        app.click("链接开始录制")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="recording")
+        wait_until(lambda: frame_count(app) >= 2, what="the first frames")
+        for step in steps:
+            count = frame_count(app)
+            if step is None:
+                wait_until(lambda: frame_count(app) >= count + still_ticks, what="a still period")
+            else:
+                scene.show(*step)
+                wait_until(lambda: frame_count(app) >= count + 2, what=f"the scene {step} recorded")
+        app.click("链接停止录制")
+        wait_until(lambda: app.get("链接保存动画")["enabled"], what="saving enabled")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the idle look")
+        folders = temp_folders() - before
+        self.assertEqual(len(folders), 1, folders)
+        return Recording.read(folders.pop(), frame_count(app))
+
+    def save_through_dialog(self, app, path, recording, expect_optimization):
+        """Clicks the save link, types `path` into the save dialog and says no
+        to opening the file. Returns the text the dialog's file name held.
+
+        The changed-region pass shows in the store: it rewrites the kept
+        frames after the first with their crops, and nothing else touches
+        them. Its window is watched for as well, which can only prove that
+        it did open (it may be too quick to be seen)."""
+        files = recording.store_files()
+        watcher = subprocess.Popen([WINE, PROBE, "wait-window", OPTIMIZE_TITLE, "8"],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: watcher.poll() is None and watcher.kill())
+        app.click("链接保存动画")
+        app.wait_window(SAVE_TITLE)
+        rewritten = {n for n, stat in recording.store_files().items() if files.get(n) != stat}
+        if expect_optimization:
+            self.assertTrue(rewritten, "the changed-region pass did not run")
+            self.assertNotIn("1.TMP", rewritten)
+        else:
+            self.assertEqual(rewritten, set(), "the changed-region pass ran again")
+            self.assertNotEqual(watcher.wait(timeout=90), 0, "the optimisation window opened again")
+        edits = [c for c in app.children(SAVE_TITLE) if c["class"].lower() == "edit" and c["visible"]]
+        prefilled = edits[0]["text"] if edits else ""
+        ids = subprocess.run(["xdotool", "search", "--name", SAVE_TITLE], capture_output=True, text=True).stdout.split()
+        self.assertTrue(ids, "the save dialog has no X window")
+        xdotool("windowfocus", "--sync", ids[-1])
+        app.key("ctrl+a")
+        app.type_text(wine_path(path))
+        app.key("Return")
+        app.wait_gone(SAVE_TITLE)
+        app.answer_message("是否打开该文件？", "否")
+        wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption back")
+        return prefilled
+
+    def assert_gif(self, path, recording, frame_ms, wait, loop):
+        work = tempfile.mkdtemp(prefix="movrel-gif-")
+        self.addCleanup(shutil.rmtree, work, True)
+        problems = all_problems(path, recording.pattern, recording.frames, frame_ms, wait, loop, work)
+        self.assertEqual(problems, [], f"{os.path.basename(path)} of the recording {recording.pattern}")
+
+
+class SaveTest(SaveTestCase):
+    def test_record_save_twice_and_copy(self):
+        app = self.launch()
+        scene = Scene(self)
+        out = tempfile.mkdtemp(prefix="movrel-save-")
+        self.addCleanup(shutil.rmtree, out, True)
+
+        # A loop count of the user's own, through the entry dialog.
+        probe("select", "组合框播放次数", "8")
+        app.wait_window("Kelv：")
+        wait_until(lambda: any("输入GIF动画循环播放的次数：" in t for t in app.message_texts()), what="the prompt")
+        edit = next(c for c in app.children("Kelv：") if c["class"].lower() == "edit")
+        self.assertEqual(edit["text"], "")  # "指定次数.." holds no number yet
+        l, t, r, b = edit["rect"]
+        xdotool("mousemove", "--sync", (l + r) // 2, (t + b) // 2)
+        xdotool("click", 1)
+        app.key("ctrl+a")
+        app.type_text("7")
+        probe("press", "Kelv：", "确定")
+        app.wait_gone("Kelv：")
+        wait_until(lambda: app.get("组合框播放次数")["items"][8] == "指定次数(7)..", what="the custom loop item")
+        self.assertEqual(app.get("组合框播放次数")["selected"], 8)
+
+        # A moving block, a still period, a colour change, and a block that
+        # touches the last column and row.
+        recording = self.record(app, scene, [(50, 30, RED), (90, 50, RED), None, (90, 50, GREEN),
+                                             (RECT[2] - 24, RECT[3] - 16, GREEN)])
+        self.assertIn("KS", recording.pattern)
+        self.assertEqual(recording.pattern[0], "K")
+
+        first = os.path.join(out, "first.gif")
+        self.save_through_dialog(app, first, recording, expect_optimization=True)
+        self.assert_gif(first, recording, 200, wait=True, loop=7)
+
+        # Again: no second pass, the dialog starts at the last path, and the
+        # file is the same byte for byte.
+        second = os.path.join(out, "second.gif")
+        prefilled = self.save_through_dialog(app, second, recording, expect_optimization=False)
+        self.assertIn("first.gif", prefilled)
+        with open(first, "rb") as a, open(second, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+        # Copy: a right click on the link writes a temporary GIF and offers
+        # it on the clipboard as HTML.
+        app.focus()
+        app.mouse_click("链接保存动画", button=3)
+        wait_until(lambda: app.get("链接保存动画")["text"] == "已复制", what="已复制")
+        wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", timeout=30, what="the caption back")
+        clip = json.loads(output_probe("clipboard-html").stdout.decode("utf-8"))
+        self.assertTrue(clip["present"] and clip["terminated"], clip)
+        data = clip["data"].encode("utf-8")
+        fields = dict(re.findall(rb"^(\w+):(\S+)\r$", data.split(b"<HTML>")[0], re.M))
+        self.assertEqual(fields[b"Version"], b"0.9")
+        start_fragment, end_fragment = int(fields[b"StartFragment"]), int(fields[b"EndFragment"])
+        self.assertEqual(data[int(fields[b"StartHTML"]):int(fields[b"StartHTML"]) + 6], b"<HTML>")
+        self.assertEqual(int(fields[b"EndHTML"]), len(data))
+        fragment = data[start_fragment:end_fragment].decode("utf-8")
+        m = re.fullmatch(r'<IMG src="file:///(.+)">', fragment)
+        self.assertTrue(m, fragment)
+        self.assertTrue(data.endswith(b"<!--EndFragment--></BODY></HTML>"))
+        windows_path = m.group(1)
+        self.assertRegex(windows_path, r"(?i)\\[0-9a-f]+\.tmp$")
+        unix_path = subprocess.run(["winepath", "-u", windows_path], capture_output=True, text=True).stdout.strip()
+        self.addCleanup(lambda: os.path.exists(unix_path) and os.remove(unix_path))
+        self.assert_gif(unix_path, recording, 200, wait=True, loop=7)
+        with open(unix_path, "rb") as a, open(first, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        with open(unix_path, "rb") as f:
+            self.assertIn(COMMENT.encode(), f.read())
+
+    def test_skipped_still_frames_faster_speed_and_cancel(self):
+        app = self.launch(settings(**{"静态画面": 1, "帧变速": "50", "播放次数": 3}))
+        scene = Scene(self)
+        out = tempfile.mkdtemp(prefix="movrel-save-")
+        self.addCleanup(shutil.rmtree, out, True)
+        recording = self.record(app, scene, [(60, 40, RED), None, (60, 40, GREEN)])
+
+        # Cancelled: nothing is written and the caption stays.
+        app.click("链接保存动画")
+        app.wait_window(SAVE_TITLE)
+        probe("press", SAVE_TITLE, "取消")
+        app.wait_gone(SAVE_TITLE)
+        wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption after cancelling")
+        self.assertEqual(os.listdir(out), [])
+
+        path = os.path.join(out, "skip.gif")
+        self.save_through_dialog(app, path, recording, expect_optimization=False)  # the cancelled save ran the pass
+        # 150 ms per frame, still frames dropped, "4次" loops four times.
+        self.assert_gif(path, recording, 150, wait=False, loop=4)
+
+    def test_unwritable_path_reports_the_failure(self):
+        app = self.launch()
+        scene = Scene(self)
+        self.record(app, scene, [(30, 20, GREEN)])
+        # The settings file is held open by the program itself, readable but
+        # not writable by anyone else: a save there cannot succeed.
+        target = wine_path(app.ini)
+        app.click("链接保存动画")
+        app.wait_window(SAVE_TITLE, timeout=90)
+        ids = subprocess.run(["xdotool", "search", "--name", SAVE_TITLE], capture_output=True, text=True).stdout.split()
+        xdotool("windowfocus", "--sync", ids[-1])
+        app.key("ctrl+a")
+        # The dialog opens in the program's folder; the name alone keeps the
+        # typing to plain keys.
+        app.type_text("Movrel.ini")
+        app.key("Return")
+        # The dialog asks before it lets an existing file be replaced.
+        wait_until(lambda: probe("press", SAVE_TITLE, "是", check=False).returncode == 0, what="the overwrite question")
+        app.wait_gone(SAVE_TITLE)
+        app.answer_message("保存动画失败！请检查该路径是否可写：" + target, "确定")
+        wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption back")
+        with open(app.ini, "rb") as f:
+            self.assertTrue(f.read().startswith("[主界面]".encode(GBK)))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,118 @@
+// The preview window on real GDI under Wine, without the main window: a
+// store holding a broken frame plays through without harm, and closing
+// leaves no window behind.
+#include "output/preview_window_win.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "bitmap/bitmap_surface_win.h"
+#include "common/gbk_win.h"
+#include "output/preview_controls.h"
+#include "record/frame_store.h"
+#include "record/recorder.h"
+#include "../record/scratch_folder.h"
+
+namespace movrel {
+namespace {
+
+std::string Picture(int width, int height, COLORREF colour) {
+  BitmapSurface s;
+  EXPECT_TRUE(s.CreateBlank(width, height, 24));
+  RECT all{0, 0, width, height};
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(s.GetMemoryDc(), &all, brush);
+  DeleteObject(brush);
+  GdiFlush();
+  s.RefreshImage();
+  return s.ToBmpBytes();
+}
+
+// Handles this thread's messages until `done` or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+std::string Caption() {
+  HWND window = FindWindowW(kPreviewWindowClass, nullptr);
+  wchar_t text[256] = {};
+  if (window) GetWindowTextW(window, text, 256);
+  return ToGbk(text);
+}
+
+class PreviewWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Frames().ClearFrames();
+    Frames().SetFolder(folder.Path());
+    RecorderState& state = RecordingState();
+    state.hasRecording = true;
+    state.startIntervalMs = 50;
+    state.frameSize = state.animationSize = PixelSize{40, 30};
+  }
+  void TearDown() override {
+    ClosePreviewWindow();
+    PumpUntil([] { return !PreviewWindowOpen(); });
+    Frames().ClearFrames();
+    Frames().SetFolder("");
+    RecordingState().hasRecording = false;
+  }
+  ScratchFolder folder;
+};
+
+TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
+  std::string broken = Picture(10, 10, RGB(0, 0, 255));
+  broken.resize(broken.size() / 2);  // the header promises rows that are not there
+  Frames().AppendFrame(Picture(40, 30, RGB(255, 0, 0)));
+  Frames().AppendFrame("BM not a picture at all");
+  Frames().AppendFrame(broken);
+  Frames().AppendFrame(std::string());
+  Frames().AppendFrame(Picture(8, 8, RGB(0, 255, 0)));
+  Frames().SetOffset(5, FrameOffset{60, 50});  // outside the canvas: clipped, not a fault
+
+  ShowPreviewWindow();
+  ASSERT_TRUE(PreviewWindowOpen());
+  EXPECT_EQ(Caption(), "总 5 帧，当前播放第 1 帧");
+  // Playing and looping: every frame comes round, the last one included.
+  EXPECT_TRUE(PumpUntil([] { return Caption() == "总 5 帧，当前播放第 5 帧"; })) << Caption();
+  EXPECT_TRUE(PumpUntil([] { return Caption() == "总 5 帧，当前播放第 1 帧"; })) << Caption();
+
+  // The exit button closes the window; nothing is left of it.
+  HWND window = FindWindowW(kPreviewWindowClass, nullptr);
+  ASSERT_NE(window, nullptr);
+  HWND bar = GetDlgItem(window, PreviewControlId(PreviewControl::外形框));
+  SendMessageW(GetDlgItem(bar, PreviewControlId(PreviewControl::按钮退出)), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([] { return !PreviewWindowOpen(); }));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(PreviewWindowTest, EmptyStoreOpensPausedAndOnlyOnce) {
+  ShowPreviewWindow();
+  ASSERT_TRUE(PreviewWindowOpen());
+  HWND window = FindWindowW(kPreviewWindowClass, nullptr);
+  HWND bar = GetDlgItem(window, PreviewControlId(PreviewControl::外形框));
+  HWND play = GetDlgItem(bar, PreviewControlId(PreviewControl::按钮播放));
+  EXPECT_EQ(GetWindowLongPtrW(play, GWLP_USERDATA), 0);  // paused at once
+  ShowPreviewWindow();  // a second opening brings the same window forward
+  EXPECT_EQ(FindWindowW(kPreviewWindowClass, nullptr), window);
+}
+
+TEST_F(PreviewWindowTest, NothingOpensWithoutARecording) {
+  RecordingState().hasRecording = false;
+  ShowPreviewWindow();
+  EXPECT_FALSE(PreviewWindowOpen());
+}
+
+}  // namespace
+}  // namespace movrel
