@@ -733,7 +733,9 @@ void SetWatermarkStyle(const WatermarkStyle& style) {
 
 void RefreshDependentControls(bool refreshPreview) {
   for (const DependentGroup& group : DependentGroups()) {
-    bool enabled = IsChecked(group.checkBox);
+    // A check box switched off with its settings group (while recording)
+    // keeps its dependents off too, whatever it says.
+    bool enabled = IsChecked(group.checkBox) && IsControlEnabled(group.checkBox);
     for (ControlIndex dependent : group.dependents) EnableControl(dependent, enabled);
   }
   if (refreshPreview) RefreshFramePreview();

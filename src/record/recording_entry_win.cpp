@@ -1,9 +1,16 @@
-// The main window's calls that belong to the frame folder's right click;
-// it does nothing until its subsystem is built here.
+// The frame folder's right click: the folder that receives single frames,
+// opened in a new file-manager window.
+#include "app/app_globals.h"
 #include "app/app_hooks_win.h"
+#include "app/main_window_win.h"
+#include "output/shell_handoff_win.h"
+#include "record/recording_rules.h"
 
 namespace movrel {
 
-void OpenFrameFolder() {}
+void OpenFrameFolder() {
+  const std::string folder = ResolveFrameFolder(ControlText(编辑框保存路径), Globals().programFolder);
+  ShowInExplorer(folder, true, true, false, false);
+}
 
 }  // namespace movrel

@@ -11,16 +11,13 @@
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "output/compose_win.h"
+#include "output/preview_window_win.h"
 #include "record/composer_win.h"
 #include "record/folders_win.h"
 #include "record/optimize_win.h"
 
 namespace movrel {
-
-// The tray icon is the program's own (Movrel.exe always links it), but test
-// programs that use the recorder without the notification area leave it
-// out; a weak reference keeps them from needing the tray's whole shell.
-void SetTrayState(TrayState state) __attribute__((weak));
 
 namespace {
 
@@ -220,7 +217,6 @@ class MainWindowHost : public RecorderHost {
   void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }
   void SetGroupCaption(const std::string& text) override { SetControlText(分组框1, text); }
   void ShowTray(RecorderTrayState state, const std::string&) override {
-    if (!SetTrayState) return;
     switch (state) {
       case RecorderTrayState::kIdle: SetTrayState(TrayState::kIdle); return;
       case RecorderTrayState::kRecording: SetTrayState(TrayState::kRecording); return;
@@ -254,7 +250,15 @@ bool CountdownWindowOpen() { return activeCountdown != nullptr; }
 
 // ---- the main window's calls ------------------------------------------
 
-void ToggleRecording() { TheRecorder().ToggleRecording(); }
+void ToggleRecording() {
+  if (RecordingState().phase == RecorderPhase::kIdle) {
+    // A fresh start empties the frame store: not while a save reads it, and
+    // not under an open preview, which plays from it.
+    if (ComposingAnimation()) return;
+    ClosePreviewWindow();
+  }
+  TheRecorder().ToggleRecording();
+}
 void StopRecording() { TheRecorder().StopRecording(); }
 
 void ChooseFrameFolder() {

@@ -199,7 +199,12 @@ class PreviewTest(SaveTestCase):
         self.assertTrue(window["maximized"], window)
         l, t, r, b = controls["画板"]["rect"]
         self.assertEqual((r - l, b - t), (width, height - 24))
-        self.close_preview()
+        # A fresh start empties the store the preview plays: it closes first.
+        app.click("链接开始录制")
+        wait_until(lambda: preview_state() is None, what="the preview closed by a fresh start")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="recording")
+        app.click("链接停止录制")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="stopped")
 
 
 if __name__ == "__main__":

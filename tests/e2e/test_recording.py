@@ -49,6 +49,20 @@ def tmp_files(folder):
     return sorted(int(n[:-4]) for n in os.listdir(folder) if n.endswith(".TMP"))
 
 
+def explorer_started(command_end):
+    """The process ID of a running Wine program whose command line ends
+    with `command_end`, or None."""
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                args = f.read().rstrip(b"\0").replace(b"\0", b" ").decode("utf-8", "replace")
+        except OSError:
+            continue
+        if args.endswith(command_end):
+            return int(pid)
+    return None
+
+
 class RecordingTest(MovrelTestCase):
     def start_target(self, period_ms):
         x, y, w, h = RECT
@@ -126,6 +140,14 @@ class RecordingTest(MovrelTestCase):
         self.assertEqual([n for n in groups if controls[n]["enabled"]], [])
         self.assertTrue(controls["链接停止录制"]["enabled"])
         self.assertTrue(controls["选择框停止帧数"]["enabled"])  # the third group stays usable
+        # Its check boxes switch their own controls, never those of the
+        # groups the recording holds.
+        for checked in (True, False):
+            app.click("选择框停止帧数")
+            wait_until(lambda: app.get("选择框停止帧数")["checked"] == checked, what=f"停止于帧数 {checked}")
+            self.assertEqual(app.get("编辑框帧数")["enabled"], checked)
+            controls = app.dump()
+            self.assertEqual([n for n in groups if controls[n]["enabled"]], [])
         self.assertRegex(controls["分组框1"]["text"], r"^1\.基本设置（帧数：\d+ 时间：[\d.]+ (毫秒|秒)）$")
         folder = self.new_folder(before)
         colours = self.check_frame(os.path.join(folder, "1.TMP"))
@@ -257,6 +279,20 @@ class RecordingTest(MovrelTestCase):
         # Cancelled: the setting stays (the window may be busy for a moment
         # after the browser closes, so wait for it to answer).
         wait_until(lambda: app.get("编辑框保存路径")["text"] == "\\帧文件夹", what="the path kept")
+
+    def test_right_click_opens_the_frame_folder(self):
+        app = self.launch(settings(选择框保存帧="真", 保存路径="\\帧文件夹"))
+        os.makedirs(os.path.join(app.folder, "帧文件夹"))
+        app.mouse_click("按钮选择帧路径", button=3)
+        # Wine's file manager reads no folder after "/n," (Windows does), so
+        # the started command line is what is checked, from the process list
+        # (where Wine keeps its arguments with the quotes taken off).
+        want = "explorer /n,Z:" + app.folder.replace("/", "\\") + "\\帧文件夹"
+        pid = wait_until(lambda: explorer_started(want), what=f"the file manager started as {want}")
+        self.addCleanup(os.kill, pid, 9)
+        wait_until(lambda: any(w["class"] == "ExplorerWClass" for w in app.windows()), what="its window")
+        app.screenshot("frame-folder-opened.png")
+        self.assertEqual(app.get("编辑框保存路径")["text"], "\\帧文件夹")
 
     def test_main_window_hides_while_recording_and_returns_at_stop(self):
         self.start_target(30)

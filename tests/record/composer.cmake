@@ -12,9 +12,9 @@ if(NOT MOVREL_WIN)
   set_tests_properties(default_cursor_check PROPERTIES TIMEOUT 120)
 endif()
 if(MOVREL_WIN)
-  movrel_test(composer_win_test SOURCES frame_composer_win_test.cpp composer_test_shell_win.cpp DEPS movrel_record)
+  movrel_test(composer_win_test SOURCES frame_composer_win_test.cpp DEPS movrel_record)
   # Not a test: ms per composed frame, run by hand under Wine (the speed
   # figures are reported, never asserted).
-  add_executable(composer_bench composer_bench_win.cpp composer_test_shell_win.cpp)
-  target_link_libraries(composer_bench PRIVATE movrel_record)
+  add_executable(composer_bench composer_bench_win.cpp)
+  target_link_libraries(composer_bench PRIVATE movrel_record movrel_app_stand_ins)
 endif()

@@ -139,10 +139,4 @@ TEST_F(OptimizeTest, UnreadableFramesAreKeptAsTheyAre) {
 
 }  // namespace
 
-// The test program has no main window: the start-up and close calls of the
-// main window's procedure are never made here.
-void OnMainWindowCreated() {}
-void OnMainWindowClose() {}
-void ShutdownApplication() { ExitProcess(0); }
-
 }  // namespace movrel

@@ -1,5 +1,6 @@
-// The program's start-up file is not part of the library the tray and
-// hotkey tests link; these are the few calls of it the library makes. A
+// The program's start-up file (app_win.cpp) belongs to Movrel.exe only, yet
+// the main window's and the tray's code call into it. Test programs link
+// these stand-ins instead. No test creates the main window through them; a
 // test that reached the shutdown would end the whole test program, so that
 // ends it with a failure code.
 #include <windows.h>
