@@ -8,7 +8,7 @@ import subprocess
 
 from PIL import Image
 
-from movrel_e2e import PROBE, WINE, MovrelTestCase, probe, wait_until, xdotool
+from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, wait_until, xdotool
 
 SCALE_50 = 13  # "50%" in 组合框缩放
 SCALE_100 = 8
@@ -138,6 +138,69 @@ class ComposerTest(MovrelTestCase):
         xdotool("mousemove", "--sync", (l + r) // 2, (t + b) // 2)
         xdotool("click", 1)
         wait_until(lambda: not full_size_view(), what="full-size view closed")
+
+    def dialog_with(self, app, text):
+        """The title of the dialog with a child that shows `text`."""
+        def find():
+            for w in app.windows():
+                if w["title"] and w["title"] != TITLE and any(c["text"] == text for c in app.children(w["title"])):
+                    return w["title"]
+            return None
+        return wait_until(find, what=f"the dialog showing {text!r}")
+
+    def type_in_child(self, app, dialog, wanted, text):
+        """Clicks the first child of `dialog` that `wanted` accepts and types
+        `text` over what it holds."""
+        child = next(c for c in app.children(dialog) if wanted(c))
+        l, t, r, b = child["rect"]
+        xdotool("mousemove", "--sync", (l + r) // 2, (t + b) // 2)
+        xdotool("click", 1)
+        # Not every edit takes Ctrl+A: the old text is deleted key by key.
+        app.key("End", *["BackSpace"] * len(child["text"]))
+        app.type_text(text)
+        wait_until(lambda: any(wanted(c) and c["text"] == text for c in app.children(dialog)),
+                   what=f"{text!r} typed in {dialog}")
+
+    def test_text_font_and_background_dialogs_change_the_sample_frame(self):
+        app = self.launch()
+        app.focus()
+        screen = screen_size(app, "composer-dialogs-desktop.png")
+        left, top = screen[0] - 360, screen[1] - 160
+        for name, text in [("编辑框左边", str(left)), ("编辑框顶边", str(top)), ("编辑框宽度", "330"),
+                           ("编辑框高度", "100")]:
+            self.type_into(app, name, text)
+        app.mouse_click("选择框文字水印")
+        wait_until(lambda: blue_pixels(self.canvas_image(app, "composer-dialogs.png")) > 30, what="the watermark")
+
+        # "输入..": the text typed in its dialog becomes the watermark.
+        app.mouse_click("按钮输入文字")
+        entry = self.dialog_with(app, "请输入水印的文字内容，可以引用 #年、#月、#日、#时、#分、#秒")
+        self.type_in_child(app, entry, lambda c: c["class"] == "Edit", "WW")
+        probe("press", entry, "确定")
+        wait_until(lambda: app.get("编辑框文字内容")["text"] == "WW", what="the text from the dialog")
+        small = wait_until(lambda: blue_pixels(self.canvas_image(app, "composer-dialogs.png")),
+                           what="the new text drawn")
+
+        # "字体..": a bigger size in the system's font dialog draws more text.
+        app.mouse_click("按钮设置字体")
+        font = self.dialog_with(app, "确定")
+        sizes = next(c for c in app.children(font) if c["id"] == 1138)  # the size box of the font dialog
+        self.type_in_child(app, font, lambda c: c["class"] == "Edit" and c["rect"][0] >= sizes["rect"][0]
+                           and c["rect"][2] <= sizes["rect"][2], "36")
+        probe("press", font, "确定")
+        app.wait_gone(font)
+        wait_until(lambda: blue_pixels(self.canvas_image(app, "composer-dialogs.png")) > 3 * small,
+                   what="the text drawn bigger")
+
+        # The background picker's menu: "透明色" leaves the desktop under the text.
+        def whites():
+            return sum(1 for p in self.canvas_image(app, "composer-dialogs.png").getdata() if p == (255, 255, 255))
+        self.assertGreater(whites(), 500)
+        app.mouse_click("颜色选择器文字水印背景色")
+        wait_until(lambda: any(w["class"] == "#32768" for w in app.windows()), what="the picker's menu")
+        app.key("Down", "Down", "Return")
+        wait_until(lambda: whites() < 50, what="the background made transparent")
+        app.screenshot("composer-dialogs-transparent.png")
 
 
 if __name__ == "__main__":

@@ -368,6 +368,37 @@ class SelectTest(MovrelTestCase):
                 # Exactly what the screen shows inside the outline.
                 self.assertEqual(list(rgb.getdata()), list(inside.getdata()), path)
 
+    def test_recording_follows_the_mouse(self):
+        width, height = 160, 120
+        settings = ("[主界面]\r\n选择框录制区域=真\r\n选择框显示外框=真\r\n选择框跟随鼠标=真\r\n选择框显示鼠标=假\r\n"
+                    f"矩形.左边=0\r\n矩形.顶边=0\r\n矩形.右边={width}\r\n矩形.底边={height}\r\n"
+                    "帧间隔=100\r\n间隔单位=0\r\n选择框录制倒计时=假\r\n选择框缩到托盘=假").encode("gbk")
+        before = temp_folders()
+        app = self.launch(settings=settings)
+        caption = app.get("分组框1")["rect"]  # the pointer over the main window: its controls are recorded
+        over_window = ((caption[0] + caption[2]) // 2, caption[1] + 100)
+        move(*over_window)
+        app.click("链接开始录制")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="the recording")
+
+        def frames():
+            return (m := re.search(r"帧数：(\d+)", app.get("分组框1")["text"])) and int(m.group(1))
+        wait_until(lambda: frames() >= 3, what="three frames over the main window")
+        # Over the empty desktop the rectangle, and the outline, go with it.
+        move(1000, 700)
+        want = [1000 - width // 2 - 5, 700 - height // 2 - 5, 1000 + width // 2 + 5, 700 + height // 2 + 5]
+        wait_until(lambda: self.windows_of_class(app, FRAME)[0]["rect"] == want, what="the frame at the pointer")
+        moved_at = frames()
+        wait_until(lambda: frames() >= moved_at + 3, what="three frames over the desktop")
+        app.click("链接停止录制")
+        wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the recording stopped")
+        folder = wait_until(lambda: sorted(temp_folders() - before), what="the recording's folder")[0]
+        stored = sorted(glob.glob(os.path.join(folder, "*.TMP")), key=lambda p: int(os.path.basename(p)[:-4]))
+        with Image.open(stored[0]) as first, Image.open(stored[-1]) as last:
+            self.assertEqual(first.size, (width, height))
+            self.assertGreater(len(first.convert("RGB").getcolors(width * height)), 1)  # the window's controls
+            self.assertEqual(last.convert("RGB").getcolors(width * height), [(width * height, (0, 0, 0))])
+
 
 if __name__ == "__main__":
     unittest.main()
