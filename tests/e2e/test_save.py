@@ -152,9 +152,10 @@ class SaveTestCase(MovrelTestCase):
         self.assertEqual(len(folders), 1, folders)
         return Recording.read(folders.pop(), frame_count(app))
 
-    def save_through_dialog(self, app, path, recording, expect_optimization):
-        """Clicks the save link, types `path` into the save dialog and says no
-        to opening the file. Returns the text the dialog's file name held.
+    def save_through_dialog(self, app, path, recording, expect_optimization, open_answer="否"):
+        """Clicks the save link, types `path` into the save dialog and gives
+        `open_answer` to opening the file. Returns the text the dialog's file
+        name held.
 
         The changed-region pass shows in the store: it rewrites the kept
         frames after the first with their crops, and nothing else touches
@@ -182,9 +183,24 @@ class SaveTestCase(MovrelTestCase):
         app.type_text(wine_path(path))
         app.key("Return")
         app.wait_gone(SAVE_TITLE)
-        app.answer_message("是否打开该文件？", "否")
+        app.answer_message("是否打开该文件？", open_answer)
         wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption back")
         return prefilled
+
+    def open_gif_files_with(self, command):
+        """Makes `command` (with %1) the session's program for opening .gif
+        files, for the rest of the test."""
+        def reg(*args):
+            return subprocess.run([WINE, "reg", *args], capture_output=True, timeout=120)
+        old = reg("query", "HKCR\\.gif", "/ve")
+        m = re.search(rb"REG_SZ\s+(\S+)", old.stdout)
+        reg("add", "HKCR\\MovrelTestGif\\shell\\open\\command", "/ve", "/d", command, "/f")
+        self.assertEqual(reg("add", "HKCR\\.gif", "/ve", "/d", "MovrelTestGif", "/f").returncode, 0)
+        if m:
+            self.addCleanup(reg, "add", "HKCR\\.gif", "/ve", "/d", m.group(1).decode(), "/f")
+        else:
+            self.addCleanup(reg, "delete", "HKCR\\.gif", "/f")
+        self.addCleanup(reg, "delete", "HKCR\\MovrelTestGif", "/f")
 
     def assert_gif(self, path, recording, frame_ms, wait, loop):
         work = tempfile.mkdtemp(prefix="movrel-gif-")
@@ -278,8 +294,19 @@ class SaveTest(SaveTestCase):
         wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption after cancelling")
         self.assertEqual(os.listdir(out), [])
 
+        # "是" to the open question hands the file to its program.
+        opened = os.path.join(out, "opened.txt")
+        self.open_gif_files_with(f'cmd /c echo %1> "{wine_path(opened)}"')
         path = os.path.join(out, "skip.gif")
-        self.save_through_dialog(app, path, recording, expect_optimization=False)  # the cancelled save ran the pass
+        self.save_through_dialog(app, path, recording, expect_optimization=False,  # the cancelled save ran the pass
+                                 open_answer="是")
+        def handed_over():
+            if not os.path.exists(opened):
+                return None
+            with open(opened, "rb") as f:
+                return f.read().strip()
+        self.assertEqual(wait_until(handed_over, what="the GIF opened").strip(b'"').decode(), wine_path(path))
+        os.remove(opened)
         # 150 ms per frame, still frames dropped, "4次" loops four times.
         self.assert_gif(path, recording, 150, wait=False, loop=4)
 
