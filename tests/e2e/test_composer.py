@@ -197,8 +197,12 @@ class ComposerTest(MovrelTestCase):
             return sum(1 for p in self.canvas_image(app, "composer-dialogs.png").getdata() if p == (255, 255, 255))
         self.assertGreater(whites(), 500)
         app.mouse_click("颜色选择器文字水印背景色")
-        wait_until(lambda: any(w["class"] == "#32768" for w in app.windows()), what="the picker's menu")
-        app.key("Down", "Down", "Return")
+        menu = wait_until(lambda: next((w for w in app.windows() if w["class"] == "#32768"), None),
+                          what="the picker's menu")
+        # Two items of one height: "选择颜色.." above, "透明色" below.
+        l, t, r, b = menu["rect"]
+        xdotool("mousemove", "--sync", (l + r) // 2, t + (b - t) * 3 // 4)
+        xdotool("click", 1)
         wait_until(lambda: whites() < 50, what="the background made transparent")
         app.screenshot("composer-dialogs-transparent.png")
 
