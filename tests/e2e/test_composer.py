@@ -46,6 +46,18 @@ def screen_size(app, name):
         return shot.size
 
 
+def empty_spot(app, screen, width, height):
+    """The top-left corner of a width x height piece of the bare desktop,
+    clear of every window on show (an earlier test may have left Wine's
+    tray window somewhere)."""
+    windows = [w["rect"] for w in app.windows()]
+    for top in range(screen[1] - height - 60, 0, -40):
+        for left in range(screen[0] - width - 60, 0, -40):
+            if all(left + width <= l or r <= left or top + height <= t or b <= top for l, t, r, b in windows):
+                return left, top
+    raise AssertionError(f"no bare {width}x{height} piece of the desktop among {windows}")
+
+
 class ComposerTest(MovrelTestCase):
     def setUp(self):
         # The first Wine program of a session starts the session's helper
@@ -106,7 +118,7 @@ class ComposerTest(MovrelTestCase):
         app.focus()
         # A small rectangle of the empty desktop, shown unscaled in the canvas.
         screen = screen_size(app, "composer-desktop.png")
-        left, top = screen[0] - 260, screen[1] - 160
+        left, top = empty_spot(app, screen, 330, 100)  # wide enough for the whole text later
         for name, text in [("编辑框左边", str(left)), ("编辑框顶边", str(top)), ("编辑框宽度", "180"),
                            ("编辑框高度", "100")]:
             self.type_into(app, name, text)
@@ -165,7 +177,7 @@ class ComposerTest(MovrelTestCase):
         app = self.launch()
         app.focus()
         screen = screen_size(app, "composer-dialogs-desktop.png")
-        left, top = screen[0] - 360, screen[1] - 160
+        left, top = empty_spot(app, screen, 330, 100)
         for name, text in [("编辑框左边", str(left)), ("编辑框顶边", str(top)), ("编辑框宽度", "330"),
                            ("编辑框高度", "100")]:
             self.type_into(app, name, text)
