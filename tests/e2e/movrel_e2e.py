@@ -4,6 +4,7 @@ The probe (a small Windows program of the test tree) finds the program's
 windows and controls and reads them; xdotool moves the real mouse and types on
 the real keyboard. Every step waits for a state with a timeout.
 """
+import glob
 import json
 import os
 import shutil
@@ -41,6 +42,16 @@ def probe(*args, check=True, timeout=TIMEOUT):
 def probe_lines(*args):
     out = probe(*args).stdout.decode("utf-8")
     return [json.loads(line) for line in out.splitlines() if line.strip()]
+
+
+def temp_folders():
+    """The recordings' temporary folders in the session's Wine prefix."""
+    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+    found = set()
+    for temp in ("Temp", os.path.join("AppData", "Local", "Temp")):
+        for root in glob.glob(os.path.join(prefix, "drive_c", "users", "*", temp)):
+            found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
+    return found
 
 
 def xdotool(*args):

@@ -28,44 +28,17 @@
 
 #include "app/control_table.h"
 #include "common/gbk_win.h"
+#include "probe_output_win.h"
 
 using namespace movrel;
 
 namespace {
 
-void Print(const std::string& utf8) {
-  std::string line = utf8 + "\n";
-  DWORD done = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
-}
+using movrel_test::Print;
 
-std::string Json(const std::wstring& text) {
-  std::string utf8 = WideToUtf8(text), out = "\"";
-  for (unsigned char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char esc[8];
-      snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
+std::string Json(const std::wstring& text) { return movrel_test::Json(WideToUtf8(text)); }
 
-std::wstring Text(HWND window) {
-  wchar_t buffer[8192];
-  // WM_GETTEXT works across processes for every standard control; a window
-  // whose thread is busy or gone must not hang the probe.
-  DWORD_PTR n = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000, &n)) {
-    return std::wstring();
-  }
-  return std::wstring(buffer, static_cast<size_t>(n));
-}
+std::wstring Text(HWND window) { return movrel_test::WindowText(window, 1000); }
 
 // A top-level window's caption, read without sending it a message, so a
 // busy or stuck program cannot slow the search down.

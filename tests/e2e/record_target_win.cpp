@@ -11,9 +11,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "test_window_win.h"
+
 namespace {
 
-constexpr UINT_PTR kTimer = 1;
 int step = 0;
 
 LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -23,20 +24,11 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
       RECT r;
       GetClientRect(window, &r);
-      HBRUSH field = CreateSolidBrush(RGB(20, 40, 90));
-      HBRUSH block = CreateSolidBrush(RGB(250, 220, 0));
-      FillRect(dc, &r, field);
       const int span = r.right > 20 ? r.right - 20 : 1;
       const int x = (step * 7) % span;
-      RECT b = {x, 10, x + 20, 30};
-      FillRect(dc, &b, block);
-      DeleteObject(field);
-      DeleteObject(block);
-      EndPaint(window, &ps);
+      movrel_test::PaintFieldAndBlock(window, RGB(20, 40, 90), RECT{x, 10, x + 20, 30}, RGB(250, 220, 0));
       return 0;
     }
     case WM_DESTROY:
@@ -53,21 +45,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argc < 6) return 2;
   const int x = _wtoi(argv[1]), y = _wtoi(argv[2]), w = _wtoi(argv[3]), h = _wtoi(argv[4]), period = _wtoi(argv[5]);
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = L"MovrelRecordTarget";
-  RegisterClassW(&wc);
-  HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName,
-                                L"MovrelRecordTarget", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, instance,
-                                nullptr);
-  if (!window) return 1;
-  if (period > 0) SetTimer(window, kTimer, static_cast<UINT>(period), nullptr);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return 0;
+  return movrel_test::RunTestWindow(instance, L"MovrelRecordTarget", Proc, x, y, w, h,
+                                    period > 0 ? static_cast<UINT>(period) : 0);
 }

@@ -1,9 +1,8 @@
 """The main window as a user first meets it: initial values, enabling rules,
 the feature notes, the text-entry dialog, the exit path and the layout."""
-import os
 import unittest
 
-from movrel_e2e import TITLE, Movrel, MovrelTestCase, probe, wait_until
+from movrel_e2e import TITLE, MovrelTestCase, probe, wait_until
 
 UNITS = ["毫", "秒", "分", "时"]
 SCALES = ["5000%", "2000%", "1000%", "400%", "200%", "150%", "130%", "110%", "100%"] + \

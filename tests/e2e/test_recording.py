@@ -10,7 +10,7 @@ import time
 
 from PIL import Image
 
-from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, wait_until, xdotool
+from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, temp_folders, wait_until, xdotool
 
 GBK = "gbk"
 TARGET = os.path.join(os.path.dirname(PROBE), "record_target.exe")
@@ -28,16 +28,6 @@ def settings(**extra):
     values.update(extra)
     lines = ["[主界面]"] + [f"{k}={v}" for k, v in values.items()]
     return "\r\n".join(lines).encode(GBK)
-
-
-def temp_folders():
-    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
-    roots = glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp"))
-    roots += glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Temp"))
-    found = set()
-    for root in roots:
-        found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
-    return found
 
 
 def frame_count(caption):

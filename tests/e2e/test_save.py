@@ -4,7 +4,6 @@ the recording is saved through the real save dialog (typed with xdotool) and
 copied to the clipboard. The GIFs are decoded with Pillow, ImageMagick and
 gifsicle and compared with the frames the recorder captured, which are read
 from the recording's temporary folder before the first save changes them."""
-import glob
 import io
 import json
 import os
@@ -17,7 +16,7 @@ import unittest
 
 from PIL import Image
 
-from movrel_e2e import PROBE, WINE, MovrelTestCase, probe, wait_until, xdotool
+from movrel_e2e import PROBE, WINE, MovrelTestCase, probe, temp_folders, wait_until, xdotool
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "output"))
@@ -57,15 +56,6 @@ def output_probe(*args, check=True):
 def frame_count(app):
     m = re.search(r"帧数：(\d+)", app.get("分组框1")["text"])
     return int(m.group(1)) if m else -1
-
-
-def temp_folders():
-    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
-    found = set()
-    for root in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp")) + \
-            glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Temp")):
-        found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
-    return found
 
 
 class Scene:

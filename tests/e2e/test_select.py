@@ -10,7 +10,7 @@ import unittest
 
 from PIL import Image
 
-from movrel_e2e import ARTIFACTS, WINE, MovrelTestCase, wait_until, xdotool
+from movrel_e2e import ARTIFACTS, WINE, MovrelTestCase, temp_folders, wait_until, xdotool
 
 OVERLAY = "MovrelSelectionOverlay"
 FRAME = "MovrelFrameWindow"
@@ -41,16 +41,6 @@ def tearDownModule():
             keeper.wait(timeout=30)
         except subprocess.TimeoutExpired:
             keeper.kill()
-
-
-def temp_folders():
-    """The recordings' temporary folders in the Wine prefix."""
-    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
-    found = set()
-    for root in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp")) + \
-            glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Temp")):
-        found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
-    return found
 
 
 def grab_screen():

@@ -1,7 +1,6 @@
 """Settings persist in Movrel.ini beside the program, through the real UI."""
-import subprocess
 
-from movrel_e2e import TITLE, MovrelTestCase, Movrel, probe, probe_lines, wait_until, xdotool
+from movrel_e2e import MovrelTestCase, Movrel, probe, probe_lines, wait_until, xdotool
 
 GBK = "gbk"
 

@@ -16,42 +16,16 @@
 
 #include "common/gbk_win.h"
 #include "output/preview_controls.h"
+#include "probe_output_win.h"
 
 using namespace movrel;
 
 namespace {
 
-void Print(const std::string& utf8) {
-  std::string line = utf8 + "\n";
-  DWORD done = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
-}
+using movrel_test::Json;
+using movrel_test::Print;
 
-std::string Json(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char esc[8];
-      snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
-std::string Text(HWND window) {
-  wchar_t buffer[4096];
-  DWORD_PTR n = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &n)) {
-    return std::string();
-  }
-  return WideToUtf8(std::wstring(buffer, static_cast<size_t>(n)));
-}
+std::string Text(HWND window) { return WideToUtf8(movrel_test::WindowText(window, 2000)); }
 
 std::string Rect(const RECT& r) {
   char text[96];

@@ -13,9 +13,10 @@
 #include <cstdio>
 #include <string>
 
+#include "test_window_win.h"
+
 namespace {
 
-constexpr UINT_PTR kPollTimer = 1;
 constexpr COLORREF kField = RGB(16, 32, 80);
 
 std::wstring stateFile;
@@ -49,20 +50,9 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      RECT all;
-      GetClientRect(window, &all);
-      HBRUSH field = CreateSolidBrush(kField), block = CreateSolidBrush(blockColour);
-      FillRect(dc, &all, field);
-      RECT b = {blockX, blockY, blockX + 24, blockY + 16};
-      FillRect(dc, &b, block);
-      DeleteObject(field);
-      DeleteObject(block);
-      EndPaint(window, &ps);
+    case WM_PAINT:
+      movrel_test::PaintFieldAndBlock(window, kField, RECT{blockX, blockY, blockX + 24, blockY + 16}, blockColour);
       return 0;
-    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -78,18 +68,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (argc < 6) return 2;
   const int x = _wtoi(argv[1]), y = _wtoi(argv[2]), w = _wtoi(argv[3]), h = _wtoi(argv[4]);
   stateFile = argv[5];
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = L"MovrelSaveTarget";
-  RegisterClassW(&wc);
-  HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName,
-                                L"MovrelSaveTarget", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, instance,
-                                nullptr);
-  if (!window) return 1;
-  SetTimer(window, kPollTimer, 15, nullptr);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-  return 0;
+  // The state file is looked at every 15 ms.
+  return movrel_test::RunTestWindow(instance, L"MovrelSaveTarget", Proc, x, y, w, h, 15);
 }
