@@ -51,50 +51,88 @@ std::string CommentBytes(const std::string& text) {
   return GbkTruncate(comment, kMaxCommentBytes);
 }
 
-void WriteGif(const AnimationSettings& animation, const std::vector<FrameRecord>& records,
-              const std::vector<FrameImage>& images, ByteSink& sink) {
-  const FrameImage& first = images.front();
+void ClassicGifStream::Begin(const AnimationSettings& animation, ByteSink& sink) {
+  animation_ = animation;
+  sink_ = &sink;
+  first_ = FrameImage();
+  firstRecord_ = FrameRecord();
+  frames_ = 0;
+}
+
+void ClassicGifStream::WriteHead(const FrameImage& first) {
   unsigned bits = TableSizeBits(first);
   Block block;
   // Header, logical screen (global table present, colour resolution and
   // table size from the first frame, background 0, no aspect ratio) and the
   // first frame's colours as the global table.
-  block.Text("GIF89a").Word(animation.width).Word(animation.depth).Byte(0x80 | bits << 4 | bits).Byte(0).Byte(0);
+  block.Text("GIF89a").Word(animation_.width).Word(animation_.depth).Byte(0x80 | bits << 4 | bits).Byte(0).Byte(0);
   block.ColorTable(first);
-  block.WriteTo(sink);
+  block.WriteTo(*sink_);
+}
 
-  const unsigned interlaceBit = animation.interlace ? 0x40 : 0x00;
-  if (images.size() == 1) {
-    // A still picture: no control block, no offsets; the global table serves.
-    block.Byte(0x2C).Word(0).Word(0).Word(static_cast<unsigned>(first.width()));
-    block.Word(static_cast<unsigned>(first.height())).Byte(interlaceBit | bits);
-    block.WriteTo(sink);
-    WriteImageData(first, animation.interlace, sink);
+void ClassicGifStream::WriteAnimated(const FrameRecord& record, const FrameImage& image) {
+  Block block;
+  const unsigned interlaceBit = animation_.interlace ? 0x40 : 0x00;
+  unsigned packed = (record.disposalMethod & 7u) << 2 | (record.transparent ? 1u : 0u);
+  // Graphic control: the transparent colour is always index 0.
+  block.Byte(0x21).Byte(0xF9).Byte(0x04).Byte(packed).Word(record.delayCs).Byte(0).Byte(0x00);
+  block.Comment(record.comment);
+  block.Byte(0x2C).Word(record.left).Word(record.top).Word(static_cast<unsigned>(image.width()));
+  block.Word(static_cast<unsigned>(image.height())).Byte(0x80 | interlaceBit | TableSizeBits(image));
+  block.WriteTo(*sink_);
+  block.ColorTable(image);
+  block.WriteTo(*sink_);
+  WriteImageData(image, animation_.interlace, *sink_);
+}
+
+void ClassicGifStream::AddFrame(const FrameRecord& record, const FrameImage& image) {
+  if (frames_ == 0) {
+    // Whether the file is a still picture or an animation is only known
+    // with the second frame, so the first one waits.
+    if (animation_.width == 0) animation_.width = static_cast<uint16_t>(image.width());
+    if (animation_.depth == 0) animation_.depth = static_cast<uint16_t>(image.height());
+    firstRecord_ = record;
+    first_ = image;
   } else {
-    if (animation.loop) {
-      block.Byte(0x21).Byte(0xFF).Byte(0x0B).Text("NETSCAPE").Text("2.0");
-      block.Byte(0x03).Byte(0x01).Word(animation.loopCount).Byte(0x00);
-      block.WriteTo(sink);
+    if (frames_ == 1) {
+      WriteHead(first_);
+      if (animation_.loop) {
+        Block block;
+        block.Byte(0x21).Byte(0xFF).Byte(0x0B).Text("NETSCAPE").Text("2.0");
+        block.Byte(0x03).Byte(0x01).Word(animation_.loopCount).Byte(0x00);
+        block.WriteTo(*sink_);
+      }
+      WriteAnimated(firstRecord_, first_);
+      first_ = FrameImage();
     }
-    for (size_t i = 0; i < images.size(); ++i) {
-      const FrameRecord& record = records[i];
-      const FrameImage& image = images[i];
-      unsigned packed = (record.disposalMethod & 7u) << 2 | (record.transparent ? 1u : 0u);
-      // Graphic control: the transparent colour is always index 0.
-      block.Byte(0x21).Byte(0xF9).Byte(0x04).Byte(packed).Word(record.delayCs).Byte(0).Byte(0x00);
-      block.Comment(record.comment);
-      block.Byte(0x2C).Word(record.left).Word(record.top).Word(static_cast<unsigned>(image.width()));
-      block.Word(static_cast<unsigned>(image.height())).Byte(0x80 | interlaceBit | TableSizeBits(image));
-      block.WriteTo(sink);
-      block.ColorTable(image);
-      block.WriteTo(sink);
-      WriteImageData(image, animation.interlace, sink);
-    }
+    WriteAnimated(record, image);
   }
+  ++frames_;
+}
 
-  block.Comment(CommentBytes(animation.comment));
+void ClassicGifStream::Finish() {
+  Block block;
+  if (frames_ == 1) {
+    // A still picture: no control block, no offsets; the global table serves.
+    WriteHead(first_);
+    const unsigned interlaceBit = animation_.interlace ? 0x40 : 0x00;
+    block.Byte(0x2C).Word(0).Word(0).Word(static_cast<unsigned>(first_.width()));
+    block.Word(static_cast<unsigned>(first_.height())).Byte(interlaceBit | TableSizeBits(first_));
+    block.WriteTo(*sink_);
+    WriteImageData(first_, animation_.interlace, *sink_);
+    first_ = FrameImage();
+  }
+  block.Comment(CommentBytes(animation_.comment));
   block.Byte(0x3B);
-  block.WriteTo(sink);
+  block.WriteTo(*sink_);
+}
+
+void WriteGif(const AnimationSettings& animation, const std::vector<FrameRecord>& records,
+              const std::vector<FrameImage>& images, ByteSink& sink) {
+  ClassicGifStream stream;
+  stream.Begin(animation, sink);
+  for (size_t i = 0; i < images.size(); ++i) stream.AddFrame(records[i], images[i]);
+  stream.Finish();
 }
 
 }  // namespace movrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -9,10 +10,6 @@ namespace movrel {
 
 namespace {
 
-constexpr int kMinCodeSize = 8;  // frames always have 8 bits per pixel
-constexpr unsigned kClearCode = 1u << kMinCodeSize;
-constexpr unsigned kEndCode = kClearCode + 1;
-constexpr unsigned kFirstFreeCode = kClearCode + 2;
 constexpr int kMaxCodeWidth = 12;
 constexpr unsigned kCodeLimit = 1u << kMaxCodeWidth;  // codes stay below 4096
 
@@ -130,20 +127,27 @@ class StringTable {
   std::vector<Slot> slots_;
 };
 
-void Compress(const FrameImage& frame, const std::vector<int>& rows, CodePacker& packer) {
+// Compresses `height` rows of `width` pixels, rows taken in `rows` order
+// from `pixels` (row y, counted from the top, starts at pixels + y *
+// strideBytes; a negative stride walks a bottom-up image). Every pixel is
+// below 2^minCodeSize.
+void Compress(const uint8_t* pixels, ptrdiff_t strideBytes, int columns, const std::vector<int>& rows,
+              int minCodeSize, CodePacker& packer) {
+  const unsigned clearCode = 1u << minCodeSize;
+  const unsigned endCode = clearCode + 1;
+  const unsigned firstFreeCode = clearCode + 2;
   StringTable table;
-  int width = kMinCodeSize + 1;
+  int width = minCodeSize + 1;
   unsigned limit = 1u << width;
-  unsigned nextCode = kFirstFreeCode;
+  unsigned nextCode = firstFreeCode;
 
-  packer.Put(kClearCode, width);
-  unsigned prefix = frame.TopRow(rows[0])[0];
-  int columns = frame.width();
+  packer.Put(clearCode, width);
+  unsigned prefix = pixels[rows[0] * strideBytes];
   int x = 1;
   for (int row : rows) {
-    const uint8_t* pixels = frame.TopRow(row);
+    const uint8_t* line = pixels + row * strideBytes;
     for (; x < columns; ++x) {
-      unsigned pixel = pixels[x];
+      unsigned pixel = line[x];
       int slot = table.Find(prefix, pixel);
       if (table.Occupied(slot)) {
         prefix = table.Code(slot);
@@ -163,10 +167,10 @@ void Compress(const FrameImage& frame, const std::vector<int>& rows, CodePacker&
           ++width;
           limit <<= 1;
         } else {
-          packer.Put(kClearCode, width);
-          width = kMinCodeSize + 1;
+          packer.Put(clearCode, width);
+          width = minCodeSize + 1;
           limit = 1u << width;
-          nextCode = kFirstFreeCode;
+          nextCode = firstFreeCode;
           table.Clear();
         }
       }
@@ -179,8 +183,20 @@ void Compress(const FrameImage& frame, const std::vector<int>& rows, CodePacker&
   // its codes when that string's code reaches the limit; the end code must
   // then come at the wider width or it would be misread.
   if (nextCode == limit && width < kMaxCodeWidth) ++width;
-  packer.Put(kEndCode, width);
+  packer.Put(endCode, width);
   packer.Flush();
+}
+
+void WriteCompressed(const uint8_t* pixels, ptrdiff_t strideBytes, int width, int height, int minCodeSize,
+                     bool interlace, ByteSink& sink) {
+  const uint8_t codeSize = static_cast<uint8_t>(minCodeSize);
+  WriteOrFail(sink, &codeSize, 1);
+  SubBlockWriter blocks(sink);
+  CodePacker packer(blocks);
+  Compress(pixels, strideBytes, width, RowOrder(height, interlace), minCodeSize, packer);
+  blocks.Finish();
+  const uint8_t terminator = 0;
+  WriteOrFail(sink, &terminator, 1);
 }
 
 }  // namespace
@@ -201,14 +217,14 @@ std::vector<int> RowOrder(int height, bool interlace) {
 }
 
 void WriteImageData(const FrameImage& frame, bool interlace, ByteSink& sink) {
-  const uint8_t minCodeSize = kMinCodeSize;
-  WriteOrFail(sink, &minCodeSize, 1);
-  SubBlockWriter blocks(sink);
-  CodePacker packer(blocks);
-  Compress(frame, RowOrder(frame.height(), interlace), packer);
-  blocks.Finish();
-  const uint8_t terminator = 0;
-  WriteOrFail(sink, &terminator, 1);
+  // The frame is stored bottom-up: the top row is the last in memory.
+  const ptrdiff_t stride = static_cast<ptrdiff_t>(frame.rowBytes());
+  WriteCompressed(frame.TopRow(0), -stride, frame.width(), frame.height(), 8, interlace, sink);
+}
+
+void WriteIndexedImageData(const uint8_t* pixels, int width, int height, int minCodeSize, bool interlace,
+                           ByteSink& sink) {
+  WriteCompressed(pixels, width, width, height, minCodeSize, interlace, sink);
 }
 
 }  // namespace movrel

@@ -2,6 +2,7 @@
 // minimum code size, the codes in data sub-blocks, the block terminator).
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "gif/byte_sink.h"
@@ -13,6 +14,12 @@ namespace movrel {
 // passes), and writes the image data to the sink. Raises the sink's write
 // failure.
 void WriteImageData(const FrameImage& frame, bool interlace, ByteSink& sink);
+
+// The same for `height` rows of `width` index bytes stored top-down without
+// padding, every index below 2^minCodeSize (2..8), as the optimised frames
+// need: the minimum code size follows the colour table's size.
+void WriteIndexedImageData(const uint8_t* pixels, int width, int height, int minCodeSize, bool interlace,
+                           ByteSink& sink);
 
 // The order in which a frame of `height` rows is written, as row numbers
 // counted from the top.
