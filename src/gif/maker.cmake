@@ -4,6 +4,9 @@
 set(GIF_MAKER_SOURCES
   gif_maker.cpp
   gif_writer.cpp
+  compact_writer.cpp
+  rgb_canvas.cpp
+  true_palette.cpp
   lzw_encoder.cpp
   palette.cpp
   picture.cpp

@@ -3,12 +3,17 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "gif/byte_sink.h"
+#include "gif/codec_failure.h"
+#include "gif/compact_writer.h"
 #include "gif/gif_maker.h"
+#include "gif/picture_decoder.h"
 
 namespace movrel {
 
 const char kComposeUsage[] =
     "usage: gifcompose [--width W] [--height H] [--loop N | --no-loop] [--comment TEXT] [--interlace]\n"
+    "                  [--optimize]\n"
     "                  OUT.gif FRAMESPEC...\n"
     "FRAMESPEC: [--delay D] [--left X] [--top Y] [--disposal M] [--transparent] [--dither]\n"
     "           [--frame-comment TEXT] PICTURE\n";
@@ -85,6 +90,8 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
       if (!in.Value(option, &result.animation.exposition)) return false;
     } else if (option == "--interlace") {
       result.animation.Interlace = true;
+    } else if (option == "--optimize") {
+      result.optimize = true;
     } else {
       return in.Fail("unknown option " + option);
     }
@@ -129,7 +136,77 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
   return true;
 }
 
+namespace {
+
+bool LoadPicture(const std::string& path, WorkingImage* image) {
+  std::string bytes = ReadPictureFile(path);
+  return DecodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image);
+}
+
+const char kCannotDecode[] = "读入图片文件失败";
+
+// The compact layout: one pass gathers the colours (do they fit one shared
+// table?), the second draws every picture at its offset and writes the
+// frame the canvas then shows.
+int RunCompact(const ComposeRequest& request, std::string* where, std::string* error) {
+  std::string current;
+  try {
+    AnimationSettings animation;
+    animation.width = request.animation.Width;
+    animation.depth = request.animation.Depth;
+    animation.loop = request.animation.LOOP;
+    animation.loopCount = request.animation.LoopCount;
+    animation.comment = request.animation.exposition;
+    animation.interlace = request.animation.Interlace;
+
+    ColorSet colors(kMaxSharedColors);
+    for (const ComposedPicture& picture : request.pictures) {
+      current = picture.path;
+      WorkingImage image;
+      if (!LoadPicture(picture.path, &image)) throw CodecFailure(kCannotDecode);
+      if (animation.width == 0) animation.width = static_cast<uint16_t>(image.width());
+      if (animation.depth == 0) animation.depth = static_cast<uint16_t>(image.height());
+      RgbCanvas one;
+      one.Allocate(image.width(), image.height());
+      one.Paste(image, 0, 0);
+      for (int y = 0; y < one.height() && !colors.Overflowed(); ++y) {
+        const uint32_t* row = one.Row(y);
+        for (int x = 0; x < one.width(); ++x) colors.Add(row[x]);
+      }
+    }
+
+    current = request.output;
+    FileSink file;
+    if (!file.Create(request.output)) throw FileFailure(FileFailureKind::kCreate, request.output);
+    CompactGifWriter writer;
+    writer.Begin(animation, colors.Overflowed() ? std::vector<uint32_t>() : colors.colors(), file);
+    RgbCanvas canvas;
+    canvas.Allocate(animation.width, animation.depth);
+    for (const ComposedPicture& picture : request.pictures) {
+      current = picture.path;
+      WorkingImage image;
+      if (!LoadPicture(picture.path, &image)) throw CodecFailure(kCannotDecode);
+      canvas.Paste(image, picture.frame.Left, picture.frame.Top);
+      current = request.output;
+      writer.AddFrame(canvas, picture.frame.DelayTime);
+    }
+    writer.Finish();
+    if (!file.Close()) throw FileFailure(FileFailureKind::kWrite, request.output);
+    return 0;
+  } catch (const CodecFailure& failure) {
+    *where = current;
+    *error = failure.text();
+  } catch (const std::exception&) {
+    *where = current;
+    *error = "未知错误";
+  }
+  return 1;
+}
+
+}  // namespace
+
 int RunCompose(const ComposeRequest& request, std::string* where, std::string* makerError) {
+  if (request.optimize) return RunCompact(request, where, makerError);
   GifMaker maker;
   maker.Create(request.animation);
   for (const ComposedPicture& picture : request.pictures) {

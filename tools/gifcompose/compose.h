@@ -18,6 +18,11 @@ struct ComposeRequest {
   AnimationInfo animation;
   std::string output;
   std::vector<ComposedPicture> pictures;
+  // --optimize: the compact layout (true colours, only changes stored,
+  // small tables). Each picture is drawn at its offset over the pictures
+  // before it, and the result is what the frame shows; disposal,
+  // transparency, dithering and frame comments are not used then.
+  bool optimize = false;
 };
 
 extern const char kComposeUsage[];

@@ -1,0 +1,80 @@
+// The compact layout: a GIF89a file that keeps the frames' true colours and
+// stores only what changes. It is written frame by frame from whole
+// pictures of the logical screen, so nothing but three screen-sized
+// pictures is held however long the animation is.
+//
+// - A frame of at most 255 colours keeps exactly those colours; one with
+//   more gets a median-cut table of its own colours.
+// - Only the rectangle in which the picture changed is stored, and inside
+//   it a pixel the viewer already shows in the right colour becomes the
+//   transparent index (frames are left in place for the next one), unless
+//   storing the rectangle without transparency comes out smaller.
+// - Each table has the smallest power-of-two size that holds its colours,
+//   the LZW code size follows it, and when the whole animation's colours
+//   fit in one table, every frame uses the global table.
+// - A frame in which nothing changed lengthens the frame before it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gif/byte_sink.h"
+#include "gif/gif_writer.h"
+#include "gif/rgb_canvas.h"
+#include "gif/true_palette.h"
+
+namespace movrel {
+
+// Colours up to which an animation can share one table: one index stays free
+// for transparency.
+constexpr size_t kMaxSharedColors = 255;
+
+class CompactGifWriter {
+ public:
+  // `animation` gives the logical screen (both sides set), looping, comment
+  // and interlacing. `sharedColors` are every colour the animation's
+  // pictures hold when they are at most kMaxSharedColors, to be the global
+  // table; empty when the frames carry tables of their own.
+  void Begin(const AnimationSettings& animation, const std::vector<uint32_t>& sharedColors, ByteSink& sink);
+
+  // The whole logical screen as it is to be seen next, for `delayCs`.
+  // Raises the sink's write failure and kNoMemoryForBitmap.
+  void AddFrame(const RgbCanvas& picture, uint16_t delayCs);
+
+  // Writes the last frame, the comment and the trailer. Without any frame
+  // added nothing is written and the answer is false.
+  bool Finish();
+
+  // Frames in the file so far (a frame without change adds none).
+  int FrameCount() const { return frames_ + (pending_.valid ? 1 : 0); }
+
+ private:
+  struct Pending {
+    bool valid = false;
+    uint16_t delayCs = 0;
+    int transparentIndex = -1;
+    std::string image;  // descriptor, local table and image data
+  };
+
+  void WriteHead(bool animated);
+  void Flush();
+  void Lengthen(uint16_t delayCs);
+  // The image block of `rect` with the given indexes and table.
+  std::string ImageBlock(const PixelRect& rect, const std::vector<uint8_t>& indexes,
+                         const std::vector<uint32_t>* localTable, size_t tableEntries);
+
+  AnimationSettings animation_;
+  ByteSink* sink_ = nullptr;
+  std::vector<uint32_t> shared_;
+  ColorSet sharedSet_{kMaxSharedColors};
+  bool headWritten_ = false;
+  bool seenFrame_ = false;
+  int frames_ = 0;  // frames already in the sink
+  Pending pending_;
+  RgbCanvas shown_;     // what a viewer shows after the frames so far
+  RgbCanvas previous_;  // the last picture given
+  MedianCutPalette cut_;
+};
+
+}  // namespace movrel

@@ -1,0 +1,211 @@
+#include "gif/true_palette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace movrel {
+
+namespace {
+
+// One bucket that occurs, with its mean colour.
+struct Occurring {
+  double mean[3];  // red, green, blue
+  uint32_t count;
+};
+
+struct Box {
+  std::vector<Occurring> colors;
+  uint64_t count = 0;
+  int axis = 0;           // the channel of the widest spread
+  double spread = 0;      // count-weighted variance along that channel
+};
+
+void Measure(Box* box) {
+  double sum[3] = {}, squares[3] = {};
+  uint64_t n = 0;
+  for (const Occurring& c : box->colors) {
+    for (int k = 0; k < 3; ++k) {
+      sum[k] += c.mean[k] * c.count;
+      squares[k] += c.mean[k] * c.mean[k] * c.count;
+    }
+    n += c.count;
+  }
+  box->count = n;
+  box->spread = 0;
+  box->axis = 1;
+  if (n == 0 || box->colors.size() < 2) return;
+  for (int k = 0; k < 3; ++k) {
+    double variance = squares[k] - sum[k] * sum[k] / static_cast<double>(n);
+    if (variance > box->spread) {
+      box->spread = variance;
+      box->axis = k;
+    }
+  }
+}
+
+uint32_t MeanColor(const double sum[3], double n) {
+  auto channel = [&](int k) {
+    long v = std::lround(sum[k] / n);
+    return static_cast<unsigned>(std::clamp(v, 0L, 255L));
+  };
+  return channel(0) << 16 | channel(1) << 8 | channel(2);
+}
+
+}  // namespace
+
+ColorSet::ColorSet(size_t limit) : limit_(limit) {
+  size_t slots = 1024;
+  while (slots < 4 * (limit + 1)) slots *= 2;
+  mask_ = slots - 1;
+  slots_.assign(slots, kEmpty);
+  indexes_.assign(slots, 0);
+  colors_.reserve(limit);
+}
+
+bool ColorSet::Insert(size_t slot, uint32_t rgb) {
+  if (overflowed_) return false;
+  if (colors_.size() == limit_) {
+    overflowed_ = true;
+    return false;
+  }
+  slots_[slot] = rgb;
+  indexes_[slot] = static_cast<uint8_t>(colors_.size());
+  colors_.push_back(rgb);
+  return true;
+}
+
+void ColorSet::Clear() {
+  std::fill(slots_.begin(), slots_.end(), kEmpty);
+  colors_.clear();
+  overflowed_ = false;
+}
+
+MedianCutPalette::MedianCutPalette() : buckets_(1 << 16) {}
+
+void MedianCutPalette::Reset() { std::fill(buckets_.begin(), buckets_.end(), Bucket()); }
+
+std::vector<uint32_t> MedianCutPalette::Build(int maxColors) {
+  maxColors = std::clamp(maxColors, 1, 256);
+  std::vector<Box> boxes(1);
+  for (const Bucket& b : buckets_) {
+    if (b.count == 0) continue;
+    double n = b.count;
+    boxes[0].colors.push_back({{b.red / n, b.green / n, b.blue / n}, b.count});
+  }
+  if (boxes[0].colors.empty()) return std::vector<uint32_t>(1, 0);
+  Measure(&boxes[0]);
+
+  // Always split the box whose colours spread most, at the median pixel
+  // along its widest channel.
+  while (static_cast<int>(boxes.size()) < maxColors) {
+    size_t widest = 0;
+    for (size_t i = 1; i < boxes.size(); ++i) {
+      if (boxes[i].spread > boxes[widest].spread) widest = i;
+    }
+    Box& box = boxes[widest];
+    if (box.spread <= 0) break;
+    const int axis = box.axis;
+    std::sort(box.colors.begin(), box.colors.end(),
+              [axis](const Occurring& a, const Occurring& b) { return a.mean[axis] < b.mean[axis]; });
+    uint64_t half = box.count / 2, seen = 0;
+    size_t cut = 0;
+    while (cut + 1 < box.colors.size() && seen + box.colors[cut].count <= half) seen += box.colors[cut++].count;
+    if (cut == 0) cut = 1;
+    Box upper;
+    upper.colors.assign(box.colors.begin() + static_cast<ptrdiff_t>(cut), box.colors.end());
+    box.colors.resize(cut);
+    Measure(&box);
+    Measure(&upper);
+    boxes.push_back(std::move(upper));
+  }
+
+  std::vector<uint32_t> table;
+  table.reserve(boxes.size());
+  for (const Box& box : boxes) {
+    double sum[3] = {};
+    for (const Occurring& c : box.colors) {
+      for (int k = 0; k < 3; ++k) sum[k] += c.mean[k] * c.count;
+    }
+    table.push_back(MeanColor(sum, static_cast<double>(box.count)));
+  }
+
+  // One refinement: every entry moves to the mean of the colours that are
+  // nearest to it, which the box means only approximate.
+  NearestColor nearest(table);
+  std::vector<double> sums(table.size() * 3, 0.0);
+  std::vector<double> counts(table.size(), 0.0);
+  for (const Box& box : boxes) {
+    for (const Occurring& c : box.colors) {
+      uint32_t rgb = MeanColor(c.mean, 1.0);
+      uint8_t i = nearest.Find(rgb);
+      for (int k = 0; k < 3; ++k) sums[3 * i + k] += c.mean[k] * c.count;
+      counts[i] += c.count;
+    }
+  }
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (counts[i] > 0) table[i] = MeanColor(&sums[3 * i], counts[i]);
+  }
+  // Two entries may have met; a table needs no colour twice.
+  std::sort(table.begin(), table.end());
+  table.erase(std::unique(table.begin(), table.end()), table.end());
+  return table;
+}
+
+NearestColor::NearestColor(const std::vector<uint32_t>& table)
+    : cacheKey_(kCacheSize, 0xFFFFFFFFu), cacheIndex_(kCacheSize, 0) {
+  byGreen_.reserve(table.size());
+  for (size_t i = 0; i < table.size(); ++i) {
+    uint32_t c = table[i];
+    byGreen_.push_back({static_cast<int>(c >> 16 & 0xFF), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c & 0xFF),
+                        static_cast<uint8_t>(i)});
+  }
+  std::stable_sort(byGreen_.begin(), byGreen_.end(), [](const Entry& a, const Entry& b) { return a.green < b.green; });
+}
+
+uint8_t NearestColor::Search(uint32_t rgb) const {
+  const int red = static_cast<int>(rgb >> 16 & 0xFF);
+  const int green = static_cast<int>(rgb >> 8 & 0xFF);
+  const int blue = static_cast<int>(rgb & 0xFF);
+  // Walk outwards from the entries of the same green; once the green
+  // difference alone is at least the best distance, nothing further can win.
+  const size_t n = byGreen_.size();
+  size_t up = static_cast<size_t>(
+      std::lower_bound(byGreen_.begin(), byGreen_.end(), green, [](const Entry& e, int g) { return e.green < g; }) -
+      byGreen_.begin());
+  size_t down = up;  // entries below `down` are still to be looked at
+  int best = 1 << 30;
+  uint8_t bestIndex = 0;
+  auto consider = [&](const Entry& e) {
+    int dr = e.red - red, dg = e.green - green, db = e.blue - blue;
+    int d = dr * dr + dg * dg + db * db;
+    if (d < best || (d == best && e.index < bestIndex)) {
+      best = d;
+      bestIndex = e.index;
+    }
+  };
+  while (up < n || down > 0) {
+    bool moved = false;
+    if (up < n) {
+      int dg = byGreen_[up].green - green;
+      if (dg * dg <= best) {
+        consider(byGreen_[up++]);
+        moved = true;
+      } else {
+        up = n;
+      }
+    }
+    if (down > 0) {
+      int dg = green - byGreen_[down - 1].green;
+      if (dg * dg <= best) {
+        consider(byGreen_[--down]);
+        moved = true;
+      } else {
+        down = 0;
+      }
+    }
+    if (!moved) break;
+  }
+  return bestIndex;
+}
+
+}  // namespace movrel

@@ -1,0 +1,279 @@
+// A recording written as a GIF in both layouts, decoded by the maker tests'
+// own parser and played back on a canvas the way a viewer does: every
+// composited frame must be the screen as recorded (exactly where a frame
+// holds at most 256 colours), and failures must say what went wrong.
+#include "output/animation_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../gif/maker_test_support.h"
+#include "gif/gif_maker.h"
+#include "memory_frames.h"
+
+namespace movrel {
+namespace {
+
+using test::GifFile;
+using test::GifFrame;
+using test::MakeBmp;
+using test::MemoryFrames;
+using test::Picture;
+using test::Rgb;
+
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kInk{20, 20, 30};
+constexpr Rgb kBlue{0, 120, 215};
+
+// A window with a title bar and a line of "text" that grows by `chars`.
+Picture Editor(int chars, int caretX = -1) {
+  Picture p(64, 40, kWhite);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 64; ++x) p.At(x, y) = kBlue;
+  }
+  for (int c = 0; c < chars; ++c) {
+    for (int y = 12; y < 18; ++y) p.At(2 + 4 * c + (y % 3), y) = kInk;
+  }
+  if (caretX >= 0) {
+    for (int y = 11; y < 19; ++y) p.At(caretX, y) = Rgb{200, 0, 0};
+  }
+  return p;
+}
+
+Picture Crop(const Picture& p, int left, int top, int width, int height) {
+  Picture c(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) c.At(x, y) = p.At(left + x, top + y);
+  }
+  return c;
+}
+
+// What the store holds after the changed-region pass: the first picture
+// whole, each later one as the rectangle that changed since the kept one
+// before it, identical ones as still frames.
+MemoryFrames StoreOf(const std::vector<Picture>& pictures) {
+  MemoryFrames store;
+  const Picture* last = nullptr;
+  for (const Picture& p : pictures) {
+    if (!last) {
+      store.Add(MakeBmp(p));
+      last = &p;
+      continue;
+    }
+    int left = p.width, top = p.height, right = -1, bottom = -1;
+    for (int y = 0; y < p.height; ++y) {
+      for (int x = 0; x < p.width; ++x) {
+        if (p.At(x, y) == last->At(x, y)) continue;
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+    if (right < 0) {
+      store.Add(std::string());
+      continue;
+    }
+    store.Add(MakeBmp(Crop(p, left, top, right - left + 1, bottom - top + 1)), FramePosition{left, top});
+    last = &p;
+  }
+  return store;
+}
+
+std::vector<AnimationFrame> OneEach(int count, uint16_t delayCs = 10) {
+  std::vector<AnimationFrame> frames;
+  for (int i = 1; i <= count; ++i) frames.push_back({i, delayCs});
+  return frames;
+}
+
+struct Written {
+  AnimationOutcome outcome;
+  std::string bytes;
+  std::string error;
+};
+
+Written Write(const FrameSource& store, const std::vector<AnimationFrame>& frames, GifLayout layout) {
+  MemorySink sink;
+  Written w;
+  AnimationInfo info;
+  info.exposition = "Movrel";
+  w.outcome = WriteAnimation(store, frames, info, layout, sink, nullptr, &w.error);
+  w.bytes = sink.bytes();
+  return w;
+}
+
+// Plays the file as a viewer does (frames stay in place, transparent pixels
+// show what is under them) and answers the picture after every frame.
+std::vector<Picture> Play(const GifFile& gif) {
+  std::vector<Picture> shown;
+  Picture canvas(gif.width, gif.height);
+  for (const GifFrame& f : gif.frames) {
+    const std::vector<Rgb>& table = f.localTable.empty() ? gif.globalTable : f.localTable;
+    bool transparent = f.hasControl && (f.controlPacked & 1);
+    for (int y = 0; y < f.height; ++y) {
+      for (int x = 0; x < f.width; ++x) {
+        uint8_t index = f.indices[static_cast<size_t>(y) * f.width + x];
+        if (transparent && index == f.transparentIndex) continue;
+        EXPECT_LT(index, table.size());
+        if (index < table.size()) canvas.At(f.left + x, f.top + y) = table[index];
+      }
+    }
+    shown.push_back(canvas);
+  }
+  return shown;
+}
+
+GifFile Parse(const std::string& bytes) {
+  GifFile gif;
+  std::string error;
+  EXPECT_TRUE(test::ParseGif(bytes, &gif, &error)) << error;
+  return gif;
+}
+
+int WorstChannelError(const Picture& a, const Picture& b) {
+  int worst = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i) {
+    worst = std::max({worst, std::abs(a.pixels[i].r - b.pixels[i].r), std::abs(a.pixels[i].g - b.pixels[i].g),
+                      std::abs(a.pixels[i].b - b.pixels[i].b)});
+  }
+  return worst;
+}
+
+TEST(CompactLayout, ScreensOfFewColoursComeBackExactThroughSharedTableAndTransparency) {
+  // Typing, and a recording that alternates between two screens: the
+  // second must not be drawn over what the first left behind.
+  const std::vector<std::vector<Picture>> recordings = {
+      {Editor(0), Editor(1), Editor(2), Editor(3), Editor(3, 40)},
+      {Editor(2), Editor(5, 10), Editor(2), Editor(5, 10), Editor(2)},
+  };
+  for (const std::vector<Picture>& pictures : recordings) {
+    MemoryFrames store = StoreOf(pictures);
+    Written w = Write(store, OneEach(store.FrameCount()), GifLayout::kCompact);
+    ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+    GifFile gif = Parse(w.bytes);
+    std::vector<Picture> shown = Play(gif);
+    ASSERT_EQ(shown.size(), pictures.size());
+    for (size_t i = 0; i < shown.size(); ++i) EXPECT_TRUE(shown[i].pixels == pictures[i].pixels) << "frame " << i;
+    // Five colours at most: one global table of 8 entries, 3-bit codes, no
+    // local tables, and only the changed rectangles after the first frame.
+    EXPECT_EQ(gif.globalTable.size(), 8u);
+    for (size_t i = 0; i < gif.frames.size(); ++i) {
+      EXPECT_TRUE(gif.frames[i].localTable.empty());
+      EXPECT_EQ(gif.frames[i].minCodeSize, 3);
+      if (i > 0) EXPECT_LT(gif.frames[i].width * gif.frames[i].height, 64 * 40 / 2) << "frame " << i;
+    }
+  }
+}
+
+TEST(CompactLayout, ManyColoursGetATableOfTheirOwnColours) {
+  // A gradient of some thousand colours and a flat white page beside it:
+  // the white must stay white (not the low end of a bucket), and the
+  // gradient comes close.
+  Picture p(80, 40, kWhite);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      p.At(x, y) = Rgb{static_cast<uint8_t>(x * 6), static_cast<uint8_t>(y * 6), static_cast<uint8_t>((x + y) * 3)};
+    }
+  }
+  Picture q = p;
+  q.At(70, 30) = kInk;
+  MemoryFrames store = StoreOf({p, q});
+  Written w = Write(store, OneEach(2), GifLayout::kCompact);
+  ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+  GifFile gif = Parse(w.bytes);
+  std::vector<Picture> shown = Play(gif);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_TRUE(gif.globalTable.empty());
+  EXPECT_EQ(gif.frames[0].localTable.size(), 256u);
+  EXPECT_TRUE(shown[0].At(60, 10) == kWhite);
+  EXPECT_LE(WorstChannelError(shown[0], p), 24);
+  // The second frame stores the one pixel that changed, in a table of two.
+  EXPECT_EQ(gif.frames[1].width * gif.frames[1].height, 1);
+  EXPECT_EQ(gif.frames[1].localTable.size(), 2u);
+  EXPECT_TRUE(shown[1].At(70, 30) == kInk);
+}
+
+TEST(ClassicLayout, UnmergedFramesAreTheMakersFileByteForByte) {
+  const std::vector<Picture> pictures = {Editor(0), Editor(1), Editor(1), Editor(2, 30)};
+  MemoryFrames store = StoreOf(pictures);
+  std::vector<AnimationFrame> frames = {{1, 20}, {3, 40}, {4, 20}};  // frame 3 is still
+  Written w = Write(store, frames, GifLayout::kClassic);
+  ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+
+  GifMaker maker;
+  AnimationInfo info;
+  info.exposition = "Movrel";
+  ASSERT_TRUE(maker.Create(info));
+  for (auto [number, delay] : {std::pair{1, 20}, {2, 40}, {4, 20}}) {
+    FrameInfo frame;
+    frame.DelayTime = static_cast<uint16_t>(delay);
+    FramePosition at = store.Position(number);
+    frame.Left = static_cast<uint16_t>(at.left);
+    frame.Top = static_cast<uint16_t>(at.top);
+    ASSERT_TRUE(maker.AddFrame(frame, std::string(), store.ReadFrame(number)));
+  }
+  MemorySink made;
+  ASSERT_TRUE(maker.WriteGif(made));
+  EXPECT_EQ(w.bytes, made.bytes());
+}
+
+TEST(BothLayouts, MergedFramesShowTheLaterPictureOverBothChanges) {
+  // Frames 2 and 3 changed different places; one GIF frame shows frame 3.
+  const std::vector<Picture> pictures = {Editor(0), Editor(1), Editor(2, 50), Editor(3, 50)};
+  MemoryFrames store = StoreOf(pictures);
+  for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
+    Written w = Write(store, {{1, 10}, {3, 20}, {4, 10}}, layout);
+    ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+    GifFile gif = Parse(w.bytes);
+    std::vector<Picture> shown = Play(gif);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(gif.frames[1].delayCs, 20);
+    // The classic layout quantises to 4 bits a channel; these colours
+    // survive that within 15.
+    EXPECT_LE(WorstChannelError(shown[1], pictures[2]), layout == GifLayout::kCompact ? 0 : 15);
+    EXPECT_LE(WorstChannelError(shown[2], pictures[3]), layout == GifLayout::kCompact ? 0 : 15);
+  }
+}
+
+// A sink that takes `room` bytes and then refuses.
+class FullSink : public ByteSink {
+ public:
+  explicit FullSink(size_t room) : room_(room) {}
+  bool Write(const void*, size_t size) override {
+    if (size > room_) return false;
+    room_ -= size;
+    return true;
+  }
+  std::string TargetName() const override { return "full.gif"; }
+
+ private:
+  size_t room_;
+};
+
+TEST(BothLayouts, FailuresSayWhatHappened) {
+  MemoryFrames store = StoreOf({Editor(0), Editor(1), Editor(2)});
+  MemoryFrames broken;
+  broken.Add(store.ReadFrame(1));
+  broken.Add("BM this is no picture at all, but it is long enough to be one", FramePosition{2, 12});
+  broken.Add(store.ReadFrame(3), store.Position(3));
+  MemoryFrames stillOnly("SS");
+  for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
+    Written w = Write(broken, OneEach(3), layout);
+    EXPECT_EQ(w.outcome, AnimationOutcome::kNotComposable);
+    EXPECT_NE(w.error.find("第 2 帧"), std::string::npos) << w.error;
+
+    EXPECT_EQ(Write(stillOnly, OneEach(2), layout).outcome, AnimationOutcome::kNotComposable);
+
+    FullSink full(100);
+    std::string error;
+    EXPECT_EQ(WriteAnimation(store, OneEach(3), AnimationInfo(), layout, full, nullptr, &error),
+              AnimationOutcome::kWriteFailed);
+    EXPECT_NE(error.find("full.gif"), std::string::npos) << error;
+  }
+}
+
+}  // namespace
+}  // namespace movrel
