@@ -23,7 +23,7 @@ namespace {
 const wchar_t kMainClass[] = L"MovrelMainWindow";
 const wchar_t kSampleViewClass[] = L"MovrelSampleView";
 constexpr int kClientWidth = 652;
-constexpr int kClientHeight = 558;
+constexpr int kClientHeight = 586;
 constexpr COLORREF kLinkColour = RGB(0, 0, 204);
 constexpr COLORREF kStopLinkColour = RGB(128, 0, 160);  // violet while a recording can be stopped
 

@@ -1,6 +1,7 @@
 #include "config/settings.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "common/number.h"
@@ -18,8 +19,8 @@ const char kWatermarkBackgroundPicker[] = "颜色选择器文字水印背景色"
 // Key 34: after it the font and colours are copied to where the user edits
 // them.
 constexpr size_t kFontSizeKeyIndex = 33;
-// Key 47: read after settingsLoading is cleared.
-constexpr size_t kSavePathKeyIndex = 46;
+// The GIF save dialog's path is read after settingsLoading is cleared.
+const char kSavePathKey[] = "合成路径";
 
 }  // namespace
 
@@ -73,6 +74,8 @@ const SettingKey kSettingsKeys[kSettingsKeyCount] = {
     {"保存格式", T::kNumber, "组合框保存格式", P::kListIndex, -1},
     {"选择框自动清空帧", T::kBoolean, "选择框自动清空帧", P::kChecked, -1},
     {"合成路径", T::kText, "对话框保存动画", P::kDialogFileName, -1},
+    // Added after the others: older files lack it and keep the box checked.
+    {"选择框精简GIF", T::kBoolean, "选择框精简GIF", P::kChecked, -1},
 };
 
 namespace {
@@ -226,7 +229,7 @@ void LoadSettings(ConfigStore& store, SettingsControls& controls) {
   std::vector<std::pair<std::string, bool>> radioGroup;
   for (size_t i = 0; i < kSettingsKeyCount; ++i) {
     const SettingKey& k = kSettingsKeys[i];
-    if (i == kSavePathKeyIndex) controls.SetSettingsLoading(false);
+    if (std::strcmp(k.key, kSavePathKey) == 0) controls.SetSettingsLoading(false);
     if (k.property == P::kSelected) radioGroup.emplace_back(k.control, controls.GetChecked(k.control));
     LoadKey(store, controls, k);
     bool groupEnds = i + 1 == kSettingsKeyCount || kSettingsKeys[i + 1].property != P::kSelected;

@@ -47,7 +47,7 @@ struct SettingKey {
   int item;  // list item for kListItemText, otherwise -1
 };
 
-constexpr size_t kSettingsKeyCount = 47;
+constexpr size_t kSettingsKeyCount = 48;
 // The keys in the order in which they are written and read.
 extern const SettingKey kSettingsKeys[kSettingsKeyCount];
 
@@ -119,10 +119,12 @@ class SettingsControls {
   virtual void RefreshDependentControls(bool refreshPreview) = 0;
 };
 
-// Reads every key into the controls: section "主界面", settingsLoading set,
-// keys 1..46 in order with the watermark font and background colour copied
-// to the font dialog and the background picker after key 34, settingsLoading
-// cleared, key 47, then RefreshDependentControls with preview refresh.
+// Reads every key into the controls in table order: section "主界面",
+// settingsLoading set, keys 1..46 with the watermark font and background
+// colour copied to the font dialog and the background picker after key 34
+// ("文字.字体大小"), settingsLoading cleared just before "合成路径" (key 47),
+// the keys after it (key 48, "选择框精简GIF"), then RefreshDependentControls
+// with preview refresh.
 void LoadSettings(ConfigStore& store, SettingsControls& controls);
 
 // Writes every key from the controls' current values, in order. True when

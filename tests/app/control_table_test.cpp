@@ -5,6 +5,8 @@
 #include <array>
 #include <set>
 
+#include "config/settings.h"
+
 namespace movrel {
 namespace {
 
@@ -26,6 +28,28 @@ TEST(ControlTable, EveryRowSitsAtItsOwnIndexWithAUniqueName) {
 TEST(ControlTable, NamesAreTheGbkSettingsKeys) {
   // The name of a check box is its settings key, in GBK bytes.
   EXPECT_EQ(std::string(ControlName(选择框录制区域)), "\xD1\xA1\xD4\xF1\xBF\xF2\xC2\xBC\xD6\xC6\xC7\xF8\xD3\xF2");
+}
+
+TEST(ControlTable, EveryButtonStateIsASettingsKeyUnderItsName) {
+  // Check boxes and radio buttons are stored under their control names.
+  std::set<std::string> keyed;
+  for (const SettingKey& k : kSettingsKeys) {
+    if (k.property == SettingProperty::kChecked || k.property == SettingProperty::kSelected) {
+      EXPECT_STREQ(k.key, k.control);
+      ControlIndex index = FindControl(k.control);
+      ASSERT_NE(index, kControlCount) << k.key;
+      EXPECT_EQ(Control(index).kind,
+                k.property == SettingProperty::kChecked ? ControlKind::kCheckBox : ControlKind::kRadio);
+      keyed.insert(k.control);
+    }
+  }
+  for (const ControlSpec& row : MainControls()) {
+    if (row.kind == ControlKind::kCheckBox || row.kind == ControlKind::kRadio) {
+      EXPECT_EQ(keyed.count(ControlName(row.index)), 1u) << ControlName(row.index);
+    }
+  }
+  // The newest key goes last, so files written before it load as they did.
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 1].control, ControlName(选择框精简GIF));
 }
 
 TEST(ControlTable, ListsStartAtTheirInitialItems) {

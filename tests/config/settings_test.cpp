@@ -63,7 +63,7 @@ struct FakeControls : SettingsControls {
                {"编辑框时间", "1.5"},   {"编辑框倒计时值", "3"},
                {"编辑框保存路径", "\\帧文件夹"}};
     for (const char* name : {"选择框录制区域", "单选框标准", "选择框显示鼠标", "选择框录制倒计时", "选择框缩到托盘",
-                             "选择框自动清空帧"}) {
+                             "选择框自动清空帧", "选择框精简GIF"}) {
       s.checks[name] = true;
     }
     for (const char* name : {"选择框跟随鼠标", "选择框显示外框", "单选框稍逊", "选择框图像水印", "选择框文字水印",
@@ -160,7 +160,7 @@ TEST_F(SettingsTest, SavedFileHoldsExactlyTheKeyLines) {
       "文字.背景色=16777215", "文字.字色=16711680", "文字.加粗=假", "文字.倾斜=假", "文字.删除线=假",
       "文字.下划线=假", "文字.字体名称=宋体", "文字.字体大小=15", "选择框停止帧数=假", "帧数=200",
       "选择框停止时间=假", "时间=1.5", "时间单位=2", "选择框录制倒计时=真", "倒计时值=3", "选择框缩到托盘=真",
-      "选择框保存帧=假", "保存路径=\\帧文件夹", "保存格式=4", "选择框自动清空帧=真", "合成路径=",
+      "选择框保存帧=假", "保存路径=\\帧文件夹", "保存格式=4", "选择框自动清空帧=真", "合成路径=", "选择框精简GIF=真",
   };
   static_assert(sizeof lines / sizeof lines[0] == kSettingsKeyCount, "one line per key");
   // Each new key goes directly behind the header, so the first key written
@@ -190,6 +190,8 @@ TEST_F(SettingsTest, MissingKeysKeepInitialValues) {
   expected.s.dialogColour = expected.s.textColour;
   EXPECT_TRUE(loaded_.s == expected.s);
   EXPECT_EQ(loaded_.s.texts["编辑框宽度"], "800");
+  // Files written before 选择框精简GIF existed lack its key.
+  EXPECT_TRUE(loaded_.s.checks["选择框精简GIF"]);
 }
 
 TEST_F(SettingsTest, EveryKindOfSettingRoundTrips) {
@@ -249,6 +251,7 @@ TEST_F(SettingsTest, StoredValuesAsRead) {
       {"选择框录制区域=1", [](auto& s) { return !s.checks.at("选择框录制区域"); }},
       {"选择框录制区域=", [](auto& s) { return !s.checks.at("选择框录制区域"); }},
       {"选择框图像水印=真", [](auto& s) { return s.checks.at("选择框图像水印"); }},
+      {"选择框精简GIF=假", [](auto& s) { return !s.checks.at("选择框精简GIF"); }},
       {"帧缩放=8.9", [](auto& s) { return s.lists.at("组合框缩放").index == 8; }},
       {"帧缩放=17", [](auto& s) { return s.lists.at("组合框缩放").index == 17; }},
       {"帧缩放=abc", [](auto& s) { return s.lists.at("组合框缩放").index == 0; }},
@@ -325,12 +328,15 @@ TEST_F(SettingsTest, LoadOrderAndLoadingFlag) {
   }
   EXPECT_EQ(touched, expected);
 
-  // The flag is cleared just before the save dialog's path is read.
+  // The flag is cleared just before the save dialog's path is read and
+  // stays cleared for the key behind it.
   size_t n = calls.size();
-  EXPECT_EQ(calls[n - 3].what, "loading off");
-  EXPECT_EQ(calls[n - 2].what, "dialogFile");
+  EXPECT_EQ(calls[n - 4].what, "loading off");
+  EXPECT_EQ(calls[n - 3].what, "dialogFile");
+  EXPECT_FALSE(calls[n - 3].loading);
+  EXPECT_EQ(calls[n - 2].control, "选择框精简GIF");
   EXPECT_FALSE(calls[n - 2].loading);
-  EXPECT_EQ(calls[n - 4].control, "选择框自动清空帧");
+  EXPECT_EQ(calls[n - 5].control, "选择框自动清空帧");
   EXPECT_EQ(loaded_.s.saveDialogPath, "C:\\a.gif");
 }
 

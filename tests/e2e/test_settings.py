@@ -37,7 +37,7 @@ class SettingsTest(MovrelTestCase):
         app = self.launch()
         app.focus()
         # Check boxes and a radio, with the mouse.
-        for name in ["选择框跟随鼠标", "选择框停止帧数", "选择框缩到托盘", "单选框稍逊", "选择框文字水印"]:
+        for name in ["选择框跟随鼠标", "选择框停止帧数", "选择框缩到托盘", "单选框稍逊", "选择框文字水印", "选择框精简GIF"]:
             before = app.get(name)["checked"]
             app.mouse_click(name)
             wait_until(lambda: app.get(name)["checked"] != before, what=f"{name} clicked")
@@ -76,6 +76,7 @@ class SettingsTest(MovrelTestCase):
         stored = ini_text(app)
         self.assertIn("文字内容=line one┊*┊line two 2026", stored)
         self.assertTrue(stored.startswith("[主界面]\r\n"))
+        self.assertIn("选择框精简GIF=假", stored)
 
         # While the program runs, others may read the file but not write it.
         access = probe_lines("try-open", wine_path(app.ini))[0]
