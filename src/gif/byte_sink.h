@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace movrel {
@@ -28,24 +29,40 @@ class MemorySink : public ByteSink {
   std::string bytes_;
 };
 
-// Creates or truncates a file and writes into it. Implemented per platform.
+// Saves a file so that a failed save never destroys the one already there:
+// the bytes go into a fresh temporary file beside the target (same folder, so
+// the final move is a rename on one volume), and only Commit, when every write
+// succeeded, moves it over the target. Destroying the sink without a
+// successful Commit removes the temporary file and leaves the target as it
+// was. Implemented per platform; the path is GBK (the host uses its bytes as
+// they are).
 class FileSink : public ByteSink {
  public:
   FileSink();
-  ~FileSink() override;
+  ~FileSink() override;  // discards an uncommitted file
   FileSink(const FileSink&) = delete;
   FileSink& operator=(const FileSink&) = delete;
 
-  // Creates (or truncates) the file; false when it cannot be.
+  // Opens a new temporary file in `path`'s folder (discarding one still open).
+  // False when it cannot be made, or when `path` is something a file cannot
+  // replace (a folder; on Windows also a read-only file).
   bool Create(const std::string& path);
+  // Takes all bytes or reports false; after one refused write every later
+  // write is refused too and Commit fails.
   bool Write(const void* data, size_t size) override;
-  // Flushes and closes; false when the last bytes could not be written.
-  bool Close();
+  // Flushes and closes the temporary file and, when every write succeeded,
+  // moves it over the target. False (the temporary file removed, the target
+  // untouched) when anything failed or nothing is open.
+  bool Commit();
+  // Closes and removes the temporary file; the target is not touched.
+  void Discard();
   std::string TargetName() const override { return path_; }
 
  private:
+  struct Temporary;  // the open temporary file, per platform
   std::string path_;
-  void* file_ = nullptr;  // FILE* on the host, HANDLE on Windows
+  std::unique_ptr<Temporary> temporary_;
+  bool failed_ = false;
 };
 
 // Writes to the sink or raises the write failure naming its target.

@@ -1,41 +1,87 @@
-// Host files through the C library; the path's bytes are used as they are.
-#include <cstdio>
-#include <new>
+// Host files through the C library and POSIX; the path's bytes are used as
+// they are.
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <vector>
 
 #include "gif/byte_sink.h"
 #include "gif/codec_failure.h"
 
 namespace movrel {
 
-namespace {
-FILE* AsFile(void* file) { return static_cast<FILE*>(file); }
-}  // namespace
+// The temporary file of a save; removed again unless it became the target.
+struct FileSink::Temporary {
+  std::string path;
+  FILE* file = nullptr;
+  bool remove = false;  // true from its creation until it was moved
+  ~Temporary() {
+    if (file) std::fclose(file);
+    if (remove) unlink(path.c_str());
+  }
+};
 
 FileSink::FileSink() = default;
 
-FileSink::~FileSink() {
-  if (file_) std::fclose(AsFile(file_));
-}
+FileSink::~FileSink() = default;
 
 bool FileSink::Create(const std::string& path) {
-  if (file_) Close();
+  Discard();
   path_ = path;
-  file_ = std::fopen(path.c_str(), "wb");
-  return file_ != nullptr;
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  auto temporary = std::make_unique<Temporary>();
+  // '/' (0x2F) is never a GBK trail byte, so a byte search finds the folder.
+  size_t slash = path.rfind('/');
+  std::string pattern = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".movrel-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd < 0) return false;
+  temporary->path = name.data();
+  temporary->remove = true;
+  // mkstemp makes the file private to its owner; the saved picture gets the
+  // permissions any new file gets.
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  temporary->file = fdopen(fd, "wb");
+  if (!temporary->file) {
+    close(fd);
+    return false;
+  }
+  temporary_ = std::move(temporary);
+  return true;
 }
 
 bool FileSink::Write(const void* data, size_t size) {
-  if (!file_) return false;
-  return std::fwrite(data, 1, size, AsFile(file_)) == size;
+  if (!temporary_ || failed_) return false;
+  if (std::fwrite(data, 1, size, temporary_->file) == size) return true;
+  failed_ = true;
+  return false;
 }
 
-bool FileSink::Close() {
-  if (!file_) return false;
-  bool ok = std::fflush(AsFile(file_)) == 0 && !std::ferror(AsFile(file_));
-  ok = std::fclose(AsFile(file_)) == 0 && ok;
-  file_ = nullptr;
+bool FileSink::Commit() {
+  if (!temporary_) return false;
+  std::unique_ptr<Temporary> temporary = std::move(temporary_);
+  FILE* file = temporary->file;
+  temporary->file = nullptr;
+  // On the disk before the rename, or a crash could leave an empty target.
+  bool ok = !failed_ && std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
+  ok = std::fclose(file) == 0 && ok;
+  failed_ = false;
+  if (ok) ok = std::rename(temporary->path.c_str(), path_.c_str()) == 0;
+  if (ok) temporary->remove = false;
   return ok;
+}
+
+void FileSink::Discard() {
+  temporary_.reset();
+  failed_ = false;
 }
 
 std::string ReadPictureFile(const std::string& path) {

@@ -1,8 +1,11 @@
 // Windows files through the W functions with the GBK path converted.
 #include <windows.h>
 
+#include <memory>
 #include <new>
+#include <string>
 
+#include "common/gbk.h"
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
 #include "gif/byte_sink.h"
@@ -10,40 +13,100 @@
 
 namespace movrel {
 
-FileSink::FileSink() = default;
+namespace {
 
-FileSink::~FileSink() {
-  if (file_) CloseHandle(static_cast<HANDLE>(file_));
+// The folder part of a GBK path with its separator ("" for a bare name). The
+// search steps over double-byte characters: 運 ends in the byte of '\\'.
+std::string FolderOf(const std::string& path) {
+  size_t end = 0;
+  for (char separator : {'\\', '/', ':'}) {
+    size_t at = GbkFindLast(path, separator);
+    if (at != std::string::npos && at + 1 > end) end = at + 1;
+  }
+  return path.substr(0, end);
 }
 
+LONG g_temporaryCounter = 0;
+
+}  // namespace
+
+// The temporary file of a save; removed again unless it became the target.
+struct FileSink::Temporary {
+  std::wstring path;
+  UniqueFile file;
+  bool remove = false;  // true from its creation until it was moved
+  ~Temporary() {
+    file.reset();
+    if (remove) DeleteFileW(path.c_str());
+  }
+};
+
+FileSink::FileSink() = default;
+
+FileSink::~FileSink() = default;
+
 bool FileSink::Create(const std::string& path) {
-  if (file_) Close();
+  Discard();
   path_ = path;
-  HANDLE h = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  file_ = h;
+  // Nothing can move over a folder, and Windows refuses to move over a
+  // read-only file (Wine replaces it): fail both before writing anything.
+  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+    return false;
+  }
+  auto temporary = std::make_unique<Temporary>();
+  const std::wstring folder = ToWide(FolderOf(path));
+  // CREATE_NEW makes the name ours alone; a name someone else holds (another
+  // save, a file left by a crash) is skipped.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary->path = folder + L"~movrel-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(InterlockedIncrement(&g_temporaryCounter)) + L".tmp";
+    temporary->file.reset(CreateFileW(temporary->path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (temporary->file) break;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  if (!temporary->file) return false;
+  temporary->remove = true;
+  temporary_ = std::move(temporary);
   return true;
 }
 
 bool FileSink::Write(const void* data, size_t size) {
-  if (!file_) return false;
+  if (!temporary_ || failed_) return false;
   const char* bytes = static_cast<const char*>(data);
   while (size > 0) {
     DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
     DWORD done = 0;
-    if (!WriteFile(static_cast<HANDLE>(file_), bytes, chunk, &done, nullptr) || done != chunk) return false;
+    if (!WriteFile(temporary_->file.get(), bytes, chunk, &done, nullptr) || done != chunk) {
+      failed_ = true;
+      return false;
+    }
     bytes += chunk;
     size -= chunk;
   }
   return true;
 }
 
-bool FileSink::Close() {
-  if (!file_) return false;
-  bool ok = CloseHandle(static_cast<HANDLE>(file_)) != FALSE;
-  file_ = nullptr;
+bool FileSink::Commit() {
+  if (!temporary_) return false;
+  std::unique_ptr<Temporary> temporary = std::move(temporary_);
+  // A network drive may report a lost write only when the data is flushed.
+  bool ok = !failed_ && FlushFileBuffers(temporary->file.get()) != FALSE;
+  ok = CloseHandle(temporary->file.release()) != FALSE && ok;
+  failed_ = false;
+  if (ok) {
+    ok = MoveFileExW(temporary->path.c_str(), ToWide(path_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  if (ok) temporary->remove = false;
   return ok;
+}
+
+void FileSink::Discard() {
+  temporary_.reset();
+  failed_ = false;
 }
 
 std::string ReadPictureFile(const std::string& path) {

@@ -147,7 +147,7 @@ bool GifMaker::SaveGif(const std::string& path) {
     FileSink file;
     if (!file.Create(path)) throw FileFailure(FileFailureKind::kCreate, path);
     movrel::WriteGif(s.animation, s.records, s.images, file);
-    if (!file.Close()) throw FileFailure(FileFailureKind::kWrite, path);
+    if (!file.Commit()) throw FileFailure(FileFailureKind::kWrite, path);
     return true;
   });
 }

@@ -323,8 +323,9 @@ bool GifReader::SaveGif(const std::string& path) {
     if (!s.RequireFile()) return false;
     FileSink file;
     if (!file.Create(path)) return s.Fail(FileFailureText(FileFailureKind::kCreate, path));
-    bool written = file.Write(s.data.data(), s.data.size());
-    if (!file.Close() || !written) return s.Fail(FileFailureText(FileFailureKind::kWrite, path));
+    if (!file.Write(s.data.data(), s.data.size()) || !file.Commit()) {
+      return s.Fail(FileFailureText(FileFailureKind::kWrite, path));
+    }
     s.lastError.clear();
     return true;
   });

@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/file_io.h"
 #include "gif/picture.h"
 #include "maker_test_support.h"
+#include "save_test_support.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
 #include "common/gbk_win.h"
-#else
-#include <unistd.h>
 #endif
 
 namespace movrel {
@@ -23,36 +23,7 @@ using test::GifFile;
 using test::MakeBmp;
 using test::Picture;
 using test::Rgb;
-
-// A fresh folder for this test program's files, removed again at the end
-// (each test removes its own files).
-class TempFolder {
- public:
-  TempFolder() {
-#ifdef _WIN32
-    wchar_t buffer[MAX_PATH];
-    GetTempPathW(MAX_PATH, buffer);
-    path_ = ToGbk(buffer) + "movrel_maker_test_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryW(ToWide(path_).c_str(), nullptr);
-    path_ += "\\";
-#else
-    char pattern[] = "/tmp/movrel_maker_test_XXXXXX";
-    path_ = std::string(mkdtemp(pattern)) + "/";
-#endif
-  }
-  ~TempFolder() {
-    std::string folder = path_.substr(0, path_.size() - 1);
-#ifdef _WIN32
-    RemoveDirectoryW(ToWide(folder).c_str());
-#else
-    rmdir(folder.c_str());
-#endif
-  }
-  std::string operator/(const std::string& name) const { return path_ + name; }
-
- private:
-  std::string path_;
-};
+using test::TempFolder;
 
 GifFile Parse(const std::string& bytes) {
   GifFile gif;
@@ -266,6 +237,45 @@ TEST(GifMaker, SaveGifNeedsFramesAndAWritablePlace) {
   ASSERT_TRUE(ReadWholeFile(path, &second));
   EXPECT_EQ(second, first);
   EXPECT_EQ(first, Written(maker));
+  RemoveFile(path);
+}
+
+TEST(GifMaker, AFailedSaveKeepsTheOldFileByteForByte) {
+  TempFolder folder;
+  const std::string path = folder / "運閉.gif";
+  const std::vector<std::string> onlyTheTarget = {"運閉.gif"};
+  GifMaker maker;
+  maker.Create(AnimationInfo());
+  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
+  ASSERT_TRUE(maker.SaveGif(path)) << maker.GetError();
+  std::string old, now;
+  ASSERT_TRUE(ReadWholeFile(path, &old));
+
+  // Noise compresses badly: the new file runs well past the limit.
+  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", MakeBmp(test::Noise(120, 120, 7))));
+  {
+    test::SaveFailure failure(path, old.size() + 2000);
+    EXPECT_FALSE(maker.SaveGif(path));
+    EXPECT_EQ(maker.GetError(), "无法写入文件：" + path);
+  }
+  ASSERT_TRUE(ReadWholeFile(path, &now));
+  EXPECT_TRUE(now == old) << "the old file changed";
+  EXPECT_EQ(folder.FileNames(), onlyTheTarget);
+#ifdef _WIN32
+  // A read-only file cannot be replaced; that is known before writing.
+  ASSERT_TRUE(SetFileAttributesW(ToWide(path).c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(maker.SaveGif(path));
+  EXPECT_EQ(maker.GetError(), "无法创建文件：" + path);
+  ASSERT_TRUE(SetFileAttributesW(ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(ReadWholeFile(path, &now));
+  EXPECT_TRUE(now == old) << "the old file changed";
+  EXPECT_EQ(folder.FileNames(), onlyTheTarget);
+#endif
+
+  ASSERT_TRUE(maker.SaveGif(path)) << maker.GetError();
+  ASSERT_TRUE(ReadWholeFile(path, &now));
+  EXPECT_EQ(now, Written(maker));
+  EXPECT_EQ(folder.FileNames(), onlyTheTarget);
   RemoveFile(path);
 }
 

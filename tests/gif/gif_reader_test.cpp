@@ -4,6 +4,7 @@
 
 #include "common/file_io.h"
 #include "gif_reader_test_util.h"
+#include "save_test_support.h"
 
 namespace movrel {
 namespace {
@@ -101,6 +102,30 @@ TEST(GifReaderLoad, FilesByGbkPath) {
   EXPECT_EQ(reader.GetError(), "不是GIF图片数据");
   reader.GetGifInfo();
   EXPECT_EQ(reader.GetError(), "还未载入GIF动画");
+  RemoveFile(path);
+}
+
+TEST(GifReaderSave, ReplacesTheFileOnlyWhenAllIsWritten) {
+  test::TempFolder folder;
+  const std::string path = folder / "\xDF\x5C\xE9\x5D saved.gif";
+  const std::vector<std::string> onlyTheTarget = {"\xDF\x5C\xE9\x5D saved.gif"};
+  const std::string old = OneFrame();
+  ASSERT_TRUE(WriteWholeFile(path, old));
+  GifReader reader = Loaded(ThreeFrames());
+  {
+    test::SaveFailure failure(path, ThreeFrames().size() / 2);
+    EXPECT_FALSE(reader.SaveGif(path));
+    EXPECT_EQ(reader.GetError(), "无法写入文件：" + path);
+  }
+  std::string now;
+  ASSERT_TRUE(ReadWholeFile(path, &now));
+  EXPECT_TRUE(now == old) << "the old file changed";
+  EXPECT_EQ(folder.FileNames(), onlyTheTarget);
+
+  ASSERT_TRUE(reader.SaveGif(path)) << reader.GetError();
+  ASSERT_TRUE(ReadWholeFile(path, &now));
+  EXPECT_EQ(now, ThreeFrames());
+  EXPECT_EQ(folder.FileNames(), onlyTheTarget);
   RemoveFile(path);
 }
 

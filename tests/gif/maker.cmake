@@ -2,7 +2,8 @@
 # in the Windows build); the independent-decoder checks of gifcompose's files
 # run with Pillow and ImageMagick in the host build.
 movrel_test(gif_maker_test
-  SOURCES maker_test_support.cpp bmp_decoder_test.cpp palette_test.cpp gif_writer_test.cpp gif_maker_test.cpp
+  SOURCES maker_test_support.cpp ${GIF_SAVE_TEST_SUPPORT} bmp_decoder_test.cpp palette_test.cpp gif_writer_test.cpp
+          gif_maker_test.cpp
   DEPS movrel_gif)
 if(MOVREL_WIN)
   movrel_test(gif_maker_win_test

@@ -1,7 +1,7 @@
 # Tests of the GIF reader side; all of them run in both builds (under Wine in
 # the Windows one).
 movrel_test(gif_reader_test
-  SOURCES gif_reader_test.cpp gif_reader_decode_test.cpp gif_reader_roundtrip_test.cpp
+  SOURCES ${GIF_SAVE_TEST_SUPPORT} gif_reader_test.cpp gif_reader_decode_test.cpp gif_reader_roundtrip_test.cpp
   DEPS movrel_gif)
 
 # gifinspect against other programs' files and decoders (Pillow, ImageMagick,
