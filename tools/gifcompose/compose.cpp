@@ -191,7 +191,7 @@ int RunCompact(const ComposeRequest& request, std::string* where, std::string* e
       writer.AddFrame(canvas, picture.frame.DelayTime);
     }
     writer.Finish();
-    if (!file.Close()) throw FileFailure(FileFailureKind::kWrite, request.output);
+    if (!file.Commit()) throw FileFailure(FileFailureKind::kWrite, request.output);
     return 0;
   } catch (const CodecFailure& failure) {
     *where = current;
