@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <limits>
+#include <map>
 
 #include "app/control_table.h"
 #include "common/gbk.h"
@@ -22,8 +23,6 @@ uint16_t OffsetTo16Bits(int32_t value) { return ClampTo16Bits(value); }
 
 }  // namespace
 
-StillFrames StillFramesFromIndex(int index) { return index == 1 ? StillFrames::kSkip : StillFrames::kWait; }
-
 int32_t SpeedChangeMs(const std::string& text, int unitIndex) {
   // The edit's number goes through single precision first, as the other
   // time settings do; out-of-range values saturate instead of overflowing.
@@ -31,12 +30,6 @@ int32_t SpeedChangeMs(const std::string& text, int unitIndex) {
   float single = static_cast<float>(number);
   return TruncToInt(static_cast<double>(single) * static_cast<double>(TimeUnitFactorMs(unitIndex)));
 }
-
-int64_t FrameTimeMs(int32_t startIntervalMs, int32_t speedChangeMs) {
-  return static_cast<int64_t>(startIntervalMs) - static_cast<int64_t>(speedChangeMs);
-}
-
-uint16_t DelayCentiseconds(int64_t ms) { return ClampTo16Bits(ms / 10); }
 
 std::string CustomLoopNumberText(const std::string& itemText) {
   size_t open = GbkFindText(itemText, kCustomLoopOpen);
@@ -47,7 +40,7 @@ std::string CustomLoopNumberText(const std::string& itemText) {
   return itemText.substr(start, close - start);
 }
 
-uint16_t LoopCountOfItem(int index, const std::string& itemText) {
+uint16_t PlayCountOfItem(int index, const std::string& itemText) {
   const std::string number = index == kLoopItemCustom ? CustomLoopNumberText(itemText) : itemText;
   return ClampTo16Bits(LeadingInt(number));
 }
@@ -58,43 +51,53 @@ std::string CustomLoopItemText(const std::string& input) {
 
 std::string AnimationComment() { return std::string(kProductName) + "(" + kHomePageUrl + ")"; }
 
-AnimationInfo MakeAnimationInfo(int32_t width, int32_t height, uint16_t loopCount) {
+AnimationInfo MakeAnimationInfo(int32_t width, int32_t height, uint16_t playCount) {
   AnimationInfo info;
   info.Width = ClampTo16Bits(width);
   info.Depth = ClampTo16Bits(height);
-  info.LOOP = true;
-  info.LoopCount = loopCount;
+  info.LOOP = playCount != 1;
+  info.LoopCount = playCount == 0 ? 0 : static_cast<uint16_t>(playCount - 1);
   info.exposition = AnimationComment();
   return info;
 }
 
 int WalkFrameGroups(const FrameSource& source, const ComposeSettings& settings, const AddPlannedFrame& add) {
-  const int count = source.FrameCount();
-  const int64_t frameTimeMs = FrameTimeMs(settings.startIntervalMs, settings.speedChangeMs);
+  DelayPlanner planner(DelaySettings{settings.startIntervalMs, settings.speedChangeMs, settings.stillFrames});
+  std::map<int, std::string> pictures;  // by frame number, of the groups not handed on yet
   int groups = 0;
-  std::string picture = count > 0 ? source.ReadFrame(1) : std::string();
-  int i = 1;
-  while (i <= count) {
-    PlannedFrame plan;
-    plan.frame = i;
-    int64_t waitMs = frameTimeMs;
-    // Still frames after the group's first frame belong to the group; the
-    // first picture that is not empty starts the next one.
-    std::string next;
-    while (++i <= count) {
-      next = source.ReadFrame(i);
-      if (!next.empty()) break;
-      ++plan.stillFrames;
-      if (settings.stillFrames == StillFrames::kWait) waitMs += frameTimeMs;
+  auto handOnFinalGroups = [&] {
+    for (const PlannedGroup& group : planner.TakeFinal()) {
+      PlannedFrame plan;
+      plan.frame = group.pictureFrame;
+      plan.firstFrame = group.firstFrame;
+      plan.lastFrame = group.lastFrame;
+      plan.delayCs = group.delayCs;
+      FramePosition at = source.Position(group.pictureFrame);
+      plan.left = OffsetTo16Bits(at.left);
+      plan.top = OffsetTo16Bits(at.top);
+      std::string picture;
+      auto found = pictures.find(group.pictureFrame);
+      if (found != pictures.end()) picture.swap(found->second);
+      pictures.erase(pictures.begin(), pictures.upper_bound(group.lastFrame));
+      add(plan, picture);
+      ++groups;
     }
-    plan.delayCs = DelayCentiseconds(waitMs);
-    FramePosition at = source.Position(plan.frame);
-    plan.left = OffsetTo16Bits(at.left);
-    plan.top = OffsetTo16Bits(at.top);
-    add(plan, picture);
-    ++groups;
-    picture.swap(next);
+    // A picture whose group merged into a later one is not shown.
+    for (auto it = pictures.begin(); it != pictures.end();) {
+      const bool needed = it->first == planner.HeldPictureFrame() || it->first == planner.CurrentPictureFrame();
+      it = needed ? std::next(it) : pictures.erase(it);
+    }
+  };
+  const int count = source.FrameCount();
+  for (int n = 1; n <= count; ++n) {
+    std::string picture = source.ReadFrame(n);
+    const bool still = picture.empty();
+    if (!still) pictures.emplace(n, std::move(picture));
+    planner.Add(FrameTiming{still, source.CaptureMs(n)});
+    handOnFinalGroups();
   }
+  planner.Finish();
+  handOnFinalGroups();
   return groups;
 }
 

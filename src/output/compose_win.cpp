@@ -85,9 +85,9 @@ ComposeSettings CurrentComposeSettings() {
   return settings;
 }
 
-uint16_t CurrentLoopCount() {
+uint16_t CurrentPlayCount() {
   int item = ListIndex(组合框播放次数);
-  return LoopCountOfItem(item, ListItemText(组合框播放次数, item));
+  return PlayCountOfItem(item, ListItemText(组合框播放次数, item));
 }
 
 void ReportSaved(const std::string& path) {
@@ -133,7 +133,7 @@ void ComposeAndSave(bool copyToClipboard) {
   SetControlText(链接保存动画, kComposingCaption);
   GifMaker maker;
   StoreFrames frames(Frames());
-  AnimationInfo info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height, CurrentLoopCount());
+  AnimationInfo info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height, CurrentPlayCount());
   bool saved = ComposeGif(frames, CurrentComposeSettings(), info, &maker, PumpPendingMessages) && maker.SaveGif(path);
   if (saved) {
     if (copyToClipboard) {

@@ -1,6 +1,7 @@
 // The recording as the output side sees it: a numbered run of frames, each
 // either an encoded picture (BMP file bytes) or a still frame with no
-// picture, and one offset per frame in the animation's logical screen.
+// picture, with one offset per frame in the animation's logical screen and
+// one capture time per frame on the recording clock.
 // Composition and the preview read frames through this interface only, so
 // both run natively over a store held in memory.
 #pragma once
@@ -23,6 +24,9 @@ class FrameSource {
   // frame and for a frame that cannot be read.
   virtual std::string ReadFrame(int number) const = 0;
   virtual FramePosition Position(int number) const = 0;
+  // Milliseconds on the recording clock (pauses left out) when frame
+  // `number` was captured; the first frame of a recording is at 0.
+  virtual int64_t CaptureMs(int number) const = 0;
 };
 
 }  // namespace movrel

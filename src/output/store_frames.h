@@ -15,6 +15,7 @@ class StoreFrames : public FrameSource {
     FrameOffset offset = store_.Offset(number);
     return {offset.left, offset.top};
   }
+  int64_t CaptureMs(int number) const override { return store_.CaptureMs(number); }
 
  private:
   const FrameStore& store_;

@@ -13,13 +13,13 @@ bool WriteOrDelete(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-bool FrameStore::AppendFrame(const std::string& bytes) {
-  offsets_.push_back(FrameOffset{});
+bool FrameStore::AppendFrame(const std::string& bytes, int64_t captureMs) {
+  entries_.push_back(Entry{FrameOffset{}, captureMs});
   return WriteOrDelete(FramePath(Count()), bytes);
 }
 
 bool FrameStore::ReplaceFrame(int n, const std::string& bytes) {
-  if (n < 1 || n > Count()) return AppendFrame(bytes);
+  if (n < 1 || n > Count()) return AppendFrame(bytes, CaptureMs(Count()));
   return WriteOrDelete(FramePath(n), bytes);
 }
 
@@ -31,11 +31,16 @@ std::string FrameStore::ReadFrame(int n) const {
 
 FrameOffset FrameStore::Offset(int n) const {
   if (n < 1 || n > Count()) return FrameOffset{};
-  return offsets_[static_cast<size_t>(n - 1)];
+  return entries_[static_cast<size_t>(n - 1)].offset;
 }
 
 void FrameStore::SetOffset(int n, FrameOffset offset) {
-  if (n >= 1 && n <= Count()) offsets_[static_cast<size_t>(n - 1)] = offset;
+  if (n >= 1 && n <= Count()) entries_[static_cast<size_t>(n - 1)].offset = offset;
+}
+
+int64_t FrameStore::CaptureMs(int n) const {
+  if (n < 1 || n > Count()) return 0;
+  return entries_[static_cast<size_t>(n - 1)].captureMs;
 }
 
 FrameStore& Frames() {

@@ -1,7 +1,7 @@
 // The frame store: the frames of the current recording, one file per frame
 // ("n.TMP", numbered from 1) in the recording's own folder, so that a long
 // recording does not grow the process. In memory it keeps only the frame
-// count and one offset per frame. A still frame is an entry without a file;
+// count, one offset and one capture time per frame. A still frame is an entry without a file;
 // reading it (or any frame whose file is missing or unreadable) gives empty
 // bytes.
 #pragma once
@@ -25,33 +25,40 @@ class FrameStore {
   void SetFolder(const std::string& folder) { folder_ = folder; }
   const std::string& Folder() const { return folder_; }
 
-  int Count() const { return static_cast<int>(offsets_.size()); }
+  int Count() const { return static_cast<int>(entries_.size()); }
 
-  // Adds frame n = count + 1 with offset {0, 0}; writes the bytes to its
-  // file, or deletes the file for empty bytes (a still frame). False when
-  // non-empty bytes could not be written: the entry is there all the same
-  // and reads as a still frame.
-  bool AppendFrame(const std::string& bytes);
+  // Adds frame n = count + 1 with offset {0, 0}, captured at `captureMs` on
+  // the recording clock; writes the bytes to its file, or deletes the file
+  // for empty bytes (a still frame). False when non-empty bytes could not be
+  // written: the entry is there all the same and reads as a still frame.
+  bool AppendFrame(const std::string& bytes, int64_t captureMs);
   // For 1 <= n <= count rewrites frame n's file, or deletes it for empty
-  // bytes (the frame becomes a still frame); any other n appends. False when
-  // the file could not be written or deleted.
+  // bytes (the frame becomes a still frame); any other n appends, at the
+  // last frame's capture time. False when the file could not be written or
+  // deleted.
   bool ReplaceFrame(int n, const std::string& bytes);
   // The whole content of frame n's file; empty for a still frame, a missing
   // or unreadable file, and an n outside 1..count.
   std::string ReadFrame(int n) const;
-  // Empties the frame list and the offset list; the files stay (the whole
-  // folder is discarded instead).
-  void ClearFrames() { offsets_.clear(); }
+  // Empties the frame list with its offsets and capture times; the files
+  // stay (the whole folder is discarded instead).
+  void ClearFrames() { entries_.clear(); }
 
   // Offset of frame n; {0, 0} outside 1..count.
   FrameOffset Offset(int n) const;
   void SetOffset(int n, FrameOffset offset);
+  // When frame n was captured; 0 outside 1..count.
+  int64_t CaptureMs(int n) const;
 
   std::string FramePath(int n) const { return folder_ + std::to_string(n) + ".TMP"; }
 
  private:
   std::string folder_;
-  std::vector<FrameOffset> offsets_;  // one per frame: its length is the frame count
+  struct Entry {
+    FrameOffset offset;
+    int64_t captureMs = 0;
+  };
+  std::vector<Entry> entries_;  // one per frame: its length is the frame count
 };
 
 // The program's one store.

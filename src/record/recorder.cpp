@@ -1,5 +1,8 @@
 #include "record/recorder.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "common/number.h"
 
 namespace movrel {
@@ -21,11 +24,17 @@ void Recorder::SetTimer(int32_t intervalMs) {
   host_.SetRecordingTimer(state_.timerIntervalMs);
 }
 
+int64_t Recorder::RecordingClockMs() {
+  if (state_.phase != RecorderPhase::kRecording) return clockBeforeRunMs_;
+  return clockBeforeRunMs_ + std::max<int64_t>(0, host_.NowMs() - runStartMs_);
+}
+
 void Recorder::ToggleRecording() {
   // The countdown and the waits of a start let other events run; a second F9
   // then must not pause a recording that has not begun.
   if (starting_) return;
   if (state_.phase == RecorderPhase::kRecording) {
+    clockBeforeRunMs_ = RecordingClockMs();
     state_.phase = RecorderPhase::kPaused;
     host_.ShowPhase(RecorderPhase::kPaused);
     SetTimer(0);
@@ -37,6 +46,8 @@ void Recorder::ToggleRecording() {
   host_.ShowPhase(RecorderPhase::kRecording);
   if (fresh) FreshStart(host_.ReadSettings());
   SetTimer(FrameIntervalMs(host_.ReadSettings()));
+  // The clock starts (or goes on) with the frame taken at once.
+  runStartMs_ = host_.NowMs();
   RecordTick();
   // The first tick may already have stopped the recording (a frame limit of
   // 0 or 1); the tray then keeps the idle state the stop gave it.
@@ -65,6 +76,7 @@ void Recorder::FreshStart(const RecordingSettings& settings) {
   host_.PrepareCapture();
   state_.totalTimeMs = 0;
   state_.startIntervalMs = FrameIntervalMs(settings);
+  clockBeforeRunMs_ = 0;
   if (!store_.Folder().empty()) {
     state_.previousTempDir = store_.Folder();
     host_.DeleteTreeInBackground(state_.previousTempDir);
@@ -78,6 +90,7 @@ void Recorder::RecordTick() {
   // arrives while the events of this one are being processed.
   if (state_.timerIntervalMs == 0 || inTick_) return;
   inTick_ = true;
+  const int64_t captureMs = RecordingClockMs();
   PixelSize size;
   const std::string frame = host_.ComposeFrame(&size);
   state_.frameSize = size;
@@ -87,7 +100,7 @@ void Recorder::RecordTick() {
   // store keeps an empty entry, and the comparison goes on against the last
   // frame that really is in the store.
   bool still = frame == state_.previousFrame || frame.empty();
-  if (!store_.AppendFrame(still ? std::string() : frame)) still = true;
+  if (!store_.AppendFrame(still ? std::string() : frame, captureMs)) still = true;
   const int n = store_.Count();
   host_.FitWorkCanvas(size);
 
@@ -99,7 +112,9 @@ void Recorder::RecordTick() {
     }
     state_.previousFrame = frame;
   }
-  state_.totalTimeMs = TruncToInt(static_cast<double>(state_.totalTimeMs) + FrameIntervalMs(settings));
+  // The latest frame lasts until the next tick: one interval, as far as is known.
+  state_.totalTimeMs = static_cast<int32_t>(std::clamp<int64_t>(captureMs + state_.startIntervalMs, 0,
+                                                                std::numeric_limits<int32_t>::max()));
   host_.SetGroupCaption(RunningCaption(n, state_.totalTimeMs, still));
 
   if (state_.phase == RecorderPhase::kPaused) {

@@ -22,8 +22,8 @@ struct PixelSize {
 // The recorder's one record for the program's lifetime.
 struct RecorderState {
   std::string previousFrame;  // the last frame that went into the store with its picture
-  int32_t totalTimeMs = 0;
-  int32_t startIntervalMs = 0;  // the frame interval at the fresh start: the GIF's delays
+  int32_t totalTimeMs = 0;      // recorded: the latest frame's capture time plus one interval
+  int32_t startIntervalMs = 0;  // the frame interval at the fresh start: the last frame's time
   bool hasRecording = false;    // a stopped recording exists
   bool framesOptimized = false; // the changed-region pass has run over it
   PixelSize frameSize;          // of the last composed frame
@@ -62,6 +62,8 @@ struct RecordingSettings {
 class RecorderHost {
  public:
   virtual ~RecorderHost() = default;
+  // A monotonic clock in milliseconds, fine enough to time single frames.
+  virtual int64_t NowMs() = 0;
   virtual RecordingSettings ReadSettings() = 0;
   virtual std::string ProgramFolder() = 0;
   // Start caption and pictures, stop picture and link.
@@ -112,12 +114,18 @@ class Recorder {
   void FreshStart(const RecordingSettings& settings);
   void SetTray(RecorderTrayState tray);
   void SetTimer(int32_t intervalMs);
+  // The recording clock: runs from 0 at a fresh start while recording, and
+  // stands still while paused.
+  int64_t RecordingClockMs();
+
 
   RecorderState& state_;
   FrameStore& store_;
   RecorderHost& host_;
   bool starting_ = false;
   bool inTick_ = false;
+  int64_t clockBeforeRunMs_ = 0;  // the recording clock when the current run began
+  int64_t runStartMs_ = 0;        // NowMs() then
 };
 
 }  // namespace movrel

@@ -156,6 +156,18 @@ void CALLBACK RecordTimerProc(HWND, UINT, UINT_PTR, DWORD) { RecordTick(); }
 
 class MainWindowHost : public RecorderHost {
  public:
+  int64_t NowMs() override {
+    // The performance counter, not GetTickCount: its 10-16 ms steps are as
+    // long as a fast frame interval. Split so the product cannot overflow.
+    static const int64_t frequency = [] {
+      LARGE_INTEGER f;
+      QueryPerformanceFrequency(&f);
+      return f.QuadPart;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart / frequency * 1000 + now.QuadPart % frequency * 1000 / frequency;
+  }
   RecordingSettings ReadSettings() override {
     RecordingSettings s;
     s.intervalText = ControlText(编辑框帧间隔);

@@ -20,7 +20,7 @@ from movrel_e2e import PROBE, WINE, MovrelTestCase, probe, temp_folders, wait_un
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "output"))
-from gif_checks import COMMENT, all_problems  # noqa: E402
+from gif_checks import COMMENT, all_problems, recorded_time_problems  # noqa: E402
 
 GBK = "gbk"
 OUTPUT_BUILD = os.path.join(os.path.dirname(os.path.dirname(PROBE)), "output")
@@ -58,6 +58,12 @@ def frame_count(app):
     return int(m.group(1)) if m else -1
 
 
+def recorded_ms(app):
+    """The recorded time the caption shows, in milliseconds (to 10 ms)."""
+    m = re.search(r"时间：([\d.]+) (毫秒|秒|分)", app.get("分组框1")["text"])
+    return round(float(m.group(1)) * {"毫秒": 1, "秒": 1000, "分": 60000}[m.group(2)]) if m else -1
+
+
 class Scene:
     """The test window and the state file that tells it what to paint."""
 
@@ -91,12 +97,14 @@ def visible_windows():
 
 class Recording:
     """What the recorder stored: its pattern of kept and still frames and the
-    captured pictures of the kept ones, read before any save crops them."""
+    captured pictures of the kept ones, read before any save crops them, and
+    the recorded time its caption showed."""
 
-    def __init__(self, folder, pattern, frames):
+    def __init__(self, folder, pattern, frames, recorded_ms):
         self.folder = folder
         self.pattern = pattern
         self.frames = frames
+        self.recorded_ms = recorded_ms
 
     def store_files(self):
         """Size and modification time of every frame file now in the store."""
@@ -105,7 +113,7 @@ class Recording:
                 for name in os.listdir(self.folder) if name.endswith(".TMP")}
 
     @classmethod
-    def read(cls, folder, count):
+    def read(cls, folder, count, recorded_ms):
         pattern, frames = "", {}
         for n in range(1, count + 1):
             path = os.path.join(folder, f"{n}.TMP")
@@ -115,7 +123,7 @@ class Recording:
                     frames[n] = Image.open(io.BytesIO(f.read())).convert("RGB")
             else:
                 pattern += "S"
-        return cls(folder, pattern, frames)
+        return cls(folder, pattern, frames, recorded_ms)
 
 
 class SaveTestCase(MovrelTestCase):
@@ -140,7 +148,7 @@ class SaveTestCase(MovrelTestCase):
         wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the idle look")
         folders = temp_folders() - before
         self.assertEqual(len(folders), 1, folders)
-        return Recording.read(folders.pop(), frame_count(app))
+        return Recording.read(folders.pop(), frame_count(app), recorded_ms(app))
 
     def save_through_dialog(self, app, path, recording, expect_optimization, open_answer="否"):
         """Clicks the save link, types `path` into the save dialog and gives
@@ -192,10 +200,13 @@ class SaveTestCase(MovrelTestCase):
             self.addCleanup(reg, "delete", "HKCR\\.gif", "/f")
         self.addCleanup(reg, "delete", "HKCR\\MovrelTestGif", "/f")
 
-    def assert_gif(self, path, recording, frame_ms, wait, loop):
+    def assert_gif(self, path, recording, speed_ms, wait, plays):
+        """The GIF against the recording; the capture times are not known
+        here, so the delays are checked against the recorded time."""
         work = tempfile.mkdtemp(prefix="movrel-gif-")
         self.addCleanup(shutil.rmtree, work, True)
-        problems = all_problems(path, recording.pattern, recording.frames, frame_ms, wait, loop, work)
+        problems = (all_problems(path, recording.pattern, recording.frames, plays, work) +
+                    recorded_time_problems(path, recording.pattern, recording.recorded_ms, speed_ms, wait))
         self.assertEqual(problems, [], f"{os.path.basename(path)} of the recording {recording.pattern}")
 
 
@@ -231,7 +242,7 @@ class SaveTest(SaveTestCase):
 
         first = os.path.join(out, "first.gif")
         self.save_through_dialog(app, first, recording, expect_optimization=True)
-        self.assert_gif(first, recording, 200, wait=True, loop=7)
+        self.assert_gif(first, recording, 0, wait=True, plays=7)
 
         # Again: no second pass, the dialog starts at the last path, and the
         # file is the same byte for byte.
@@ -263,7 +274,7 @@ class SaveTest(SaveTestCase):
         self.assertRegex(windows_path, r"(?i)\\[0-9a-f]+\.tmp$")
         unix_path = subprocess.run(["winepath", "-u", windows_path], capture_output=True, text=True).stdout.strip()
         self.addCleanup(lambda: os.path.exists(unix_path) and os.remove(unix_path))
-        self.assert_gif(unix_path, recording, 200, wait=True, loop=7)
+        self.assert_gif(unix_path, recording, 0, wait=True, plays=7)
         with open(unix_path, "rb") as a, open(first, "rb") as b:
             self.assertEqual(a.read(), b.read())
         with open(unix_path, "rb") as f:
@@ -297,8 +308,8 @@ class SaveTest(SaveTestCase):
                 return f.read().strip()
         self.assertEqual(wait_until(handed_over, what="the GIF opened").strip(b'"').decode(), wine_path(path))
         os.remove(opened)
-        # 150 ms per frame, still frames dropped, "4次" loops four times.
-        self.assert_gif(path, recording, 150, wait=False, loop=4)
+        # 50 ms faster per frame, still frames dropped, "4次" plays four times.
+        self.assert_gif(path, recording, 50, wait=False, plays=4)
 
     def test_unwritable_path_reports_the_failure(self):
         app = self.launch()

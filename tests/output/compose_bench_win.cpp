@@ -128,7 +128,7 @@ int Compose(const std::string& folder, int count, int intervalMs, const std::str
   for (int n = 1; n <= count; ++n) {
     if (!ReadWholeFile(FramePath(folder, n), &frame)) return fprintf(stderr, "missing frame %d\n", n), 1;
     bool still = frame == previous;
-    Frames().AppendFrame(still ? std::string() : frame);
+    Frames().AppendFrame(still ? std::string() : frame, static_cast<int64_t>(n - 1) * intervalMs);
     if (!still) {
       previous = frame;
       ++kept;

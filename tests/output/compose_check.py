@@ -5,12 +5,14 @@ usage: compose_check.py WINE PROBE WORKDIR
 
 Runs compose_probe (under WINE), which paints a recording with GDI (a moving
 block, a still period, a colour change, a pixel in the last column and row),
-stores it, runs the changed-region pass and composes it twice: with still
-frames waiting (loop count 3) and skipped (endless). Pillow, ImageMagick and
+stores it with uneven capture times, runs the changed-region pass and
+composes it three times: with still frames waiting (4 plays), skipped
+(endless) and waiting once (no looping block). Pillow, ImageMagick and
 gifsicle then read the GIFs; every frame's delay, place and size, the loop
 block and the comment are checked, and every composited frame must equal the
 frame as it was captured. The delays and changed rectangles expected here are
-worked out from the captured pictures, not taken from the program.
+worked out from the capture times and the captured pictures, not taken from
+the program.
 """
 import json
 import os
@@ -21,7 +23,7 @@ import sys
 from PIL import Image
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gif_checks import all_problems, changed_boxes  # noqa: E402
+from gif_checks import all_problems, changed_boxes, expected_delays  # noqa: E402
 
 
 def main():
@@ -34,7 +36,6 @@ def main():
         sys.exit(f"compose_probe failed: {result.stderr.decode(errors='replace')}")
     described = json.loads(result.stdout.decode().strip().splitlines()[-1])
     pattern = described["pattern"]
-    frame_ms = described["interval"] - described["speed_change"]
     frames = {i: Image.open(os.path.join(work, f"frame{i}.bmp")).convert("RGB") for i in range(1, len(pattern) + 1)}
     boxes = changed_boxes(frames, pattern)
     failures = []
@@ -43,10 +44,11 @@ def main():
         want = tuple(boxes[i][:2]) if i in boxes else (0, 0)
         if (left, top) != want:
             failures.append(f"store offset of frame {i}: {(left, top)}, expected {want}")
-    for name, wait in (("wait", True), ("skip", False)):
+    for name, wait in (("wait", True), ("skip", False), ("once", True)):
         path = os.path.join(work, name + ".gif")
+        delays = expected_delays(pattern, described["captures"], described["interval"], described["speed_change"], wait)
         failures += [f"{name}: {p}" for p in
-                     all_problems(path, pattern, frames, frame_ms, wait, described["loops"][name], work)]
+                     all_problems(path, pattern, frames, described["plays"][name], work, delays)]
     for problem in failures:
         print("FAIL:", problem)
     if failures:

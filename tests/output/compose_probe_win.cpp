@@ -5,8 +5,9 @@
 //   compose_probe OUTDIR
 //
 // writes OUTDIR\frame<n>.bmp (the frames as captured, still frames as the
-// picture before them), OUTDIR\wait.gif and OUTDIR\skip.gif, and prints
-// one JSON line describing the recording and the two compositions.
+// picture before them), OUTDIR\wait.gif, OUTDIR\skip.gif and
+// OUTDIR\once.gif, and prints one JSON line describing the recording (with
+// its uneven capture times) and the compositions.
 #include <windows.h>
 
 #include <cstdio>
@@ -69,6 +70,9 @@ int wmain(int argc, wchar_t** argv) {
                           {9, 7, red, false},    {20, 12, red, false},  {20, 12, green, false},
                           {20, 12, green, false}, {20, 12, green, true}};
   const int count = static_cast<int>(sizeof blocks / sizeof blocks[0]);
+  // Ticks that came late and early, around a 200 ms interval: the delays
+  // follow these, not the interval.
+  const int64_t captureMs[] = {0, 230, 410, 655, 800, 1065, 1200, 1390};
 
   // The recording lives in a folder of its own, as a recording's does.
   const std::string folder = out + "store\\";
@@ -83,7 +87,7 @@ int wmain(int argc, wchar_t** argv) {
     // The recorder's still test: the same bytes as the last kept frame.
     bool still = frame == previous;
     if (still != (pattern[i] == 'S')) return Fail("unexpected still test");
-    Frames().AppendFrame(still ? std::string() : frame);
+    Frames().AppendFrame(still ? std::string() : frame, captureMs[i]);
     if (!still) previous = frame;
   }
   RecorderState& state = RecordingState();
@@ -102,21 +106,24 @@ int wmain(int argc, wchar_t** argv) {
   struct Composition {
     const char* name;
     StillFrames still;
-    uint16_t loop;
+    uint16_t plays;
   };
-  const Composition compositions[] = {{"wait", StillFrames::kWait, 3}, {"skip", StillFrames::kSkip, 0}};
+  const Composition compositions[] = {
+      {"wait", StillFrames::kWait, 4}, {"skip", StillFrames::kSkip, 0}, {"once", StillFrames::kWait, 1}};
   for (const Composition& c : compositions) {
     GifMaker maker;
     ComposeSettings settings{state.startIntervalMs, SpeedChangeMs("50", 0), c.still};
-    if (!ComposeGif(StoreFrames(Frames()), settings, MakeAnimationInfo(kWidth, kHeight, c.loop), &maker) ||
+    if (!ComposeGif(StoreFrames(Frames()), settings, MakeAnimationInfo(kWidth, kHeight, c.plays), &maker) ||
         !maker.SaveGif(out + c.name + ".gif")) {
       return Fail(maker.GetError().c_str());
     }
     maker.Clear();
   }
-  printf("{\"pattern\":\"%s\",\"interval\":200,\"speed_change\":50,\"loops\":{\"wait\":3,\"skip\":0},"
-         "\"offsets\":[%s]}\n",
-         pattern, offsets.c_str());
+  std::string captures;
+  for (int i = 0; i < count; ++i) captures += (i > 0 ? "," : "") + std::to_string(captureMs[i]);
+  printf("{\"pattern\":\"%s\",\"interval\":200,\"speed_change\":50,\"captures\":[%s],"
+         "\"plays\":{\"wait\":4,\"skip\":0,\"once\":1},\"offsets\":[%s]}\n",
+         pattern, captures.c_str(), offsets.c_str());
   Frames().ClearFrames();
   return 0;
 }

@@ -3,9 +3,11 @@ gifsicle) and comparing them with the frames a recording captured.
 
 A recording is described by its pattern ("K" a kept frame, "S" a still
 frame, one letter per stored frame) and the captured pictures of its kept
-frames (Pillow RGB images by frame number). The expected delays and changed
-rectangles are worked out here from those alone. Every check returns a list
-of problems; an empty list means the GIF is what the recording describes.
+frames (Pillow RGB images by frame number); its delays by the frames'
+capture times where they are known, and otherwise only by its recorded time.
+The expected delays and changed rectangles are worked out here from those
+alone. Every check returns a list of problems; an empty list means the GIF
+is what the recording describes.
 """
 import os
 import subprocess
@@ -15,15 +17,40 @@ from PIL import Image, ImageChops
 COMMENT = "Movrel(https://movrel.example.org/)"
 
 
-def expected_groups(pattern, frame_ms, wait):
-    """(first frame number, delay in 1/100 s) of each kept frame with the still frames after it."""
+SHORTEST_CS = 2  # browsers show 0 and 1 as 10
+
+
+def group_firsts(pattern):
+    """The first stored frame of each GIF frame: a kept frame with the still frames after it."""
+    return [i for i, kind in enumerate(pattern, start=1) if i == 1 or kind == "K"]
+
+
+def expected_delays(pattern, capture_ms, interval_ms, speed_ms, wait):
+    """The delay in 1/100 s of each group: a frame lasts until the next
+    capture (the last one interval_ms), less the speed change; the delays
+    are rounded on their running total so that nothing drifts. Frames closer
+    than 20 ms merge with their neighbours, which is not worked out here."""
+    times = [b - a for a, b in zip(capture_ms, capture_ms[1:])] + [interval_ms]
+    assert min(times) >= 20, "frames closer than 20 ms are not modelled"
     groups = []
-    for i, kind in enumerate(pattern, start=1):
-        if i == 1 or kind == "K":
-            groups.append([i, frame_ms])
+    for i, kind in enumerate(pattern):
+        if i == 0 or kind == "K":
+            groups.append([times[i], 1])
         elif wait:
-            groups[-1][1] += frame_ms
-    return [(first, max(0, ms) // 10) for first, ms in groups]
+            groups[-1][0] += times[i]
+            groups[-1][1] += 1
+    delays, total, written = [], 0, 0
+    for ms, frames in groups:
+        total += max(20, ms - speed_ms * frames)
+        delays.append((total + 5) // 10 - written)
+        written += delays[-1]
+    return delays
+
+
+def loop_block(plays):
+    """The looping block's count for a GIF that plays `plays` times (0
+    endless): the repeats after the first play, None for no block at all."""
+    return None if plays == 1 else max(0, plays - 1)
 
 
 def changed_boxes(frames, pattern):
@@ -50,6 +77,23 @@ def differs(a, b):
     return ImageChops.difference(a.convert("RGB"), b.convert("RGB")).getbbox()
 
 
+def delay_problem(k, delay, want):
+    """`want` is the expected delay, or None when only the shortest is known."""
+    if want is None:
+        return [] if delay >= SHORTEST_CS else [f"frame {k}: delay {delay}, below {SHORTEST_CS}"]
+    return [] if delay == want else [f"frame {k}: delay {delay}, expected {want}"]
+
+
+def gif_delays(path):
+    """Each frame's delay in 1/100 s as Pillow reads it."""
+    with Image.open(path) as im:
+        delays = []
+        for k in range(im.n_frames):
+            im.seek(k)
+            delays.append(im.info.get("duration", 0) // 10)
+        return delays
+
+
 def pillow_problems(path, expected, boxes, frames, loop):
     with Image.open(path) as im:
         return _pillow_problems(im, expected, boxes, frames, loop)
@@ -66,8 +110,9 @@ def _pillow_problems(im, expected, boxes, frames, loop):
     for k, (first, delay) in enumerate(expected[: im.n_frames]):
         im.seek(k)
         box = im.tile[0][1] if im.tile else None
-        if im.info.get("duration") != delay * 10:
-            problems.append(f"frame {k}: duration {im.info.get('duration')} ms, expected {delay * 10}")
+        if im.info.get("duration", 0) % 10:
+            problems.append(f"frame {k}: duration {im.info.get('duration')} ms is no whole 1/100 s")
+        problems += delay_problem(k, im.info.get("duration", 0) // 10, delay)
         if box != boxes[first]:
             problems.append(f"frame {k}: placed at {box}, expected {boxes[first]}")
         want = palette_mapped(frames[first])
@@ -87,9 +132,10 @@ def imagemagick_problems(path, expected, boxes, frames, work):
     for k, ((first, delay), row) in enumerate(zip(expected, rows)):
         left, top, right, bottom = boxes[first]
         got = tuple(int(v) for v in row[:5])
-        want = (delay, left, top, right - left, bottom - top)
-        if got != want:
-            problems.append(f"frame {k}: ImageMagick delay/offset/size {got}, expected {want}")
+        want = (left, top, right - left, bottom - top)
+        if got[1:] != want:
+            problems.append(f"frame {k}: ImageMagick offset/size {got[1:]}, expected {want}")
+        problems += [f"ImageMagick {p}" for p in delay_problem(k, got[0], delay)]
     stem = os.path.join(work, os.path.splitext(os.path.basename(path))[0] + "_coalesced_%03d.png")
     subprocess.run(["convert", path, "-coalesce", stem], check=True)
     for k, (first, _) in enumerate(expected):
@@ -103,16 +149,41 @@ def imagemagick_problems(path, expected, boxes, frames, work):
 def gifsicle_problems(path, loop, comment=COMMENT):
     info = subprocess.run(["gifsicle", "--info", path], capture_output=True, text=True).stdout
     problems = []
-    want = "loop forever" if loop == 0 else f"loop count {loop}"
-    if want not in info:
-        problems.append(f"gifsicle does not report {want!r}:\n{info}")
+    if loop is None:
+        if "loop" in info:
+            problems.append(f"gifsicle reports a looping block where there should be none:\n{info}")
+    else:
+        want = "loop forever" if loop == 0 else f"loop count {loop}"
+        if want not in info:
+            problems.append(f"gifsicle does not report {want!r}:\n{info}")
     if comment not in info:
         problems.append(f"gifsicle does not report the comment {comment!r}:\n{info}")
     return problems
 
 
-def all_problems(path, pattern, frames, frame_ms, wait, loop, work):
-    expected = expected_groups(pattern, frame_ms, wait)
+def recorded_time_problems(path, pattern, recorded_ms, speed_ms, wait):
+    """The delays against the recorded time (the latest capture plus one
+    interval, to 10 ms as the caption shows it) when the capture times are
+    not known: waiting, the delays add up to it less the speed change of
+    every frame; skipping, the still frames' time (20 ms at least each) is
+    gone as well."""
+    total_ms = sum(gif_delays(path)) * 10
+    groups, stills = len(group_firsts(pattern)), len(pattern) - len(group_firsts(pattern))
+    if wait:
+        want = recorded_ms - speed_ms * len(pattern)
+        if abs(total_ms - want) > 10:
+            return [f"the delays add up to {total_ms} ms, expected {want} within 10"]
+    elif total_ms > recorded_ms - speed_ms * groups - 20 * stills + 10:
+        return [f"the delays add up to {total_ms} ms: the skipped still frames' time is in it"]
+    return []
+
+
+def all_problems(path, pattern, frames, plays, work, delays=None):
+    """`delays`: the expected delay of each group, or None to check only
+    that none is below the shortest a browser keeps."""
+    delays = delays or [None] * len(group_firsts(pattern))
+    expected = list(zip(group_firsts(pattern), delays))
+    loop = loop_block(plays)
     boxes = changed_boxes(frames, pattern)
     return (pillow_problems(path, expected, boxes, frames, loop) +
             imagemagick_problems(path, expected, boxes, frames, work) + gifsicle_problems(path, loop))

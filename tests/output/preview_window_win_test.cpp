@@ -74,11 +74,11 @@ class PreviewWindowTest : public ::testing::Test {
 TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
   std::string broken = Picture(10, 10, RGB(0, 0, 255));
   broken.resize(broken.size() / 2);  // the header promises rows that are not there
-  Frames().AppendFrame(Picture(40, 30, RGB(255, 0, 0)));
-  Frames().AppendFrame("BM not a picture at all");
-  Frames().AppendFrame(broken);
-  Frames().AppendFrame(std::string());
-  Frames().AppendFrame(Picture(8, 8, RGB(0, 255, 0)));
+  Frames().AppendFrame(Picture(40, 30, RGB(255, 0, 0)), 0);
+  Frames().AppendFrame("BM not a picture at all", 50);
+  Frames().AppendFrame(broken, 100);
+  Frames().AppendFrame(std::string(), 150);
+  Frames().AppendFrame(Picture(8, 8, RGB(0, 255, 0)), 200);
   Frames().SetOffset(5, FrameOffset{60, 50});  // outside the canvas: clipped, not a fault
 
   ShowPreviewWindow();

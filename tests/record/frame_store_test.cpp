@@ -14,9 +14,9 @@ TEST(FrameStoreTest, StillFramesAreEntriesWithoutFiles) {
   ScratchFolder folder;
   FrameStore store;
   store.SetFolder(folder.Path());
-  EXPECT_TRUE(store.AppendFrame("picture one"));
-  EXPECT_TRUE(store.AppendFrame(""));
-  EXPECT_TRUE(store.AppendFrame("picture three"));
+  EXPECT_TRUE(store.AppendFrame("picture one", 0));
+  EXPECT_TRUE(store.AppendFrame("", 200));
+  EXPECT_TRUE(store.AppendFrame("picture three", 400));
   EXPECT_EQ(store.Count(), 3);
   EXPECT_EQ(store.FramePath(17), folder.Path() + "17.TMP");
   EXPECT_TRUE(FileExists(store.FramePath(1)));
@@ -31,8 +31,8 @@ TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
   ScratchFolder folder;
   FrameStore store;
   store.SetFolder(folder.Path());
-  store.AppendFrame("first");
-  store.AppendFrame("second");
+  store.AppendFrame("first", 0);
+  store.AppendFrame("second", 210);
   EXPECT_TRUE(store.ReplaceFrame(2, "cropped"));
   EXPECT_EQ(store.ReadFrame(2), "cropped");
   EXPECT_TRUE(store.ReplaceFrame(1, ""));
@@ -44,22 +44,27 @@ TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
   EXPECT_EQ(store.Count(), 3);
   EXPECT_EQ(store.ReadFrame(3), "third");
   EXPECT_EQ(store.Offset(3).left, 0);
+  EXPECT_EQ(store.CaptureMs(3), 210);  // the last capture time: time never runs backwards
+  EXPECT_EQ(store.CaptureMs(2), 210);
 }
 
-TEST(FrameStoreTest, OffsetsFollowTheFrames) {
+TEST(FrameStoreTest, OffsetsAndCaptureTimesFollowTheFrames) {
   ScratchFolder folder;
   FrameStore store;
   store.SetFolder(folder.Path());
-  store.AppendFrame("a");
-  store.AppendFrame("b");
+  store.AppendFrame("a", 0);
+  store.AppendFrame("b", 263);
   store.SetOffset(2, FrameOffset{12, 34});
   store.SetOffset(5, FrameOffset{1, 1});  // ignored
   EXPECT_EQ(store.Offset(2).left, 12);
   EXPECT_EQ(store.Offset(2).top, 34);
   EXPECT_EQ(store.Offset(1).left, 0);
   EXPECT_EQ(store.Offset(7).top, 0);
+  EXPECT_EQ(store.CaptureMs(2), 263);
+  for (int outside : {0, 3}) EXPECT_EQ(store.CaptureMs(outside), 0) << outside;
   store.ClearFrames();
   EXPECT_EQ(store.Count(), 0);
+  EXPECT_EQ(store.CaptureMs(2), 0);
   EXPECT_EQ(store.ReadFrame(1), "");
   EXPECT_TRUE(FileExists(store.FramePath(1)));  // the folder is discarded as a whole instead
 }
@@ -68,10 +73,10 @@ TEST(FrameStoreTest, MissingFolderMakesEveryFrameStill) {
   ScratchFolder folder;
   FrameStore store;
   store.SetFolder(folder.Path() + "gone" + folder.Separator());
-  EXPECT_FALSE(store.AppendFrame("lost"));
+  EXPECT_FALSE(store.AppendFrame("lost", 0));
   EXPECT_EQ(store.Count(), 1);
   EXPECT_EQ(store.ReadFrame(1), "");
-  EXPECT_TRUE(store.AppendFrame(""));
+  EXPECT_TRUE(store.AppendFrame("", 200));
 }
 
 }  // namespace

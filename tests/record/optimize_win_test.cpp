@@ -74,12 +74,12 @@ TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
       s.SetPixel(30, 20, RGB(0, 255, 0));
     });
     FrameStore& store = Frames();
-    store.AppendFrame(first);     // 1: stays whole
-    store.AppendFrame("");        // 2: still
-    store.AppendFrame(onePixel);  // 3: 1 x 1 at (7, 5)
-    store.AppendFrame(onePixel);  // 4: same picture again: becomes still
-    store.AppendFrame("");        // 5: still
-    store.AppendFrame(corner);    // 6: compared with frame 3 whole, not its crop
+    store.AppendFrame(first, 0);        // 1: stays whole
+    store.AppendFrame("", 200);         // 2: still
+    store.AppendFrame(onePixel, 400);   // 3: 1 x 1 at (7, 5)
+    store.AppendFrame(onePixel, 600);   // 4: same picture again: becomes still
+    store.AppendFrame("", 800);         // 5: still
+    store.AppendFrame(corner, 1000);    // 6: compared with frame 3 whole, not its crop
     ASSERT_TRUE(OptimizeFrames());
     EXPECT_TRUE(RecordingState().framesOptimized);
     EXPECT_FALSE(OptimizationWindowShown());
@@ -114,9 +114,9 @@ TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
 
 TEST_F(OptimizeTest, OneKeptFrameAndStillsAreLeftAlone) {
   const std::string only = Frame(24, [](BitmapSurface& s) { s.SetPixel(1, 1, RGB(9, 9, 9)); });
-  Frames().AppendFrame("");
-  Frames().AppendFrame(only);
-  Frames().AppendFrame("");
+  Frames().AppendFrame("", 0);
+  Frames().AppendFrame(only, 200);
+  Frames().AppendFrame("", 400);
   ASSERT_TRUE(OptimizeFrames());
   EXPECT_EQ(Frames().ReadFrame(1), "");
   EXPECT_EQ(Frames().ReadFrame(2), only);
@@ -127,9 +127,9 @@ TEST_F(OptimizeTest, OneKeptFrameAndStillsAreLeftAlone) {
 TEST_F(OptimizeTest, UnreadableFramesAreKeptAsTheyAre) {
   const std::string a = Frame(24);
   const std::string b = Frame(24, [](BitmapSurface& s) { s.SetPixel(3, 4, RGB(255, 255, 255)); });
-  Frames().AppendFrame(a);
-  Frames().AppendFrame("BM not really a picture");
-  Frames().AppendFrame(b);
+  Frames().AppendFrame(a, 0);
+  Frames().AppendFrame("BM not really a picture", 200);
+  Frames().AppendFrame(b, 400);
   ASSERT_TRUE(OptimizeFrames());
   EXPECT_EQ(Frames().ReadFrame(2), "BM not really a picture");
   EXPECT_EQ(WidthOf(Frames().ReadFrame(3)), 1);  // compared with frame 1

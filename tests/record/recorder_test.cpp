@@ -1,6 +1,7 @@
 // The recording state machine on a scripted host: the frames come from a
-// list, the calls into windows, composer and folders are noted in order, and
-// the frame store is the real one on real files.
+// list, the clock moves on by one tick with every frame composed (and as the
+// test says), the calls into windows, composer and folders are noted in
+// order, and the frame store is the real one on real files.
 #include "record/recorder.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@ class ScriptedHost : public RecorderHost {
   }
   ~ScriptedHost() override { std::filesystem::remove_all(root); }
 
+  int64_t NowMs() override { return nowMs; }
   RecordingSettings ReadSettings() override { return settings; }
   std::string ProgramFolder() override { return "C:\\prog\\"; }
   void ShowPhase(RecorderPhase phase) override { Note(StartCaption(phase)); }
@@ -43,6 +45,7 @@ class ScriptedHost : public RecorderHost {
   std::string ComposeFrame(PixelSize* size) override {
     *size = PixelSize{40, 30};
     ++composed;
+    nowMs += tickMs;
     if (frames.empty()) return "same";
     std::string f = frames.front();
     if (frames.size() > 1) frames.pop_front();
@@ -78,6 +81,7 @@ class ScriptedHost : public RecorderHost {
   std::function<void()> duringCountdown, duringPump;
   bool trayHidden = false;
   int composed = 0, folders = 0;
+  int64_t nowMs = 7000, tickMs = 200;
   int32_t timerMs = -1;
   PixelSize canvas;
   std::string caption, trayTip;
@@ -155,18 +159,37 @@ TEST_F(RecorderTest, PauseAndResumeKeepTheStoreAndCompareAcrossThePause) {
   EXPECT_EQ(host.tray, RecorderTrayState::kRecording);
 }
 
+TEST_F(RecorderTest, CaptureTimesRunOnARecordingClockThatStandsStillWhilePaused) {
+  host.frames = {"A", "B", "C", "D"};
+  recorder.ToggleRecording();  // at 0
+  host.nowMs += 60;            // the next tick comes late
+  Ticks(1);                    // at 260
+  host.nowMs += 40;
+  recorder.ToggleRecording();  // paused at 500
+  host.nowMs += 5000;
+  recorder.ToggleRecording();  // resumed: a frame at once, at 500
+  Ticks(1);
+  const int64_t expected[] = {0, 260, 500, 700};
+  ASSERT_EQ(store.Count(), 4);
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(store.CaptureMs(n), expected[n - 1]) << "frame " << n;
+  EXPECT_EQ(state.totalTimeMs, 900);  // the latest frame lasts one interval
+  EXPECT_EQ(host.caption, "1.基本设置（帧数：4 时间：900 毫秒）");
+}
+
 TEST_F(RecorderTest, StopsByFrameCountAndByTime) {
   struct Case {
     bool byCount;
     const char* count;
     const char* time;
     int unit;
+    int64_t tickMs;
     int frames;
   } cases[] = {
-      {true, "10", "", 0, 10},
-      {true, "0", "", 0, 1},     // a limit of 0 stops at the first tick
-      {false, "", "1.5", 1, 8},  // 1600 ms reaches 1.5 s
-      {false, "", "0.1", 2, 30},
+      {true, "10", "", 0, 200, 10},
+      {true, "0", "", 0, 200, 1},     // a limit of 0 stops at the first tick
+      {false, "", "1.5", 1, 200, 8},  // 1600 ms reaches 1.5 s
+      {false, "", "1.5", 1, 300, 6},  // late ticks: 1700 ms at the sixth frame
+      {false, "", "0.1", 2, 200, 30},
   };
   for (const Case& c : cases) {
     ScriptedHost h;
@@ -178,6 +201,7 @@ TEST_F(RecorderTest, StopsByFrameCountAndByTime) {
     h.settings.stopAtTime = !c.byCount;
     h.settings.timeText = c.time;
     h.settings.timeUnit = c.unit;
+    h.tickMs = c.tickMs;
     r.ToggleRecording();
     for (int i = 0; i < 100 && s.phase != RecorderPhase::kIdle; ++i) r.RecordTick();
     EXPECT_EQ(fs.Count(), c.frames) << c.count << c.time;
@@ -233,6 +257,7 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   EXPECT_FALSE(state.framesOptimized);
   EXPECT_EQ(store.Count(), 1);
   EXPECT_EQ(store.ReadFrame(1), "B");  // previousFrame was emptied: not a still frame
+  EXPECT_EQ(store.CaptureMs(1), 0);    // and the clock starts again
 }
 
 TEST_F(RecorderTest, IntervalOfZeroOrLessTakesNoFrame) {

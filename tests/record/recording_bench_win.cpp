@@ -25,7 +25,7 @@ using namespace movrel;
 
 namespace {
 
-double NowMs() {
+double ClockMs() {
   LARGE_INTEGER now, frequency;
   QueryPerformanceCounter(&now);
   QueryPerformanceFrequency(&frequency);
@@ -64,9 +64,9 @@ std::vector<double> tickMs;
 double workingSetAt100 = 0;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  const double start = NowMs();
+  const double start = ClockMs();
   recorder->RecordTick();
-  tickMs.push_back(NowMs() - start);
+  tickMs.push_back(ClockMs() - start);
   if (Frames().Count() == 100) workingSetAt100 = WorkingSetMb(false);
   // The picture changes between ticks, so every frame is kept.
   ++blockStep;
@@ -77,6 +77,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 class BenchHost : public RecorderHost {
  public:
   RecordingSettings settings;
+  int64_t NowMs() override { return static_cast<int64_t>(ClockMs()); }
   RecordingSettings ReadSettings() override { return settings; }
   std::string ProgramFolder() override { return std::string(); }
   void ShowPhase(RecorderPhase) override {}
@@ -145,11 +146,11 @@ int wmain(int argc, wchar_t** argv) {
   recorder = &r;
   state = &recorderState;
 
-  const double start = NowMs();
+  const double start = ClockMs();
   r.ToggleRecording();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-  const double elapsed = NowMs() - start;
+  const double elapsed = ClockMs() - start;
 
   int kept = 0;
   for (int n = 1; n <= Frames().Count(); ++n) kept += FileExists(Frames().FramePath(n)) ? 1 : 0;
