@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <limits>
-#include <map>
 
 #include "app/control_table.h"
 #include "common/gbk.h"
@@ -19,7 +18,6 @@ uint16_t ClampTo16Bits(int64_t value) {
   return static_cast<uint16_t>(std::clamp<int64_t>(value, 0, std::numeric_limits<uint16_t>::max()));
 }
 
-uint16_t OffsetTo16Bits(int32_t value) { return ClampTo16Bits(value); }
 
 }  // namespace
 
@@ -61,60 +59,17 @@ AnimationInfo MakeAnimationInfo(int32_t width, int32_t height, uint16_t playCoun
   return info;
 }
 
-int WalkFrameGroups(const FrameSource& source, const ComposeSettings& settings, const AddPlannedFrame& add) {
-  DelayPlanner planner(DelaySettings{settings.startIntervalMs, settings.speedChangeMs, settings.stillFrames});
-  std::map<int, std::string> pictures;  // by frame number, of the groups not handed on yet
-  int groups = 0;
-  auto handOnFinalGroups = [&] {
-    for (const PlannedGroup& group : planner.TakeFinal()) {
-      PlannedFrame plan;
-      plan.frame = group.pictureFrame;
-      plan.firstFrame = group.firstFrame;
-      plan.lastFrame = group.lastFrame;
-      plan.delayCs = group.delayCs;
-      FramePosition at = source.Position(group.pictureFrame);
-      plan.left = OffsetTo16Bits(at.left);
-      plan.top = OffsetTo16Bits(at.top);
-      std::string picture;
-      auto found = pictures.find(group.pictureFrame);
-      if (found != pictures.end()) picture.swap(found->second);
-      pictures.erase(pictures.begin(), pictures.upper_bound(group.lastFrame));
-      add(plan, picture);
-      ++groups;
-    }
-    // A picture whose group merged into a later one is not shown.
-    for (auto it = pictures.begin(); it != pictures.end();) {
-      const bool needed = it->first == planner.HeldPictureFrame() || it->first == planner.CurrentPictureFrame();
-      it = needed ? std::next(it) : pictures.erase(it);
-    }
-  };
+std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings) {
+  std::vector<FrameTiming> timings;
   const int count = source.FrameCount();
-  for (int n = 1; n <= count; ++n) {
-    std::string picture = source.ReadFrame(n);
-    const bool still = picture.empty();
-    if (!still) pictures.emplace(n, std::move(picture));
-    planner.Add(FrameTiming{still, source.CaptureMs(n)});
-    handOnFinalGroups();
+  timings.reserve(static_cast<size_t>(count));
+  for (int n = 1; n <= count; ++n) timings.push_back(FrameTiming{!source.HasPicture(n), source.CaptureMs(n)});
+  std::vector<AnimationFrame> frames;
+  for (const PlannedGroup& group :
+       PlanDelays(timings, DelaySettings{settings.startIntervalMs, settings.speedChangeMs, settings.stillFrames})) {
+    frames.push_back(AnimationFrame{group.lastFrame, group.delayCs});
   }
-  planner.Finish();
-  handOnFinalGroups();
-  return groups;
-}
-
-bool ComposeGif(const FrameSource& source, const ComposeSettings& settings, const AnimationInfo& info,
-                GifMaker* maker, const std::function<void()>& afterFrame) {
-  if (!maker->Create(info)) return false;
-  FrameInfo frame;  // one record for all frames: only delay and place change
-  WalkFrameGroups(source, settings, [&](const PlannedFrame& plan, const std::string& picture) {
-    frame.DelayTime = plan.delayCs;
-    frame.Left = plan.left;
-    frame.Top = plan.top;
-    // A picture the maker cannot read (a still first frame, a lost file)
-    // is simply missing from the GIF.
-    if (!picture.empty()) maker->AddFrame(frame, std::string(), picture);
-    if (afterFrame) afterFrame();
-  });
-  return true;
+  return frames;
 }
 
 }  // namespace movrel

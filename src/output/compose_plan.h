@@ -8,10 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "gif/gif_maker.h"
 #include "gif/gif_records.h"
 #include "output/delay_plan.h"
+#include "output/animation_writer.h"
 #include "output/frame_source.h"
 
 namespace movrel {
@@ -52,32 +53,9 @@ struct ComposeSettings {
   StillFrames stillFrames = StillFrames::kWait;
 };
 
-// One GIF frame of the plan: the store frames it stands for, the one whose
-// picture it shows, and its delay and place.
-struct PlannedFrame {
-  int frame = 0;  // the picture's frame: the group's kept frame, or a later group's it merged into
-  int firstFrame = 0;
-  int lastFrame = 0;
-  uint16_t delayCs = 0;
-  uint16_t left = 0;
-  uint16_t top = 0;
-};
-
-// Walks the store's frame groups as the delay plan makes them (capture times
-// from the source) and calls `add` once per group, in order, with its plan
-// and its picture. Every frame is read once; pictures are held only while
-// their group is not final (at most three at a time). The first frame of
-// the store always starts a group, even when it is a still frame (its
-// picture is then empty). Returns the number of groups.
-using AddPlannedFrame = std::function<void(const PlannedFrame& plan, const std::string& pictureBytes)>;
-int WalkFrameGroups(const FrameSource& source, const ComposeSettings& settings, const AddPlannedFrame& add);
-
-// The whole composition into `maker`: Create with `info`, then AddFrame for
-// every group with one reused FrameInfo (delay and place set per frame,
-// everything else as a fresh FrameInfo has it), calling `afterFrame` after
-// each so the caller can process window events. A frame the maker cannot
-// read is left out of the GIF. False only when the maker cannot be created.
-bool ComposeGif(const FrameSource& source, const ComposeSettings& settings, const AnimationInfo& info,
-                GifMaker* maker, const std::function<void()>& afterFrame = nullptr);
+// The GIF frames of the recording: the delay plan over the store's frames
+// (still or not, and their capture times), one AnimationFrame per group,
+// showing the store up to the group's last frame. Reads no picture.
+std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings);
 
 }  // namespace movrel

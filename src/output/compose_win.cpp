@@ -14,7 +14,8 @@
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
-#include "gif/gif_maker.h"
+#include "gif/byte_sink.h"
+#include "output/animation_writer.h"
 #include "output/compose_plan.h"
 #include "output/shell_handoff_win.h"
 #include "output/store_frames.h"
@@ -27,6 +28,11 @@ namespace {
 
 constexpr const char kSaveCaption[] = "保存动画";
 constexpr const char kComposingCaption[] = "正在合成..";
+
+// "正在合成..(37%)": the caption while composing.
+std::string ComposingCaption(int percent) {
+  return std::string(kComposingCaption) + "(" + std::to_string(percent) + "%)";
+}
 constexpr const char kCopiedCaption[] = "已复制";
 constexpr int32_t kCopiedShownMs = 2000;
 
@@ -131,10 +137,38 @@ void ComposeAndSave(bool copyToClipboard) {
   }
 
   SetControlText(链接保存动画, kComposingCaption);
-  GifMaker maker;
   StoreFrames frames(Frames());
   AnimationInfo info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height, CurrentPlayCount());
-  bool saved = ComposeGif(frames, CurrentComposeSettings(), info, &maker, PumpPendingMessages) && maker.SaveGif(path);
+  std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, CurrentComposeSettings());
+  const GifLayout layout = IsChecked(选择框精简GIF) ? GifLayout::kCompact : GifLayout::kClassic;
+  int shownPercent = -1;
+  auto progress = [&](int done, int total) {
+    int percent = total > 0 ? static_cast<int>(static_cast<int64_t>(done) * 100 / total) : 0;
+    if (percent != shownPercent) {
+      shownPercent = percent;
+      SetControlText(链接保存动画, ComposingCaption(percent));
+    }
+    PumpPendingMessages();
+  };
+  std::string error;
+  bool saved = false;
+  bool writeFailed = true;  // the target, not the recording, is at fault
+  {
+    // The file is written beside the target and only replaces it once it
+    // is whole: a failed save leaves whatever was there before.
+    FileSink file;
+    if (!file.Create(path)) {
+      error = "无法创建文件";
+    } else {
+      AnimationOutcome outcome = WriteAnimation(frames, plan, info, layout, file, progress, &error);
+      if (outcome == AnimationOutcome::kWritten) {
+        saved = file.Commit();
+        if (!saved) error = "无法写入文件";
+      } else {
+        writeFailed = outcome == AnimationOutcome::kWriteFailed;
+      }
+    }
+  }
   if (saved) {
     if (copyToClipboard) {
       ReportCopied(path);
@@ -142,11 +176,14 @@ void ComposeAndSave(bool copyToClipboard) {
       ReportSaved(path);
     }
   } else {
-    ShowMessage((copyToClipboard ? "复制动画失败！请检查该路径是否可写：" : "保存动画失败！请检查该路径是否可写：") + path,
-                kMbOk | kMbIconError);
+    const std::string failed = copyToClipboard ? "复制动画失败！" : "保存动画失败！";
+    if (writeFailed) {
+      ShowMessage(failed + "请检查该路径是否可写：" + path + "\r\n\r\n" + error, kMbOk | kMbIconError);
+    } else {
+      ShowMessage(failed + error + "\r\n\r\n没有写入文件：" + path, kMbOk | kMbIconError);
+    }
   }
   SetControlText(链接保存动画, kSaveCaption);
-  maker.Clear();
 }
 
 void OnCustomLoopCountChosen() {

@@ -24,6 +24,9 @@ class FrameSource {
   // frame and for a frame that cannot be read.
   virtual std::string ReadFrame(int number) const = 0;
   virtual FramePosition Position(int number) const = 0;
+  // Whether frame `number` holds a picture (it is no still frame), without
+  // reading it where the source can tell.
+  virtual bool HasPicture(int number) const { return !ReadFrame(number).empty(); }
   // Milliseconds on the recording clock (pauses left out) when frame
   // `number` was captured; the first frame of a recording is at 0.
   virtual int64_t CaptureMs(int number) const = 0;

@@ -11,6 +11,7 @@ class StoreFrames : public FrameSource {
   explicit StoreFrames(const FrameStore& store) : store_(store) {}
   int FrameCount() const override { return store_.Count(); }
   std::string ReadFrame(int number) const override { return store_.ReadFrame(number); }
+  bool HasPicture(int number) const override { return store_.HasPicture(number); }
   FramePosition Position(int number) const override {
     FrameOffset offset = store_.Offset(number);
     return {offset.left, offset.top};

@@ -29,6 +29,8 @@ std::string FrameStore::ReadFrame(int n) const {
   return bytes;
 }
 
+bool FrameStore::HasPicture(int n) const { return n >= 1 && n <= Count() && FileExists(FramePath(n)); }
+
 FrameOffset FrameStore::Offset(int n) const {
   if (n < 1 || n > Count()) return FrameOffset{};
   return entries_[static_cast<size_t>(n - 1)].offset;

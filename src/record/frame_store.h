@@ -40,6 +40,8 @@ class FrameStore {
   // The whole content of frame n's file; empty for a still frame, a missing
   // or unreadable file, and an n outside 1..count.
   std::string ReadFrame(int n) const;
+  // Whether frame n has its file (a still frame has none).
+  bool HasPicture(int n) const;
   // Empties the frame list with its offsets and capture times; the files
   // stay (the whole folder is discarded instead).
   void ClearFrames() { entries_.clear(); }

@@ -156,7 +156,7 @@ class PreviewTest(SaveTestCase):
         wait_until(lambda: app.get("编辑框每帧变速")["text"] == "-100", what="the speed change handed back")
         second = os.path.join(out, "second.gif")
         self.save_through_dialog(app, second, recording, expect_optimization=False)
-        self.assertEqual(all_problems(second, recording.pattern, recording.frames, 0, out) +
+        self.assertEqual(all_problems(second, recording.pattern, recording.frames, 0, out, compact=True) +
                          recorded_time_problems(second, recording.pattern, recording.recorded_ms, -100, True), [])
 
         # Full screen covers the screen and goes back to the same bounds.

@@ -200,12 +200,13 @@ class SaveTestCase(MovrelTestCase):
             self.addCleanup(reg, "delete", "HKCR\\.gif", "/f")
         self.addCleanup(reg, "delete", "HKCR\\MovrelTestGif", "/f")
 
-    def assert_gif(self, path, recording, speed_ms, wait, plays):
+    def assert_gif(self, path, recording, speed_ms, wait, plays, compact=True):
         """The GIF against the recording; the capture times are not known
-        here, so the delays are checked against the recorded time."""
+        here, so the delays are checked against the recorded time.
+        `compact`: saved with 精简GIF ticked (exact colours)."""
         work = tempfile.mkdtemp(prefix="movrel-gif-")
         self.addCleanup(shutil.rmtree, work, True)
-        problems = (all_problems(path, recording.pattern, recording.frames, plays, work) +
+        problems = (all_problems(path, recording.pattern, recording.frames, plays, work, compact=compact) +
                     recorded_time_problems(path, recording.pattern, recording.recorded_ms, speed_ms, wait))
         self.assertEqual(problems, [], f"{os.path.basename(path)} of the recording {recording.pattern}")
 
@@ -281,7 +282,8 @@ class SaveTest(SaveTestCase):
             self.assertIn(COMMENT.encode(), f.read())
 
     def test_skipped_still_frames_faster_speed_and_cancel(self):
-        app = self.launch(settings(**{"静态画面": 1, "帧变速": "50", "播放次数": 3}))
+        # The classic layout, 精简GIF unticked.
+        app = self.launch(settings(**{"静态画面": 1, "帧变速": "50", "播放次数": 3, "选择框精简GIF": "假"}))
         scene = Scene(self)
         out = tempfile.mkdtemp(prefix="movrel-save-")
         self.addCleanup(shutil.rmtree, out, True)
@@ -309,7 +311,7 @@ class SaveTest(SaveTestCase):
         self.assertEqual(wait_until(handed_over, what="the GIF opened").strip(b'"').decode(), wine_path(path))
         os.remove(opened)
         # 50 ms faster per frame, still frames dropped, "4次" plays four times.
-        self.assert_gif(path, recording, 50, wait=False, plays=4)
+        self.assert_gif(path, recording, 50, wait=False, plays=4, compact=False)
 
     def test_unwritable_path_reports_the_failure(self):
         app = self.launch()

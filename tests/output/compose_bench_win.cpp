@@ -19,7 +19,8 @@
 #include "bitmap/bitmap_surface_win.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
-#include "gif/gif_maker.h"
+#include "gif/byte_sink.h"
+#include "output/animation_writer.h"
 #include "output/compose_plan.h"
 #include "output/store_frames.h"
 #include "record/optimize_win.h"
@@ -144,11 +145,15 @@ int Compose(const std::string& folder, int count, int intervalMs, const std::str
   state.framesOptimized = false;
   if (!OptimizeFrames()) return fprintf(stderr, "optimisation did not run\n"), 1;
   double optimized = NowMs();
-  GifMaker maker;
-  if (!ComposeGif(StoreFrames(Frames()), {intervalMs, 0, StillFrames::kWait}, MakeAnimationInfo(width, height, 0),
-                  &maker) ||
-      !maker.SaveGif(out)) {
-    return fprintf(stderr, "%s\n", maker.GetError().c_str()), 1;
+  StoreFrames frames(Frames());
+  FileSink file;
+  std::string error;
+  if (!file.Create(out) ||
+      WriteAnimation(frames, PlanAnimationFrames(frames, {intervalMs, 0, StillFrames::kWait}),
+                     MakeAnimationInfo(width, height, 0), GifLayout::kClassic, file, nullptr,
+                     &error) != AnimationOutcome::kWritten ||
+      !file.Commit()) {
+    return fprintf(stderr, "%s\n", error.c_str()), 1;
   }
   double saved = NowMs();
   std::string gif;

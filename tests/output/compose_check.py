@@ -44,11 +44,12 @@ def main():
         want = tuple(boxes[i][:2]) if i in boxes else (0, 0)
         if (left, top) != want:
             failures.append(f"store offset of frame {i}: {(left, top)}, expected {want}")
-    for name, wait in (("wait", True), ("skip", False), ("once", True)):
+    for name, wait in (("wait", True), ("skip", False), ("once", True), ("compact", True)):
         path = os.path.join(work, name + ".gif")
         delays = expected_delays(pattern, described["captures"], described["interval"], described["speed_change"], wait)
         failures += [f"{name}: {p}" for p in
-                     all_problems(path, pattern, frames, described["plays"][name], work, delays)]
+                     all_problems(path, pattern, frames, described["plays"][name], work, delays,
+                                  compact=name == "compact")]
     for problem in failures:
         print("FAIL:", problem)
     if failures:

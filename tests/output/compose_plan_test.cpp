@@ -188,8 +188,9 @@ TEST(DelayPlan, DelaysAddUpToTheRecordedTimeAndNoneIsBelowTwo) {
 
 // ---- frame groups -----------------------------------------------------------
 
-// The walk hands on the plan's groups with the picture each one shows.
-TEST(FrameGroups, FollowTheDelayPlanWithThePictureOfEachGroup) {
+// The composition's frames are the plan's groups, told apart by whether a
+// frame has a picture and when it was captured.
+TEST(AnimationFrames, FollowTheDelayPlan) {
   struct Case {
     const char* store;
     std::vector<int64_t> captureMs;
@@ -207,107 +208,14 @@ TEST(FrameGroups, FollowTheDelayPlanWithThePictureOfEachGroup) {
     for (size_t i = 0; c.store[i] != '\0'; ++i) {
       frames.AddAt(c.captureMs[i], c.store[i] == 'S' ? std::string() : "picture " + std::to_string(i + 1));
     }
-    const ComposeSettings settings{200, 30, c.still};
-    std::vector<PlannedGroup> walked;
-    int groups = WalkFrameGroups(frames, settings, [&](const PlannedFrame& plan, const std::string& picture) {
-      EXPECT_EQ(picture, frames.ReadFrame(plan.frame)) << c.store << ", frame " << plan.frame;
-      walked.push_back({plan.firstFrame, plan.lastFrame, plan.frame, plan.delayCs});
-    });
-    EXPECT_EQ(walked, PlanDelays(Timings(c.store, c.captureMs), {200, 30, c.still})) << c.store;
-    EXPECT_EQ(groups, static_cast<int>(walked.size()));
+    std::vector<AnimationFrame> planned = PlanAnimationFrames(frames, {200, 30, c.still});
+    std::vector<PlannedGroup> groups = PlanDelays(Timings(c.store, c.captureMs), {200, 30, c.still});
+    ASSERT_EQ(planned.size(), groups.size()) << c.store;
+    for (size_t i = 0; i < groups.size(); ++i) {
+      EXPECT_EQ(planned[i].lastFrame, groups[i].lastFrame) << c.store << " group " << i;
+      EXPECT_EQ(planned[i].delayCs, groups[i].delayCs) << c.store << " group " << i;
+    }
   }
-}
-
-TEST(FrameGroups, ReadEveryFrameOnceAndCarryItsOffset) {
-  MemoryFrames frames;
-  frames.Add("whole");
-  frames.Add("");
-  frames.Add("crop", {7, 3});
-  frames.Add("");
-  frames.Add("far", {70000, -2});  // offsets beyond 16 bits are kept inside them
-  frames.AddAt(1000, "merged away", {1, 1});
-  frames.AddAt(1005, "last", {9, 4});  // 5 ms later: its picture and place win
-  std::vector<PlannedFrame> plans;
-  int groups = WalkFrameGroups(frames, {200, 0, StillFrames::kWait},
-                               [&](const PlannedFrame& plan, const std::string&) { plans.push_back(plan); });
-  ASSERT_EQ(groups, 4);
-  ASSERT_EQ(plans.size(), 4u);
-  EXPECT_EQ(plans[0].lastFrame, 2);
-  EXPECT_EQ(plans[1].frame, 3);
-  EXPECT_EQ(plans[1].left, 7);
-  EXPECT_EQ(plans[1].top, 3);
-  EXPECT_EQ(plans[1].lastFrame, 4);
-  EXPECT_EQ(plans[2].left, 65535);
-  EXPECT_EQ(plans[2].top, 0);
-  EXPECT_EQ(plans[3].firstFrame, 6);
-  EXPECT_EQ(plans[3].frame, 7);
-  EXPECT_EQ(plans[3].left, 9);
-  for (int n = 1; n <= 7; ++n) EXPECT_EQ(frames.Reads(n), 1) << "frame " << n;
-}
-
-// ---- a whole composition ----------------------------------------------------
-
-TEST(ComposeGif, HandMadeStoreBecomesTheGifItDescribes) {
-  // Channels with a clear low nibble come through the popularity palette
-  // unchanged.
-  test::Picture whole(8, 6, {192, 32, 48});
-  whole.At(0, 0) = {0, 0, 0};
-  test::Picture crop(2, 3, {16, 64, 224});
-  crop.At(1, 2) = {240, 240, 0};
-
-  MemoryFrames frames;
-  frames.Add(test::MakeBmp(whole));
-  frames.Add("");
-  frames.Add("");
-  frames.Add(test::MakeBmp(crop), {5, 2});
-  frames.Add("not a picture", {1, 1});  // lost: missing from the GIF
-  frames.Add("");
-
-  GifMaker maker;
-  int events = 0;
-  ASSERT_TRUE(ComposeGif(frames, {200, 0, StillFrames::kWait}, MakeAnimationInfo(8, 6, 3), &maker,
-                         [&] { ++events; }));
-  EXPECT_EQ(events, 3);
-  MemorySink sink;
-  ASSERT_TRUE(maker.WriteGif(sink)) << maker.GetError();
-
-  test::GifFile gif;
-  std::string error;
-  ASSERT_TRUE(test::ParseGif(sink.bytes(), &gif, &error)) << error;
-  EXPECT_EQ(gif.width, 8);
-  EXPECT_EQ(gif.height, 6);
-  EXPECT_TRUE(gif.hasLoop);
-  EXPECT_EQ(gif.loopCount, 2);  // three plays: two repeats
-  EXPECT_EQ(gif.trailingComment, "Movrel(https://movrel.example.org/)");
-  ASSERT_EQ(gif.frames.size(), 2u);
-  const test::GifFrame& first = gif.frames[0];
-  const test::GifFrame& second = gif.frames[1];
-  EXPECT_EQ(first.delayCs, 60);
-  EXPECT_EQ(first.left, 0);
-  EXPECT_EQ(first.top, 0);
-  EXPECT_EQ(first.width, 8);
-  EXPECT_EQ(first.controlPacked, 0);  // no disposal, no transparency
-  EXPECT_EQ(second.delayCs, 20);
-  EXPECT_EQ(second.left, 5);
-  EXPECT_EQ(second.top, 2);
-  EXPECT_EQ(second.width, 2);
-  EXPECT_EQ(second.height, 3);
-  auto colour = [](const test::GifFrame& f, int x, int y) {
-    return f.localTable[f.indices[static_cast<size_t>(y) * f.width + x]];
-  };
-  EXPECT_EQ(colour(first, 0, 0), (test::Rgb{0, 0, 0}));
-  EXPECT_EQ(colour(first, 7, 5), (test::Rgb{192, 32, 48}));
-  EXPECT_EQ(colour(second, 0, 0), (test::Rgb{16, 64, 224}));
-  EXPECT_EQ(colour(second, 1, 2), (test::Rgb{240, 240, 0}));
-}
-
-TEST(ComposeGif, EmptyStoreMakesAMakerWithoutFrames) {
-  MemoryFrames frames;
-  GifMaker maker;
-  ASSERT_TRUE(ComposeGif(frames, {200, 0, StillFrames::kWait}, MakeAnimationInfo(4, 4, 0), &maker));
-  EXPECT_EQ(maker.FrameCount(), 0);
-  MemorySink sink;
-  EXPECT_FALSE(maker.WriteGif(sink));  // nothing to write: SaveGif reports the failure
 }
 
 }  // namespace

@@ -17,7 +17,8 @@
 #include "bitmap/bitmap_surface_win.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
-#include "gif/gif_maker.h"
+#include "gif/byte_sink.h"
+#include "output/animation_writer.h"
 #include "output/compose_plan.h"
 #include "output/store_frames.h"
 #include "record/optimize_win.h"
@@ -107,22 +108,28 @@ int wmain(int argc, wchar_t** argv) {
     const char* name;
     StillFrames still;
     uint16_t plays;
+    GifLayout layout;
   };
-  const Composition compositions[] = {
-      {"wait", StillFrames::kWait, 4}, {"skip", StillFrames::kSkip, 0}, {"once", StillFrames::kWait, 1}};
+  const Composition compositions[] = {{"wait", StillFrames::kWait, 4, GifLayout::kClassic},
+                                      {"skip", StillFrames::kSkip, 0, GifLayout::kClassic},
+                                      {"once", StillFrames::kWait, 1, GifLayout::kClassic},
+                                      {"compact", StillFrames::kWait, 4, GifLayout::kCompact}};
   for (const Composition& c : compositions) {
-    GifMaker maker;
     ComposeSettings settings{state.startIntervalMs, SpeedChangeMs("50", 0), c.still};
-    if (!ComposeGif(StoreFrames(Frames()), settings, MakeAnimationInfo(kWidth, kHeight, c.plays), &maker) ||
-        !maker.SaveGif(out + c.name + ".gif")) {
-      return Fail(maker.GetError().c_str());
+    StoreFrames frames(Frames());
+    FileSink file;
+    std::string error;
+    if (!file.Create(out + c.name + ".gif")) return Fail("cannot create the GIF");
+    if (WriteAnimation(frames, PlanAnimationFrames(frames, settings), MakeAnimationInfo(kWidth, kHeight, c.plays),
+                       c.layout, file, nullptr, &error) != AnimationOutcome::kWritten) {
+      return Fail(error.c_str());
     }
-    maker.Clear();
+    if (!file.Commit()) return Fail("cannot write the GIF");
   }
   std::string captures;
   for (int i = 0; i < count; ++i) captures += (i > 0 ? "," : "") + std::to_string(captureMs[i]);
   printf("{\"pattern\":\"%s\",\"interval\":200,\"speed_change\":50,\"captures\":[%s],"
-         "\"plays\":{\"wait\":4,\"skip\":0,\"once\":1},\"offsets\":[%s]}\n",
+         "\"plays\":{\"wait\":4,\"skip\":0,\"once\":1,\"compact\":4},\"offsets\":[%s]}\n",
          pattern, captures.c_str(), offsets.c_str());
   Frames().ClearFrames();
   return 0;

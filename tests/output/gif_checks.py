@@ -73,6 +73,23 @@ def palette_mapped(picture):
     return mapped if colours is not None else None
 
 
+def shown_as(picture, compact):
+    """The picture as the GIF should show it: exactly in the compact layout,
+    through the popularity palette in the classic one (None when that
+    cannot be exact)."""
+    return picture if compact else palette_mapped(picture)
+
+
+def placement_problem(k, box, changed, compact):
+    """The classic layout stores exactly the changed rectangle; the compact
+    one stores what must be drawn, which lies inside it."""
+    if not compact:
+        return [] if box == changed else [f"frame {k}: placed at {box}, expected {changed}"]
+    inside = box is not None and changed[0] <= box[0] and changed[1] <= box[1] and box[2] <= changed[2] and \
+        box[3] <= changed[3]
+    return [] if inside else [f"frame {k}: placed at {box}, outside the changed rectangle {changed}"]
+
+
 def differs(a, b):
     return ImageChops.difference(a.convert("RGB"), b.convert("RGB")).getbbox()
 
@@ -94,12 +111,12 @@ def gif_delays(path):
         return delays
 
 
-def pillow_problems(path, expected, boxes, frames, loop):
+def pillow_problems(path, expected, boxes, frames, loop, compact=False):
     with Image.open(path) as im:
-        return _pillow_problems(im, expected, boxes, frames, loop)
+        return _pillow_problems(im, expected, boxes, frames, loop, compact)
 
 
-def _pillow_problems(im, expected, boxes, frames, loop):
+def _pillow_problems(im, expected, boxes, frames, loop, compact):
     problems = []
     if im.n_frames != len(expected):
         problems.append(f"Pillow sees {im.n_frames} frames, expected {len(expected)}")
@@ -113,9 +130,8 @@ def _pillow_problems(im, expected, boxes, frames, loop):
         if im.info.get("duration", 0) % 10:
             problems.append(f"frame {k}: duration {im.info.get('duration')} ms is no whole 1/100 s")
         problems += delay_problem(k, im.info.get("duration", 0) // 10, delay)
-        if box != boxes[first]:
-            problems.append(f"frame {k}: placed at {box}, expected {boxes[first]}")
-        want = palette_mapped(frames[first])
+        problems += placement_problem(k, box, boxes[first], compact)
+        want = shown_as(frames[first], compact)
         if want is None:
             problems.append(f"frame {k}: captured frame {first} has more than 256 palette colours")
         elif differs(im.convert("RGB"), want):
@@ -123,23 +139,21 @@ def _pillow_problems(im, expected, boxes, frames, loop):
     return problems
 
 
-def imagemagick_problems(path, expected, boxes, frames, work):
+def imagemagick_problems(path, expected, boxes, frames, work, compact=False):
     problems = []
     out = subprocess.run(["identify", "-format", "%T %X %Y %w %h\n", path], capture_output=True, text=True).stdout
     rows = [line.split() for line in out.splitlines() if line.strip()]
     if len(rows) != len(expected):
         problems.append(f"ImageMagick sees {len(rows)} frames, expected {len(expected)}")
     for k, ((first, delay), row) in enumerate(zip(expected, rows)):
-        left, top, right, bottom = boxes[first]
         got = tuple(int(v) for v in row[:5])
-        want = (left, top, right - left, bottom - top)
-        if got[1:] != want:
-            problems.append(f"frame {k}: ImageMagick offset/size {got[1:]}, expected {want}")
+        box = (got[1], got[2], got[1] + got[3], got[2] + got[4])
+        problems += [f"ImageMagick {p}" for p in placement_problem(k, box, boxes[first], compact)]
         problems += [f"ImageMagick {p}" for p in delay_problem(k, got[0], delay)]
     stem = os.path.join(work, os.path.splitext(os.path.basename(path))[0] + "_coalesced_%03d.png")
     subprocess.run(["convert", path, "-coalesce", stem], check=True)
     for k, (first, _) in enumerate(expected):
-        want = palette_mapped(frames[first])
+        want = shown_as(frames[first], compact)
         with Image.open(stem % k) as coalesced:
             if want is not None and differs(coalesced, want):
                 problems.append(f"frame {k}: ImageMagick composite differs from captured frame {first}")
@@ -178,15 +192,16 @@ def recorded_time_problems(path, pattern, recorded_ms, speed_ms, wait):
     return []
 
 
-def all_problems(path, pattern, frames, plays, work, delays=None):
+def all_problems(path, pattern, frames, plays, work, delays=None, compact=False):
     """`delays`: the expected delay of each group, or None to check only
-    that none is below the shortest a browser keeps."""
+    that none is below the shortest a browser keeps. `compact`: the GIF is
+    in the compact layout (exact colours, only what must be drawn)."""
     delays = delays or [None] * len(group_firsts(pattern))
     expected = list(zip(group_firsts(pattern), delays))
     loop = loop_block(plays)
     boxes = changed_boxes(frames, pattern)
-    return (pillow_problems(path, expected, boxes, frames, loop) +
-            imagemagick_problems(path, expected, boxes, frames, work) + gifsicle_problems(path, loop))
+    return (pillow_problems(path, expected, boxes, frames, loop, compact) +
+            imagemagick_problems(path, expected, boxes, frames, work, compact) + gifsicle_problems(path, loop))
 
 
 def composites(path):
