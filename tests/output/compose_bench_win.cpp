@@ -1,20 +1,30 @@
 // The save path's cost on a real recording: captures a screen rectangle a
 // number of times with the recorder's own capture, then builds a frame
 // store from the pictures (with the recorder's still test), runs the
-// changed-region pass and composes and writes the GIF, timing each stage.
+// changed-region pass and writes the GIF in either layout into a file,
+// timing each stage and reporting the process's peak working set.
 // bench/compose_side_by_side.py drives it and sets other encoders beside it.
 //
 //   compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]
-//   compose_bench compose DIR COUNT INTERVAL_MS OUT.gif
+//   compose_bench compose DIR COUNT INTERVAL_MS classic|compact OUT.gif [PICTURES]
 //
 // With a backdrop the capture first covers the screen with that picture in
 // a window of its own (below the target window, which stays on top), so the
 // recording shows a desktop-like screen around the moving content.
+//
+// compose reads DIR's frame0001.bmp.. as the recording. Given PICTURES
+// (fewer than COUNT), a store of COUNT frames is made from those pictures
+// played forwards and backwards in turn, so every frame still differs from
+// the one before it as in a real recording: a long recording without
+// capturing it.
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap_surface_win.h"
 #include "common/file_io.h"
@@ -34,6 +44,22 @@ std::string FramePath(const std::string& folder, int n) {
   char name[32];
   snprintf(name, sizeof name, "frame%04d.bmp", n);
   return folder + name;
+}
+
+// Picture file (from 1) of frame `n` when `pictures` files play forwards,
+// backwards and forwards again: 1 2 .. P-1 P P-1 .. 2 1 2 ..
+int PictureOfFrame(int n, int pictures) {
+  if (pictures < 2) return 1;
+  const int period = 2 * (pictures - 1);
+  const int at = (n - 1) % period;
+  return at < pictures ? at + 1 : period - at + 1;
+}
+
+size_t PeakWorkingSetBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize;
 }
 
 double NowMs() {
@@ -106,7 +132,8 @@ int Capture(int x, int y, int width, int height, int count, int intervalMs, cons
   return 0;
 }
 
-int Compose(const std::string& folder, int count, int intervalMs, const std::string& out) {
+int Compose(const std::string& folder, int count, int pictures, int intervalMs, GifLayout layout,
+            const std::string& out) {
   // What showing and closing one captioned window costs in this session
   // (without a window manager the platform waits for the window to be
   // withdrawn): the pass opens and closes such a window once.
@@ -127,16 +154,21 @@ int Compose(const std::string& folder, int count, int intervalMs, const std::str
   std::string previous, frame;
   int kept = 0, width = 0, height = 0;
   for (int n = 1; n <= count; ++n) {
-    if (!ReadWholeFile(FramePath(folder, n), &frame)) return fprintf(stderr, "missing frame %d\n", n), 1;
+    const int picture = pictures > 0 ? PictureOfFrame(n, pictures) : n;
+    if (!ReadWholeFile(FramePath(folder, picture), &frame) || frame.size() < 26) {
+      return fprintf(stderr, "missing frame %d\n", picture), 1;
+    }
     bool still = frame == previous;
     Frames().AppendFrame(still ? std::string() : frame, static_cast<int64_t>(n - 1) * intervalMs);
     if (!still) {
-      previous = frame;
+      previous.swap(frame);
       ++kept;
     }
-    width = *reinterpret_cast<const int32_t*>(frame.data() + 18);
-    height = *reinterpret_cast<const int32_t*>(frame.data() + 22);
+    width = *reinterpret_cast<const int32_t*>(previous.data() + 18);
+    height = *reinterpret_cast<const int32_t*>(previous.data() + 22);
   }
+  previous = std::string();
+  frame = std::string();
   double stored = NowMs();
   RecorderState& state = RecordingState();
   state.startIntervalMs = intervalMs;
@@ -145,22 +177,28 @@ int Compose(const std::string& folder, int count, int intervalMs, const std::str
   state.framesOptimized = false;
   if (!OptimizeFrames()) return fprintf(stderr, "optimisation did not run\n"), 1;
   double optimized = NowMs();
-  StoreFrames frames(Frames());
-  FileSink file;
+
+  // One GIF frame per frame group (a kept frame and the still frames after
+  // it), waiting as long as the group's frames took.
+  const StoreFrames source(Frames());
+  const std::vector<AnimationFrame> plan = PlanAnimationFrames(source, {intervalMs, 0, StillFrames::kWait});
+
+  double planned = NowMs();
+  FileSink sink;
+  if (!sink.Create(out)) return fprintf(stderr, "cannot create %s\n", out.c_str()), 1;
   std::string error;
-  if (!file.Create(out) ||
-      WriteAnimation(frames, PlanAnimationFrames(frames, {intervalMs, 0, StillFrames::kWait}),
-                     MakeAnimationInfo(width, height, 0), GifLayout::kClassic, file, nullptr,
-                     &error) != AnimationOutcome::kWritten ||
-      !file.Commit()) {
-    return fprintf(stderr, "%s\n", error.c_str()), 1;
-  }
+  AnimationOutcome outcome =
+      WriteAnimation(source, plan, MakeAnimationInfo(width, height, 0), layout, sink, nullptr, &error);
+  if (outcome != AnimationOutcome::kWritten) return fprintf(stderr, "%s\n", error.c_str()), 1;
+  if (!sink.Commit()) return fprintf(stderr, "cannot finish %s\n", out.c_str()), 1;
   double saved = NowMs();
+  const size_t peakBytes = PeakWorkingSetBytes();  // before the file is read back for its size
   std::string gif;
   ReadWholeFile(out, &gif);
-  printf("{\"frames\":%d,\"kept\":%d,\"width\":%d,\"height\":%d,\"store_ms\":%.1f,\"optimize_ms\":%.1f,"
-         "\"compose_ms\":%.1f,\"window_ms\":%.1f,\"bytes\":%zu}\n",
-         count, kept, width, height, stored - start, optimized - stored, saved - optimized, windowMs, gif.size());
+  printf("{\"frames\":%d,\"kept\":%d,\"groups\":%zu,\"width\":%d,\"height\":%d,\"store_ms\":%.1f,"
+         "\"optimize_ms\":%.1f,\"encode_ms\":%.1f,\"window_ms\":%.1f,\"bytes\":%zu,\"peak_working_set\":%zu}\n",
+         count, kept, plan.size(), width, height, stored - start, optimized - stored, saved - planned, windowMs,
+         gif.size(), peakBytes);
   return 0;
 }
 
@@ -172,11 +210,13 @@ int wmain(int argc, wchar_t** argv) {
     return Capture(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7]),
                    ToGbk(argv[8]) + "\\", argc == 10 ? ToGbk(argv[9]) : std::string());
   }
-  if (command == L"compose" && argc == 6) {
-    return Compose(ToGbk(argv[2]) + "\\", _wtoi(argv[3]), _wtoi(argv[4]), ToGbk(argv[5]));
+  const std::wstring layout = argc > 5 ? argv[5] : L"";
+  if (command == L"compose" && (argc == 7 || argc == 8) && (layout == L"classic" || layout == L"compact")) {
+    return Compose(ToGbk(argv[2]) + "\\", _wtoi(argv[3]), argc == 8 ? _wtoi(argv[7]) : 0, _wtoi(argv[4]),
+                   layout == L"compact" ? GifLayout::kCompact : GifLayout::kClassic, ToGbk(argv[6]));
   }
   fprintf(stderr,
           "usage: compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]\n"
-          "       compose_bench compose DIR COUNT INTERVAL_MS OUT.gif\n");
+          "       compose_bench compose DIR COUNT INTERVAL_MS classic|compact OUT.gif [PICTURES]\n");
   return 2;
 }
