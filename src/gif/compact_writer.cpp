@@ -169,16 +169,21 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
 
   // A pixel must be drawn when it changed and the viewer does not already
   // show its colour (an earlier frame may have left it exactly so).
-  auto mustDraw = [&](int x, int y) {
-    uint32_t p = picture.Row(y)[x];
-    return first || (p != previous_.Row(y)[x] && p != shown_.Row(y)[x]);
-  };
+  // Worked out once per pixel of the changed rectangle.
+  std::vector<uint8_t> draw = MakeIndexes(changed);
   PixelRect rect;
+  size_t drawnPixels = 0;
   {
     int left = changed.Right(), right = -1, top = -1, bottom = -1;
+    uint8_t* d = draw.data();
     for (int y = changed.top; y < changed.Bottom(); ++y) {
-      for (int x = changed.left; x < changed.Right(); ++x) {
-        if (!mustDraw(x, y)) continue;
+      const uint32_t* p = picture.Row(y);
+      const uint32_t* before = previous_.Row(y);
+      const uint32_t* s = shown_.Row(y);
+      for (int x = changed.left; x < changed.Right(); ++x, ++d) {
+        if (!first && (p[x] == before[x] || p[x] == s[x])) continue;
+        *d = 1;
+        ++drawnPixels;
         if (top < 0) top = y;
         bottom = y;
         left = std::min(left, x);
@@ -187,6 +192,9 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
     }
     if (top >= 0) rect = PixelRect{left, top, right - left + 1, bottom - top + 1};
   }
+  auto mustDraw = [&](int x, int y) {
+    return draw[static_cast<size_t>(y - changed.top) * static_cast<size_t>(changed.width) + (x - changed.left)] != 0;
+  };
   auto keepPicture = [&](const PixelRect& area) {
     for (int y = area.top; y < area.Bottom(); ++y) {
       std::memcpy(previous_.Row(y) + area.left, picture.Row(y) + area.left, sizeof(uint32_t) * area.width);
@@ -253,9 +261,10 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
         if (mustDraw(x, y)) cut_.Add(p[x]);
       }
     }
-    table = cut_.Build(static_cast<int>(kMaxSharedColors));
-    transparent = static_cast<int>(table.size());
-    entries = table.size() + 1;
+    // The first frame keeps nothing as shown: all 256 entries are colours.
+    table = cut_.Build(first ? 256 : static_cast<int>(kMaxSharedColors));
+    transparent = first ? -1 : static_cast<int>(table.size());
+    entries = table.size() + (first ? 0 : 1);
     NearestColor nearest(table);
     size_t i = 0;
     for (int y = rect.top; y < rect.Bottom(); ++y) {
@@ -266,7 +275,7 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
         if (mustDraw(x, y)) {
           uint8_t near = nearest.Find(p[x]);
           // What the viewer shows already is as near as the table gets.
-          if (table[near] != s[x]) index = near;
+          if (first || table[near] != s[x]) index = near;
         }
         withHoles[i] = index;
       }
@@ -283,7 +292,10 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
   // one colour across kept pixels can make that smaller; it needs every
   // colour of the rectangle in one exact table.
   std::vector<uint32_t> solidTable;
-  if (exact && hasKept && !first) {
+  // Not worth a try when nearly the whole rectangle is kept: its
+  // transparent runs win anyway.
+  const size_t area = static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height);
+  if (exact && hasKept && !first && 10 * drawnPixels >= area) {
     ColorSet all(256);
     const ColorSet* solidLookup = &sharedSet_;
     bool fits = true;
