@@ -68,13 +68,7 @@ bool GifMaker::Create(const AnimationInfo& info) {
     state_.reset(new (std::nothrow) GifMakerState());
     if (!state_) return false;
   }
-  AnimationSettings& animation = state_->animation;
-  animation.width = info.Width;
-  animation.depth = info.Depth;
-  animation.loop = info.LOOP;
-  animation.loopCount = info.LoopCount;
-  animation.comment = info.exposition;
-  animation.interlace = info.Interlace;
+  state_->animation = AnimationSettingsOf(info);
   return true;
 }
 

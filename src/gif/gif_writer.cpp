@@ -46,6 +46,17 @@ unsigned TableSizeBits(const FrameImage& image) { return static_cast<unsigned>(i
 
 }  // namespace
 
+AnimationSettings AnimationSettingsOf(const AnimationInfo& info) {
+  AnimationSettings animation;
+  animation.width = info.Width;
+  animation.depth = info.Depth;
+  animation.loop = info.LOOP;
+  animation.loopCount = info.LoopCount;
+  animation.comment = info.exposition;
+  animation.interlace = info.Interlace;
+  return animation;
+}
+
 std::string CommentBytes(const std::string& text) {
   std::string comment = text.substr(0, text.find('\0'));
   return GbkTruncate(comment, kMaxCommentBytes);

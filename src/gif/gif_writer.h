@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gif/byte_sink.h"
+#include "gif/gif_records.h"
 #include "gif/picture.h"
 
 namespace movrel {
@@ -32,6 +33,10 @@ struct AnimationSettings {
   std::string comment;
   bool interlace = false;
 };
+
+// What the writer takes of an animation record: the logical screen,
+// looping, comment and interlacing.
+AnimationSettings AnimationSettingsOf(const AnimationInfo& info);
 
 // A comment as the file holds it: the text up to its first zero byte, cut to
 // 255 bytes without splitting a double-byte character.

@@ -27,17 +27,6 @@ bool LoadStored(const FrameSource& source, int number, WorkingImage* image) {
   return true;
 }
 
-AnimationSettings SettingsOf(const AnimationInfo& info) {
-  AnimationSettings animation;
-  animation.width = info.Width;
-  animation.depth = info.Depth;
-  animation.loop = info.LOOP;
-  animation.loopCount = info.LoopCount;
-  animation.comment = info.exposition;
-  animation.interlace = info.Interlace;
-  return animation;
-}
-
 // The first picture's size, for a logical screen left at 0.
 void TakeScreenSize(const WorkingImage& image, AnimationSettings* animation) {
   if (animation->width == 0) animation->width = static_cast<uint16_t>(image.width());
@@ -65,7 +54,7 @@ class Writer {
  public:
   Writer(const FrameSource& source, const std::vector<AnimationFrame>& frames, const AnimationInfo& info,
          GifLayout layout, ByteSink& sink, const AnimationProgress& progress)
-      : source_(source), frames_(frames), animation_(SettingsOf(info)), layout_(layout), sink_(sink),
+      : source_(source), frames_(frames), animation_(AnimationSettingsOf(info)), layout_(layout), sink_(sink),
         progress_(progress) {
     last_ = frames.empty() ? 0 : frames.back().lastFrame;
     if (last_ > source.FrameCount()) last_ = source.FrameCount();

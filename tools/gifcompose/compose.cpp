@@ -151,13 +151,7 @@ const char kCannotDecode[] = "读入图片文件失败";
 int RunCompact(const ComposeRequest& request, std::string* where, std::string* error) {
   std::string current;
   try {
-    AnimationSettings animation;
-    animation.width = request.animation.Width;
-    animation.depth = request.animation.Depth;
-    animation.loop = request.animation.LOOP;
-    animation.loopCount = request.animation.LoopCount;
-    animation.comment = request.animation.exposition;
-    animation.interlace = request.animation.Interlace;
+    AnimationSettings animation = AnimationSettingsOf(request.animation);
 
     ColorSet colors(kMaxSharedColors);
     for (const ComposedPicture& picture : request.pictures) {
