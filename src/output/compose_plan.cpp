@@ -60,14 +60,42 @@ AnimationInfo MakeAnimationInfo(int32_t width, int32_t height, uint16_t playCoun
 }
 
 std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings) {
-  std::vector<FrameTiming> timings;
+  std::vector<int> all(static_cast<size_t>(std::max(source.FrameCount(), 0)));
+  for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i) + 1;
+  return PlanAnimationFrames(source, settings, all);
+}
+
+std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings,
+                                                const std::vector<int>& kept) {
   const int count = source.FrameCount();
-  timings.reserve(static_cast<size_t>(count));
-  for (int n = 1; n <= count; ++n) timings.push_back(FrameTiming{!source.HasPicture(n), source.CaptureMs(n)});
+  // How long store frame n stayed on the screen: until the next capture,
+  // the last frame one interval.
+  auto lasted = [&](int n) -> int64_t {
+    return n < count ? source.CaptureMs(n + 1) - source.CaptureMs(n) : settings.startIntervalMs;
+  };
+  std::vector<FrameTiming> timings;
+  std::vector<int> numbers;  // the store frame of each timing
+  timings.reserve(kept.size());
+  numbers.reserve(kept.size());
+  int64_t clockMs = 0;
+  int previous = 0;
+  for (int n : kept) {
+    if (n <= previous || n > count) continue;
+    if (!timings.empty()) clockMs += lasted(previous);
+    bool still = true;
+    for (int m = previous + 1; m <= n && still; ++m) still = !source.HasPicture(m);
+    timings.push_back(FrameTiming{still, clockMs});
+    numbers.push_back(n);
+    previous = n;
+  }
+  if (timings.empty()) return {};
+  // The planner gives the last frame the interval: here the last kept
+  // frame's own time.
+  const int64_t lastMs = std::clamp<int64_t>(lasted(previous), 0, std::numeric_limits<int32_t>::max());
+  const DelaySettings delays{static_cast<int32_t>(lastMs), settings.speedChangeMs, settings.stillFrames};
   std::vector<AnimationFrame> frames;
-  for (const PlannedGroup& group :
-       PlanDelays(timings, DelaySettings{settings.startIntervalMs, settings.speedChangeMs, settings.stillFrames})) {
-    frames.push_back(AnimationFrame{group.lastFrame, group.delayCs});
+  for (const PlannedGroup& group : PlanDelays(timings, delays)) {
+    frames.push_back(AnimationFrame{numbers[static_cast<size_t>(group.lastFrame - 1)], group.delayCs});
   }
   return frames;
 }

@@ -58,4 +58,14 @@ struct ComposeSettings {
 // showing the store up to the group's last frame. Reads no picture.
 std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings);
 
+// The same over only the `kept` frames (store numbers, ascending), as if the
+// others had never been recorded: each kept frame lasts as long as it did in
+// the recording, and a dropped frame's time goes with it. A kept frame counts
+// as still only when nothing changed since the kept frame before it, so the
+// change of a dropped frame shows from the next kept one on. The groups
+// name store frames: composing them draws the dropped frames' changes too,
+// which the kept frames after them are built on.
+std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings,
+                                                const std::vector<int>& kept);
+
 }  // namespace movrel

@@ -13,6 +13,8 @@
 #include "../gif/maker_test_support.h"
 #include "gif/gif_maker.h"
 #include "memory_frames.h"
+#include "output/compose_plan.h"
+#include "output/frame_edit.h"
 
 namespace movrel {
 namespace {
@@ -235,6 +237,37 @@ TEST(BothLayouts, MergedFramesShowTheLaterPictureOverBothChanges) {
     // survive that within 15.
     EXPECT_LE(WorstChannelError(shown[1], pictures[2]), layout == GifLayout::kCompact ? 0 : 15);
     EXPECT_LE(WorstChannelError(shown[2], pictures[3]), layout == GifLayout::kCompact ? 0 : 15);
+  }
+}
+
+TEST(BothLayouts, KeptFramesShowTheScreensAsRecordedWithTheDroppedTimeGone) {
+  // Frame 4 repeats frame 3 (a still frame in the store), frame 3 is
+  // dropped, frames before 2 and after 5 are cut: frame 4 must still show
+  // frame 3's change, and each kept frame keeps its own 200 ms.
+  const std::vector<Picture> pictures = {Editor(0), Editor(1), Editor(2),    Editor(2),
+                                         Editor(3), Editor(4), Editor(5, 40)};
+  MemoryFrames store = StoreOf(pictures);
+  FrameEdit edit;
+  edit.Reset(store.FrameCount());
+  ASSERT_TRUE(edit.SetStart(2));
+  ASSERT_TRUE(edit.Drop(3));
+  ASSERT_TRUE(edit.SetEnd(5));
+  const std::vector<AnimationFrame> plan =
+      PlanAnimationFrames(store, {200, 0, StillFrames::kWait}, edit.KeptFrames());
+  ASSERT_EQ(plan.size(), 3u);
+  for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
+    Written w = Write(store, plan, layout);
+    ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+    GifFile gif = Parse(w.bytes);
+    std::vector<Picture> shown = Play(gif);
+    ASSERT_EQ(shown.size(), 3u);
+    const int kept[] = {2, 4, 5};
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(gif.frames[i].delayCs, 20) << i;
+      EXPECT_LE(WorstChannelError(shown[i], pictures[static_cast<size_t>(kept[i] - 1)]),
+                layout == GifLayout::kCompact ? 0 : 15)
+          << "kept frame " << kept[i];
+    }
   }
 }
 

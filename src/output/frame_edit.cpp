@@ -1,0 +1,106 @@
+#include "output/frame_edit.h"
+
+#include <algorithm>
+
+namespace movrel {
+
+void FrameEdit::Reset(int frameCount) {
+  count_ = std::max(frameCount, 0);
+  start_ = 1;
+  end_ = count_;
+  dropped_.assign(static_cast<size_t>(count_), false);
+  steps_.clear();
+  keptCount_ = count_;
+}
+
+void FrameEdit::Follow(uint32_t recording, int frameCount) {
+  if (recording == recording_ && frameCount == count_) return;
+  recording_ = recording;
+  Reset(frameCount);
+}
+
+bool FrameEdit::IsKept(int number) const {
+  return number >= start_ && number <= end_ && !dropped_[static_cast<size_t>(number - 1)];
+}
+
+int FrameEdit::NextKept(int number) const {
+  for (int n = std::max(number, start_); n <= end_; ++n) {
+    if (!dropped_[static_cast<size_t>(n - 1)]) return n;
+  }
+  return 0;
+}
+
+int FrameEdit::PreviousKept(int number) const {
+  for (int n = std::min(number, end_); n >= start_; --n) {
+    if (!dropped_[static_cast<size_t>(n - 1)]) return n;
+  }
+  return 0;
+}
+
+int FrameEdit::KeptIndex(int number) const {
+  if (!IsKept(number)) return 0;
+  int index = 0;
+  for (int n = start_; n <= number; ++n) index += dropped_[static_cast<size_t>(n - 1)] ? 0 : 1;
+  return index;
+}
+
+int FrameEdit::KeptAt(int index) const {
+  if (index < 1) return 0;
+  for (int n = start_; n <= end_; ++n) {
+    if (!dropped_[static_cast<size_t>(n - 1)] && --index == 0) return n;
+  }
+  return 0;
+}
+
+std::vector<int> FrameEdit::KeptFrames() const {
+  std::vector<int> kept;
+  kept.reserve(static_cast<size_t>(keptCount_));
+  for (int n = start_; n <= end_; ++n) {
+    if (!dropped_[static_cast<size_t>(n - 1)]) kept.push_back(n);
+  }
+  return kept;
+}
+
+bool FrameEdit::SetStart(int number) {
+  if (!IsKept(number) || number == FirstKept()) return false;
+  steps_.push_back({StepKind::kStart, start_});
+  start_ = number;
+  Recount();
+  return true;
+}
+
+bool FrameEdit::SetEnd(int number) {
+  if (!IsKept(number) || number == LastKept()) return false;
+  steps_.push_back({StepKind::kEnd, end_});
+  end_ = number;
+  Recount();
+  return true;
+}
+
+bool FrameEdit::Drop(int number) {
+  if (!IsKept(number) || keptCount_ <= 1) return false;
+  steps_.push_back({StepKind::kDrop, number});
+  dropped_[static_cast<size_t>(number - 1)] = true;
+  --keptCount_;
+  return true;
+}
+
+bool FrameEdit::Undo() {
+  if (steps_.empty()) return false;
+  const Step step = steps_.back();
+  steps_.pop_back();
+  switch (step.kind) {
+    case StepKind::kStart: start_ = step.number; break;
+    case StepKind::kEnd: end_ = step.number; break;
+    case StepKind::kDrop: dropped_[static_cast<size_t>(step.number - 1)] = false; break;
+  }
+  Recount();
+  return true;
+}
+
+void FrameEdit::Recount() {
+  keptCount_ = 0;
+  for (int n = start_; n <= end_; ++n) keptCount_ += dropped_[static_cast<size_t>(n - 1)] ? 0 : 1;
+}
+
+}  // namespace movrel
