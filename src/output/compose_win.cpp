@@ -139,7 +139,7 @@ void ComposeAndSave(bool copyToClipboard) {
   SetControlText(链接保存动画, kComposingCaption);
   StoreFrames frames(Frames());
   AnimationInfo info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height, CurrentPlayCount());
-  std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, CurrentComposeSettings());
+  std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, CurrentComposeSettings(), RecordingCut().KeptFrames());
   const GifLayout layout = IsChecked(选择框精简GIF) ? GifLayout::kCompact : GifLayout::kClassic;
   int shownPercent = -1;
   auto progress = [&](int done, int total) {

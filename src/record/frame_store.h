@@ -44,7 +44,13 @@ class FrameStore {
   bool HasPicture(int n) const;
   // Empties the frame list with its offsets and capture times; the files
   // stay (the whole folder is discarded instead).
-  void ClearFrames() { entries_.clear(); }
+  void ClearFrames() {
+    entries_.clear();
+    ++recording_;
+  }
+  // Changes with every ClearFrames: tells one recording from the next even
+  // when both have as many frames.
+  uint32_t Recording() const { return recording_; }
 
   // Offset of frame n; {0, 0} outside 1..count.
   FrameOffset Offset(int n) const;
@@ -61,6 +67,7 @@ class FrameStore {
     int64_t captureMs = 0;
   };
   std::vector<Entry> entries_;  // one per frame: its length is the frame count
+  uint32_t recording_ = 0;
 };
 
 // The program's one store.
