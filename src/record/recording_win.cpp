@@ -154,8 +154,10 @@ void RunCountdownWindow(int seconds) {
 // ---- the recorder's host on the main window -------------------------------
 
 // The system's text for an error code in GBK, without the line break the
-// system ends it with; the number when the system has no text for it.
+// system ends it with; the number when the system has no text for it, and
+// nothing for 0 (a failure the system did not see, such as an encoder's).
 std::string SystemErrorText(DWORD code) {
+  if (code == 0) return std::string();
   wchar_t* buffer = nullptr;
   const DWORD length =
       FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
