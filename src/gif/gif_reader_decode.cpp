@@ -244,6 +244,10 @@ BmpDecodeResult DecodeGifImageToBmp(const std::string& data, size_t imagePos, st
   // Code sizes beyond 11 would need codes wider than 12 bits; 0 leaves no
   // room for a literal besides the clear code.
   if (codeSize < 1 || codeSize > 11) return BmpDecodeResult::kBadImage;
+  // A frame without pixels, or without a single data byte, has no picture to
+  // give; the rest of the file stays readable.
+  if (width == 0 || height == 0) return BmpDecodeResult::kBadImage;
+  if (codeSizePos + 1 >= data.size() || GifByte(data, codeSizePos + 1) == 0) return BmpDecodeResult::kBadImage;
 
   const size_t headerBytes = 14 + 40 + 4 * bmpEntries;
   std::string out;
@@ -285,12 +289,10 @@ BmpDecodeResult DecodeGifImageToBmp(const std::string& data, size_t imagePos, st
   }
 
   out.resize(headerBytes + pixelBytes, '\0');
-  if (pixelBytes != 0 && width != 0) {
-    BmpRowPlacer placer(reinterpret_cast<uint8_t*>(&out[headerBytes]), rowBytes, width, height, bitsPerPixel,
-                        interlaced);
-    GifSubBlockReader input(data, codeSizePos + 1);
-    DecodeLzw(codeSize, input, placer);
-  }
+  BmpRowPlacer placer(reinterpret_cast<uint8_t*>(&out[headerBytes]), rowBytes, width, height, bitsPerPixel,
+                      interlaced);
+  GifSubBlockReader input(data, codeSizePos + 1);
+  DecodeLzw(codeSize, input, placer);
   *bmp = std::move(out);
   return BmpDecodeResult::kOk;
 }

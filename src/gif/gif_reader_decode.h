@@ -69,8 +69,9 @@ enum class BmpDecodeResult { kOk, kBadImage, kTooLarge };
 
 // Decodes the image whose descriptor (0x2C) is at `imagePos` into a BMP file of
 // 1, 4 or 8 bits per pixel with the colour table in force (the local table,
-// else the global one, else a default table). Pixels the data does not reach
-// stay 0; an index the BMP's bit depth cannot hold is written as 0.
+// else the global one, else a default table). A frame of zero width or
+// height, or without any image data, is a bad image. Pixels the data does not
+// reach stay 0; an index the BMP's bit depth cannot hold is written as 0.
 BmpDecodeResult DecodeGifImageToBmp(const std::string& data, size_t imagePos, std::string* bmp);
 
 }  // namespace movrel

@@ -30,6 +30,10 @@ bool IsLoopingBlock(const std::string& data, size_t pos) {
   return GifByte(data, ident + 11) == 3 && GifByte(data, ident + 12) == 1;
 }
 
+bool IsBlockIntroducer(uint8_t byte) {
+  return byte == kExtensionIntroducer || byte == kImageSeparator || byte == kTrailer;
+}
+
 // True when the sub-block chain at `pos` has exactly one data sub-block.
 bool HasSingleSubBlock(const std::string& data, size_t pos) {
   if (pos >= data.size()) return false;
@@ -105,7 +109,9 @@ GifIndex IndexGif(const std::string& data) {
           if (!controlPending && HasSingleSubBlock(data, pos + 2)) index.comment = pos;
           break;
         default:
-          return damaged();
+          // An extension of a kind this reader does not know: its
+          // sub-blocks carry it, so it is stepped over as decoders do.
+          break;
       }
       size_t next = SkipGifSubBlocks(data, pos + 2);
       if (next == kGifNone) break;
@@ -123,6 +129,13 @@ GifIndex IndexGif(const std::string& data) {
     if (codeSize >= data.size()) return damaged();
     if (!controlPending) index.frames.push_back(pos);
     controlPending = false;
+    // An image without data: the next block (or the trailer) follows the
+    // descriptor where the code size should be. No code size is that large,
+    // so the frame is listed and the walk goes on from there.
+    if (IsBlockIntroducer(GifByte(data, codeSize))) {
+      pos = codeSize;
+      continue;
+    }
     size_t next = SkipGifSubBlocks(data, codeSize + 1);
     if (next == kGifNone) break;
     pos = next;
@@ -151,9 +164,7 @@ GifFrameBlocks WalkGifFrame(const std::string& data, size_t start) {
       if (blocks.control == kGifNone && pos + 8 <= data.size() && GifByte(data, pos + 2) == 4) blocks.control = pos;
     } else if (label == kCommentLabel) {
       blocks.comment = pos;
-    } else if (label != kApplicationLabel && label != kPlainTextLabel) {
-      return blocks;
-    }
+    }  // any other extension is stepped over by its sub-blocks
     size_t next = SkipGifSubBlocks(data, pos + 2);
     if (next == kGifNone) return blocks;
     pos = next;

@@ -29,8 +29,8 @@ inline size_t GifColorTableBytes(uint8_t sizeField) { return size_t{3} << ((size
 
 // What indexing found. Positions are offsets into the data.
 struct GifIndex {
-  // The structure broke (an unknown block, or an image cut off before its
-  // code-size byte): no frames are listed.
+  // The structure broke (a byte that starts no block, or an image cut off
+  // before its code-size byte): no frames are listed.
   bool damaged = false;
   // First byte of the looping block's 11-byte application identifier.
   size_t loopBlock = kGifNone;
@@ -56,6 +56,10 @@ struct GifIndex {
 // Animation comment: a comment of exactly one sub-block that does not stand
 // between a control block and its image; the last one wins.
 //
+// Extensions of unknown kinds are skipped by their sub-blocks. An image
+// whose descriptor (and local table) is followed directly by the next block
+// or the trailer has no data; it is listed all the same.
+//
 // Data that ends inside a block ends indexing as if the trailer had been
 // reached.
 GifIndex IndexGif(const std::string& data);
@@ -69,7 +73,8 @@ struct GifFrameBlocks {
 
 // Walks extensions (by their sub-blocks) from `start` until an image
 // descriptor whose 10 bytes lie inside the data. The walk stops without an
-// image at the trailer, at an unknown byte or at the end of the data.
+// image at the trailer, at a byte that starts no block or at the end of the
+// data.
 GifFrameBlocks WalkGifFrame(const std::string& data, size_t start);
 
 // Position just after the block terminator of the sub-block chain that starts

@@ -42,6 +42,10 @@ class FrameStore {
   std::string ReadFrame(int n) const;
   // Whether frame n has its file (a still frame has none).
   bool HasPicture(int n) const;
+  // Takes the last entry off the list (its file, if any, stays).
+  void DropLastFrame() {
+    if (!entries_.empty()) entries_.pop_back();
+  }
   // Empties the frame list with its offsets and capture times; the files
   // stay (the whole folder is discarded instead).
   void ClearFrames() {

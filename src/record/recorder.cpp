@@ -29,10 +29,16 @@ int64_t Recorder::RecordingClockMs() {
   return clockBeforeRunMs_ + std::max<int64_t>(0, host_.NowMs() - runStartMs_);
 }
 
+void Recorder::Warn(const std::string& text) {
+  warning_ = true;
+  host_.ShowWarning(text);
+  warning_ = false;
+}
+
 void Recorder::ToggleRecording() {
   // The countdown and the waits of a start let other events run; a second F9
   // then must not pause a recording that has not begun.
-  if (starting_) return;
+  if (starting_ || warning_) return;
   if (state_.phase == RecorderPhase::kRecording) {
     clockBeforeRunMs_ = RecordingClockMs();
     state_.phase = RecorderPhase::kPaused;
@@ -42,10 +48,18 @@ void Recorder::ToggleRecording() {
     return;
   }
   const bool fresh = state_.phase == RecorderPhase::kIdle;
+  if (fresh) {
+    const RecordingSettings settings = host_.ReadSettings();
+    if (FrameIntervalMs(settings) <= 0) {
+      Warn(kIntervalRefusal);
+      return;
+    }
+    held_ = settings;
+  }
   state_.phase = RecorderPhase::kRecording;
   host_.ShowPhase(RecorderPhase::kRecording);
-  if (fresh) FreshStart(host_.ReadSettings());
-  SetTimer(FrameIntervalMs(host_.ReadSettings()));
+  if (fresh) FreshStart(held_);
+  SetTimer(FrameIntervalMs(held_));
   // The clock starts (or goes on) with the frame taken at once.
   runStartMs_ = host_.NowMs();
   RecordTick();
@@ -59,12 +73,14 @@ void Recorder::FreshStart(const RecordingSettings& settings) {
   if (settings.hideMainWindow) host_.HideMainWindow();
   if (settings.saveFrames) {
     state_.frameFolder = ResolveFrameFolder(settings.savePathText, host_.ProgramFolder());
-    host_.MakeDirectoryChain(state_.frameFolder);  // a folder that cannot be made only makes the saves fail
+    host_.MakeDirectoryChain(state_.frameFolder);  // a folder that cannot be made fails the first save
   }
   store_.ClearFrames();
+  picturesKept_ = 0;
   state_.hasRecording = false;
   state_.framesOptimized = false;
   state_.previousFrame.clear();
+  state_.frameSize = PixelSize{};
   host_.EnablePreviewAndSave(false);
   if (settings.countdown) {
     state_.countdownSeconds = LeadingInt(settings.countdownText);
@@ -93,22 +109,36 @@ void Recorder::RecordTick() {
   const int64_t captureMs = RecordingClockMs();
   PixelSize size;
   const std::string frame = host_.ComposeFrame(&size);
-  state_.frameSize = size;
+  // A failed grab (a locked screen) has no size worth keeping: the saved
+  // animation's screen would be 0 x 0.
+  if (!frame.empty()) state_.frameSize = size;
   host_.PumpEvents();
 
-  // A frame that could not be captured or written is a still frame: the
-  // store keeps an empty entry, and the comparison goes on against the last
-  // frame that really is in the store.
-  bool still = frame == state_.previousFrame || frame.empty();
-  if (!store_.AppendFrame(still ? std::string() : frame, captureMs)) still = true;
+  // A frame that could not be captured, or equals the last frame that went
+  // into the store, is a still frame: the store keeps an empty entry.
+  const bool still = frame.empty() || frame == state_.previousFrame;
+  if (!store_.AppendFrame(still ? std::string() : frame, captureMs) && !still) {
+    // Read before anything else can overwrite the system's error.
+    const std::string reason = host_.LastErrorText();
+    store_.DropLastFrame();  // the recording ends with the frame before
+    inTick_ = false;
+    StopForWriteFailure(store_.Folder(), reason);
+    return;
+  }
   const int n = store_.Count();
   host_.FitWorkCanvas(size);
 
-  const RecordingSettings settings = host_.ReadSettings();
+  std::string failedFolder, reason;
   if (!still) {
-    if (settings.saveFrames) {
-      host_.SaveFrameToFolder(frame, state_.frameFolder, settings.saveFormatIndex, settings.saveFormatText);
-      if (settings.autoClear) store_.ReplaceFrame(n, std::string());
+    ++picturesKept_;
+    if (held_.saveFrames) {
+      if (!host_.SaveFrameToFolder(frame, state_.frameFolder, held_.saveFormatIndex, held_.saveFormatText)) {
+        // The frame stays in the store: it is in no other place.
+        reason = host_.LastErrorText();
+        failedFolder = state_.frameFolder;
+      } else if (held_.autoClear && store_.ReplaceFrame(n, std::string())) {
+        --picturesKept_;
+      }
     }
     state_.previousFrame = frame;
   }
@@ -123,24 +153,34 @@ void Recorder::RecordTick() {
     SetTray(still ? RecorderTrayState::kRecordingStill : RecorderTrayState::kRecording);
   }
 
+  // The limits stay live: their group is usable while recording.
+  const RecordingSettings settings = host_.ReadSettings();
   if (settings.stopAtCount && n >= LeadingInt(settings.countText)) {
     StopRecording();
   } else if (settings.stopAtTime && state_.totalTimeMs >= TimeLimitMs(settings)) {
     StopRecording();
   }
   inTick_ = false;
+  if (!failedFolder.empty()) StopForWriteFailure(failedFolder, reason);
+}
+
+void Recorder::StopForWriteFailure(const std::string& folder, const std::string& reason) {
+  StopRecording();
+  // Shown once the recording has stopped: no tick can come while it is open.
+  Warn(FrameWriteFailureMessage(folder, reason));
 }
 
 void Recorder::StopRecording() {
   // Nothing to stop: without this a stop while idle would announce a
   // recording that does not exist and enable saving an empty store.
-  if (starting_ || state_.phase == RecorderPhase::kIdle) return;
+  if (starting_ || warning_ || state_.phase == RecorderPhase::kIdle) return;
   SetTimer(0);
   state_.phase = RecorderPhase::kIdle;
   host_.ShowPhase(RecorderPhase::kIdle);
   state_.hasRecording = true;
-  const RecordingSettings settings = host_.ReadSettings();
-  if (!(settings.saveFrames && settings.autoClear)) host_.EnablePreviewAndSave(true);
+  // Saving follows what happened to the pictures: none are left when every
+  // frame was cleared after going to the frame folder, or none could be written.
+  if (picturesKept_ > 0) host_.EnablePreviewAndSave(true);
   state_.animationSize = state_.frameSize;
   host_.EnableSettingsGroups(true);
   SetTray(RecorderTrayState::kIdle);

@@ -26,7 +26,7 @@ struct RecorderState {
   int32_t startIntervalMs = 0;  // the frame interval at the fresh start: the last frame's time
   bool hasRecording = false;    // a stopped recording exists
   bool framesOptimized = false; // the changed-region pass has run over it
-  PixelSize frameSize;          // of the last composed frame
+  PixelSize frameSize;          // of the last captured frame of this recording
   PixelSize animationSize;      // frameSize at stop: the GIF's logical screen
   int32_t countdownSeconds = 0;
   std::string frameFolder;      // ends in "\"; receives single frames
@@ -83,12 +83,17 @@ class RecorderHost {
   virtual void SetRecordingTimer(int32_t intervalMs) = 0;  // 0 stops it
   virtual void FitWorkCanvas(PixelSize size) = 0;
   virtual void SetGroupCaption(const std::string& text) = 0;
+  // A modal warning: a refused start or a recording that had to stop.
+  virtual void ShowWarning(const std::string& text) = 0;
+  // The system's text for the last failed file operation on this thread.
+  virtual std::string LastErrorText() = 0;
   virtual void ShowTray(RecorderTrayState state, const std::string& tip) = 0;
   // Folders (see folders_win.h).
   virtual void MakeDirectoryChain(const std::string& path) = 0;
   virtual void DeleteTreeInBackground(const std::string& path) = 0;
   virtual std::string MakeRecordingTempDir() = 0;
-  virtual void SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
+  // False when the frame could not be encoded or written.
+  virtual bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
                                  const std::string& extension) = 0;
 };
 
@@ -112,6 +117,11 @@ class Recorder {
 
  private:
   void FreshStart(const RecordingSettings& settings);
+  // Stops the recording at the first frame that could not be written and
+  // says why; the frames written before stay and can be saved.
+  void StopForWriteFailure(const std::string& folder, const std::string& reason);
+  // A modal message; toggles and stops arriving meanwhile are ignored.
+  void Warn(const std::string& text);
   void SetTray(RecorderTrayState tray);
   void SetTimer(int32_t intervalMs);
   // The recording clock: runs from 0 at a fresh start while recording, and
@@ -124,6 +134,13 @@ class Recorder {
   RecorderHost& host_;
   bool starting_ = false;
   bool inTick_ = false;
+  bool warning_ = false;
+  // The settings that steer the running recording, as they were at its
+  // fresh start: a frame folder ticked or a clearing unticked mid-recording
+  // would write frames where no folder was made, or offer a store whose
+  // pictures are gone.
+  RecordingSettings held_;
+  int picturesKept_ = 0;  // frames of this recording whose picture is in the store
   int64_t clockBeforeRunMs_ = 0;  // the recording clock when the current run began
   int64_t runStartMs_ = 0;        // NowMs() then
 };

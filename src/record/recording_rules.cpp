@@ -72,6 +72,10 @@ std::string FormatDuration(int64_t ms) {
   return ShownValue(x) + " 年";
 }
 
+std::string FrameWriteFailureMessage(const std::string& folder, const std::string& reason) {
+  return "无法写入录制的帧，录制已停止。\r\n文件夹：" + folder + "\r\n原因：" + (reason.empty() ? "未知错误" : reason);
+}
+
 std::string RunningCaption(int frameCount, int32_t totalTimeMs, bool stillFrame) {
   std::string caption = "1.基本设置（帧数：" + std::to_string(frameCount) + " 时间：" + FormatDuration(totalTimeMs) + "）";
   if (stillFrame) caption += "<静止画面>";

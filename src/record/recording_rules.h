@@ -39,6 +39,14 @@ std::string FormatDuration(int64_t ms);
 // "1.基本设置（帧数：n 时间：…）", with "<静止画面>" after a still frame.
 std::string RunningCaption(int frameCount, int32_t totalTimeMs, bool stillFrame);
 
+// The refusal of a start whose frame interval is no positive time: such a
+// recording would never take a frame.
+constexpr const char* kIntervalRefusal = "“帧间隔”必须是大于0的时间，请修改后再开始录制。";
+
+// The one message of a recording stopped because a frame could not be
+// written to `folder`; `reason` is the system's text for the failure.
+std::string FrameWriteFailureMessage(const std::string& folder, const std::string& reason);
+
 // A countdown below one second counts down from 3.
 int CountdownStartSeconds(int seconds);
 

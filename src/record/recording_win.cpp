@@ -7,6 +7,7 @@
 #include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
+#include "app/message_box_win.h"
 #include "app/tray_icon_win.h"
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
@@ -152,6 +153,22 @@ void RunCountdownWindow(int seconds) {
 
 // ---- the recorder's host on the main window -------------------------------
 
+// The system's text for an error code in GBK, without the line break the
+// system ends it with; the number when the system has no text for it, and
+// nothing for 0 (a failure the system did not see, such as an encoder's).
+std::string SystemErrorText(DWORD code) {
+  if (code == 0) return std::string();
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  if (text.empty()) return "错误代码 " + std::to_string(code);
+  return ToGbk(text);
+}
+
 void CALLBACK RecordTimerProc(HWND, UINT, UINT_PTR, DWORD) { RecordTick(); }
 
 class MainWindowHost : public RecorderHost {
@@ -228,6 +245,8 @@ class MainWindowHost : public RecorderHost {
   }
   void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }
   void SetGroupCaption(const std::string& text) override { SetControlText(分组框1, text); }
+  void ShowWarning(const std::string& text) override { ShowMessage(text, kMbOk | kMbIconExclamation); }
+  std::string LastErrorText() override { return SystemErrorText(GetLastError()); }
   void ShowTray(RecorderTrayState state, const std::string&) override {
     switch (state) {
       case RecorderTrayState::kIdle: SetTrayState(TrayState::kIdle); return;
@@ -239,9 +258,9 @@ class MainWindowHost : public RecorderHost {
   void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const std::string& path) override { DeleteDirectoryTreeInBackground(path); }
   std::string MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
-  void SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
+  bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
                          const std::string& extension) override {
-    movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension);
+    return !movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension).empty();
   }
 };
 

@@ -300,20 +300,59 @@ class RecordingTest(MovrelTestCase):
         self.wait_link(app, "开始录制(F9)")
         self.assertEqual(frame_count(self.caption(app)), 8)
 
-    def test_unwritable_frames_count_as_still_frames(self):
+    def test_unwritable_frames_stop_the_recording_with_one_message(self):
         self.start_target(30)
         before = temp_folders()
         app = self.launch(settings())
         app.click("链接开始录制")
         wait_until(lambda: frame_count(self.caption(app)) >= 3, what="three frames")
         folder = self.new_folder(before)
-        __import__("shutil").rmtree(folder)  # the folder goes away mid-recording
-        gone_at = frame_count(self.caption(app))
-        wait_until(lambda: frame_count(self.caption(app)) >= gone_at + 5, what="frames after the folder went")
-        self.assertTrue(self.caption(app).endswith("<静止画面>"), self.caption(app))
-        self.assertFalse(os.path.exists(folder))
-        app.click("链接停止录制")
+        # Taken away in one step, so no frame is half gone, and the frames
+        # written so far are kept aside to be put back before saving.
+        aside = folder + ".aside"
+        os.rename(folder, aside)
+        self.addCleanup(lambda: __import__("shutil").rmtree(aside, ignore_errors=True))
+        app.wait_window("Kelv：")
+        text = wait_until(lambda: next((t for t in app.message_texts() if "无法写入录制的帧" in t), None),
+                          what="the message about the frames")
+        app.screenshot("recording-unwritable-frames.png")
+        lines = text.replace("\r\n", "\n").split("\n")
+        self.assertEqual(lines[0], "无法写入录制的帧，录制已停止。", text)
+        self.assertTrue(lines[1].startswith("文件夹：") and os.path.basename(folder) in lines[1], text)
+        self.assertRegex(lines[2], r"^原因：\S", text)
+        probe("press", "Kelv：", "确定")
+        app.wait_gone("Kelv：")
         self.wait_link(app, "开始录制(F9)")
+        wait_until(lambda: app.get("链接保存动画")["enabled"], what="saving enabled")
+        self.assertFalse(any(w["title"] == "Kelv：" for w in app.windows()), "a second message")
+        self.assertFalse(app.get("链接停止录制")["enabled"])
+        count = frame_count(self.caption(app))
+        self.assertFalse(self.caption(app).endswith("<静止画面>"), self.caption(app))
+        self.assertFalse(os.path.exists(folder))
+        kept = tmp_files(aside)
+        self.assertLessEqual(max(kept), count)
+
+        os.rename(aside, folder)
+        out = tempfile.mkdtemp(prefix="movrel-unwritable-")
+        self.addCleanup(lambda: __import__("shutil").rmtree(out, ignore_errors=True))
+        path = os.path.join(out, "kept.gif")
+        save_title = "选择本次录制的动画保存到的GIF文件："
+        app.click("链接保存动画")
+        app.wait_window(save_title, timeout=90)
+        ids = subprocess.run(["xdotool", "search", "--name", save_title], capture_output=True, text=True).stdout.split()
+        self.assertTrue(ids, "the save dialog has no X window")
+        xdotool("windowfocus", "--sync", ids[-1])
+        app.key("ctrl+a")
+        app.type_text("Z:" + path.replace("/", "\\"))
+        app.key("Return")
+        app.wait_gone(save_title)
+        app.answer_message("是否打开该文件？", "否")
+        with Image.open(path) as gif:
+            self.assertEqual(gif.size, RECT[2:])
+            self.assertGreaterEqual(gif.n_frames, 2)
+            self.assertLessEqual(gif.n_frames, count)
+            gif.seek(gif.n_frames - 1)
+            gif.convert("RGB")
 
     def test_hotkeys_start_pause_resume_and_stop(self):
         self.start_target(30)

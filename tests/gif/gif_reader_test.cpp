@@ -131,8 +131,7 @@ TEST(GifReaderSave, ReplacesTheFileOnlyWhenAllIsWritten) {
 
 TEST(GifReaderLoad, BrokenBlocksKeepTheBytesWithoutFrames) {
   const std::string start = Header(20, 10, 0x81) + Table(4) + Control(0, 10) + SmallImage();
-  for (const std::string& broken : {start + "\x21\x02\x01x\x00" + Trailer(),                // unknown extension
-                                    start + "\x55" + SmallImage() + Trailer(),              // stray byte
+  for (const std::string& broken : {start + "\x55" + SmallImage() + Trailer(),              // stray byte
                                     start + SmallImage(0, 0, 0x87).substr(0, 40)}) {        // table cut short
     GifReader reader;
     reader.Create();
@@ -144,10 +143,14 @@ TEST(GifReaderLoad, BrokenBlocksKeepTheBytesWithoutFrames) {
 }
 
 TEST(GifReaderIndex, OneFramePerImage) {
+  const std::string unknownExtension("\x21\x02\x01x\x00", 5);
+  // A descriptor with no data after it.
+  const auto bare = [](uint16_t left) { return "\x2C" + Le16(left) + Le16(0) + Le16(4) + Le16(2) + '\0'; };
   const struct {
     const char* what;
     std::string body;
     std::vector<uint16_t> lefts;  // of the listed frames, in order
+    std::string pictures = "";    // per frame: P decodes, - reports a damaged frame; empty: all decode
   } cases[] = {
       {"images without control blocks", SmallImage(1) + SmallImage(2) + SmallImage(3), {1, 2, 3}},
       {"bare image before controlled ones", SmallImage(1) + Control(0, 5) + SmallImage(2) + Control(0, 5) + SmallImage(3),
@@ -155,13 +158,22 @@ TEST(GifReaderIndex, OneFramePerImage) {
       {"controlled image then a bare one", Control(0, 5) + SmallImage(1) + SmallImage(2), {1, 2}},
       {"control block of another size", std::string("\x21\xF9\x03\x00\x05\x00\x00", 7) + SmallImage(1), {1}},
       {"padding between blocks", std::string(3, '\0') + Control(0, 5) + std::string(2, '\0') + SmallImage(1), {1}},
-      {"control block without image", Control(0, 5) + SmallImage(1) + Control(0, 7), {1, 0}},
+      {"control block without image", Control(0, 5) + SmallImage(1) + Control(0, 7), {1, 0}, "P-"},
+      {"extensions of unknown kinds", unknownExtension + Control(0, 5) + unknownExtension + SmallImage(1), {1}},
+      {"image without data before the next block", bare(1) + Control(0, 5) + bare(2) + SmallImage(3), {1, 2, 3},
+       "--P"},
+      {"image without data before the trailer", SmallImage(1) + Control(0, 5) + bare(2), {1, 2}, "P-"},
   };
   for (const auto& c : cases) {
     GifReader reader = Loaded(Header(20, 10, 0x81) + Table(4) + c.body + Trailer() + SmallImage(9));
     ASSERT_EQ(reader.GetGifInfo().FrameCount, static_cast<int>(c.lefts.size())) << c.what;
+    const std::string pictures = c.pictures.empty() ? std::string(c.lefts.size(), 'P') : c.pictures;
     for (size_t k = 0; k < c.lefts.size(); ++k) {
-      EXPECT_EQ(reader.GetFrameInfo(static_cast<int>(k) + 1).Left, c.lefts[k]) << c.what;
+      const int frame = static_cast<int>(k) + 1;
+      EXPECT_EQ(reader.GetFrameInfo(frame).Left, c.lefts[k]) << c.what;
+      const std::string bmp = reader.GetGifData(frame);
+      EXPECT_EQ(bmp.empty() ? reader.GetError() : "P", pictures[k] == 'P' ? "P" : "当前帧已经损坏")
+          << c.what << " frame " << frame;
     }
   }
   GifReader reader = Loaded(Header(20, 10, 0x81) + Table(4) + Control(0, 7) + Trailer() + SmallImage());

@@ -43,18 +43,20 @@ class ScriptedHost : public RecorderHost {
   }
   void PrepareCapture() override { Note("prepare"); }
   std::string ComposeFrame(PixelSize* size) override {
-    *size = PixelSize{40, 30};
     ++composed;
     nowMs += tickMs;
-    if (frames.empty()) return "same";
-    std::string f = frames.front();
+    std::string f = frames.empty() ? "same" : frames.front();
     if (frames.size() > 1) frames.pop_front();
+    // A failed grab, as the composer reports it: no picture and no size.
+    *size = f.empty() ? PixelSize{} : PixelSize{40, 30};
     return f;
   }
   void ReleaseComposer() override { Note("release"); }
   void SetRecordingTimer(int32_t ms) override { timerMs = ms; }
   void FitWorkCanvas(PixelSize size) override { canvas = size; }
   void SetGroupCaption(const std::string& text) override { caption = text; }
+  void ShowWarning(const std::string& text) override { Note("warn " + text); }
+  std::string LastErrorText() override { return "磁盘已满。"; }
   void ShowTray(RecorderTrayState state, const std::string& tip) override {
     tray = state;
     trayTip = tip;
@@ -63,13 +65,15 @@ class ScriptedHost : public RecorderHost {
   void DeleteTreeInBackground(const std::string& path) override { Note("delete " + path); }
   std::string MakeRecordingTempDir() override {
     std::string folder = root + "/rec" + std::to_string(++folders) + "/";
-    std::filesystem::create_directory(folder);
+    if (tempDirMade) std::filesystem::create_directory(folder);
     Note("tempdir");
     return folder;
   }
-  void SaveFrameToFolder(const std::string& bytes, const std::string& folder, int format,
+  bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int format,
                          const std::string& ext) override {
+    if (frameFolderFails) return false;
     saved.push_back(bytes + "@" + folder + "#" + std::to_string(format) + ext);
+    return true;
   }
 
   void Note(const std::string& what) { calls.push_back(what); }
@@ -79,7 +83,7 @@ class ScriptedHost : public RecorderHost {
   std::deque<std::string> frames;  // the last one repeats
   std::vector<std::string> calls, saved;
   std::function<void()> duringCountdown, duringPump;
-  bool trayHidden = false;
+  bool trayHidden = false, frameFolderFails = false, tempDirMade = true;
   int composed = 0, folders = 0;
   int64_t nowMs = 7000, tickMs = 200;
   int32_t timerMs = -1;
@@ -139,6 +143,13 @@ TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTime) {
   EXPECT_EQ(store.ReadFrame(3), "B");
   EXPECT_EQ(store.ReadFrame(4), "");
   EXPECT_EQ(state.totalTimeMs, 800);
+  host.frames = {""};  // a grab that failed (a locked screen) is still, and has no size
+  Ticks(1);
+  EXPECT_EQ(store.ReadFrame(5), "");
+  EXPECT_EQ(state.previousFrame, "B");
+  recorder.StopRecording();
+  EXPECT_EQ(state.animationSize.width, 40);
+  EXPECT_EQ(state.animationSize.height, 30);
 }
 
 TEST_F(RecorderTest, PauseAndResumeKeepTheStoreAndCompareAcrossThePause) {
@@ -225,6 +236,10 @@ TEST_F(RecorderTest, StopShowsTheIdleLookAndEnablesSavingUnlessFramesWereDropped
     h.settings.savePathText = "\\f";
     h.frames = {"A", "A", "B"};
     r.ToggleRecording();
+    // Changed mid-recording: the recording goes on with what it started with.
+    h.settings.autoClear = !autoClear;
+    h.settings.savePathText = "\\g";
+    h.settings.saveFormatIndex = 0;
     r.RecordTick();
     r.RecordTick();
     h.calls.clear();
@@ -239,6 +254,17 @@ TEST_F(RecorderTest, StopShowsTheIdleLookAndEnablesSavingUnlessFramesWereDropped
     EXPECT_EQ(s.animationSize.width, 40);
     EXPECT_EQ(s.animationSize.height, 30);
   }
+  // Ticked only mid-recording: no folder was made for it, so no frame goes
+  // there and none is cleared.
+  host.frames = {"A", "B"};
+  recorder.ToggleRecording();
+  host.settings.saveFrames = true;
+  host.settings.autoClear = true;
+  Ticks(1);
+  recorder.StopRecording();
+  EXPECT_TRUE(host.saved.empty());
+  EXPECT_EQ(store.ReadFrame(2), "B");
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "save on"), host.calls.end());
 }
 
 TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
@@ -249,18 +275,21 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   const std::string first = store.Folder();
   state.framesOptimized = true;
   host.calls.clear();
+  host.frames = {"", "B"};  // the new recording's first grab fails
   recorder.ToggleRecording();
+  EXPECT_EQ(state.frameSize.width, 0);  // not the size of the recording before
+  recorder.RecordTick();
   EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "delete " + first), host.calls.end());
   EXPECT_NE(store.Folder(), first);
   EXPECT_EQ(state.previousTempDir, first);
   EXPECT_FALSE(state.hasRecording);
   EXPECT_FALSE(state.framesOptimized);
-  EXPECT_EQ(store.Count(), 1);
-  EXPECT_EQ(store.ReadFrame(1), "B");  // previousFrame was emptied: not a still frame
+  EXPECT_EQ(store.Count(), 2);
+  EXPECT_EQ(store.ReadFrame(2), "B");  // previousFrame was emptied: not a still frame
   EXPECT_EQ(store.CaptureMs(1), 0);    // and the clock starts again
 }
 
-TEST_F(RecorderTest, IntervalOfZeroOrLessTakesNoFrame) {
+TEST_F(RecorderTest, IntervalOfZeroOrLessIsRefusedBeforeTheStart) {
   for (const char* interval : {"0", "-200", "abc"}) {
     ScriptedHost h;
     RecorderState s;
@@ -269,29 +298,60 @@ TEST_F(RecorderTest, IntervalOfZeroOrLessTakesNoFrame) {
     h.settings.intervalText = interval;
     r.ToggleRecording();
     r.RecordTick();
+    EXPECT_EQ(h.calls, std::vector<std::string>{std::string("warn ") + kIntervalRefusal}) << interval;
     EXPECT_EQ(h.composed, 0) << interval;
-    EXPECT_EQ(h.timerMs, 0) << interval;
-    EXPECT_EQ(s.phase, RecorderPhase::kRecording);
+    EXPECT_EQ(s.phase, RecorderPhase::kIdle);
+    EXPECT_TRUE(fs.Folder().empty());
   }
 }
 
-TEST_F(RecorderTest, UnwritableFramesCountAsStillFrames) {
-  host.frames = {"A", "B", "B", "A"};
+TEST_F(RecorderTest, AFrameThatCannotBeWrittenStopsTheRecordingWithOneMessage) {
+  host.frames = {"A", "B", "C"};
   recorder.ToggleRecording();
-  std::filesystem::remove_all(store.Folder());  // the folder vanishes mid-recording
-  Ticks(1);
-  EXPECT_EQ(store.Count(), 2);
-  EXPECT_EQ(store.ReadFrame(2), "");
-  EXPECT_NE(host.caption.find("<静止画面>"), std::string::npos);
-  EXPECT_EQ(state.previousFrame, "A");  // the last frame that is really stored
-  std::filesystem::create_directory(store.Folder());
-  Ticks(2);
-  EXPECT_EQ(store.ReadFrame(3), "B");  // differs from A, so it is kept now
-  EXPECT_EQ(store.ReadFrame(4), "A");
-  host.frames = {""};  // a capture that failed
-  Ticks(1);
-  EXPECT_EQ(store.ReadFrame(5), "");
-  EXPECT_EQ(state.previousFrame, "A");
+  const std::string folder = store.Folder();
+  std::filesystem::remove_all(folder);  // the folder vanishes mid-recording
+  host.calls.clear();
+  Ticks(3);
+  EXPECT_EQ(state.phase, RecorderPhase::kIdle);
+  EXPECT_EQ(host.composed, 2);  // no tick after the stop
+  EXPECT_EQ(store.Count(), 1);  // the recording ends with the frame written before
+  EXPECT_EQ(host.caption, "1.基本设置（帧数：1 时间：200 毫秒）");
+  std::vector<std::string> expected = {"开始录制(F9)", "save on", "groups on", "release", "show",
+                                       "warn 无法写入录制的帧，录制已停止。\r\n文件夹：" + folder + "\r\n原因：磁盘已满。"};
+  EXPECT_EQ(host.calls, expected);
+
+  // A folder that was never made: not even the first frame, so nothing to save.
+  {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    Recorder r(s, fs, h);
+    h.tempDirMade = false;
+    r.ToggleRecording();
+    EXPECT_EQ(s.phase, RecorderPhase::kIdle);
+    EXPECT_EQ(fs.Count(), 0);
+    EXPECT_EQ(std::count(h.calls.begin(), h.calls.end(), "save on"), 0);
+    EXPECT_EQ(std::count_if(h.calls.begin(), h.calls.end(), [](const std::string& c) { return c.rfind("warn ", 0) == 0; }), 1);
+  }
+  // The frame folder refuses a frame: it stays in the store, not cleared.
+  {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    Recorder r(s, fs, h);
+    h.settings.saveFrames = true;
+    h.settings.autoClear = true;
+    h.settings.savePathText = "\\f";
+    h.frameFolderFails = true;
+    h.frames = {"A", "B"};
+    r.ToggleRecording();
+    r.RecordTick();
+    EXPECT_EQ(s.phase, RecorderPhase::kIdle);
+    EXPECT_EQ(fs.ReadFrame(1), "A");
+    EXPECT_EQ(h.composed, 1);
+    EXPECT_NE(std::find(h.calls.begin(), h.calls.end(), "save on"), h.calls.end());
+    EXPECT_EQ(h.calls.back(), "warn 无法写入录制的帧，录制已停止。\r\n文件夹：C:\\prog\\f\\\r\n原因：磁盘已满。");
+  }
 }
 
 TEST_F(RecorderTest, EventsDuringAStartOrATickDoNotReenter) {

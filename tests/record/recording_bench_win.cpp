@@ -110,10 +110,12 @@ class BenchHost : public RecorderHost {
   void FitWorkCanvas(PixelSize) override {}
   void SetGroupCaption(const std::string&) override {}
   void ShowTray(RecorderTrayState, const std::string&) override {}
+  void ShowWarning(const std::string& text) override { fprintf(stderr, "warning: %s\n", text.c_str()); }
+  std::string LastErrorText() override { return std::to_string(GetLastError()); }
   void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const std::string& path) override { DeleteDirectoryTreeInBackground(path); }
   std::string MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
-  void SaveFrameToFolder(const std::string&, const std::string&, int, const std::string&) override {}
+  bool SaveFrameToFolder(const std::string&, const std::string&, int, const std::string&) override { return true; }
 };
 
 }  // namespace
