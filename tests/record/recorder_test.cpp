@@ -19,7 +19,7 @@ namespace {
 class ScriptedHost : public RecorderHost {
  public:
   ScriptedHost() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "movrel_rec_運_XXXXXX").string();
+    std::string pattern = std::filesystem::temp_directory_path().string() + FilePath::FromGbk("/movrel_rec_運_XXXXXX").Utf8();
     root = mkdtemp(&pattern[0]) ? pattern : std::string();
   }
   ~ScriptedHost() override { std::filesystem::remove_all(root); }
@@ -60,12 +60,12 @@ class ScriptedHost : public RecorderHost {
     trayTip = tip;
   }
   void MakeDirectoryChain(const std::string& path) override { Note("chain " + path); }
-  void DeleteTreeInBackground(const std::string& path) override { Note("delete " + path); }
-  std::string MakeRecordingTempDir() override {
+  void DeleteTreeInBackground(const FilePath& path) override { Note("delete " + path.Utf8()); }
+  FilePath MakeRecordingTempDir() override {
     std::string folder = root + "/rec" + std::to_string(++folders) + "/";
     std::filesystem::create_directory(folder);
     Note("tempdir");
-    return folder;
+    return FilePath::FromUtf8(folder);
   }
   void SaveFrameToFolder(const std::string& bytes, const std::string& folder, int format,
                          const std::string& ext) override {
@@ -246,11 +246,11 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   recorder.ToggleRecording();
   recorder.RecordTick();
   recorder.StopRecording();
-  const std::string first = store.Folder();
+  const FilePath first = store.Folder();
   state.framesOptimized = true;
   host.calls.clear();
   recorder.ToggleRecording();
-  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "delete " + first), host.calls.end());
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "delete " + first.Utf8()), host.calls.end());
   EXPECT_NE(store.Folder(), first);
   EXPECT_EQ(state.previousTempDir, first);
   EXPECT_FALSE(state.hasRecording);
@@ -278,13 +278,13 @@ TEST_F(RecorderTest, IntervalOfZeroOrLessTakesNoFrame) {
 TEST_F(RecorderTest, UnwritableFramesCountAsStillFrames) {
   host.frames = {"A", "B", "B", "A"};
   recorder.ToggleRecording();
-  std::filesystem::remove_all(store.Folder());  // the folder vanishes mid-recording
+  std::filesystem::remove_all(store.Folder().Utf8());  // the folder vanishes mid-recording
   Ticks(1);
   EXPECT_EQ(store.Count(), 2);
   EXPECT_EQ(store.ReadFrame(2), "");
   EXPECT_NE(host.caption.find("<静止画面>"), std::string::npos);
   EXPECT_EQ(state.previousFrame, "A");  // the last frame that is really stored
-  std::filesystem::create_directory(store.Folder());
+  std::filesystem::create_directory(store.Folder().Utf8());
   Ticks(2);
   EXPECT_EQ(store.ReadFrame(3), "B");  // differs from A, so it is kept now
   EXPECT_EQ(store.ReadFrame(4), "A");

@@ -111,8 +111,8 @@ class BenchHost : public RecorderHost {
   void SetGroupCaption(const std::string&) override {}
   void ShowTray(RecorderTrayState, const std::string&) override {}
   void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
-  void DeleteTreeInBackground(const std::string& path) override { DeleteDirectoryTreeInBackground(path); }
-  std::string MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
+  void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
+  FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
   void SaveFrameToFolder(const std::string&, const std::string&, int, const std::string&) override {}
 };
 
