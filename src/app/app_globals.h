@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 // The capture rectangle and frame size, in screen pixels; the frame composer
@@ -16,8 +18,8 @@ struct FrameSize {
 };
 
 struct AppGlobals {
-  std::string programFolder;     // GBK, ends in "\"
-  std::string settingsFilePath;  // programFolder + "Movrel.ini"
+  std::string programFolder;   // GBK, ends in "\"; for texts relative to it
+  FilePath settingsFilePath;   // Movrel.ini beside the program, as the system names it
   unsigned taskbarCreatedMessage = 0;
   bool settingsLoading = false;  // change handlers do nothing while set
   bool trayHidden = false;       // Alt+F12

@@ -12,19 +12,21 @@
 #include "app/settings_binding_win.h"
 #include "app/tray_icon_win.h"
 #include "app/ui_win.h"
+#include "common/file_path_win.h"
 #include "common/gbk.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "record/folders_win.h"
 
 namespace movrel {
 namespace {
 
-std::string ProgramFolder() {
+// The program's folder as the system names it, ending in "\".
+FilePath ProgramFolder() {
   std::wstring path(32768, L'\0');
   DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-  path.resize(n);
-  size_t slash = path.find_last_of(L"\\/");
-  return ToGbk(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1));
+  path.resize(n < path.size() ? n : 0);
+  return FilePathFromWide(path).FolderPart();
 }
 
 }  // namespace
@@ -35,8 +37,11 @@ int AppStartup() {
   // The taskbar tells running programs when it was re-created.
   g.taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
   // The settings file beside the program.
-  g.programFolder = ProgramFolder();
-  g.settingsFilePath = g.programFolder + "Movrel.ini";
+  const FilePath programFolder = ProgramFolder();
+  g.programFolder = programFolder.Gbk();
+  g.settingsFilePath = programFolder.Plus(u"Movrel.ini");
+  // Recording folders that crashed or killed copies left behind.
+  RemoveStaleRecordingFoldersInBackground(SystemTempFolder());
   OpenSettingsStore();
   // The main window.
   if (!CreateMainWindow()) {

@@ -1,14 +1,13 @@
 #include "bitmap/bitmap_surface_win.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "common/file_io.h"
-#include "common/gbk_win.h"
 
 namespace movrel {
-
-const char kLoadTempFileName[] = "新位图操作类_载入位图.bmp";
 
 namespace {
 
@@ -17,40 +16,48 @@ bool GetBitmapInfo(HGDIOBJ bitmap, BITMAP* info) {
   return GetObjectW(bitmap, sizeof(BITMAP), info) != 0;
 }
 
-// The system temporary folder with a trailing separator, or empty text when
-// it cannot be read (the file then lands in the current folder).
-std::wstring TempFolder() {
-  wchar_t buffer[MAX_PATH];
-  DWORD length = GetTempPathW(MAX_PATH, buffer);
-  if (length == 0 || length >= MAX_PATH) return std::wstring();
-  std::wstring folder(buffer, length);
-  if (folder.back() != L'\\') folder += L'\\';
-  return folder;
+uint32_t U32At(const std::string& bytes, size_t at) {
+  uint32_t value;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
 }
 
-bool WriteFileWide(const std::wstring& path, const std::string& bytes) {
-  bool ok;
-  {
-    UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD done = 0;
-    ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
+uint16_t U16At(const std::string& bytes, size_t at) {
+  uint16_t value;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
+}
+
+// Where the header, masks and colour table of a loadable BMP file end.
+size_t TableEnd(const std::string& bytes) {
+  const uint32_t headerBytes = U32At(bytes, 14);
+  const bool core = headerBytes == 12;
+  const int depth = core ? U16At(bytes, 24) : U16At(bytes, 28);
+  const uint32_t compression = core ? 0 : U32At(bytes, 30);
+  const uint32_t used = core ? 0 : U32At(bytes, 46);
+  const size_t maskBytes = headerBytes == 40 && compression == BI_BITFIELDS ? 12 : 0;
+  size_t entries = 0;
+  if (depth <= 8) {
+    const uint32_t full = 1u << depth;
+    entries = used == 0 || used > full ? full : used;
   }
-  return ok;
+  return kFileHeaderBytes + headerBytes + maskBytes + entries * (core ? 3 : 4);
 }
 
-// Deletes a file when the scope ends, whatever path left it.
-class FileRemover {
- public:
-  explicit FileRemover(std::wstring path) : path_(std::move(path)) {}
-  ~FileRemover() { DeleteFileW(path_.c_str()); }
-  FileRemover(const FileRemover&) = delete;
-  FileRemover& operator=(const FileRemover&) = delete;
-
- private:
-  std::wstring path_;
-};
+// A one-bit picture whose colour table is black, then white.
+bool IsBlackAndWhite(const uint32_t* info, bool core) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(info);
+  if (core) {
+    const auto* header = reinterpret_cast<const BITMAPCOREHEADER*>(info);
+    const uint8_t* table = bytes + sizeof(BITMAPCOREHEADER);
+    return header->bcBitCount == 1 && table[0] == 0 && table[1] == 0 && table[2] == 0 && table[3] == 0xFF &&
+           table[4] == 0xFF && table[5] == 0xFF;
+  }
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(info);
+  const uint8_t* table = bytes + header->biSize;
+  return header->biBitCount == 1 && table[0] == 0 && table[1] == 0 && table[2] == 0 && table[4] == 0xFF &&
+         table[5] == 0xFF && table[6] == 0xFF;
+}
 
 }  // namespace
 
@@ -124,25 +131,43 @@ bool BitmapSurface::LoadFromBmpBytes(const std::string& bmpBytes) {
   // The system loader trusts the headers; bytes that do not hold together
   // never reach it.
   if (!IsLoadableBmpFile(bmpBytes)) return false;
-  const std::wstring path = TempFolder() + ToWide(kLoadTempFileName);
-  FileRemover remover(path);
-  if (!WriteFileWide(path, bmpBytes)) return false;
-  return LoadBitmapFile(path);
+  const size_t tableEnd = TableEnd(bmpBytes);
+  const size_t pixelStart = U32At(bmpBytes, 10) != 0 ? U32At(bmpBytes, 10) : tableEnd;
+  // The headers and colour table in 4-byte aligned memory, as GDI reads them;
+  // the table may reach into the pixels when the file says they start early.
+  const size_t infoBytes = (pixelStart > tableEnd ? pixelStart : tableEnd) - kFileHeaderBytes;
+  // Zeros behind it: a table cut short never reads as black and white.
+  std::vector<uint32_t> info(infoBytes / 4 + 3, 0);
+  std::memcpy(info.data(), bmpBytes.data() + kFileHeaderBytes, infoBytes);
+  auto* header = reinterpret_cast<BITMAPINFO*>(info.data());
+  // A run-length picture is decoded up to its size field: never past the file.
+  if (header->bmiHeader.biSize >= sizeof(BITMAPINFOHEADER) &&
+      (header->bmiHeader.biCompression == BI_RLE8 || header->bmiHeader.biCompression == BI_RLE4)) {
+    header->bmiHeader.biSizeImage = static_cast<DWORD>(bmpBytes.size() - pixelStart);
+  }
+  // What the file loader does without LR_CREATEDIBSECTION: a monochrome
+  // bitmap for a black-and-white picture, otherwise one compatible with the
+  // screen, filled from the bits.
+  const bool core = header->bmiHeader.biSize == sizeof(BITMAPCOREHEADER);
+  const auto* coreHeader = reinterpret_cast<const BITMAPCOREHEADER*>(header);
+  const int width = core ? coreHeader->bcWidth : header->bmiHeader.biWidth;
+  const int rows = core ? coreHeader->bcHeight : std::abs(header->bmiHeader.biHeight);
+  UniqueBitmap loaded(IsBlackAndWhite(info.data(), core) ? CreateBitmap(width, rows, 1, 1, nullptr)
+                                                         : CreateCompatibleBitmap(ScreenDc(), width, rows));
+  if (!loaded) return false;
+  if (SetDIBits(ScreenDc(), loaded.get(), 0, static_cast<UINT>(rows), bmpBytes.data() + pixelStart, header,
+                DIB_RGB_COLORS) <= 0) {
+    return false;
+  }
+  return LoadFromHandle(loaded.get(), 0);
 }
 
 bool BitmapSurface::LoadFromFile(const std::string& path) {
   Reset();
   std::string bytes;
-  if (!ReadWholeFile(path, &bytes) || !IsLoadableBmpFile(bytes)) return false;
-  return LoadBitmapFile(ToWide(path));
-}
-
-// Without LR_CREATEDIBSECTION the system returns a display-compatible bitmap,
-// so a colour picture arrives at the display's depth.
-bool BitmapSurface::LoadBitmapFile(const std::wstring& path) {
-  UniqueBitmap loaded(static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
-  if (!loaded) return false;
-  return LoadFromHandle(loaded.get(), 0);
+  // The bytes checked are the bytes loaded: the file is not opened twice.
+  if (!ReadWholeFile(path, &bytes)) return false;
+  return LoadFromBmpBytes(bytes);
 }
 
 bool BitmapSurface::LoadFromHandle(HBITMAP bitmap, int depth) {

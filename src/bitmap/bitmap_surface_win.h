@@ -23,11 +23,6 @@
 
 namespace movrel {
 
-// Name of the file in the system temporary folder through which
-// LoadFromBmpBytes hands bytes to the system's bitmap loader; it is deleted
-// again by every load.
-extern const char kLoadTempFileName[];
-
 // A DIB section selected into its own memory DC. Releasing puts the object
 // that the selection displaced back first, so the section is never deleted
 // while it is selected.
@@ -62,12 +57,12 @@ class BitmapSurface {
   virtual void Reset();
   virtual void InitPalettes();
 
-  // Loads a BMP file's bytes through the system loader (via the temporary
-  // file kLoadTempFileName, deleted on every path). Like LoadFromFile, the
-  // picture takes the depth of a display-compatible bitmap. False, and the
+  // Loads a BMP file's bytes in memory, into the display-compatible bitmap
+  // the system's file loader would make (a monochrome picture stays at one
+  // bit), so no file is involved and two loads never meet. False, and the
   // surface empty, for bytes that are no loadable BMP file.
   virtual bool LoadFromBmpBytes(const std::string& bmpBytes);
-  // `path` is GBK.
+  // Reads the file once and loads those bytes; `path` is GBK.
   virtual bool LoadFromFile(const std::string& path);
   // Copies any bitmap that is not selected into a DC; the bitmap stays the
   // caller's. Depth 0: the bitmap's own.
@@ -156,7 +151,6 @@ class BitmapSurface {
   // After the section was filled: flush GDI and copy the pixels into the
   // byte image. On a failed fill the surface is reset.
   bool FinishAttach(bool filled);
-  bool LoadBitmapFile(const std::wstring& path);
   void RefreshIfChanged();
   bool Contains(int x, int y) const;
   HDC ScreenDc() const { return screenDc ? screenDc->get() : nullptr; }

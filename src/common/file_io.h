@@ -1,19 +1,37 @@
-// Whole-file reads and writes by GBK path. The Windows build goes through the
-// W functions (code page 936 paths); the host build through the C library.
+// Whole-file reads and writes by path. The Windows build passes the UTF-16
+// units to the W functions; the host build gives the C library their UTF-8
+// form. The GBK overloads are for paths the user typed or the settings file
+// holds; they convert once and do the same.
 #pragma once
 
 #include <string>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 // True and the file's bytes, or false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string* bytes);
+bool ReadWholeFile(const FilePath& path, std::string* bytes);
 
 // Creates or replaces the file. False when any byte could not be written; a
 // half-written file is removed again.
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
+bool WriteWholeFile(const FilePath& path, const std::string& bytes);
 
-bool FileExists(const std::string& path);
-bool RemoveFile(const std::string& path);
+// Creates the file only when nothing has the name yet, so a file that
+// appeared after the name was chosen is never overwritten.
+enum class NewFileResult { kWritten, kNameTaken, kFailed };
+NewFileResult WriteNewFile(const FilePath& path, const std::string& bytes);
+
+bool FileExists(const FilePath& path);
+bool RemoveFile(const FilePath& path);
+
+inline bool ReadWholeFile(const std::string& gbkPath, std::string* bytes) {
+  return ReadWholeFile(FilePath::FromGbk(gbkPath), bytes);
+}
+inline bool WriteWholeFile(const std::string& gbkPath, const std::string& bytes) {
+  return WriteWholeFile(FilePath::FromGbk(gbkPath), bytes);
+}
+inline bool FileExists(const std::string& gbkPath) { return FileExists(FilePath::FromGbk(gbkPath)); }
+inline bool RemoveFile(const std::string& gbkPath) { return RemoveFile(FilePath::FromGbk(gbkPath)); }
 
 }  // namespace movrel

@@ -1,12 +1,16 @@
-#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include "common/file_io.h"
 
 namespace movrel {
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+bool ReadWholeFile(const FilePath& path, std::string* bytes) {
+  FILE* f = std::fopen(path.Utf8().c_str(), "rb");
   if (!f) return false;
   std::string data;
   char buffer[65536];
@@ -18,20 +22,38 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
   return ok;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+bool WriteWholeFile(const FilePath& path, const std::string& bytes) {
+  const std::string name = path.Utf8();
+  FILE* f = std::fopen(name.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = (std::fclose(f) == 0) && ok;
-  if (!ok) std::remove(path.c_str());
+  if (!ok) std::remove(name.c_str());
   return ok;
 }
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+NewFileResult WriteNewFile(const FilePath& path, const std::string& bytes) {
+  const std::string name = path.Utf8();
+  int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? NewFileResult::kNameTaken : NewFileResult::kFailed;
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = close(fd) == 0 && ok;
+  if (!ok) unlink(name.c_str());
+  return ok ? NewFileResult::kWritten : NewFileResult::kFailed;
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool FileExists(const FilePath& path) {
+  struct stat st;
+  return stat(path.Utf8().c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool RemoveFile(const FilePath& path) { return std::remove(path.Utf8().c_str()) == 0; }
 
 }  // namespace movrel

@@ -1,14 +1,27 @@
 #include <windows.h>
 
 #include "common/file_io.h"
-#include "common/gbk_win.h"
+#include "common/file_path_win.h"
 #include "common/handle_win.h"
 
 namespace movrel {
+namespace {
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-  UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+// Writes every byte into a file just created at `path`, or removes it again.
+bool FillOrRemove(UniqueFile file, const FilePath& path, const std::string& bytes) {
+  DWORD done = 0;
+  bool ok = bytes.empty() ||
+            (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size());
+  ok = CloseHandle(file.release()) != FALSE && ok;
+  if (!ok) DeleteFileW(WidePath(path));
+  return ok;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const FilePath& path, std::string* bytes) {
+  UniqueFile file(CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
@@ -22,26 +35,28 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  std::wstring widePath = ToWide(path);
-  bool ok;
-  {
-    UniqueFile file(
-        CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD done = 0;
-    ok = bytes.empty() ||
-         (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size());
-  }
-  if (!ok) DeleteFileW(widePath.c_str());
-  return ok;
+bool WriteWholeFile(const FilePath& path, const std::string& bytes) {
+  UniqueFile file(
+      CreateFileW(WidePath(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  return FillOrRemove(std::move(file), path, bytes);
 }
 
-bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+NewFileResult WriteNewFile(const FilePath& path, const std::string& bytes) {
+  UniqueFile file(CreateFileW(WidePath(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::kNameTaken
+                                                                       : NewFileResult::kFailed;
+  }
+  return FillOrRemove(std::move(file), path, bytes) ? NewFileResult::kWritten : NewFileResult::kFailed;
+}
+
+bool FileExists(const FilePath& path) {
+  DWORD attributes = GetFileAttributesW(WidePath(path));
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != FALSE; }
+bool RemoveFile(const FilePath& path) { return DeleteFileW(WidePath(path)) != FALSE; }
 
 }  // namespace movrel

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 // A settings file is a few kilobytes. Anything beyond this is not a file the
@@ -37,10 +39,10 @@ class ConfigFile {
   bool Replace(uint64_t offset, uint64_t removeCount, const std::string& bytes);
 };
 
-// Opens the file at the GBK `path`. Writable: read and write access,
+// Opens the file at `path`. Writable: read and write access,
 // created when missing, content kept; other processes may read it but not
 // write it while it is open. Not writable: read access to an existing file
 // only, sharing both ways. Null when the file cannot be opened so.
-std::unique_ptr<ConfigFile> OpenConfigFile(const std::string& path, bool writable);
+std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable);
 
 }  // namespace movrel

@@ -57,8 +57,9 @@ class HostConfigFile : public ConfigFile {
 
 }  // namespace
 
-std::unique_ptr<ConfigFile> OpenConfigFile(const std::string& path, bool writable) {
-  int fd = writable ? open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable) {
+  const std::string name = path.Utf8();
+  int fd = writable ? open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

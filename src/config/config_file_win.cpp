@@ -3,7 +3,7 @@
 // sharing, since this handle writes) but never for writing.
 #include <windows.h>
 
-#include "common/gbk_win.h"
+#include "common/file_path_win.h"
 #include "common/handle_win.h"
 #include "config/config_file.h"
 
@@ -68,11 +68,11 @@ class WinConfigFile : public ConfigFile {
 
 }  // namespace
 
-std::unique_ptr<ConfigFile> OpenConfigFile(const std::string& path, bool writable) {
-  std::wstring widePath = ToWide(path);
-  UniqueFile file(writable ? CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable) {
+  const wchar_t* widePath = WidePath(path);
+  UniqueFile file(writable ? CreateFileW(widePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
-                           : CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           : CreateFileW(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return nullptr;
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;

@@ -88,7 +88,7 @@ void ConfigStore::Close() {
   ++generation_;
 }
 
-bool ConfigStore::Load(const std::string& name) {
+bool ConfigStore::Load(const FilePath& name) {
   Close();
   fileName = name;
   if (fileOpener_) fileHandle = fileOpener_(name, true);
@@ -106,7 +106,7 @@ bool ConfigStore::Load(const std::string& name) {
   return fileHandle != nullptr;
 }
 
-bool ConfigStore::Open(const std::string& path) {
+bool ConfigStore::Open(const FilePath& path) {
   storePath = path;
   return Load(path);
 }

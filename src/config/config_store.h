@@ -66,7 +66,7 @@ class ConfigStore {
   // The program's message box: text, button and icon flags, caption.
   using MessageBoxFn = std::function<int(const std::string& text, unsigned flags, const std::string& caption)>;
   // Opens the file behind the store (see OpenConfigFile).
-  using FileOpener = std::function<std::unique_ptr<ConfigFile>(const std::string& path, bool writable)>;
+  using FileOpener = std::function<std::unique_ptr<ConfigFile>(const FilePath& path, bool writable)>;
 
   ConfigStore();
   virtual ~ConfigStore();
@@ -82,7 +82,7 @@ class ConfigStore {
   // Reads the file into the buffer and holds it open for writing; true if it
   // is open. A file that cannot be opened for writing is still read when it
   // can be; writes then change only the buffer.
-  virtual bool Load(const std::string& name);
+  virtual bool Load(const FilePath& name);
   // Carries out the queued writes, oldest first, including those queued
   // meanwhile; the result of the first one, or -1 when the queue is empty.
   virtual int ProcessQueue();
@@ -99,7 +99,7 @@ class ConfigStore {
   // there is none.
   virtual int64_t FindSectionHeader(int64_t from, int64_t to) const;
   // Remembers `path` and loads it.
-  virtual bool Open(const std::string& path);
+  virtual bool Open(const FilePath& path);
   virtual void SetSection(const std::string& name);
   // The typed writers answer true when written at once; false when the write
   // failed or had to wait in the queue (it is carried out later all the same).
@@ -123,8 +123,8 @@ class ConfigStore {
   const std::string& Content() const { return contentBuffer; }
   bool IsFileOpen() const { return fileHandle != nullptr; }
   bool IsBusy() const { return busy != 0; }
-  const std::string& FileName() const { return fileName; }
-  const std::string& StorePath() const { return storePath; }
+  const FilePath& FileName() const { return fileName; }
+  const FilePath& StorePath() const { return storePath; }
   const std::string& SectionName() const { return sectionName; }
 
  private:
@@ -158,10 +158,10 @@ class ConfigStore {
 
   std::string contentBuffer;
   std::unique_ptr<ConfigFile> fileHandle;
-  std::string fileName;
+  FilePath fileName;
   int32_t busy = 0;
   std::deque<PendingWrite> pendingWrites;
-  std::string storePath;
+  FilePath storePath;
   std::string sectionName;
 
   MessagePump messagePump_;

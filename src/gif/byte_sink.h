@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 class ByteSink {
@@ -34,8 +36,7 @@ class MemorySink : public ByteSink {
 // the final move is a rename on one volume), and only Commit, when every write
 // succeeded, moves it over the target. Destroying the sink without a
 // successful Commit removes the temporary file and leaves the target as it
-// was. Implemented per platform; the path is GBK (the host uses its bytes as
-// they are).
+// was. Implemented per platform.
 class FileSink : public ByteSink {
  public:
   FileSink();
@@ -46,7 +47,9 @@ class FileSink : public ByteSink {
   // Opens a new temporary file in `path`'s folder (discarding one still open).
   // False when it cannot be made, or when `path` is something a file cannot
   // replace (a folder; on Windows also a read-only file).
-  bool Create(const std::string& path);
+  bool Create(const FilePath& path);
+  // For a GBK path the user typed.
+  bool Create(const std::string& gbkPath) { return Create(FilePath::FromGbk(gbkPath)); }
   // Takes all bytes or reports false; after one refused write every later
   // write is refused too and Commit fails.
   bool Write(const void* data, size_t size) override;
@@ -56,11 +59,11 @@ class FileSink : public ByteSink {
   bool Commit();
   // Closes and removes the temporary file; the target is not touched.
   void Discard();
-  std::string TargetName() const override { return path_; }
+  std::string TargetName() const override { return path_.Gbk(); }
 
  private:
   struct Temporary;  // the open temporary file, per platform
-  std::string path_;
+  FilePath path_;
   std::unique_ptr<Temporary> temporary_;
   bool failed_ = false;
 };

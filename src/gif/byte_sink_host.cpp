@@ -1,5 +1,5 @@
-// Host files through the C library and POSIX; the path's bytes are used as
-// they are.
+// Host files through the C library and POSIX, named by the paths' UTF-8
+// form.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,15 +29,13 @@ FileSink::FileSink() = default;
 
 FileSink::~FileSink() = default;
 
-bool FileSink::Create(const std::string& path) {
+bool FileSink::Create(const FilePath& path) {
   Discard();
   path_ = path;
   struct stat st;
-  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  if (stat(path.Utf8().c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
   auto temporary = std::make_unique<Temporary>();
-  // '/' (0x2F) is never a GBK trail byte, so a byte search finds the folder.
-  size_t slash = path.rfind('/');
-  std::string pattern = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".movrel-XXXXXX";
+  std::string pattern = path.FolderPart().Utf8() + ".movrel-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   int fd = mkstemp(name.data());
@@ -74,7 +72,7 @@ bool FileSink::Commit() {
   bool ok = !failed_ && std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
   ok = std::fclose(file) == 0 && ok;
   failed_ = false;
-  if (ok) ok = std::rename(temporary->path.c_str(), path_.c_str()) == 0;
+  if (ok) ok = std::rename(temporary->path.c_str(), path_.Utf8().c_str()) == 0;
   if (ok) temporary->remove = false;
   return ok;
 }
@@ -85,7 +83,7 @@ void FileSink::Discard() {
 }
 
 std::string ReadPictureFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = std::fopen(FilePath::FromGbk(path).Utf8().c_str(), "rb");
   if (!f) throw FileFailure(FileFailureKind::kOpen, path);
   struct FileCloser {
     FILE* f;

@@ -1,11 +1,11 @@
-// Windows files through the W functions with the GBK path converted.
+// Windows files through the W functions.
 #include <windows.h>
 
 #include <memory>
 #include <new>
 #include <string>
 
-#include "common/gbk.h"
+#include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
 #include "gif/byte_sink.h"
@@ -14,17 +14,6 @@
 namespace movrel {
 
 namespace {
-
-// The folder part of a GBK path with its separator ("" for a bare name). The
-// search steps over double-byte characters: 運 ends in the byte of '\\'.
-std::string FolderOf(const std::string& path) {
-  size_t end = 0;
-  for (char separator : {'\\', '/', ':'}) {
-    size_t at = GbkFindLast(path, separator);
-    if (at != std::string::npos && at + 1 > end) end = at + 1;
-  }
-  return path.substr(0, end);
-}
 
 LONG g_temporaryCounter = 0;
 
@@ -45,17 +34,17 @@ FileSink::FileSink() = default;
 
 FileSink::~FileSink() = default;
 
-bool FileSink::Create(const std::string& path) {
+bool FileSink::Create(const FilePath& path) {
   Discard();
   path_ = path;
   // Nothing can move over a folder, and Windows refuses to move over a
   // read-only file (Wine replaces it): fail both before writing anything.
-  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  DWORD attributes = GetFileAttributesW(WidePath(path));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
     return false;
   }
   auto temporary = std::make_unique<Temporary>();
-  const std::wstring folder = ToWide(FolderOf(path));
+  const std::wstring folder = ToWide(path.FolderPart());
   // CREATE_NEW makes the name ours alone; a name someone else holds (another
   // save, a file left by a crash) is skipped.
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -97,7 +86,7 @@ bool FileSink::Commit() {
   ok = CloseHandle(temporary->file.release()) != FALSE && ok;
   failed_ = false;
   if (ok) {
-    ok = MoveFileExW(temporary->path.c_str(), ToWide(path_).c_str(),
+    ok = MoveFileExW(temporary->path.c_str(), WidePath(path_),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   }
   if (ok) temporary->remove = false;

@@ -12,6 +12,7 @@
 #include "app/message_box_win.h"
 #include "app/text_entry_dialog_win.h"
 #include "app/ui_win.h"
+#include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "gif/byte_sink.h"
@@ -47,8 +48,9 @@ class ComposingScope {
 };
 
 // The save dialog 对话框保存动画, opened at the last path. False when the
-// user cancels or chooses nothing.
-bool AskSavePath(std::string* path) {
+// user cancels or chooses nothing. The chosen path stays as the system
+// spells it; the GBK form is only remembered for the next time.
+bool AskSavePath(FilePath* path) {
   std::vector<wchar_t> file(32768, L'\0');
   std::wstring last = ToWide(Main().saveDialogPath);
   if (last.size() < file.size()) last.copy(file.data(), last.size());
@@ -66,21 +68,19 @@ bool AskSavePath(std::string* path) {
   // An existing file is only replaced after the user has agreed to it.
   dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetSaveFileNameW(&dialog)) return false;
-  *path = ToGbk(file.data());
+  *path = FilePathFromWide(file.data());
   if (path->empty()) return false;
-  Main().saveDialogPath = *path;
+  Main().saveDialogPath = path->Gbk();
   return true;
 }
 
 // A fresh name in the system temporary folder (a hexadecimal number +
 // ".tmp"); empty when none could be had.
-std::string TemporaryGifPath() {
-  wchar_t folder[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-  if (n == 0 || n > MAX_PATH) return std::string();
+FilePath TemporaryGifPath() {
+  const FilePath folder = SystemTempFolder();
   wchar_t name[MAX_PATH + 1] = {};
-  if (GetTempFileNameW(folder, L"", 0, name) == 0) return std::string();
-  return ToGbk(name);
+  if (folder.empty() || GetTempFileNameW(WidePath(folder), L"", 0, name) == 0) return FilePath();
+  return FilePathFromWide(name);
 }
 
 ComposeSettings CurrentComposeSettings() {
@@ -125,16 +125,18 @@ void ComposeAndSave(bool copyToClipboard) {
   if (!state.hasRecording) return;
   if (!state.framesOptimized && !OptimizeFrames()) return;
 
-  std::string path;
+  FilePath target;
   if (copyToClipboard) {
-    path = TemporaryGifPath();
-    if (path.empty()) {
-      ShowMessage("复制动画失败！请检查该路径是否可写：" + path, kMbOk | kMbIconError);
+    target = TemporaryGifPath();
+    if (target.empty()) {
+      ShowMessage("复制动画失败！无法在临时文件夹中创建文件：" + SystemTempFolder().Gbk(), kMbOk | kMbIconError);
       return;
     }
-  } else if (!AskSavePath(&path)) {
+  } else if (!AskSavePath(&target)) {
     return;
   }
+  // The GBK form is for the messages and the shell hand-off.
+  const std::string path = target.Gbk();
 
   SetControlText(链接保存动画, kComposingCaption);
   StoreFrames frames(Frames());
@@ -157,7 +159,7 @@ void ComposeAndSave(bool copyToClipboard) {
     // The file is written beside the target and only replaces it once it
     // is whole: a failed save leaves whatever was there before.
     FileSink file;
-    if (!file.Create(path)) {
+    if (!file.Create(target)) {
       error = "无法创建文件";
     } else {
       AnimationOutcome outcome = WriteAnimation(frames, plan, info, layout, file, progress, &error);

@@ -3,9 +3,13 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "bitmap/reencode_win.h"
 #include "common/file_io.h"
+#include "common/file_path_win.h"
 #include "common/gbk.h"
 #include "common/gbk_win.h"
 #include "record/recording_rules.h"
@@ -13,12 +17,13 @@
 namespace movrel {
 namespace {
 
-bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+constexpr wchar_t kRecordingFolderPrefix[] = L"KVGifRecord_";
+constexpr wchar_t kLockFileName[] = L"KVGifRecord.lock";
+// A folder without a lock file may be one another copy has just made and
+// not yet locked; only older ones are taken for leftovers.
+constexpr int64_t kUnlockedGraceSeconds = 60;
 
-std::string WithoutTrailingSlash(std::string path) {
-  while (GbkEndsWith(path, '\\') || (!path.empty() && path.back() == '/')) path.pop_back();
-  return path;
-}
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int64_t LocalSecondsSince19700101At8() {
   SYSTEMTIME now;
@@ -26,10 +31,41 @@ int64_t LocalSecondsSince19700101At8() {
   return SecondsSince19700101At8(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
 }
 
-// Deletes what is inside `folder` (no trailing separator), then the folder.
-// Links are removed as links: a junction or symbolic link to a folder is a
-// directory entry with a reparse point, and RemoveDirectoryW on it removes
-// the link alone.
+// The lock files of the recording folders this process made, each open
+// without delete or write sharing until its folder is deleted: another copy
+// that cannot delete the lock file knows the folder is in use.
+class HeldLocks {
+ public:
+  void Add(const std::wstring& folder, UniqueFile lock) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    locks_.emplace_back(folder, std::move(lock));
+  }
+  // Closes the lock of `folder` (no trailing separator), if this process holds it.
+  void Release(const std::wstring& folder) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (auto it = locks_.begin(); it != locks_.end(); ++it) {
+      if (CompareStringOrdinal(it->first.c_str(), -1, folder.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        locks_.erase(it);
+        return;
+      }
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::pair<std::wstring, UniqueFile>> locks_;
+};
+
+HeldLocks& Locks() {
+  static HeldLocks locks;
+  return locks;
+}
+
+// Deletes what is inside `folder` (no trailing separator). A junction or
+// symbolic link is a directory entry with a reparse point: it is removed as
+// a link (RemoveDirectoryW or DeleteFileW on the entry itself), never
+// entered, and its attributes are left alone, since SetFileAttributesW would
+// reach through it to what it points to.
 void DeleteTreeContents(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -39,14 +75,16 @@ void DeleteTreeContents(const std::wstring& folder) {
     if (name == L"." || name == L"..") continue;
     const std::wstring path = folder + L"\\" + name;
     const DWORD attributes = found.dwFileAttributes;
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (IsLinkEntry(attributes)) {
       if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveDirectoryW(path.c_str());
       } else {
         DeleteFileW(path.c_str());
       }
-    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      continue;
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       DeleteTreeContents(path);
       RemoveDirectoryW(path.c_str());
     } else {
@@ -57,29 +95,78 @@ void DeleteTreeContents(const std::wstring& folder) {
 }
 
 DWORD WINAPI DeleteTreeThread(void* parameter) {
-  std::unique_ptr<std::string> path(static_cast<std::string*>(parameter));
+  std::unique_ptr<FilePath> path(static_cast<FilePath*>(parameter));
   DeleteDirectoryTree(*path);
   return 0;
 }
 
+DWORD WINAPI RemoveStaleThread(void* parameter) {
+  std::unique_ptr<FilePath> folder(static_cast<FilePath*>(parameter));
+  RemoveStaleRecordingFolders(*folder);
+  return 0;
+}
+
+int64_t SecondsSince(const FILETIME& time) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  auto ticks = [](const FILETIME& t) { return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return (ticks(now) - ticks(time)) / 10000000;
+}
+
 }  // namespace
 
-std::string MakeRecordingTempDir() {
-  wchar_t tempPath[MAX_PATH + 1] = {};
-  wchar_t tempName[MAX_PATH + 1] = {};
-  DWORD length = GetTempPathW(MAX_PATH, tempPath);
-  // A nonzero unique number makes the system form the name without creating
-  // the file; only its folder part is wanted.
-  if (length == 0 || length > MAX_PATH || !GetTempFileNameW(tempPath, L"", GetTickCount() | 1, tempName)) {
-    tempName[0] = 0;
+bool IsLinkEntry(unsigned long attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+FilePath MakeRecordingTempDir(const FilePath& tempFolder) {
+  const std::wstring base =
+      ToWide(tempFolder) + kRecordingFolderPrefix + std::to_wstring(LocalSecondsSince19700101At8());
+  // A name still held by an earlier folder (a second start within the same
+  // second, or another copy) is skipped: CreateDirectoryW makes the folder
+  // ours alone.
+  std::wstring folder = base;
+  for (int n = 1; n < 1000; ++n) {
+    if (CreateDirectoryW(folder.c_str(), nullptr)) {
+      UniqueFile lock(CreateFileW((folder + L"\\" + kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (lock) Locks().Add(folder, std::move(lock));
+      break;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    folder = base + L"_" + std::to_wstring(n);
   }
-  const std::string base = RecordingFolderPath(ToGbk(tempName), LocalSecondsSince19700101At8());
-  std::string folder = base;
-  for (int n = 1; n < 1000 && PathExists(ToWide(WithoutTrailingSlash(folder))); ++n) {
-    folder = WithoutTrailingSlash(base) + "_" + std::to_string(n) + "\\";
-  }
-  MakeDirectoryChain(folder);
-  return folder;
+  return FilePathFromWide(folder + L"\\");
+}
+
+int RemoveStaleRecordingFolders(const FilePath& tempFolder) {
+  const std::wstring temp = ToWide(tempFolder.WithoutTrailingSeparators());
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((temp + L"\\" + kRecordingFolderPrefix + L"*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int removed = 0;
+  do {
+    const DWORD attributes = found.dwFileAttributes;
+    // Only real folders: a link named like a recording folder is not ours to
+    // empty.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkEntry(attributes)) continue;
+    const std::wstring folder = temp + L"\\" + found.cFileName;
+    if (!DeleteFileW((folder + L"\\" + kLockFileName).c_str())) {
+      // The lock is open in a running copy (a sharing violation), or there
+      // is none: then only a folder past its grace time is a leftover.
+      if (GetLastError() != ERROR_FILE_NOT_FOUND || SecondsSince(found.ftCreationTime) < kUnlockedGraceSeconds) {
+        continue;
+      }
+    }
+    if (DeleteDirectoryTree(FilePathFromWide(folder))) ++removed;
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return removed;
+}
+
+UniqueKernelHandle RemoveStaleRecordingFoldersInBackground(const FilePath& tempFolder) {
+  auto copy = std::make_unique<FilePath>(tempFolder);
+  HANDLE thread = CreateThread(nullptr, 0, RemoveStaleThread, copy.get(), 0, nullptr);
+  if (thread) copy.release();  // the thread owns it now
+  return UniqueKernelHandle(thread);
 }
 
 bool MakeDirectoryChain(const std::string& path) {
@@ -91,44 +178,60 @@ bool MakeDirectoryChain(const std::string& path) {
   return true;
 }
 
-bool DeleteDirectoryTree(const std::string& path) {
-  if (IsProtectedDeletePath(path)) return false;
-  const std::wstring folder = ToWide(WithoutTrailingSlash(SkipLeadingBlanks(path)));
+bool DeleteDirectoryTree(const FilePath& path) {
+  // The refusals read the GBK form: a letter GBK lacks turns into '?', which
+  // is neither a blank, a separator nor a drive's ':', so the verdict holds.
+  if (IsProtectedDeletePath(path.Gbk())) return false;
+  std::u16string units = path.WithoutTrailingSeparators().Units();
+  units.erase(0, units.find_first_not_of(u" \t"));
+  const std::wstring folder = ToWide(FilePath(units));
   const DWORD attributes = GetFileAttributesW(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  Locks().Release(folder);
   // A link given as the tree itself is removed without looking inside.
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteTreeContents(folder);
-  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(folder.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  if (!IsLinkEntry(attributes)) {
+    DeleteTreeContents(folder);
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(folder.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
   RemoveDirectoryW(folder.c_str());
   return !PathExists(folder);
 }
 
-UniqueKernelHandle DeleteDirectoryTreeInBackground(const std::string& path) {
-  auto copy = std::make_unique<std::string>(path);
+UniqueKernelHandle DeleteDirectoryTreeInBackground(const FilePath& path) {
+  auto copy = std::make_unique<FilePath>(path);
   HANDLE thread = CreateThread(nullptr, 0, DeleteTreeThread, copy.get(), 0, nullptr);
   if (thread) copy.release();  // the thread owns it now
   return UniqueKernelHandle(thread);
 }
 
-std::string SaveFrameToFolder(const std::string& bmpBytes, const std::string& folder, int formatIndex,
-                              const std::string& extension) {
+FilePath SaveFrameToFolder(const std::string& bmpBytes, const std::string& folder, int formatIndex,
+                           const std::string& extension) {
   std::string image = bmpBytes;
   if (formatIndex != 0) {
     std::string encoded;
-    if (!ReencodeImage(bmpBytes, formatIndex + 1, &encoded) || encoded.empty()) return std::string();
+    if (!ReencodeImage(bmpBytes, formatIndex + 1, &encoded) || encoded.empty()) return FilePath();
     image = std::move(encoded);
   }
-  std::string name;
-  // The clock is read again for every name tried. The bound only guards
-  // against a file system that reports every name as taken.
+  // The folder is text from the window or the settings file: GBK, converted
+  // once here.
+  const FilePath target = FilePath::FromGbk(folder);
+  // The clock is read again for every name tried. Each file is created only
+  // where nothing is, so a file that appeared after its name was chosen is
+  // skipped, never overwritten. The bound only guards against a file system
+  // that reports every name as taken.
   for (int counter = 0; counter < 100000; ++counter) {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    name = FrameFileName(folder, FrameFileStem(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond),
-                         counter, extension);
-    if (!PathExists(ToWide(name))) break;
+    const FilePath name = target.PlusGbk(FrameFileName(
+        std::string(), FrameFileStem(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond), counter,
+        extension));
+    switch (WriteNewFile(name, image)) {
+      case NewFileResult::kWritten: return name;
+      case NewFileResult::kNameTaken: continue;
+      case NewFileResult::kFailed: return FilePath();
+    }
   }
-  return WriteWholeFile(name, image) ? name : std::string();
+  return FilePath();
 }
 
 namespace {

@@ -6,7 +6,7 @@ namespace movrel {
 
 namespace {
 
-bool WriteOrDelete(const std::string& path, const std::string& bytes) {
+bool WriteOrDelete(const FilePath& path, const std::string& bytes) {
   if (!bytes.empty()) return WriteWholeFile(path, bytes);
   return RemoveFile(path) || !FileExists(path);
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 // Where a frame's picture lies in the animation's logical screen.
@@ -22,8 +24,8 @@ class FrameStore {
  public:
   // The recording's folder (tempDir), ending in the path separator; empty
   // until the first recording.
-  void SetFolder(const std::string& folder) { folder_ = folder; }
-  const std::string& Folder() const { return folder_; }
+  void SetFolder(const FilePath& folder) { folder_ = folder; }
+  const FilePath& Folder() const { return folder_; }
 
   int Count() const { return static_cast<int>(entries_.size()); }
 
@@ -62,10 +64,10 @@ class FrameStore {
   // When frame n was captured; 0 outside 1..count.
   int64_t CaptureMs(int n) const;
 
-  std::string FramePath(int n) const { return folder_ + std::to_string(n) + ".TMP"; }
+  FilePath FramePath(int n) const { return folder_.PlusGbk(std::to_string(n) + ".TMP"); }
 
  private:
-  std::string folder_;
+  FilePath folder_;
   struct Entry {
     FrameOffset offset;
     int64_t captureMs = 0;

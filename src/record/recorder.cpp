@@ -122,7 +122,7 @@ void Recorder::RecordTick() {
     const std::string reason = host_.LastErrorText();
     store_.DropLastFrame();  // the recording ends with the frame before
     inTick_ = false;
-    StopForWriteFailure(store_.Folder(), reason);
+    StopForWriteFailure(store_.Folder().Gbk(), reason);
     return;
   }
   const int n = store_.Count();

@@ -30,7 +30,7 @@ struct RecorderState {
   PixelSize animationSize;      // frameSize at stop: the GIF's logical screen
   int32_t countdownSeconds = 0;
   std::string frameFolder;      // ends in "\"; receives single frames
-  std::string previousTempDir;  // the folder handed to the background deletion
+  FilePath previousTempDir;     // the folder handed to the background deletion
   RecorderPhase phase = RecorderPhase::kIdle;  // always what the start link reads
   int32_t timerIntervalMs = 0;  // the recording timer; 0 = stopped
   RecorderTrayState trayState = RecorderTrayState::kIdle;
@@ -90,8 +90,8 @@ class RecorderHost {
   virtual void ShowTray(RecorderTrayState state, const std::string& tip) = 0;
   // Folders (see folders_win.h).
   virtual void MakeDirectoryChain(const std::string& path) = 0;
-  virtual void DeleteTreeInBackground(const std::string& path) = 0;
-  virtual std::string MakeRecordingTempDir() = 0;
+  virtual void DeleteTreeInBackground(const FilePath& path) = 0;
+  virtual FilePath MakeRecordingTempDir() = 0;
   // False when the frame could not be encoded or written.
   virtual bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
                                  const std::string& extension) = 0;

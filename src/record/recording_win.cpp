@@ -256,8 +256,8 @@ class MainWindowHost : public RecorderHost {
     }
   }
   void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
-  void DeleteTreeInBackground(const std::string& path) override { DeleteDirectoryTreeInBackground(path); }
-  std::string MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
+  void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
+  FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
   bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
                          const std::string& extension) override {
     return !movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension).empty();

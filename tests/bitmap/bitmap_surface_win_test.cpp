@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "common/file_io.h"
 #include "common/gbk_win.h"
 #include "test_pictures.h"
@@ -31,8 +33,18 @@ std::wstring TempFolderW() {
   return std::wstring(buffer, GetTempPathW(MAX_PATH, buffer));
 }
 
-bool LoadTempFileExists(const std::wstring& folder = TempFolderW()) {
-  return GetFileAttributesW((folder + ToWide(kLoadTempFileName)).c_str()) != INVALID_FILE_ATTRIBUTES;
+// The entries of a folder other than "." and "..".
+int EntryCount(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") ++count;
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return count;
 }
 
 std::string ImageOf(BitmapSurface& s) { return s.ToBmpBytes().substr(kFileHeaderBytes); }
@@ -120,7 +132,6 @@ TEST(LoadFromBmpBytes, TakesTheDisplayDepthUntilConverted) {
   const std::string original = GradientBmp(7, 5);
   BitmapSurface s;
   ASSERT_TRUE(s.LoadFromBmpBytes(original));
-  EXPECT_FALSE(LoadTempFileExists());
   EXPECT_EQ(s.GetDepth(), DisplayDepth());
   EXPECT_EQ(s.GetPixel(6, 0), Colorref(GradientColour(6, 0)));
   ASSERT_TRUE(s.ConvertDepth(24));
@@ -139,29 +150,41 @@ TEST(LoadFromBmpBytes, MalformedBytesFailAndLeaveNoFile) {
     ASSERT_TRUE(s.CreateBlank(2, 2, 24));
     EXPECT_FALSE(s.LoadFromBmpBytes(bytes)) << bytes.size() << " bytes";
     ExpectEmpty(s);
-    EXPECT_FALSE(LoadTempFileExists());
   }
 }
 
-// The temporary folder comes from TMP; a folder whose name holds GBK trail
-// bytes equal to '\\' and ']' must still name one folder.
-TEST(LoadFromBmpBytes, TemporaryFolderWithTrailByteCharacters) {
+// Two copies of the program, or two threads, loading at once: each gets its
+// own picture, and no file is made anywhere on the way (TMP points into an
+// empty folder meanwhile).
+TEST(LoadFromBmpBytes, LoadsAtTheSameTimeEachGetTheirOwnPicture) {
   wchar_t saved[MAX_PATH] = {};
   const DWORD savedLength = GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
-  const std::wstring folder = TempFolderW() + ToWide("運閉_movrel_bitmap") + L"\\";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  ASSERT_TRUE(WriteWholeFile(ToGbk(folder + ToWide(kLoadTempFileName)), "stale bytes of an earlier run"));
+  const std::wstring folder =
+      TempFolderW() + ToWide("運閉_movrel_bitmap_") + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", folder.substr(0, folder.size() - 1).c_str()));
-  BitmapSurface s;
-  const bool loaded = s.LoadFromBmpBytes(GradientBmp(6, 2));
-  const bool movedToFolder = TempFolderW() == folder;
+  const std::string pictures[2] = {GradientBmp(6, 2),
+                                   BmpFileFromImage(Image24(5, 3, [](int, int) { return Rgb{9, 200, 77}; }))};
+  int wrong[2] = {0, 0};
+  auto load = [&](int which) {
+    for (int round = 0; round < 40; ++round) {
+      BitmapSurface s;
+      const COLORREF expected = which == 0 ? Colorref(GradientColour(5, 1)) : RGB(9, 200, 77);
+      if (!s.LoadFromBmpBytes(pictures[which]) || s.GetWidth() != (which == 0 ? 6 : 5) ||
+          s.GetPixel(which == 0 ? 5 : 4, 1) != expected) {
+        ++wrong[which];
+      }
+    }
+  };
+  std::thread first(load, 0), second(load, 1);
+  first.join();
+  second.join();
   SetEnvironmentVariableW(L"TMP", savedLength ? saved : nullptr);
-  const bool leftBehind = LoadTempFileExists(folder);
+  const int leftBehind = EntryCount(folder);
   RemoveDirectoryW(folder.c_str());
-  EXPECT_TRUE(movedToFolder);
-  EXPECT_TRUE(loaded);
-  EXPECT_FALSE(leftBehind);
-  EXPECT_EQ(s.GetPixel(5, 1), Colorref(GradientColour(5, 1)));
+  EXPECT_EQ(wrong[0], 0);
+  EXPECT_EQ(wrong[1], 0);
+  EXPECT_EQ(leftBehind, 0);
 }
 
 TEST(LoadFromFile, MonochromeFilesStayAtOneBit) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/file_path_win.h"
 #include "common/gbk_win.h"
 
 namespace movrel {
@@ -31,6 +32,19 @@ TEST(FileIo, GbkPathsWithTrailByteSeparators) {
 
 TEST(FileIo, WriteIntoMissingFolderFails) {
   EXPECT_FALSE(WriteWholeFile(TempPath("no_such_folder_movrel\\x.bin"), "x"));
+  EXPECT_EQ(WriteNewFile(FilePath::FromGbk(TempPath("no_such_folder_movrel\\x.bin")), "x"), NewFileResult::kFailed);
+}
+
+TEST(FileIo, NewFilesNeverReplaceOneThatIsThere) {
+  // A name in letters GBK lacks reaches the file system unchanged.
+  const FilePath path = SystemTempFolder().Plus(u"녹화_movrel_new.bin");
+  RemoveFile(path);
+  ASSERT_EQ(WriteNewFile(path, "first"), NewFileResult::kWritten);
+  EXPECT_EQ(WriteNewFile(path, "second"), NewFileResult::kNameTaken);
+  std::string back;
+  ASSERT_TRUE(ReadWholeFile(path, &back));
+  EXPECT_EQ(back, "first");
+  EXPECT_TRUE(RemoveFile(path));
 }
 
 }  // namespace

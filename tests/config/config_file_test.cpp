@@ -34,7 +34,7 @@ TEST(ConfigFile, ReplaceEditsInPlace) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(WriteWholeFile(path, c.before));
     {
-      std::unique_ptr<ConfigFile> file = OpenConfigFile(path, true);
+      std::unique_ptr<ConfigFile> file = OpenConfigFile(FilePath::FromGbk(path), true);
       ASSERT_TRUE(file);
       EXPECT_EQ(file->Replace(c.offset, c.removeCount, c.bytes), c.ok);
       std::string all;
@@ -50,20 +50,20 @@ TEST(ConfigFile, ReplaceEditsInPlace) {
 TEST(ConfigFile, OpeningRules) {
   TempDir dir;
   std::string path = dir.Path("new.ini");
-  EXPECT_FALSE(OpenConfigFile(path, false));  // reading never creates
+  EXPECT_FALSE(OpenConfigFile(FilePath::FromGbk(path), false));  // reading never creates
   EXPECT_FALSE(FileExists(path));
   {
-    std::unique_ptr<ConfigFile> file = OpenConfigFile(path, true);
+    std::unique_ptr<ConfigFile> file = OpenConfigFile(FilePath::FromGbk(path), true);
     ASSERT_TRUE(file);
     uint64_t size = 1;
     EXPECT_TRUE(file->Size(&size));
     EXPECT_EQ(size, 0u);
   }
   EXPECT_TRUE(FileExists(path));
-  std::unique_ptr<ConfigFile> reader = OpenConfigFile(path, false);
+  std::unique_ptr<ConfigFile> reader = OpenConfigFile(FilePath::FromGbk(path), false);
   ASSERT_TRUE(reader);
   EXPECT_FALSE(reader->Replace(0, 0, "x"));
-  EXPECT_FALSE(OpenConfigFile(dir.Folder(), true));  // a folder is no settings file
+  EXPECT_FALSE(OpenConfigFile(FilePath::FromGbk(dir.Folder()), true));  // a folder is no settings file
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ TEST(ConfigFileWin, OthersMayReadButNotWriteWhileOpen) {
   TempDir dir;
   std::string path = dir.Path("Movrel.ini");
   ConfigStore store;
-  ASSERT_TRUE(store.Open(path));
+  ASSERT_TRUE(store.Open(FilePath::FromGbk(path)));
   store.SetSection("主界面");
   ASSERT_TRUE(store.WriteText("矩形.右边", "800"));
 
@@ -39,7 +39,7 @@ TEST(ConfigFileWin, OthersMayReadButNotWriteWhileOpen) {
 
   // A second store (a second copy of the program) can read but not write.
   ConfigStore second;
-  EXPECT_FALSE(second.Open(path));
+  EXPECT_FALSE(second.Open(FilePath::FromGbk(path)));
   second.SetSection("主界面");
   EXPECT_EQ(second.ReadText("矩形.右边", ""), "800");
 
@@ -69,7 +69,7 @@ TEST(ConfigFileWin, AnotherProcessCopiesButCannotAppend) {
   std::string path = dir.Path("Movrel.ini");
   std::string copy = dir.Path("copy.ini");
   ConfigStore store;
-  ASSERT_TRUE(store.Open(path));
+  ASSERT_TRUE(store.Open(FilePath::FromGbk(path)));
   store.SetSection("主界面");
   ASSERT_TRUE(store.WriteText("帧间隔", "200"));
 
@@ -96,7 +96,7 @@ TEST(ConfigFileWin, FileLockedByAnotherProgramIsOnlyRead) {
   ASSERT_TRUE(locker);
 
   ConfigStore store;
-  EXPECT_FALSE(store.Open(path));
+  EXPECT_FALSE(store.Open(FilePath::FromGbk(path)));
   store.SetSection("主界面");
   EXPECT_EQ(store.ReadText("帧间隔", ""), "100");
   EXPECT_TRUE(store.WriteText("帧间隔", "50"));

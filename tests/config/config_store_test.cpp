@@ -24,7 +24,7 @@ class ConfigStoreTest : public ::testing::Test {
     if (content) {
       ASSERT_TRUE(WriteWholeFile(path_, std::string(content, length)));
     }
-    ASSERT_TRUE(store_.Open(path_));
+    ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
     store_.SetSection("S");
   }
   void OpenWith(const std::string& content) { OpenWith(content.data(), content.size()); }
@@ -67,7 +67,7 @@ TEST_F(ConfigStoreTest, BuildsSectionsAndKeysInPlace) {
   // A fresh store on the file reads what was written.
   store_.Close();
   ConfigStore again;
-  ASSERT_TRUE(again.Open(path_));
+  ASSERT_TRUE(again.Open(FilePath::FromGbk(path_)));
   again.SetSection("T");
   EXPECT_EQ(again.ReadText("c", ""), "x");
 }
@@ -272,7 +272,7 @@ TEST_F(ConfigStoreTest, OversizedFileIsNeitherLoadedNorWritten) {
   std::string big(kMaxConfigFileBytes + 1, 'x');
   big.replace(0, 9, "[S]\r\na=1\r\n");
   ASSERT_TRUE(WriteWholeFile(path_, big));
-  EXPECT_FALSE(store_.Open(path_));
+  EXPECT_FALSE(store_.Open(FilePath::FromGbk(path_)));
   store_.SetSection("S");
   EXPECT_EQ(store_.ReadText("a", "default"), "default");
   EXPECT_TRUE(store_.WriteText("a", "5"));
@@ -282,7 +282,7 @@ TEST_F(ConfigStoreTest, OversizedFileIsNeitherLoadedNorWritten) {
   // Just under the limit the file is an ordinary settings file.
   big.resize(kMaxConfigFileBytes - 16);
   ASSERT_TRUE(WriteWholeFile(path_, big));
-  ASSERT_TRUE(store_.Open(path_));
+  ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_EQ(store_.ReadText("a", ""), "1");
   EXPECT_TRUE(store_.WriteText("a", "5"));
   EXPECT_EQ(FileBytes(path_), "[S]\r\na=5" + big.substr(8));
@@ -293,7 +293,7 @@ TEST_F(ConfigStoreTest, OversizedFileIsNeitherLoadedNorWritten) {
 
 TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
   // A folder that does not exist.
-  EXPECT_FALSE(store_.Open(dir_.Folder() + "/missing/Movrel.ini"));
+  EXPECT_FALSE(store_.Open(FilePath::FromGbk(dir_.Folder() + "/missing/Movrel.ini")));
   store_.SetSection("S");
   EXPECT_EQ(store_.ReadText("a", "default"), "default");
   EXPECT_TRUE(store_.WriteText("a", "1"));
@@ -303,10 +303,10 @@ TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
   // A file that may be read but not written (read-only, or locked by
   // another program): reads come from it, writes leave it alone.
   ASSERT_TRUE(WriteWholeFile(path_, "[S]\r\na=7"));
-  store_.SetFileOpener([](const std::string& path, bool writable) {
+  store_.SetFileOpener([](const FilePath& path, bool writable) {
     return writable ? nullptr : OpenConfigFile(path, false);
   });
-  EXPECT_FALSE(store_.Open(path_));
+  EXPECT_FALSE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_EQ(store_.ReadText("a", ""), "7");
   EXPECT_TRUE(store_.WriteText("a", "8"));
   EXPECT_EQ(store_.ReadText("a", ""), "8");
@@ -331,12 +331,12 @@ TEST_F(ConfigStoreTest, FailedFileEditDetachesTheFile) {
     std::unique_ptr<ConfigFile> real_;
   };
   ASSERT_TRUE(WriteWholeFile(path_, "[S]\r\na=1"));
-  store_.SetFileOpener([](const std::string& path, bool writable) -> std::unique_ptr<ConfigFile> {
+  store_.SetFileOpener([](const FilePath& path, bool writable) -> std::unique_ptr<ConfigFile> {
     std::unique_ptr<ConfigFile> real = OpenConfigFile(path, writable);
     if (!real) return nullptr;
     return std::make_unique<FailingFile>(std::move(real));
   });
-  ASSERT_TRUE(store_.Open(path_));
+  ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   store_.SetSection("S");
   EXPECT_FALSE(store_.WriteText("a", "22"));
   EXPECT_FALSE(store_.IsFileOpen());

@@ -133,7 +133,7 @@ class SettingsTest : public ::testing::Test {
   void LoadFrom(const std::string& content) {
     store_.Close();
     ASSERT_TRUE(WriteWholeFile(path_, content));
-    ASSERT_TRUE(store_.Open(path_));
+    ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
     LoadSettings(store_, loaded_);
   }
   std::string FileText() {
@@ -168,7 +168,7 @@ TEST_F(SettingsTest, SavedFileHoldsExactlyTheKeyLines) {
   std::string expected = "\x5B\xD6\xF7\xBD\xE7\xC3\xE6\x5D";  // "[主界面]" in GBK
   for (size_t i = kSettingsKeyCount; i-- > 0;) expected += std::string("\r\n") + lines[i];
 
-  ASSERT_TRUE(store_.Open(path_));
+  ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   FakeControls controls;
   EXPECT_TRUE(SaveSettings(store_, controls));
   EXPECT_EQ(FileText(), expected);
@@ -213,7 +213,7 @@ TEST_F(SettingsTest, EveryKindOfSettingRoundTrips) {
   changed.s.backgroundColour = 0;
   changed.s.font = {"黑体", 21, true, true, true, true};
   changed.s.saveDialogPath = "C:\\录像\\a.gif";
-  ASSERT_TRUE(store_.Open(path_));
+  ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_TRUE(SaveSettings(store_, changed));
 
   LoadFrom(FileText());
@@ -233,7 +233,7 @@ TEST_F(SettingsTest, NoColourRoundTrips) {
   FakeControls changed;
   changed.s.pickers["颜色选择器图像水印透明色"] = 0xFF000000;
   changed.s.backgroundColour = 0xFF000000;
-  ASSERT_TRUE(store_.Open(path_));
+  ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_TRUE(SaveSettings(store_, changed));
   LoadFrom(FileText());
   EXPECT_EQ(loaded_.s.pickers["颜色选择器图像水印透明色"], 0xFF000000u);

@@ -3,18 +3,20 @@
 
 #include <cstdio>
 
+#include "common/file_path.h"
 #include "temp_dir.h"
 
 namespace movrel {
 
 TempDir::TempDir() {
-  std::string pattern = "/tmp/movrel_config_運閉_XXXXXX";
-  if (mkdtemp(&pattern[0])) folder_ = pattern;
+  // The name on disk is the UTF-8 form, as the program's host files use it.
+  std::string pattern = FilePath::FromGbk("/tmp/movrel_config_運閉_XXXXXX").Utf8();
+  if (mkdtemp(&pattern[0])) folder_ = FilePath::FromUtf8(pattern).Gbk();
 }
 
 TempDir::~TempDir() {
-  for (const std::string& file : files_) std::remove(file.c_str());
-  if (!folder_.empty()) rmdir(folder_.c_str());
+  for (const std::string& file : files_) std::remove(FilePath::FromGbk(file).Utf8().c_str());
+  if (!folder_.empty()) rmdir(FilePath::FromGbk(folder_).Utf8().c_str());
 }
 
 std::string TempDir::Path(const std::string& name) {

@@ -231,15 +231,34 @@ class RecordingTest(MovrelTestCase):
 
     def test_fresh_start_deletes_the_previous_folder_without_following_links(self):
         self.start_target(30)
-        before = temp_folders()
-        app = self.launch(settings(选择框停止帧数="真", 帧数="3"))
-        app.click("链接开始录制")
-        self.wait_link(app, "开始录制(F9)")
-        first = self.new_folder(before)
+        # What a killed copy leaves: a recording folder whose lock no one
+        # holds, and beside it a link named like one, into a folder that
+        # must survive the clean-up at start-up.
         outside = tempfile.mkdtemp(prefix="movrel-outside-")
         self.addCleanup(lambda: __import__("shutil").rmtree(outside, ignore_errors=True))
         with open(os.path.join(outside, "precious"), "w") as f:
             f.write("keep me")
+        open(os.path.join(outside, "KVGifRecord.lock"), "w").close()
+        prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+        leftovers = []
+        for temp in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp")):
+            stale = os.path.join(temp, "KVGifRecord_1000000000")
+            os.makedirs(os.path.join(stale, "sub"), exist_ok=True)
+            for name in ("KVGifRecord.lock", "1.TMP", os.path.join("sub", "2.TMP")):
+                open(os.path.join(stale, name), "w").close()
+            link = os.path.join(temp, "KVGifRecord_1000000001")
+            if not os.path.lexists(link):
+                os.symlink(outside, link)
+            self.addCleanup(lambda link=link: os.path.lexists(link) and os.unlink(link))
+            leftovers.append(stale)
+        before = temp_folders()
+        app = self.launch(settings(选择框停止帧数="真", 帧数="3"))
+        wait_until(lambda: not any(os.path.exists(f) for f in leftovers), what="the leftover folder removed")
+        self.assertTrue(os.path.exists(os.path.join(outside, "precious")))
+        self.assertTrue(os.path.exists(os.path.join(outside, "KVGifRecord.lock")))
+        app.click("链接开始录制")
+        self.wait_link(app, "开始录制(F9)")
+        first = self.new_folder(before)
         os.symlink(outside, os.path.join(first, "link"))
 
         app.click("链接开始录制")

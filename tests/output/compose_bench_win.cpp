@@ -149,7 +149,7 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
   const std::string store = folder + "store\\";
   CreateDirectoryW(ToWide(store).c_str(), nullptr);
   Frames().ClearFrames();
-  Frames().SetFolder(store);
+  Frames().SetFolder(FilePath::FromGbk(store));
   double start = NowMs();
   std::string previous, frame;
   int kept = 0, width = 0, height = 0;

@@ -79,7 +79,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::string folder = out + "store\\";
   CreateDirectoryW(ToWide(folder).c_str(), nullptr);
   Frames().ClearFrames();
-  Frames().SetFolder(folder);
+  Frames().SetFolder(FilePath::FromGbk(folder));
   std::string previous;
   for (int i = 0; i < count; ++i) {
     std::string frame = Paint(blocks[i]);

@@ -55,7 +55,7 @@ class PreviewWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Frames().ClearFrames();
-    Frames().SetFolder(folder.Path());
+    Frames().SetFolder(folder.Folder());
     RecorderState& state = RecordingState();
     state.hasRecording = true;
     state.startIntervalMs = 50;
@@ -65,7 +65,7 @@ class PreviewWindowTest : public ::testing::Test {
     ClosePreviewWindow();
     PumpUntil([] { return !PreviewWindowOpen(); });
     Frames().ClearFrames();
-    Frames().SetFolder("");
+    Frames().SetFolder(FilePath());
     RecordingState().hasRecording = false;
   }
   ScratchFolder folder;

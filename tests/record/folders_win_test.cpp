@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "common/file_io.h"
+#include "common/file_path_win.h"
 #include "common/gbk_win.h"
+#include "gif/byte_sink.h"
+#include "record/frame_store.h"
+#include "record/recording_rules.h"
 #include "scratch_folder.h"
 
 namespace movrel {
@@ -18,6 +24,13 @@ bool IsFolder(const std::string& path) {
 }
 
 bool MakeFolder(const std::string& path) { return CreateDirectoryW(ToWide(path).c_str(), nullptr) != FALSE; }
+
+bool IsFolder(const FilePath& path) {
+  DWORD a = GetFileAttributesW(WidePath(path));
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+FilePath Gbk(const std::string& path) { return FilePath::FromGbk(path); }
 
 TEST(DirectoryChainTest, CreatesOnlyComponentsEndingInASeparator) {
   ScratchFolder s;
@@ -37,11 +50,11 @@ TEST(DeleteDirectoryTreeTest, RefusesRootsAndBlanksAndTouchesNothing) {
   ScratchFolder s;
   ASSERT_TRUE(WriteWholeFile(s.Path() + "keep", "x"));
   for (const char* path : {"", "   ", "C:", "C:\\", "  C:\\", "\\", "\\\\server\\share"}) {
-    EXPECT_FALSE(DeleteDirectoryTree(path)) << "[" << path << "]";
+    EXPECT_FALSE(DeleteDirectoryTree(Gbk(path))) << "[" << path << "]";
   }
   EXPECT_TRUE(FileExists(s.Path() + "keep"));
   EXPECT_TRUE(IsFolder("C:\\windows"));
-  EXPECT_FALSE(DeleteDirectoryTree(s.Path() + "missing\\"));
+  EXPECT_FALSE(DeleteDirectoryTree(Gbk(s.Path() + "missing\\")));
 }
 
 TEST(DeleteDirectoryTreeTest, DeletesANestedTreeWithReadOnlyFiles) {
@@ -51,7 +64,7 @@ TEST(DeleteDirectoryTreeTest, DeletesANestedTreeWithReadOnlyFiles) {
   ASSERT_TRUE(WriteWholeFile(root + "1.TMP", "frame"));
   ASSERT_TRUE(WriteWholeFile(root + "運\\deep\\2.TMP", "frame"));
   SetFileAttributesW(ToWide(root + "運\\deep\\2.TMP").c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(DeleteDirectoryTree("  " + root));
+  EXPECT_TRUE(DeleteDirectoryTree(Gbk("  " + root)));
   EXPECT_FALSE(IsFolder(root));
   EXPECT_TRUE(IsFolder(s.Path()));
 }
@@ -70,27 +83,144 @@ TEST(DeleteDirectoryTreeTest, RemovesLinksWithoutFollowingThem) {
       !FileExists(tree + "\\link\\precious")) {
     GTEST_SKIP() << "this system makes no directory links";
   }
-  EXPECT_TRUE(DeleteDirectoryTree(tree));
+  EXPECT_TRUE(DeleteDirectoryTree(Gbk(tree)));
   EXPECT_FALSE(IsFolder(tree));
   EXPECT_TRUE(FileExists(outside + "\\precious"));
 }
 
-TEST(RecordingTempDirTest, FreshFolderInTheTemporaryFolder) {
-  wchar_t temp[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  const std::string first = MakeRecordingTempDir();
-  const std::string second = MakeRecordingTempDir();
-  EXPECT_EQ(first.rfind(ToGbk(temp) + "KVGifRecord_", 0), 0u) << first;
-  EXPECT_EQ(first.back(), '\\');
+// Restores TMP when the test ends.
+class TmpVariable {
+ public:
+  TmpVariable() : length_(GetEnvironmentVariableW(L"TMP", saved_, MAX_PATH)) {}
+  ~TmpVariable() { SetEnvironmentVariableW(L"TMP", length_ ? saved_ : nullptr); }
+  TmpVariable(const TmpVariable&) = delete;
+  TmpVariable& operator=(const TmpVariable&) = delete;
+
+ private:
+  wchar_t saved_[MAX_PATH] = {};
+  DWORD length_;
+};
+
+TEST(RecordingTempDirTest, FreshLockedFolderInTheTemporaryFolder) {
+  const FilePath temp = SystemTempFolder();
+  ASSERT_TRUE(temp.EndsWithSeparator());
+  const FilePath first = MakeRecordingTempDir();
+  const FilePath second = MakeRecordingTempDir();
+  EXPECT_EQ(first.Units().rfind(temp.Plus(u"KVGifRecord_").Units(), 0), 0u) << first.Utf8();
+  EXPECT_TRUE(first.EndsWithSeparator());
   EXPECT_TRUE(IsFolder(first));
   EXPECT_TRUE(IsFolder(second));
   EXPECT_NE(first, second);  // even within the same second
+  // The lock is held: no one can delete it while the folder is ours.
+  EXPECT_FALSE(DeleteFileW(WidePath(first.Plus(u"KVGifRecord.lock"))));
+  EXPECT_TRUE(FileExists(first.Plus(u"KVGifRecord.lock")));
   EXPECT_TRUE(DeleteDirectoryTree(first));
   EXPECT_TRUE(DeleteDirectoryTree(second));
 }
 
-std::string Stem(const std::string& path, const std::string& folder) {
-  std::string name = path.substr(folder.size());
+// A user profile named in letters GBK lacks: the temporary folder comes from
+// TMP as the system spells it, and frames, a saved file and the deletion
+// all reach the real folder.
+TEST(RecordingTempDirTest, TemporaryFolderNamedInLettersGbkLacks) {
+  const FilePath base = SystemTempFolder().Plus(u"movrel_녹화_\u0D05\\");
+  ASSERT_EQ(base.Gbk().find('?') != std::string::npos, true) << "the name must hold letters GBK lacks";
+  CreateDirectoryW(WidePath(base), nullptr);
+  ASSERT_TRUE(IsFolder(base));
+  FilePath folder;
+  {
+    TmpVariable keep;
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", WidePath(base.WithoutTrailingSeparators())));
+    ASSERT_EQ(SystemTempFolder(), base);
+    folder = MakeRecordingTempDir();
+  }
+  EXPECT_EQ(folder.Units().rfind(base.Units(), 0), 0u) << folder.Utf8();
+  ASSERT_TRUE(IsFolder(folder));
+
+  FrameStore store;
+  store.SetFolder(folder);
+  EXPECT_TRUE(store.AppendFrame("frame one", 0));
+  EXPECT_TRUE(store.AppendFrame("frame two", 100));
+  EXPECT_EQ(store.ReadFrame(1), "frame one");
+  EXPECT_EQ(store.ReadFrame(2), "frame two");
+  EXPECT_TRUE(store.HasPicture(2));
+
+  const FilePath gif = folder.Plus(u"녹화.gif");
+  {
+    FileSink sink;
+    ASSERT_TRUE(sink.Create(gif));
+    ASSERT_TRUE(sink.Write("GIF89a", 6));
+    ASSERT_TRUE(sink.Commit());
+  }
+  std::string saved;
+  ASSERT_TRUE(ReadWholeFile(gif, &saved));
+  EXPECT_EQ(saved, "GIF89a");
+
+  EXPECT_TRUE(DeleteDirectoryTree(folder));
+  EXPECT_FALSE(IsFolder(folder));
+  EXPECT_TRUE(RemoveDirectoryW(WidePath(base)));
+}
+
+TEST(RemoveStaleRecordingFoldersTest, RemovesLeftoversAndKeepsWhatACopyHolds) {
+  ScratchFolder s;
+  const FilePath temp = s.Folder();
+  // Left by a killed copy: its lock file is there but no one holds it.
+  const FilePath stale = temp.Plus(u"KVGifRecord_1700000000\\");
+  ASSERT_TRUE(CreateDirectoryW(WidePath(stale), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(WidePath(stale.Plus(u"sub")), nullptr));
+  ASSERT_TRUE(WriteWholeFile(stale.Plus(u"KVGifRecord.lock"), ""));
+  ASSERT_TRUE(WriteWholeFile(stale.Plus(u"1.TMP"), "frame"));
+  ASSERT_TRUE(WriteWholeFile(stale.Plus(u"sub\\2.TMP"), "frame"));
+  // A running copy's folder (this process holds its lock), and one another
+  // copy has just made and not locked yet.
+  const FilePath live = MakeRecordingTempDir(temp);
+  ASSERT_TRUE(WriteWholeFile(live.Plus(u"1.TMP"), "frame"));
+  const FilePath fresh = temp.Plus(u"KVGifRecord_1700000001\\");
+  ASSERT_TRUE(CreateDirectoryW(WidePath(fresh), nullptr));
+  // Not a recording folder at all.
+  const FilePath other = temp.Plus(u"Other_1\\");
+  ASSERT_TRUE(CreateDirectoryW(WidePath(other), nullptr));
+
+  EXPECT_EQ(RemoveStaleRecordingFolders(temp), 1);
+  EXPECT_FALSE(IsFolder(stale));
+  EXPECT_TRUE(FileExists(live.Plus(u"1.TMP")));
+  EXPECT_TRUE(IsFolder(fresh));
+  EXPECT_TRUE(IsFolder(other));
+  // Once its copy lets go, the live folder is a leftover too.
+  EXPECT_TRUE(DeleteDirectoryTree(live));
+  EXPECT_EQ(RemoveStaleRecordingFolders(temp), 0);
+
+  // The background form, as at start-up.
+  ASSERT_TRUE(CreateDirectoryW(WidePath(stale), nullptr));
+  ASSERT_TRUE(WriteWholeFile(stale.Plus(u"KVGifRecord.lock"), ""));
+  UniqueKernelHandle thread = RemoveStaleRecordingFoldersInBackground(temp);
+  ASSERT_TRUE(thread);
+  EXPECT_EQ(WaitForSingleObject(thread.get(), 30000), WAIT_OBJECT_0);
+  EXPECT_FALSE(IsFolder(stale));
+}
+
+TEST(RemoveStaleRecordingFoldersTest, NeverFollowsLinks) {
+  // Links are entries with a reparse point; plain folders and files are not.
+  EXPECT_TRUE(IsLinkEntry(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+  EXPECT_TRUE(IsLinkEntry(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(IsLinkEntry(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  ScratchFolder s;
+  const FilePath outside = s.Folder().Plus(u"outside\\");
+  ASSERT_TRUE(CreateDirectoryW(WidePath(outside), nullptr));
+  ASSERT_TRUE(WriteWholeFile(outside.Plus(u"KVGifRecord.lock"), ""));
+  ASSERT_TRUE(WriteWholeFile(outside.Plus(u"precious"), "keep me"));
+  const FilePath link = s.Folder().Plus(u"KVGifRecord_1700000002");
+  if (!CreateSymbolicLinkW(WidePath(link), WidePath(outside.WithoutTrailingSeparators()),
+                           SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+      !FileExists(link.Plus(u"\\precious"))) {
+    GTEST_SKIP() << "this system makes no directory links; the end-to-end tests make them from the Linux side";
+  }
+  RemoveStaleRecordingFolders(s.Folder());
+  EXPECT_TRUE(FileExists(outside.Plus(u"precious")));
+  EXPECT_TRUE(FileExists(outside.Plus(u"KVGifRecord.lock")));
+}
+
+std::string Stem(const FilePath& path, const std::string& folder) {
+  std::string name = path.Gbk().substr(folder.size());
   return name.substr(0, 19);  // "2026-12-06 17-46-14"
 }
 
@@ -100,7 +230,7 @@ TEST(SaveFrameToFolderTest, DateTimeNamesWithACounterWithinOneSecond) {
   ASSERT_TRUE(MakeDirectoryChain(folder));
   // Two saves in a row fall into one second almost always; try again when
   // the clock turned between them.
-  std::string a, b;
+  FilePath a, b;
   for (int attempt = 0; attempt < 5; ++attempt) {
     a = SaveFrameToFolder("BM frame", folder, 0, "BMP");
     b = SaveFrameToFolder("BM frame", folder, 0, "BMP");
@@ -108,8 +238,8 @@ TEST(SaveFrameToFolderTest, DateTimeNamesWithACounterWithinOneSecond) {
   }
   ASSERT_FALSE(a.empty());
   ASSERT_EQ(Stem(a, folder), Stem(b, folder));
-  EXPECT_EQ(a, folder + Stem(a, folder) + ".BMP");
-  EXPECT_EQ(b, folder + Stem(a, folder) + "(1).BMP");
+  EXPECT_EQ(a.Gbk(), folder + Stem(a, folder) + ".BMP");
+  EXPECT_EQ(b.Gbk(), folder + Stem(a, folder) + "(1).BMP");
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(b, &bytes));
   EXPECT_EQ(bytes, "BM frame");  // BMP is written as it is
@@ -117,11 +247,44 @@ TEST(SaveFrameToFolderTest, DateTimeNamesWithACounterWithinOneSecond) {
   EXPECT_EQ(Stem(a, folder)[13], '-');
 }
 
+// "2026-12-06 17-46-14" of the local time `seconds` from now.
+std::string StemIn(int seconds) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME time;
+  SystemTimeToFileTime(&now, &time);
+  ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+  ticks.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000;
+  time = FILETIME{ticks.LowPart, ticks.HighPart};
+  FileTimeToSystemTime(&time, &now);
+  return FrameFileStem(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+TEST(SaveFrameToFolderTest, AFileAtTheChosenNameIsLeftAsItIs) {
+  ScratchFolder s;
+  // Files at every name the next seconds would choose first.
+  std::vector<std::string> earlier;
+  for (int second = 0; second < 3; ++second) {
+    earlier.push_back(s.Path() + StemIn(second) + ".BMP");
+    ASSERT_TRUE(WriteWholeFile(earlier.back(), "earlier file " + std::to_string(second)));
+  }
+  const FilePath saved = SaveFrameToFolder("BM frame", s.Path(), 0, "BMP");
+  ASSERT_FALSE(saved.empty());
+  EXPECT_EQ(saved.Gbk().substr(saved.Gbk().size() - 7), "(1).BMP") << saved.Gbk();
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(saved, &bytes));
+  EXPECT_EQ(bytes, "BM frame");
+  for (size_t i = 0; i < earlier.size(); ++i) {
+    ASSERT_TRUE(ReadWholeFile(earlier[i], &bytes));
+    EXPECT_EQ(bytes, "earlier file " + std::to_string(i));
+  }
+}
+
 TEST(SaveFrameToFolderTest, FailuresWriteNothing) {
   // Re-encoded formats are decoded by Pillow in the end-to-end tests.
   ScratchFolder s;
-  EXPECT_EQ(SaveFrameToFolder("not a picture", s.Path(), 1, "JPG"), "");
-  EXPECT_EQ(SaveFrameToFolder("BM frame", s.Path() + "no such folder\\", 0, "BMP"), "");
+  EXPECT_TRUE(SaveFrameToFolder("not a picture", s.Path(), 1, "JPG").empty());
+  EXPECT_TRUE(SaveFrameToFolder("BM frame", s.Path() + "no such folder\\", 0, "BMP").empty());
 }
 
 }  // namespace

@@ -13,12 +13,12 @@ namespace {
 TEST(FrameStoreTest, StillFramesAreEntriesWithoutFiles) {
   ScratchFolder folder;
   FrameStore store;
-  store.SetFolder(folder.Path());
+  store.SetFolder(folder.Folder());
   EXPECT_TRUE(store.AppendFrame("picture one", 0));
   EXPECT_TRUE(store.AppendFrame("", 200));
   EXPECT_TRUE(store.AppendFrame("picture three", 400));
   EXPECT_EQ(store.Count(), 3);
-  EXPECT_EQ(store.FramePath(17), folder.Path() + "17.TMP");
+  EXPECT_EQ(store.FramePath(17).Gbk(), folder.Path() + "17.TMP");
   EXPECT_TRUE(FileExists(store.FramePath(1)));
   EXPECT_FALSE(FileExists(store.FramePath(2)));
   EXPECT_EQ(store.ReadFrame(1), "picture one");
@@ -30,7 +30,7 @@ TEST(FrameStoreTest, StillFramesAreEntriesWithoutFiles) {
 TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
   ScratchFolder folder;
   FrameStore store;
-  store.SetFolder(folder.Path());
+  store.SetFolder(folder.Folder());
   store.AppendFrame("first", 0);
   store.AppendFrame("second", 210);
   EXPECT_TRUE(store.ReplaceFrame(2, "cropped"));
@@ -51,7 +51,7 @@ TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
 TEST(FrameStoreTest, OffsetsAndCaptureTimesFollowTheFrames) {
   ScratchFolder folder;
   FrameStore store;
-  store.SetFolder(folder.Path());
+  store.SetFolder(folder.Folder());
   store.AppendFrame("a", 0);
   store.AppendFrame("b", 263);
   store.SetOffset(2, FrameOffset{12, 34});
@@ -72,7 +72,7 @@ TEST(FrameStoreTest, OffsetsAndCaptureTimesFollowTheFrames) {
 TEST(FrameStoreTest, MissingFolderMakesEveryFrameStill) {
   ScratchFolder folder;
   FrameStore store;
-  store.SetFolder(folder.Path() + "gone" + folder.Separator());
+  store.SetFolder(folder.Folder().PlusGbk(std::string("gone") + folder.Separator()));
   EXPECT_FALSE(store.AppendFrame("lost", 0));
   EXPECT_EQ(store.Count(), 1);
   EXPECT_EQ(store.ReadFrame(1), "");

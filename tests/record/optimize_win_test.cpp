@@ -51,13 +51,13 @@ class OptimizeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Frames().ClearFrames();
-    Frames().SetFolder(folder.Path());
+    Frames().SetFolder(folder.Folder());
     RecordingState().framesOptimized = false;
     RecordingState().frameSize = PixelSize{kW, kH};
   }
   void TearDown() override {
     Frames().ClearFrames();
-    Frames().SetFolder("");
+    Frames().SetFolder(FilePath());
   }
   ScratchFolder folder;
 };

@@ -19,7 +19,7 @@ namespace {
 class ScriptedHost : public RecorderHost {
  public:
   ScriptedHost() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "movrel_rec_運_XXXXXX").string();
+    std::string pattern = std::filesystem::temp_directory_path().string() + FilePath::FromGbk("/movrel_rec_運_XXXXXX").Utf8();
     root = mkdtemp(&pattern[0]) ? pattern : std::string();
   }
   ~ScriptedHost() override { std::filesystem::remove_all(root); }
@@ -62,12 +62,12 @@ class ScriptedHost : public RecorderHost {
     trayTip = tip;
   }
   void MakeDirectoryChain(const std::string& path) override { Note("chain " + path); }
-  void DeleteTreeInBackground(const std::string& path) override { Note("delete " + path); }
-  std::string MakeRecordingTempDir() override {
+  void DeleteTreeInBackground(const FilePath& path) override { Note("delete " + path.Utf8()); }
+  FilePath MakeRecordingTempDir() override {
     std::string folder = root + "/rec" + std::to_string(++folders) + "/";
     if (tempDirMade) std::filesystem::create_directory(folder);
     Note("tempdir");
-    return folder;
+    return FilePath::FromUtf8(folder);
   }
   bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int format,
                          const std::string& ext) override {
@@ -272,14 +272,14 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   recorder.ToggleRecording();
   recorder.RecordTick();
   recorder.StopRecording();
-  const std::string first = store.Folder();
+  const FilePath first = store.Folder();
   state.framesOptimized = true;
   host.calls.clear();
   host.frames = {"", "B"};  // the new recording's first grab fails
   recorder.ToggleRecording();
   EXPECT_EQ(state.frameSize.width, 0);  // not the size of the recording before
   recorder.RecordTick();
-  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "delete " + first), host.calls.end());
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "delete " + first.Utf8()), host.calls.end());
   EXPECT_NE(store.Folder(), first);
   EXPECT_EQ(state.previousTempDir, first);
   EXPECT_FALSE(state.hasRecording);
@@ -308,8 +308,8 @@ TEST_F(RecorderTest, IntervalOfZeroOrLessIsRefusedBeforeTheStart) {
 TEST_F(RecorderTest, AFrameThatCannotBeWrittenStopsTheRecordingWithOneMessage) {
   host.frames = {"A", "B", "C"};
   recorder.ToggleRecording();
-  const std::string folder = store.Folder();
-  std::filesystem::remove_all(folder);  // the folder vanishes mid-recording
+  const FilePath folder = store.Folder();
+  std::filesystem::remove_all(folder.Utf8());  // the folder vanishes mid-recording
   host.calls.clear();
   Ticks(3);
   EXPECT_EQ(state.phase, RecorderPhase::kIdle);
@@ -317,7 +317,7 @@ TEST_F(RecorderTest, AFrameThatCannotBeWrittenStopsTheRecordingWithOneMessage) {
   EXPECT_EQ(store.Count(), 1);  // the recording ends with the frame written before
   EXPECT_EQ(host.caption, "1.基本设置（帧数：1 时间：200 毫秒）");
   std::vector<std::string> expected = {"开始录制(F9)", "save on", "groups on", "release", "show",
-                                       "warn 无法写入录制的帧，录制已停止。\r\n文件夹：" + folder + "\r\n原因：磁盘已满。"};
+                                       "warn 无法写入录制的帧，录制已停止。\r\n文件夹：" + folder.Gbk() + "\r\n原因：磁盘已满。"};
   EXPECT_EQ(host.calls, expected);
 
   // A folder that was never made: not even the first frame, so nothing to save.

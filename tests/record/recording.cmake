@@ -10,7 +10,7 @@ if(NOT MOVREL_WIN)
 else()
   movrel_test(recording_win_test
     SOURCES frame_store_test.cpp folders_win_test.cpp optimize_win_test.cpp scratch_folder_win.cpp
-    DEPS movrel_record)
+    DEPS movrel_record movrel_gif)
 endif()
 if(MOVREL_WIN)
   # Memory and tick time of a long recording (run by bench/recording_bench.py,

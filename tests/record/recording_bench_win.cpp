@@ -113,8 +113,8 @@ class BenchHost : public RecorderHost {
   void ShowWarning(const std::string& text) override { fprintf(stderr, "warning: %s\n", text.c_str()); }
   std::string LastErrorText() override { return std::to_string(GetLastError()); }
   void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
-  void DeleteTreeInBackground(const std::string& path) override { DeleteDirectoryTreeInBackground(path); }
-  std::string MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
+  void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
+  FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
   bool SaveFrameToFolder(const std::string&, const std::string&, int, const std::string&) override { return true; }
 };
 

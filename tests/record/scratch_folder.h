@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 class ScratchFolder {
@@ -15,10 +17,13 @@ class ScratchFolder {
 
   // GBK path of the folder, ending in the separator.
   const std::string& Path() const { return path_; }
+  // The same as the system names it.
+  const FilePath& Folder() const { return folder_; }
   static const char* Separator();
 
  private:
   std::string path_;
+  FilePath folder_;
 };
 
 }  // namespace movrel

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "scratch_folder.h"
 
@@ -38,6 +39,7 @@ ScratchFolder::ScratchFolder() {
     std::string candidate = base + std::to_string(n);
     if (CreateDirectoryW(ToWide(candidate).c_str(), nullptr)) {
       path_ = candidate + "\\";
+      folder_ = FilePath::FromGbk(path_);
       return;
     }
   }

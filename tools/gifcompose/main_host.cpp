@@ -1,6 +1,5 @@
-// The host composer: paths are used as the bytes the shell gave; comment
-// texts and the maker's messages are converted between the terminal's UTF-8
-// and the program's GBK.
+// The host composer: paths, comment texts and the maker's messages are
+// converted between the terminal's UTF-8 and the program's GBK.
 #include <iconv.h>
 
 #include <cstdio>
@@ -45,8 +44,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   request.animation.exposition = Convert(request.animation.exposition, "GBK", "UTF-8");
+  request.output = Convert(request.output, "GBK", "UTF-8");
   for (movrel::ComposedPicture& picture : request.pictures) {
     picture.frame.exposition = Convert(picture.frame.exposition, "GBK", "UTF-8");
+    picture.path = Convert(picture.path, "GBK", "UTF-8");
   }
   std::string where, makerError;
   int rc = movrel::RunCompose(request, &where, &makerError);
