@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/hotkey_poll.h"
 #include "bitmap/reencode_win.h"
 #include "common/file_io.h"
 #include "common/gbk.h"
@@ -156,7 +157,11 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   info.lpfn = BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+  PIDLIST_ABSOLUTE chosen;
+  {
+    ModalLoopGuard modal;  // no hotkey acts under the dialog
+    chosen = SHBrowseForFolderW(&info);
+  }
   if (!chosen) return std::string();
   wchar_t path[MAX_PATH] = {};
   bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
