@@ -7,7 +7,9 @@ namespace movrel {
 
 // Settings (read at start-up, written by "保存配置" and at shutdown).
 void LoadAllSettings();
-void SaveAllSettings();
+// True when every setting reached the file; otherwise the user has been
+// told "配置保存失败！" with the file and the reason.
+bool SaveAllSettings();
 
 // Sample frame of the current settings, shown in 显示画板.
 void RefreshFramePreview();

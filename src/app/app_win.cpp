@@ -76,6 +76,16 @@ void OnMainWindowClose() {
 }
 
 void ShutdownApplication() {
+  // Saving pumps window events, and a message box may be up: a second exit
+  // request meanwhile must not end the process under the first.
+  static bool shuttingDown = false;
+  if (shuttingDown) return;
+  shuttingDown = true;
+  // The recording stops before anything else: its timer would otherwise go
+  // on ticking through the saving's pumps and the failure message, put the
+  // icon back after it was removed and write frames into the folder that is
+  // being deleted.
+  StopRecording();
   SaveAllSettings();
   ShowWindow(Main().window, SW_HIDE);
   RemoveTrayIcon();

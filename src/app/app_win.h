@@ -12,8 +12,12 @@ void OnMainWindowCreated();
 // The main window's close box.
 void OnMainWindowClose();
 
-// Saves the settings, removes the tray icon, deletes the recording's
-// temporary folder and ends the process with code 0.
-[[noreturn]] void ShutdownApplication();
+// Stops a running recording (its timer first, so no tick can put the tray
+// icon back or write a frame into the folder being deleted), saves the
+// settings (a failure is told once), removes the tray icon, deletes the
+// recording's temporary folder and ends the process with code 0. The exit
+// question and the end of the user's session both come here. A call made by
+// an event handled while the shutdown is under way returns at once.
+void ShutdownApplication();
 
 }  // namespace movrel

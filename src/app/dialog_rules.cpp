@@ -20,9 +20,27 @@ std::string TextEntryPrompt(const std::string& prompt, bool readOnly) {
   return readOnly ? "以下为信息详情：" : "请输入数据：";
 }
 
+std::string SettingsSaveFailedText(const std::string& path, const std::string& reason) {
+  return "配置保存失败！\r\n\r\n文件：" + path + "\r\n原因：" + reason;
+}
+
 void AppendImportedItem(std::string* text, const std::string& item) {
   if (!text->empty() && text->back() != '\n') *text += "\r\n";
   *text += item;
+}
+
+std::string ImportedFileText(const std::string& bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (char c : bytes) {
+    if (c != '\0') text.push_back(c);
+  }
+  return text;
+}
+
+std::string ImportRefusedText(const std::string& path, bool tooLarge, uint64_t limitBytes) {
+  std::string reason = tooLarge ? "文件太大（最多" + std::to_string(limitBytes / (1024 * 1024)) + " MiB）" : "无法读取该文件";
+  return "无法导入文件：" + path + "\r\n原因：" + reason;
 }
 
 }  // namespace movrel

@@ -2,6 +2,7 @@
 // need a window: styles, result codes, default texts.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace movrel {
@@ -36,7 +37,29 @@ std::string MessageCaption(const std::string& caption);
 // viewing.
 std::string TextEntryPrompt(const std::string& prompt, bool readOnly);
 
+// The message for settings that did not reach their file: what failed,
+// which file, and the system's reason.
+std::string SettingsSaveFailedText(const std::string& path, const std::string& reason);
+
 // Appends one imported item (a file's text or its path) on a line of its own.
 void AppendImportedItem(std::string* text, const std::string& item);
+
+// The most a file brought into the window may hold: the text-entry dialog's
+// whole text with the imported files, a cursor file, a watermark picture.
+// Beyond these a file is refused with a message; it is no file the program
+// can use, and reading it whole could exhaust the 32-bit address space.
+constexpr uint64_t kMaxImportedTextBytes = 16u * 1024u * 1024u;
+constexpr uint64_t kMaxCursorFileBytes = 4u * 1024u * 1024u;
+constexpr uint64_t kMaxWatermarkPictureBytes = 64u * 1024u * 1024u;
+
+// A file's text as it is imported: every byte but the zero bytes. The edit
+// control ends its text at the first zero, so a zero byte kept would make
+// the rest of the file, and every file imported after it, vanish; a text
+// file has none, and in other files they carry no text.
+std::string ImportedFileText(const std::string& bytes);
+
+// The message for a file that was not taken: too large (with the limit) or
+// not readable.
+std::string ImportRefusedText(const std::string& path, bool tooLarge, uint64_t limitBytes);
 
 }  // namespace movrel

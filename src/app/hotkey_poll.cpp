@@ -4,6 +4,7 @@ namespace movrel {
 namespace {
 
 bool optimizationWindowOpen = false;
+int openModalLoops = 0;
 
 }  // namespace
 
@@ -28,6 +29,7 @@ HotkeyHit HotkeyPoll::Poll() {
 }
 
 void RunHotkey(const HotkeyHit& hit, HotkeyTarget& target) {
+  if (ModalLoopOpen()) return;
   switch (hit.key) {
     case Hotkey::kToggleRecording:
       if (!target.OptimizationWindowOpen()) target.ToggleRecording();
@@ -57,6 +59,10 @@ void RunHotkeyLoop(HotkeyPoll& poll, const HotkeyLoop& loop) {
     if (hit.key != Hotkey::kNone) loop.deliver(hit);
   }
 }
+
+ModalLoopGuard::ModalLoopGuard() { ++openModalLoops; }
+ModalLoopGuard::~ModalLoopGuard() { --openModalLoops; }
+bool ModalLoopOpen() { return openModalLoops > 0; }
 
 void SetOptimizationWindowOpen(bool open) { optimizationWindowOpen = open; }
 bool IsOptimizationWindowOpen() { return optimizationWindowOpen; }

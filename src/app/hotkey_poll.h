@@ -74,8 +74,24 @@ class HotkeyTarget {
 
 // Carries out a hit's action if its extra condition holds: F9 not while the
 // optimisation window is open, F10 only while the stop picture is enabled,
-// F8 only while the rectangle button is enabled (Ctrl gives state 1).
+// F8 only while the rectangle button is enabled (Ctrl gives state 1). No key
+// acts while a modal loop of the program is open (see ModalLoopGuard).
 void RunHotkey(const HotkeyHit& hit, HotkeyTarget& target);
+
+// Held by every modal loop the program runs (its message boxes, dialogs,
+// the selection overlay, the full-size sample view) for as long as it is
+// open. The hand-over of a hotkey is a sent message, which every message
+// loop carries out, modal ones included: without the guard F9 could start a
+// recording under the overlay or the exit question. Guards nest.
+// User-interface thread only.
+class ModalLoopGuard {
+ public:
+  ModalLoopGuard();
+  ~ModalLoopGuard();
+  ModalLoopGuard(const ModalLoopGuard&) = delete;
+  ModalLoopGuard& operator=(const ModalLoopGuard&) = delete;
+};
+bool ModalLoopOpen();
 
 // The poller thread's loop: wait the poll interval, poll, hand a hit over
 // (the handing over returns once the action has finished), until asked to

@@ -10,6 +10,7 @@
 #include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/app_win.h"
+#include "app/hotkey_poll.h"
 #include "app/message_box_win.h"
 #include "app/pictures_win.h"
 #include "app/text_entry_dialog_win.h"
@@ -299,6 +300,7 @@ void ShowSampleFullSize(MainWindow& w) {
   HWND view = CreateWindowExW(WS_EX_TOOLWINDOW, kSampleViewClass, L"", WS_POPUP | WS_BORDER, x, y, width, height,
                               w.window, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!view) return;
+  ModalLoopGuard modal;
   EnableWindow(w.window, FALSE);
   ShowWindow(view, SW_SHOW);
   SetForegroundWindow(view);
@@ -319,9 +321,20 @@ void ShowSampleFullSize(MainWindow& w) {
 
 // ---- handlers -----------------------------------------------------------
 
+// A picked file that the recording will read whole: refused with a message
+// when it cannot be read or is larger than any file of its kind.
+bool AcceptPickedFile(const std::string& path, uint64_t maxBytes) {
+  std::string bytes;
+  const ImportRead read = ReadImportFile(path, maxBytes, &bytes);
+  if (read == ImportRead::kRead) return true;
+  ShowMessage(ImportRefusedText(path, read == ImportRead::kTooLarge, maxBytes), kMbIconExclamation);
+  return false;
+}
+
 void OnChooseCursorFile() {
   std::vector<std::string> paths;
-  if (AskOpenFile(Main().window, "选择鼠标文件(CUR)", "鼠标指针(CUR)|*.cur", false, &paths)) {
+  if (AskOpenFile(Main().window, "选择鼠标文件(CUR)", "鼠标指针(CUR)|*.cur", false, &paths) &&
+      AcceptPickedFile(paths.front(), kMaxCursorFileBytes)) {
     SetControlText(编辑框光标文件, paths.front());
   }
 }
@@ -331,7 +344,8 @@ void OnChooseImageFile() {
   if (AskOpenFile(Main().window, "选择用作水印的图片文件",
                   "BMP图片|*.bmp|JPG图片|*.jpg|GIF图片|*.gif|PNG图片|*.png|图标(ICO)|*.ico|鼠标指针(CUR)|*.cur|"
                   "所有支持文件|*.bmp;*.jpg;*.gif;*.ico;*.cur;*.png|全部文件|*.*",
-                  false, &paths)) {
+                  false, &paths) &&
+      AcceptPickedFile(paths.front(), kMaxWatermarkPictureBytes)) {
     SetControlText(编辑框图像文件, paths.front());
   }
 }
@@ -356,7 +370,10 @@ void OnChooseFont() {
   cf.lpLogFont = &lf;
   cf.rgbColors = w.fontDialogColour;
   cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
-  if (!ChooseFontW(&cf)) return;
+  {
+    ModalLoopGuard modal;
+    if (!ChooseFontW(&cf)) return;
+  }
   lf.lfHeight = MulDiv(lf.lfHeight, 96, static_cast<int>(w.dpi));
   w.fontDialogFont = lf;
   w.fontDialogColour = cf.rgbColors;
@@ -375,6 +392,7 @@ bool AskColour(HWND owner, COLORREF* colour) {
   cc.rgbResult = *colour == kTransparentColour ? RGB(255, 255, 255) : *colour;
   cc.lpCustColors = custom;
   cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
+  ModalLoopGuard modal;
   if (!ChooseColorW(&cc)) return false;
   *colour = cc.rgbResult;
   return true;
@@ -393,7 +411,11 @@ void OnColourPickerClicked(ControlIndex index) {
                 ToWide("透明色").c_str());
     RECT r{};
     GetWindowRect(w.controls[index], &r);
-    choice = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, 0, w.window, nullptr);
+    {
+      ModalLoopGuard modal;  // the menu's own loop
+      choice = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, 0, w.window,
+                              nullptr);
+    }
     DestroyMenu(menu);
   }
   if (choice == kTransparent) {
@@ -411,8 +433,8 @@ void OnColourPickerClicked(ControlIndex index) {
 }
 
 void OnSaveSettingsClicked() {
-  SaveAllSettings();
-  ShowMessage("保存完毕！");
+  // A failed save has told the user why.
+  if (SaveAllSettings()) ShowMessage("保存完毕！");
 }
 
 void OnFeatureNotesClicked() {
@@ -584,6 +606,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_CLOSE:
       OnMainWindowClose();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Logging off or shutting down: the process may be ended as soon as
+      // this returns, so it ends here as the exit does, settings saved and
+      // the recording's folder removed.
+      if (wParam) ShutdownApplication();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

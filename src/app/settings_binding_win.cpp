@@ -84,6 +84,9 @@ class MainWindowControls : public SettingsControls {
     font.italic = lf.lfItalic != 0;
     font.strikeOut = lf.lfStrikeOut != 0;
     font.underline = lf.lfUnderline != 0;
+    font.charSet = lf.lfCharSet;
+    // FW_DONTCARE (0) draws as normal.
+    font.weight = lf.lfWeight > 0 ? lf.lfWeight : kNormalFontWeight;
     return font;
   }
   static void ToLogFont(const WatermarkFont& font, LOGFONTW* lf) {
@@ -93,7 +96,12 @@ class MainWindowControls : public SettingsControls {
       lf->lfFaceName[LF_FACESIZE - 1] = L'\0';
     }
     if (font.heightPx > 0) lf->lfHeight = -font.heightPx;
-    lf->lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    // The exact weight when it agrees with the bold flag; otherwise the
+    // flag decides.
+    const bool weightFits = font.weight >= 1 && font.weight <= kMaxFontWeight &&
+                            (font.weight >= kBoldFontWeight) == font.bold;
+    lf->lfWeight = weightFits ? font.weight : (font.bold ? FW_BOLD : FW_NORMAL);
+    if (font.charSet >= 0 && font.charSet <= 255) lf->lfCharSet = static_cast<BYTE>(font.charSet);
     lf->lfItalic = font.italic;
     lf->lfStrikeOut = font.strikeOut;
     lf->lfUnderline = font.underline;
@@ -120,9 +128,17 @@ void LoadAllSettings() {
   LoadSettings(SettingsStore(), controls);
 }
 
-void SaveAllSettings() {
+bool SaveAllSettings() {
   MainWindowControls controls;
-  SaveSettings(SettingsStore(), controls);
+  ConfigStore& store = SettingsStore();
+  store.ClearWriteError();
+  SaveSettings(store, controls);
+  // A write that only had to wait in the queue is carried out later all the
+  // same; only a write that failed makes the save a failure, told once for
+  // all the keys.
+  if (store.WriteError().empty()) return true;
+  ShowMessage(SettingsSaveFailedText(Globals().settingsFilePath.Gbk(), store.WriteError()), kMbIconError);
+  return false;
 }
 
 }  // namespace movrel

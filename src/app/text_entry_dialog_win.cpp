@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "app/dialog_rules.h"
+#include "app/hotkey_poll.h"
 #include "app/message_box_win.h"
 #include "app/ui_win.h"
-#include "common/file_io.h"
 #include "common/gbk_win.h"
 
 namespace movrel {
@@ -65,11 +65,18 @@ void Import(DialogState* s, bool contents) {
   if (!AskOpenFile(s->window, title, kImportFilter, true, &paths)) return;
   std::string text = EditText(s);
   for (const std::string& path : paths) {
-    if (contents) {
-      std::string bytes;
-      if (ReadWholeFile(path, &bytes)) AppendImportedItem(&text, bytes);
-    } else {
+    if (!contents) {
       AppendImportedItem(&text, path);
+      continue;
+    }
+    // The whole text, imported files included, stays within the limit.
+    const uint64_t room = text.size() < kMaxImportedTextBytes ? kMaxImportedTextBytes - text.size() : 0;
+    std::string bytes;
+    const ImportRead read = ReadImportFile(path, room, &bytes);
+    if (read == ImportRead::kRead) {
+      AppendImportedItem(&text, ImportedFileText(bytes));
+    } else {
+      ShowMessage(ImportRefusedText(path, read == ImportRead::kTooLarge, kMaxImportedTextBytes), kMbIconExclamation);
     }
   }
   SetEditText(s, text);
@@ -174,6 +181,7 @@ bool TextEntryDialog(const std::string& prompt, const std::string& caption, cons
                      HWND parent, std::string* result) {
   if (g_dialogOpen) return false;
   g_dialogOpen = true;
+  ModalLoopGuard modal;
   RegisterDialogClass();
 
   DialogState s;

@@ -49,6 +49,8 @@ bool Notify(DWORD command, const NOTIFYICONDATAW& data) {
   return Shell_NotifyIconW(command, &copy) != FALSE;
 }
 
+void ShowCurrentContent(TrayIcon& t);
+
 LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   TrayIcon& t = Tray();
   WNDPROC previous = t.previousProc;
@@ -60,8 +62,12 @@ LRESULT CALLBACK TrayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (t.handler) t.handler(static_cast<UINT>(lParam));
     return 0;
   }
-  // A new taskbar knows no icons: give it ours again, as last shown.
-  if (message != 0 && message == Globals().taskbarCreatedMessage) t.added = Notify(NIM_ADD, t.data);
+  // A new taskbar knows no icons: give it ours again, with the current
+  // state's image and tip (not while Alt+F12 keeps it hidden).
+  if (message != 0 && message == Globals().taskbarCreatedMessage && !Globals().trayHidden) {
+    t.added = Notify(NIM_ADD, t.data);
+    ShowCurrentContent(t);
+  }
   return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
@@ -80,10 +86,12 @@ void AddIcon(TrayIcon& t) {
   t.data.uID = kTrayIconId;
   t.data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   t.data.uCallbackMessage = kTrayCallbackMessage;
-  // The window's own small icon stands in until the state's image is set.
+  // The state's image once it has been made (the icon comes back after
+  // Alt+F12 with the picture it had); before that the window's own small
+  // icon stands in until the state's image is set.
   auto small = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
   if (!small) small = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM));
-  t.data.hIcon = small;
+  t.data.hIcon = t.icon ? t.icon.get() : small;
   t.added = Notify(NIM_ADD, t.data);
 }
 
@@ -108,6 +116,11 @@ void ApplyTip(TrayIcon& t) {
   NOTIFYICONDATAW change = t.data;
   change.uFlags = NIF_TIP;
   Notify(NIM_MODIFY, change);
+}
+
+void ShowCurrentContent(TrayIcon& t) {
+  ApplyImage(t);
+  ApplyTip(t);
 }
 
 }  // namespace
@@ -148,8 +161,7 @@ void UpdateTrayIcon() {
     t.added = Notify(NIM_ADD, t.data);
   }
   if (!t.previousProc) return;  // no main window to attach the icon to yet
-  ApplyImage(t);
-  ApplyTip(t);
+  ShowCurrentContent(t);
   t.shown = true;
 }
 

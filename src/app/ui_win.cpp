@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "app/hotkey_poll.h"
 #include "common/gbk_win.h"
 
 namespace movrel {
@@ -67,7 +68,10 @@ bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter
   ofn.lpstrTitle = titleW.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (multiSelect) ofn.Flags |= OFN_ALLOWMULTISELECT;
-  if (!GetOpenFileNameW(&ofn)) return false;
+  {
+    ModalLoopGuard modal;
+    if (!GetOpenFileNameW(&ofn)) return false;
+  }
   paths->clear();
   // Multi-select answers "folder\0name\0name\0\0", or one full path.
   const wchar_t* p = buffer.data();
@@ -85,6 +89,25 @@ bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter
     p += name.size() + 1;
   }
   return true;
+}
+
+ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes) {
+  UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size;
+  if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return ImportRead::kUnreadable;
+  if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return ImportRead::kTooLarge;
+  std::string data(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < data.size()) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &data[done], static_cast<DWORD>(data.size() - done), &got, nullptr) || got == 0) {
+      return ImportRead::kUnreadable;
+    }
+    done += got;
+  }
+  *bytes = std::move(data);
+  return ImportRead::kRead;
 }
 
 std::string ClipboardText(HWND owner) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ std::wstring FileDialogFilter(const std::string& pairs);
 // Open dialog; false when cancelled. With `multiSelect`, every chosen path.
 bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
                  std::vector<std::string>* paths);
+
+// Reads a file the user picked to bring into the window, if it holds at
+// most `maxBytes`; the size is asked first, so a huge file is never read.
+enum class ImportRead { kRead, kTooLarge, kUnreadable };
+ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes);
 
 // Text of the clipboard (empty when it holds none).
 std::string ClipboardText(HWND owner);

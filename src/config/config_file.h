@@ -45,4 +45,12 @@ class ConfigFile {
 // only, sharing both ways. Null when the file cannot be opened so.
 std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable);
 
+// Why the last OpenConfigFile or file operation of this thread that failed
+// did so, in the system's words (GBK); empty when nothing has failed since
+// the last ClearConfigFileError. The platform files set it on every failure,
+// so the user can be told what kept the settings from the disk.
+const std::string& ConfigFileError();
+void SetConfigFileError(const std::string& reason);
+void ClearConfigFileError();
+
 }  // namespace movrel

@@ -4,11 +4,35 @@
 #include <windows.h>
 
 #include "common/file_path_win.h"
+#include "common/gbk_win.h"
 #include "common/handle_win.h"
 #include "config/config_file.h"
 
 namespace movrel {
 namespace {
+
+// The system's text for the calling thread's last error, with its number,
+// as the settings failure message shows it.
+std::string SystemErrorText() {
+  const DWORD code = GetLastError();
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message(text ? text : L"", text ? n : 0);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  std::string result = message.empty() ? std::string("系统错误") : ToGbk(message);
+  return result + "（错误代码 " + std::to_string(code) + "）";
+}
+
+// Records why a file call failed and answers false.
+bool Failed() {
+  SetConfigFileError(SystemErrorText());
+  return false;
+}
 
 class WinConfigFile : public ConfigFile {
  public:
@@ -16,7 +40,7 @@ class WinConfigFile : public ConfigFile {
 
   bool Size(uint64_t* size) override {
     LARGE_INTEGER value;
-    if (!GetFileSizeEx(file_.get(), &value) || value.QuadPart < 0) return false;
+    if (!GetFileSizeEx(file_.get(), &value) || value.QuadPart < 0) return Failed();
     *size = static_cast<uint64_t>(value.QuadPart);
     return true;
   }
@@ -28,7 +52,11 @@ class WinConfigFile : public ConfigFile {
       DWORD chunk = static_cast<DWORD>(count - done > 0x10000000 ? 0x10000000 : count - done);
       DWORD got = 0;
       OVERLAPPED at = AtOffset(offset + done);
-      if (!ReadFile(file_.get(), &data[done], chunk, &got, &at) || got == 0) return false;
+      if (!ReadFile(file_.get(), &data[done], chunk, &got, &at)) return Failed();
+      if (got == 0) {
+        SetConfigFileError("文件比它报告的大小短");
+        return false;
+      }
       done += got;
     }
     *bytes = std::move(data);
@@ -41,7 +69,11 @@ class WinConfigFile : public ConfigFile {
       DWORD chunk = static_cast<DWORD>(bytes.size() - done > 0x10000000 ? 0x10000000 : bytes.size() - done);
       DWORD put = 0;
       OVERLAPPED at = AtOffset(offset + done);
-      if (!WriteFile(file_.get(), bytes.data() + done, chunk, &put, &at) || put == 0) return false;
+      if (!WriteFile(file_.get(), bytes.data() + done, chunk, &put, &at)) return Failed();
+      if (put == 0) {
+        SetConfigFileError("写入没有进展（磁盘可能已满）");
+        return false;
+      }
       done += put;
     }
     return true;
@@ -50,7 +82,8 @@ class WinConfigFile : public ConfigFile {
   bool Truncate(uint64_t size) override {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(size);
-    return SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) && SetEndOfFile(file_.get());
+    if (!SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get())) return Failed();
+    return true;
   }
 
  private:
@@ -74,8 +107,14 @@ std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable) 
                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
                            : CreateFileW(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return nullptr;
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+  if (!file) {
+    Failed();
+    return nullptr;
+  }
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    SetConfigFileError("不是磁盘上的文件");
+    return nullptr;
+  }
   return std::make_unique<WinConfigFile>(std::move(file));
 }
 

@@ -17,6 +17,9 @@ const char kRunawayMessage[] = "配置模块出现意外，可能导致无法正
 const char kRunawayCaption[] = "Kelv：";
 // Appended headers after which the write gives up (the eleventh).
 constexpr int kMaxHeaderAppends = 11;
+const char kTooLargeReason[] = "配置文件将超过4 MiB的上限";
+const char kLineBreakReason[] = "名称或值含有换行";
+const char kNoReason[] = "无法写入文件";
 // The second alert shows the buffer; a huge or binary file must not make a
 // message box the size of the screen.
 constexpr size_t kMaxAlertBytes = 4096;
@@ -85,17 +88,20 @@ void ConfigStore::CopyFrom(const ConfigStore& other) {
 void ConfigStore::Close() {
   fileHandle.reset();
   contentBuffer.clear();
+  fileError_.clear();
   ++generation_;
 }
 
 bool ConfigStore::Load(const FilePath& name) {
   Close();
   fileName = name;
+  ClearConfigFileError();
   if (fileOpener_) fileHandle = fileOpener_(name, true);
   if (fileHandle && !fileHandle->ReadAll(&contentBuffer)) {
     fileHandle.reset();
     contentBuffer.clear();
   }
+  if (!fileHandle) fileError_ = ConfigFileError().empty() ? kNoReason : ConfigFileError();
   if (!fileHandle && fileOpener_) {
     // Not writable (read-only, locked, no rights): still answer reads from
     // what can be read.
@@ -170,7 +176,7 @@ ConfigStore::Lookup ConfigStore::Search(const std::string& section, const std::s
 int ConfigStore::WriteNow(const std::string& section, const std::string& key, const std::string& value) {
   // A line break in any part would split the entry over lines that the
   // search can never find again.
-  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return kWriteFailed;
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return Fail(kLineBreakReason);
   size_t searchFrom = 0;
   int appends = 0;
   bool fileOk = true;
@@ -185,9 +191,9 @@ int ConfigStore::WriteNow(const std::string& section, const std::string& key, co
     if (retry) continue;
     if (at.sectionFound && at.keyFound) {
       size_t oldLength = at.valueEnd - at.valueBegin;
-      if (contentBuffer.size() - oldLength + value.size() > kMaxConfigFileBytes) return kWriteFailed;
+      if (contentBuffer.size() - oldLength + value.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
       fileOk = Splice(at.valueBegin, oldLength, value) && fileOk;
-      return fileOk ? kWriteDone : kWriteFailed;
+      return fileOk ? kWriteDone : Fail(fileError_);
     }
     if (at.sectionFound) {
       // The new key goes directly behind the header, together with its
@@ -199,18 +205,23 @@ int ConfigStore::WriteNow(const std::string& section, const std::string& key, co
       size_t behind = at.headerEnd + 1;
       bool headerLineEnds = behind == contentBuffer.size() || contentBuffer.compare(behind, 2, kLineBreak) == 0;
       std::string line = kLineBreak + key + "=" + value + (headerLineEnds ? "" : kLineBreak);
-      if (contentBuffer.size() + line.size() > kMaxConfigFileBytes) return kWriteFailed;
+      if (contentBuffer.size() + line.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
       fileOk = Splice(at.headerEnd + 1, 0, line) && fileOk;
-      return fileOk ? kWriteDone : kWriteFailed;
+      return fileOk ? kWriteDone : Fail(fileError_);
     }
     size_t length = contentBuffer.size();
     std::string header = (length == 0 ? "[" : "\r\n[") + section + "]";
-    if (length + header.size() > kMaxConfigFileBytes) return kWriteFailed;
+    if (length + header.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
     fileOk = Splice(length, 0, header) && fileOk;
     searchFrom = length;
     if (++appends >= kMaxHeaderAppends) break;
   }
   ReportRunaway();
+  return Fail(kRunawayMessage);
+}
+
+int ConfigStore::Fail(const std::string& reason) {
+  writeError_ = reason.empty() ? kNoReason : reason;
   return kWriteFailed;
 }
 
@@ -294,10 +305,14 @@ bool ConfigStore::SaveRadioButton(const ToggleControl& control) { return SaveChe
 bool ConfigStore::LoadRadioButton(ToggleControl& control) { return LoadCheckBox(control); }
 
 bool ConfigStore::Splice(size_t offset, size_t removeCount, const std::string& bytes) {
-  bool ok = true;
-  if (fileHandle && !fileHandle->Replace(offset, removeCount, bytes)) {
-    fileHandle.reset();
-    ok = false;
+  bool ok = fileError_.empty();
+  if (fileHandle) {
+    ClearConfigFileError();
+    if (!fileHandle->Replace(offset, removeCount, bytes)) {
+      fileHandle.reset();
+      fileError_ = ConfigFileError().empty() ? kNoReason : ConfigFileError();
+      ok = false;
+    }
   }
   contentBuffer.replace(offset, removeCount, bytes);
   return ok;

@@ -81,7 +81,8 @@ class ConfigStore {
   virtual void Close();
   // Reads the file into the buffer and holds it open for writing; true if it
   // is open. A file that cannot be opened for writing is still read when it
-  // can be; writes then change only the buffer.
+  // can be; writes then change only the buffer and fail, with the reason the
+  // file could not be opened.
   virtual bool Load(const FilePath& name);
   // Carries out the queued writes, oldest first, including those queued
   // meanwhile; the result of the first one, or -1 when the queue is empty.
@@ -120,6 +121,13 @@ class ConfigStore {
   void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
   void SetFileOpener(FileOpener opener) { fileOpener_ = std::move(opener); }
 
+  // Why the last failed write since ClearWriteError did not reach the file
+  // (GBK, the system's words where it gave any); empty while every write
+  // did. A store without a file of its own (a copy, or one never loaded)
+  // writes to its buffer only, and that is no failure.
+  const std::string& WriteError() const { return writeError_; }
+  void ClearWriteError() { writeError_.clear(); }
+
   const std::string& Content() const { return contentBuffer; }
   bool IsFileOpen() const { return fileHandle != nullptr; }
   bool IsBusy() const { return busy != 0; }
@@ -151,8 +159,10 @@ class ConfigStore {
   int WriteNow(const std::string& section, const std::string& key, const std::string& value);
   // Replaces bytes in the buffer and the file alike. A file edit that fails
   // lets the store go on with the buffer alone, since buffer offsets no
-  // longer describe the file.
+  // longer describe the file; false whenever the bytes did not reach the
+  // file the store was loaded from.
   bool Splice(size_t offset, size_t removeCount, const std::string& bytes);
+  int Fail(const std::string& reason);
   void Pump();
   void ReportRunaway();
 
@@ -170,6 +180,10 @@ class ConfigStore {
   // Changes whenever the buffer is replaced as a whole (Close, Load,
   // CopyFrom), so a search interrupted by the pump can tell.
   uint64_t generation_ = 0;
+  // Why the loaded file is not held for writing (it could not be opened so,
+  // or an edit failed); every write fails with it until the next Load.
+  std::string fileError_;
+  std::string writeError_;
 };
 
 // "\r\n" to "┊*┊" and back.

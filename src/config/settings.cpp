@@ -74,8 +74,12 @@ const SettingKey kSettingsKeys[kSettingsKeyCount] = {
     {"保存格式", T::kNumber, "组合框保存格式", P::kListIndex, -1},
     {"选择框自动清空帧", T::kBoolean, "选择框自动清空帧", P::kChecked, -1},
     {"合成路径", T::kText, "对话框保存动画", P::kDialogFileName, -1},
-    // Added after the others: older files lack it and keep the box checked.
+    // Added after the others: older files lack them, so the box stays
+    // checked and the font keeps the set and weight the edit starts with
+    // (the weight as the bold flag says).
     {"选择框精简GIF", T::kBoolean, "选择框精简GIF", P::kChecked, -1},
+    {"文字.字符集", T::kNumber, "编辑框文字内容", P::kFontCharSet, -1},
+    {"文字.粗细", T::kNumber, "编辑框文字内容", P::kFontWeight, -1},
 };
 
 namespace {
@@ -162,6 +166,10 @@ void LoadKey(ConfigStore& store, SettingsControls& controls, const SettingKey& k
       WatermarkFont font = controls.GetFont(control);
       bool* flag = FontFlag(font, k.property);
       *flag = store.ReadBool(k.key, *flag);
+      // A file without a weight says only bold or not: the weight follows
+      // the flag unless it already agrees with it (a later key may still
+      // give the exact weight).
+      if (font.bold != (font.weight >= kBoldFontWeight)) font.weight = font.bold ? kBoldFontWeight : kNormalFontWeight;
       controls.SetFont(control, font);
       break;
     }
@@ -183,6 +191,23 @@ void LoadKey(ConfigStore& store, SettingsControls& controls, const SettingKey& k
     case P::kDialogFileName:
       controls.SetDialogFileName(control, store.ReadText(k.key, controls.GetDialogFileName(control)));
       break;
+    case P::kFontCharSet: {
+      WatermarkFont font = controls.GetFont(control);
+      int32_t charSet = TruncToInt(store.ReadNumber(k.key, font.charSet));
+      if (charSet >= 0 && charSet <= 255) font.charSet = charSet;
+      controls.SetFont(control, font);
+      break;
+    }
+    case P::kFontWeight: {
+      WatermarkFont font = controls.GetFont(control);
+      int32_t weight = TruncToInt(store.ReadNumber(k.key, font.weight));
+      if (weight >= 1 && weight <= kMaxFontWeight) {
+        font.weight = weight;
+        font.bold = weight >= kBoldFontWeight;
+      }
+      controls.SetFont(control, font);
+      break;
+    }
   }
 }
 
@@ -207,6 +232,8 @@ bool SaveKey(ConfigStore& store, SettingsControls& controls, const SettingKey& k
     case P::kFontFace: return store.WriteText(k.key, controls.GetFont(control).faceName);
     case P::kFontSize: return store.WriteNumber(k.key, controls.GetFont(control).heightPx);
     case P::kDialogFileName: return store.WriteText(k.key, controls.GetDialogFileName(control));
+    case P::kFontCharSet: return store.WriteNumber(k.key, controls.GetFont(control).charSet);
+    case P::kFontWeight: return store.WriteNumber(k.key, controls.GetFont(control).weight);
   }
   return false;
 }
@@ -243,6 +270,9 @@ void LoadSettings(ConfigStore& store, SettingsControls& controls) {
       controls.SetPickerColour(kWatermarkBackgroundPicker, controls.GetBackgroundColour(kWatermarkEdit));
     }
   }
+  // The font keys appended behind the others change the font after that
+  // copy; the dialog must open with the font the edit shows.
+  controls.SetFontDialog(kFontDialog, controls.GetFont(kWatermarkEdit), controls.GetTextColour(kWatermarkEdit));
   controls.RefreshDependentControls(true);
 }
 

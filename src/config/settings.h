@@ -37,6 +37,8 @@ enum class SettingProperty {
   kFontFace,
   kFontSize,
   kDialogFileName,   // the file name a file dialog last used
+  kFontCharSet,      // two more parts of the font, added later
+  kFontWeight,
 };
 
 struct SettingKey {
@@ -47,9 +49,14 @@ struct SettingKey {
   int item;  // list item for kListItemText, otherwise -1
 };
 
-constexpr size_t kSettingsKeyCount = 48;
+constexpr size_t kSettingsKeyCount = 50;
 // The keys in the order in which they are written and read.
 extern const SettingKey kSettingsKeys[kSettingsKeyCount];
+
+constexpr int32_t kDefaultFontCharSet = 1;  // any set the face has
+constexpr int32_t kNormalFontWeight = 400;
+constexpr int32_t kBoldFontWeight = 700;
+constexpr int32_t kMaxFontWeight = 1000;
 
 // The watermark edit's font.
 struct WatermarkFont {
@@ -64,6 +71,12 @@ struct WatermarkFont {
   bool italic = false;
   bool strikeOut = false;
   bool underline = false;
+  // The face's character set (0..255): a Latin face asked for with the
+  // Chinese set would be replaced by another face. Stored under "文字.字符集".
+  int32_t charSet = kDefaultFontCharSet;
+  // 1..1000; "bold" is 700 and above. Stored under "文字.粗细" beside the
+  // older bold flag, which keeps its key for older copies of the program.
+  int32_t weight = kNormalFontWeight;
 };
 
 constexpr int32_t kMaxFontHeightPx = 1000;
@@ -123,8 +136,9 @@ class SettingsControls {
 // settingsLoading set, keys 1..46 with the watermark font and background
 // colour copied to the font dialog and the background picker after key 34
 // ("文字.字体大小"), settingsLoading cleared just before "合成路径" (key 47),
-// the keys after it (key 48, "选择框精简GIF"), then RefreshDependentControls
-// with preview refresh.
+// the keys after it (48 "选择框精简GIF", 49 "文字.字符集", 50 "文字.粗细"),
+// the font copied to the font dialog once more after the last font key, then
+// RefreshDependentControls with preview refresh.
 void LoadSettings(ConfigStore& store, SettingsControls& controls);
 
 // Writes every key from the controls' current values, in order. True when

@@ -8,6 +8,7 @@
 
 #include "app/app_hooks_win.h"
 #include "app/control_table.h"
+#include "app/hotkey_poll.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "app/text_entry_dialog_win.h"
@@ -67,7 +68,10 @@ bool AskSavePath(FilePath* path) {
   dialog.lpstrDefExt = L"gif";
   // An existing file is only replaced after the user has agreed to it.
   dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameW(&dialog)) return false;
+  {
+    ModalLoopGuard modal;  // no hotkey acts under the dialog
+    if (!GetSaveFileNameW(&dialog)) return false;
+  }
   *path = FilePathFromWide(file.data());
   if (path->empty()) return false;
   Main().saveDialogPath = path->Gbk();

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/hotkey_poll.h"
 #include "bitmap/reencode_win.h"
 #include "common/file_io.h"
 #include "common/file_path_win.h"
@@ -259,7 +260,11 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   info.lpfn = BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+  PIDLIST_ABSOLUTE chosen;
+  {
+    ModalLoopGuard modal;  // no hotkey acts under the dialog
+    chosen = SHBrowseForFolderW(&info);
+  }
   if (!chosen) return std::string();
   wchar_t path[MAX_PATH] = {};
   bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;

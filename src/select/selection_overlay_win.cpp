@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/hotkey_poll.h"
 #include "app/message_box_win.h"
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
@@ -231,6 +232,7 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
 
 bool SelectionOverlay::RunModal(HWND disabledOwner) {
   if (!window) return false;
+  ModalLoopGuard modal;  // no hotkey acts under the overlay
   const bool ownerWasEnabled = disabledOwner && IsWindowEnabled(disabledOwner);
   if (ownerWasEnabled) EnableWindow(disabledOwner, FALSE);
   MSG msg;

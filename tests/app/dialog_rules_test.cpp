@@ -45,5 +45,26 @@ TEST(DialogTexts, ImportedItemsGoOnLinesOfTheirOwn) {
   EXPECT_EQ(ended, "x\r\ny");
 }
 
+TEST(DialogTexts, ImportedFileKeepsEveryLineAroundZeroBytes) {
+  // A zero byte would end the edit's text there, and every later line and
+  // file with it.
+  const char file[] = "第一行\r\n\0\0第二行\0";
+  std::string text;
+  AppendImportedItem(&text, ImportedFileText(std::string(file, sizeof file - 1)));
+  AppendImportedItem(&text, ImportedFileText("下一个文件"));
+  EXPECT_EQ(text, "第一行\r\n第二行\r\n下一个文件");
+  EXPECT_EQ(text.find('\0'), std::string::npos);
+  // UTF-16 text keeps its Latin letters.
+  EXPECT_EQ(ImportedFileText(std::string("a\0b\0", 4)), "ab");
+}
+
+TEST(DialogTexts, RefusedFilesAndFailedSavesNameFileAndReason) {
+  EXPECT_EQ(ImportRefusedText("D:\\運\\big.txt", true, kMaxImportedTextBytes),
+            "无法导入文件：D:\\運\\big.txt\r\n原因：文件太大（最多16 MiB）");
+  EXPECT_EQ(ImportRefusedText("a.cur", false, kMaxCursorFileBytes), "无法导入文件：a.cur\r\n原因：无法读取该文件");
+  EXPECT_EQ(SettingsSaveFailedText("C:\\閉\\Movrel.ini", "拒绝访问。"),
+            "配置保存失败！\r\n\r\n文件：C:\\閉\\Movrel.ini\r\n原因：拒绝访问。");
+}
+
 }  // namespace
 }  // namespace movrel

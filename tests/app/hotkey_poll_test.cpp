@@ -235,5 +235,33 @@ TEST(RunHotkey, ActsOnlyWhenTheKeysConditionHolds) {
   }
 }
 
+TEST(RunHotkey, NoKeyActsWhileAModalLoopIsOpen) {
+  RecordingTarget target;
+  target.stopEnabled = target.rectangleEnabled = true;
+  const Hotkey keys[] = {Hotkey::kToggleRecording, Hotkey::kStopRecording, Hotkey::kToggleOutline,
+                         Hotkey::kSelectRectangle, Hotkey::kToggleTray};
+  auto runAll = [&] {
+    for (Hotkey key : keys) {
+      HotkeyHit hit;
+      hit.key = key;
+      RunHotkey(hit, target);
+    }
+  };
+  {
+    ModalLoopGuard overlay;
+    {
+      ModalLoopGuard messageBox;  // a message box over the overlay
+      runAll();
+    }
+    EXPECT_TRUE(ModalLoopOpen());
+    runAll();
+  }
+  EXPECT_TRUE(target.calls.empty());
+  // Once the last loop has closed, every key acts again.
+  EXPECT_FALSE(ModalLoopOpen());
+  runAll();
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"toggle", "stop", "outline", "select 0", "tray"}));
+}
+
 }  // namespace
 }  // namespace movrel

@@ -99,7 +99,9 @@ TEST(ConfigFileWin, FileLockedByAnotherProgramIsOnlyRead) {
   EXPECT_FALSE(store.Open(FilePath::FromGbk(path)));
   store.SetSection("主界面");
   EXPECT_EQ(store.ReadText("帧间隔", ""), "100");
-  EXPECT_TRUE(store.WriteText("帧间隔", "50"));
+  // The write is not saved, and the store says why in the system's words.
+  EXPECT_FALSE(store.WriteText("帧间隔", "50"));
+  EXPECT_NE(store.WriteError().find("（错误代码 32）"), std::string::npos) << store.WriteError();
   EXPECT_EQ(store.ReadText("帧间隔", ""), "50");
   locker.reset();
   std::string bytes;

@@ -275,7 +275,8 @@ TEST_F(ConfigStoreTest, OversizedFileIsNeitherLoadedNorWritten) {
   EXPECT_FALSE(store_.Open(FilePath::FromGbk(path_)));
   store_.SetSection("S");
   EXPECT_EQ(store_.ReadText("a", "default"), "default");
-  EXPECT_TRUE(store_.WriteText("a", "5"));
+  EXPECT_FALSE(store_.WriteText("a", "5"));
+  EXPECT_NE(store_.WriteError().find("4 MiB"), std::string::npos) << store_.WriteError();
   EXPECT_EQ(store_.Content(), "[S]\r\na=5");
   EXPECT_EQ(FileBytes(path_), big);
 
@@ -284,19 +285,25 @@ TEST_F(ConfigStoreTest, OversizedFileIsNeitherLoadedNorWritten) {
   ASSERT_TRUE(WriteWholeFile(path_, big));
   ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_EQ(store_.ReadText("a", ""), "1");
+  store_.ClearWriteError();
   EXPECT_TRUE(store_.WriteText("a", "5"));
+  EXPECT_EQ(store_.WriteError(), "");
   EXPECT_EQ(FileBytes(path_), "[S]\r\na=5" + big.substr(8));
   // A write that would take the file over the limit is refused.
   EXPECT_FALSE(store_.WriteText("a", std::string(64, 'y')));
+  EXPECT_NE(store_.WriteError().find("4 MiB"), std::string::npos) << store_.WriteError();
   EXPECT_EQ(store_.ReadText("a", ""), "5");
 }
 
+// The buffer still answers reads, but no write claims to have been saved:
+// each one fails with the reason the file could not be opened.
 TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
   // A folder that does not exist.
   EXPECT_FALSE(store_.Open(FilePath::FromGbk(dir_.Folder() + "/missing/Movrel.ini")));
   store_.SetSection("S");
   EXPECT_EQ(store_.ReadText("a", "default"), "default");
-  EXPECT_TRUE(store_.WriteText("a", "1"));
+  EXPECT_FALSE(store_.WriteText("a", "1"));
+  EXPECT_FALSE(store_.WriteError().empty());
   EXPECT_EQ(store_.ReadText("a", ""), "1");
   EXPECT_FALSE(FileExists(dir_.Folder() + "/missing/Movrel.ini"));
 
@@ -306,11 +313,20 @@ TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
   store_.SetFileOpener([](const FilePath& path, bool writable) {
     return writable ? nullptr : OpenConfigFile(path, false);
   });
+  store_.ClearWriteError();
   EXPECT_FALSE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_EQ(store_.ReadText("a", ""), "7");
-  EXPECT_TRUE(store_.WriteText("a", "8"));
+  EXPECT_FALSE(store_.WriteText("a", "8"));
+  EXPECT_FALSE(store_.WriteError().empty());
   EXPECT_EQ(store_.ReadText("a", ""), "8");
   EXPECT_EQ(FileBytes(path_), "[S]\r\na=7");
+  // Loaded again with the file writable, writes reach it and succeed.
+  store_.SetFileOpener(OpenConfigFile);
+  store_.ClearWriteError();
+  ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
+  EXPECT_TRUE(store_.WriteText("a", "9"));
+  EXPECT_EQ(store_.WriteError(), "");
+  EXPECT_EQ(FileBytes(path_), "[S]\r\na=9");
 }
 
 // A file whose writes start failing (a full disk): the store reports the
@@ -340,8 +356,12 @@ TEST_F(ConfigStoreTest, FailedFileEditDetachesTheFile) {
   store_.SetSection("S");
   EXPECT_FALSE(store_.WriteText("a", "22"));
   EXPECT_FALSE(store_.IsFileOpen());
+  EXPECT_FALSE(store_.WriteError().empty());
   EXPECT_EQ(store_.ReadText("a", ""), "22");
-  EXPECT_TRUE(store_.WriteText("b", "3"));
+  // Later writes change the buffer but are no more saved than the first.
+  store_.ClearWriteError();
+  EXPECT_FALSE(store_.WriteText("b", "3"));
+  EXPECT_FALSE(store_.WriteError().empty());
   EXPECT_EQ(FileBytes(path_), "[S]\r\na=1");
 }
 
@@ -362,6 +382,7 @@ TEST_F(ConfigStoreTest, CopyKeepsContentButNotTheFile) {
   EXPECT_EQ(copy.SectionName(), "S");
   EXPECT_EQ(copy.ReadText("a", ""), "1");
   EXPECT_TRUE(copy.WriteText("a", "2"));
+  EXPECT_EQ(copy.WriteError(), "");
   EXPECT_EQ(store_.ReadText("a", ""), "1");
   EXPECT_EQ(Bytes(), "[S]\r\na=1");
 }

@@ -13,8 +13,8 @@
 namespace movrel {
 
 bool operator==(const WatermarkFont& a, const WatermarkFont& b) {
-  return std::tie(a.faceName, a.heightPx, a.bold, a.italic, a.strikeOut, a.underline) ==
-         std::tie(b.faceName, b.heightPx, b.bold, b.italic, b.strikeOut, b.underline);
+  return std::tie(a.faceName, a.heightPx, a.bold, a.italic, a.strikeOut, a.underline, a.charSet, a.weight) ==
+         std::tie(b.faceName, b.heightPx, b.bold, b.italic, b.strikeOut, b.underline, b.charSet, b.weight);
 }
 
 namespace {
@@ -36,8 +36,9 @@ struct FakeControls : SettingsControls {
     std::map<std::string, uint32_t> pickers;
     uint32_t textColour = 0x00FF0000;
     uint32_t backgroundColour = 0x00FFFFFF;
-    WatermarkFont font{"宋体", 15, false, false, false, false};
-    WatermarkFont dialogFont{"宋体", 0, false, false, false, false};
+    // GB2312_CHARSET, normal weight, as the window's edit starts.
+    WatermarkFont font{"宋体", 15, false, false, false, false, 134, 400};
+    WatermarkFont dialogFont{"宋体", 0, false, false, false, false, 134, 400};
     uint32_t dialogColour = 0;
     std::string saveDialogPath;
     auto Tie() const {
@@ -161,6 +162,7 @@ TEST_F(SettingsTest, SavedFileHoldsExactlyTheKeyLines) {
       "文字.下划线=假", "文字.字体名称=宋体", "文字.字体大小=15", "选择框停止帧数=假", "帧数=200",
       "选择框停止时间=假", "时间=1.5", "时间单位=2", "选择框录制倒计时=真", "倒计时值=3", "选择框缩到托盘=真",
       "选择框保存帧=假", "保存路径=\\帧文件夹", "保存格式=4", "选择框自动清空帧=真", "合成路径=", "选择框精简GIF=真",
+      "文字.字符集=134", "文字.粗细=400",
   };
   static_assert(sizeof lines / sizeof lines[0] == kSettingsKeyCount, "one line per key");
   // Each new key goes directly behind the header, so the first key written
@@ -211,7 +213,9 @@ TEST_F(SettingsTest, EveryKindOfSettingRoundTrips) {
   changed.s.pickers["颜色选择器图像水印透明色"] = 0x0000FF00;
   changed.s.textColour = 0x000000FF;
   changed.s.backgroundColour = 0;
-  changed.s.font = {"黑体", 21, true, true, true, true};
+  // A Latin face with its own character set (ANSI_CHARSET) and a weight
+  // between bold and black.
+  changed.s.font = {"Arial", 21, true, true, true, true, 0, 800};
   changed.s.saveDialogPath = "C:\\录像\\a.gif";
   ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_TRUE(SaveSettings(store_, changed));
@@ -270,6 +274,13 @@ TEST_F(SettingsTest, StoredValuesAsRead) {
       {"文字.字体名称=", [](auto& s) { return s.font.faceName == "宋体"; }},
       {"文字.字体名称=黑体", [](auto& s) { return s.font.faceName == "黑体" && s.dialogFont.faceName == "黑体"; }},
       {"文字.背景色=0", [](auto& s) { return s.pickers.at("颜色选择器文字水印背景色") == 0u; }},
+      {"文字.字符集=0", [](auto& s) { return s.font.charSet == 0 && s.dialogFont.charSet == 0; }},
+      {"文字.字符集=256", [](auto& s) { return s.font.charSet == 134; }},
+      {"文字.粗细=600", [](auto& s) { return s.font.weight == 600 && !s.font.bold && s.dialogFont.weight == 600; }},
+      {"文字.粗细=900", [](auto& s) { return s.font.weight == 900 && s.font.bold && s.dialogFont.bold; }},
+      {"文字.粗细=0", [](auto& s) { return s.font.weight == 400; }},
+      // Files written before the weight was stored: the bold flag gives it.
+      {"文字.加粗=真", [](auto& s) { return s.font.bold && s.font.weight == 700 && s.dialogFont.weight == 700; }},
       {"编辑框宽度=800", [&](auto& s) { return s.texts == initial.texts; }},  // a control name is no key
   };
   for (const Case& c : cases) {
@@ -329,14 +340,18 @@ TEST_F(SettingsTest, LoadOrderAndLoadingFlag) {
   EXPECT_EQ(touched, expected);
 
   // The flag is cleared just before the save dialog's path is read and
-  // stays cleared for the key behind it.
+  // stays cleared for the keys behind it; the font dialog is given the
+  // font once more after the last font keys.
   size_t n = calls.size();
-  EXPECT_EQ(calls[n - 4].what, "loading off");
-  EXPECT_EQ(calls[n - 3].what, "dialogFile");
-  EXPECT_FALSE(calls[n - 3].loading);
-  EXPECT_EQ(calls[n - 2].control, "选择框精简GIF");
-  EXPECT_FALSE(calls[n - 2].loading);
-  EXPECT_EQ(calls[n - 5].control, "选择框自动清空帧");
+  EXPECT_EQ(calls[n - 7].what, "loading off");
+  EXPECT_EQ(calls[n - 6].what, "dialogFile");
+  EXPECT_FALSE(calls[n - 6].loading);
+  EXPECT_EQ(calls[n - 5].control, "选择框精简GIF");
+  EXPECT_FALSE(calls[n - 5].loading);
+  EXPECT_EQ(calls[n - 4].what, "font");
+  EXPECT_EQ(calls[n - 3].what, "font");
+  EXPECT_EQ(calls[n - 2].what, "fontDialog");
+  EXPECT_EQ(calls[n - 8].control, "选择框自动清空帧");
   EXPECT_EQ(loaded_.s.saveDialogPath, "C:\\a.gif");
 }
 

@@ -275,6 +275,25 @@ class RecordingTest(MovrelTestCase):
         app.exit_through_tray()
         self.assertFalse(os.path.exists(second))
 
+    def test_session_end_while_recording_saves_the_settings_and_removes_the_folder(self):
+        self.start_target(30)
+        before = temp_folders()
+        app = self.launch(settings())
+        app.click("链接开始录制")
+        self.wait_link(app, "暂停录制(F9)")
+        wait_until(lambda: frame_count(self.caption(app)) >= 3, what="frames")
+        folder = self.new_folder(before)
+        # What the system sends the main window when the user logs off
+        # (WM_ENDSESSION, ending), as the shutdown of a real session would.
+        probe("send", TITLE, "22", "1", "0")
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertFalse(os.path.exists(folder))
+        with open(app.ini, "rb") as f:
+            stored = f.read().decode(GBK)
+        # Keys the starting file did not hold were written at the end.
+        self.assertIn("选择框精简GIF=真", stored)
+        self.assertIn("文字.粗细=400", stored)
+
     def test_frame_folder_browser(self):
         app = self.launch(settings(选择框保存帧="真"))
         app.click("按钮选择帧路径")

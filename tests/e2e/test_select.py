@@ -178,6 +178,9 @@ class SelectTest(MovrelTestCase):
     def test_drag_then_enter_writes_the_edits(self):
         app = self.launch()
         self.open_overlay(app)
+        # F9 under the open overlay starts no recording (checked once the
+        # selection below has taken well over the poller's pause).
+        hold("F9")
         drag([(100, 100), (80, 75), (50, 40)])
         img = self.wait_outline(50, 40, 100, 100)
         # The handle squares of a stage-2 rectangle are outlined, hollow.
@@ -186,6 +189,7 @@ class SelectTest(MovrelTestCase):
         xdotool("key", "Return")
         self.wait_overlay_gone(app)
         self.wait_edits(app, ["50", "40", "51", "61"])
+        self.assertEqual(app.get("链接开始录制")["text"], "开始录制(F9)")
 
     def test_stage_zero_cross_label_and_magnifier(self):
         app = self.launch()

@@ -282,6 +282,14 @@ class HotkeyTest(TrayTestCase):
         inks = self.icon_inks(app, "tray_recording.png")
         self.assertGreater(inks["red"], 20, inks)
         self.assertEqual(inks["blue"], 0, inks)
+        # Alt+F12 twice: the icon comes back with the recording's picture,
+        # not the program's own.
+        press_until(["alt", "F12"], lambda: not tray_icons(), what="icon hidden")
+        press_until(["alt", "F12"], lambda: tray_icons() and main_visible(), what="icon shown")
+        inks = self.icon_inks(app, "tray_recording_back.png")
+        self.assertGreater(inks["red"], 20, inks)
+        self.assertEqual(inks["blue"], 0, inks)
+        self.assertEqual(link(), "暂停录制(F9)")
         # F8 while recording (the rectangle button is disabled) opens
         # nothing; F9 after it shows that the poller has been past it.
         press("F8")
