@@ -26,6 +26,8 @@ sources=(
   "$root/src/gif/byte_sink_host.cpp"
   "$root/src/gif/codec_failure.cpp"
   "$root/src/common/file_io_host.cpp"
+  "$root/src/common/file_path.cpp"
+  "$root/src/common/file_path_host.cpp"
   "$root/src/common/gbk.cpp"
 )
 binary="$out/gif_reader_fuzz"
