@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "common/file_path_win.h"
-#include "common/gbk_win.h"
+#include "common/system_error_win.h"
 #include "common/handle_win.h"
 #include "config/config_file.h"
 
@@ -15,17 +15,8 @@ namespace {
 // as the settings failure message shows it.
 std::string SystemErrorText() {
   const DWORD code = GetLastError();
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring message(text ? text : L"", text ? n : 0);
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
-    message.pop_back();
-  }
-  std::string result = message.empty() ? std::string("系统错误") : ToGbk(message);
-  return result + "（错误代码 " + std::to_string(code) + "）";
+  const std::string message = SystemErrorMessage(code);
+  return (message.empty() ? std::string("系统错误") : message) + "（错误代码 " + std::to_string(code) + "）";
 }
 
 // Records why a file call failed and answers false.

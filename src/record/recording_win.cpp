@@ -12,6 +12,7 @@
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "common/system_error_win.h"
 #include "output/compose_win.h"
 #include "output/preview_window_win.h"
 #include "record/composer_win.h"
@@ -158,15 +159,8 @@ void RunCountdownWindow(int seconds) {
 // nothing for 0 (a failure the system did not see, such as an encoder's).
 std::string SystemErrorText(DWORD code) {
   if (code == 0) return std::string();
-  wchar_t* buffer = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-  if (text.empty()) return "错误代码 " + std::to_string(code);
-  return ToGbk(text);
+  std::string text = SystemErrorMessage(code);
+  return text.empty() ? "错误代码 " + std::to_string(code) : text;
 }
 
 void CALLBACK RecordTimerProc(HWND, UINT, UINT_PTR, DWORD) { RecordTick(); }
