@@ -71,6 +71,7 @@ void OnMainWindowClose() {
 }
 
 void ShutdownApplication() {
+  CloseOutputAtExit();
   SaveAllSettings();
   ShowWindow(Main().window, SW_HIDE);
   RemoveTrayIcon();

@@ -3,8 +3,9 @@ window (a moving block, a still period, a colour change) is saved, the
 preview must show on its canvas the same pictures as the GIF's composited
 frames (screenshots against the frames Pillow decodes), keep its own speed
 change and hand it back to the main window on closing, toggle full screen,
-show and hide its control bar by the mouse, and open maximised when the
-recording is larger than the screen."""
+show and hide its control bar by the mouse, open maximised when the
+recording is larger than the screen, and hand its settings back when the
+program ends with it open."""
 import io
 import json
 import os
@@ -198,6 +199,13 @@ class PreviewTest(SaveTestCase):
         self.record(app, scene, [(40, 40, GREEN)])
         window, controls = self.open_preview(app)
         self.assertTrue(window["maximized"], window)
+        # The program ends with the preview open: its settings still go back
+        # to the main window and into Movrel.ini.
+        output_probe("preview-select", "组合框静态画面", "1")
+        wait_until(lambda: preview_state()[1]["组合框静态画面"]["selected"] == 1, what="直接跳过 chosen")
+        self.assertEqual(app.exit_through_tray(), 0)
+        with open(app.ini, "rb") as f:
+            self.assertIn("静态画面=1", f.read().decode("gbk"))
         l, t, r, b = controls["画板"]["rect"]
         self.assertEqual((r - l, b - t), (width, height - 24))
         # A fresh start empties the store the preview plays: it closes first.
