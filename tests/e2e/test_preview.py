@@ -199,13 +199,6 @@ class PreviewTest(SaveTestCase):
         self.record(app, scene, [(40, 40, GREEN)])
         window, controls = self.open_preview(app)
         self.assertTrue(window["maximized"], window)
-        # The program ends with the preview open: its settings still go back
-        # to the main window and into Movrel.ini.
-        output_probe("preview-select", "组合框静态画面", "1")
-        wait_until(lambda: preview_state()[1]["组合框静态画面"]["selected"] == 1, what="直接跳过 chosen")
-        self.assertEqual(app.exit_through_tray(), 0)
-        with open(app.ini, "rb") as f:
-            self.assertIn("静态画面=1", f.read().decode("gbk"))
         l, t, r, b = controls["画板"]["rect"]
         self.assertEqual((r - l, b - t), (width, height - 24))
         # A fresh start empties the store the preview plays: it closes first.
@@ -214,6 +207,14 @@ class PreviewTest(SaveTestCase):
         wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="recording")
         app.click("链接停止录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="stopped")
+        # The program ends with the preview open: its settings still go back
+        # to the main window and into Movrel.ini.
+        self.open_preview(app)
+        output_probe("preview-select", "组合框静态画面", "1")
+        wait_until(lambda: preview_state()[1]["组合框静态画面"]["selected"] == 1, what="直接跳过 chosen")
+        self.assertEqual(app.exit_through_tray(), 0)
+        with open(app.ini, "rb") as f:
+            self.assertIn("静态画面=1", f.read().decode("gbk"))
 
 
 if __name__ == "__main__":
