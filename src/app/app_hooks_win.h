@@ -23,6 +23,9 @@ void OpenPreviewWindow();
 void ComposeAndSave(bool copyToClipboard);
 // 组合框播放次数's "指定次数.." item was chosen.
 void OnCustomLoopCountChosen();
+// At exit, before the settings are saved: an open preview writes its
+// settings back, and the copies' temporary GIFs that nothing needs go.
+void CloseOutputAtExit();
 
 // Frame folder: choose it (click on 按钮选择帧路径) or open it (right click).
 void ChooseFrameFolder();

@@ -86,6 +86,7 @@ void ShutdownApplication() {
   // icon back after it was removed and write frames into the folder that is
   // being deleted.
   StopRecording();
+  CloseOutputAtExit();
   SaveAllSettings();
   ShowWindow(Main().window, SW_HIDE);
   RemoveTrayIcon();

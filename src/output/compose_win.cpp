@@ -19,6 +19,7 @@
 #include "gif/byte_sink.h"
 #include "output/animation_writer.h"
 #include "output/compose_plan.h"
+#include "output/preview_window_win.h"
 #include "output/shell_handoff_win.h"
 #include "output/store_frames.h"
 #include "record/optimize_win.h"
@@ -105,8 +106,16 @@ void ReportSaved(const std::string& path) {
   if (answer == kResultYes) OpenWithShell(path);
 }
 
+// The temporary GIFs of the copies: only the newest stays.
+CopiedAnimations& Copies() {
+  static CopiedAnimations copies;
+  return copies;
+}
+
 void ReportCopied(const std::string& path) {
-  if (!PutImageOnClipboardAsHtml(path)) {
+  const bool offered = PutImageOnClipboardAsHtml(Main().window, path);
+  Copies().Kept(path, offered);
+  if (!offered) {
     // The GIF is written but nothing refers to it: say so rather than
     // announce a copy that is not there.
     ShowMessage("复制动画失败！剪贴板正被其他程序占用，动画已保存在：" + path, kMbOk | kMbIconExclamation);
@@ -120,6 +129,11 @@ void ReportCopied(const std::string& path) {
 }  // namespace
 
 bool ComposingAnimation() { return composing; }
+
+void CloseOutputAtExit() {
+  ClosePreviewWindow();
+  Copies().Release();
+}
 
 void ComposeAndSave(bool copyToClipboard) {
   // Events are processed while composing, so a second click can arrive.
@@ -182,6 +196,9 @@ void ComposeAndSave(bool copyToClipboard) {
       ReportSaved(path);
     }
   } else {
+    // A failed copy leaves nothing behind: the temporary name was taken
+    // as an empty file.
+    if (copyToClipboard) CopiedAnimations::Failed(path);
     const std::string failed = copyToClipboard ? "复制动画失败！" : "保存动画失败！";
     if (writeFailed) {
       ShowMessage(failed + "请检查该路径是否可写：" + path + "\r\n\r\n" + error, kMbOk | kMbIconError);

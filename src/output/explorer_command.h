@@ -1,5 +1,6 @@
-// What ShowInExplorer starts: either an executable itself or the file
-// manager with a command line built from the options. No platform code.
+// What ShowInExplorer starts: the file manager, by its full path in the
+// Windows folder, with a command line built from the options. No platform
+// code.
 #pragma once
 
 #include <string>
@@ -7,23 +8,30 @@
 namespace movrel {
 
 struct ExplorerOptions {
-  bool newWindow = false;       // "/n" (else "/e")
-  bool runExecutables = false;  // a path ending in ".exe" is started itself
-  bool rootAtFolder = false;    // cut the path to its folder and root the view there
+  bool newWindow = false;     // "/n" (else "/e")
+  bool selectItem = false;    // show the folder holding the path with the item selected
+  bool rootAtFolder = false;  // cut the path to its folder and root the view there
 };
 
 struct ExplorerLaunch {
-  std::string program;      // the executable to start; empty: taken from the command line
+  std::string program;      // the file manager's full path (GBK)
   std::string commandLine;  // GBK
 };
 
 // For `path` (GBK), without a trailing "\" (a drive root keeps its own):
-// with rootAtFolder the path is first cut at its last "\"
-// (the containing folder, no trailing "\"). With runExecutables a path whose
-// last four characters are ".exe" in any case is started directly. Otherwise
-// the command line is "explorer " + ("/n" or "/e") + "," + ("/select," when
-// neither runExecutables nor rootAtFolder is set) + ("/root," with
-// rootAtFolder) + the path in double quotes.
-ExplorerLaunch PlanExplorerLaunch(const std::string& path, const ExplorerOptions& options);
+// with rootAtFolder the path is first cut at its last "\" (the containing
+// folder). The program is always `windowsFolder` + "\explorer.exe": never a
+// program named by the path, whatever it ends in, and never one found by a
+// bare name in the current folder. The command line is the program in double
+// quotes + " " + ("/n" or "/e") + "," + ("/select," with selectItem, unless
+// rootAtFolder) + ("/root," with rootAtFolder) + the path in double quotes.
+ExplorerLaunch PlanExplorerLaunch(const std::string& path, const ExplorerOptions& options,
+                                  const std::string& windowsFolder);
+
+// The folder the file manager is asked to show for `path` under `options`,
+// with the same trimming and cutting as PlanExplorerLaunch: without
+// selectItem and rootAtFolder it is the path itself. Only an existing folder
+// may be handed on.
+std::string ExplorerFolder(const std::string& path, const ExplorerOptions& options);
 
 }  // namespace movrel

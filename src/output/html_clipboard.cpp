@@ -20,9 +20,34 @@ std::string Header(size_t startHtml, size_t endHtml, size_t startFragment, size_
 
 }  // namespace
 
-std::string ClipboardImageSource(const std::string& path) {
-  if (path.size() >= 2 && path[1] == ':') return "file:///" + path;
-  return path;
+std::string ClipboardImageSource(const std::string& pathUtf8) {
+  std::string address;
+  size_t from = 0;
+  const char drive = pathUtf8.empty() ? '\0' : pathUtf8[0];
+  if (pathUtf8.size() >= 2 && pathUtf8[1] == ':' && ((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z'))) {
+    address = "file:///" + pathUtf8.substr(0, 2);
+    from = 2;
+  } else if (pathUtf8.size() > 2 && pathUtf8[0] == '\\' && pathUtf8[1] == '\\') {
+    address = "file://";
+    from = 2;
+  } else {
+    return pathUtf8;
+  }
+  static const char kHex[] = "0123456789ABCDEF";
+  for (size_t i = from; i < pathUtf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(pathUtf8[i]);
+    if (c == '\\' || c == '/') {
+      address += '/';
+    } else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+               c == '.' || c == '_' || c == '~') {
+      address += static_cast<char>(c);
+    } else {
+      address += '%';
+      address += kHex[c >> 4];
+      address += kHex[c & 15];
+    }
+  }
+  return address;
 }
 
 std::string HtmlImageFragment(const std::string& source, const std::string& extraHtml) {

@@ -13,11 +13,14 @@ namespace movrel {
 // The name under which the format is registered.
 constexpr const char kHtmlClipboardFormat[] = "HTML Format";
 
-// The image element's source: a path with a drive letter ("C:...") becomes
-// "file:///" + path, backslashes as written; anything else (a network path,
-// an address) is used unchanged. Works on GBK and UTF-8 alike, since ":"
-// never occurs inside a double-byte character.
-std::string ClipboardImageSource(const std::string& path);
+// The image element's source for the UTF-8 path `pathUtf8`: a path with a
+// drive letter (C:\T\a.gif) becomes "file:///C:/T/a.gif" and a network
+// path (\\host\share\a.gif) "file://host/share/a.gif". Separators become
+// "/", and every byte other than letters, digits, "-", ".", "_", "~" (and
+// the drive's ":") is percent-encoded, so "#", "%", "&", quotes, spaces and
+// the UTF-8 bytes of non-ASCII letters cannot end or bend the address.
+// Anything else (an address, a relative name) is used unchanged.
+std::string ClipboardImageSource(const std::string& pathUtf8);
 
 // The HTML document around the image element and `extraHtml`, exactly as it
 // goes between the header and the terminating zero.

@@ -12,16 +12,16 @@ std::string PreviewCaption(int frameCount, int frame, bool stillFrame) {
          (stillFrame ? "（静止画面）" : "");
 }
 
-PreviewPlayer::PreviewPlayer(const FrameSource& source, PreviewView& view, int32_t startIntervalMs)
-    : source_(source), view_(view), startIntervalMs_(startIntervalMs) {}
+PreviewPlayer::PreviewPlayer(const FrameSource& source, PreviewView& view, int32_t startIntervalMs,
+                             size_t canvasBudgetBytes)
+    : source_(source), view_(view), startIntervalMs_(startIntervalMs), seeker_(source, view, canvasBudgetBytes) {}
 
 void PreviewPlayer::Open(const PreviewSettings& settings) {
   sliderMaximum_ = std::max(0, source_.FrameCount());
   settings_ = settings;
   currentFrame_ = 0;
   atEnd_ = false;
-  view_.ClearCanvas();
-  canvasFrame_ = 0;
+  seeker_.Reset();
   view_.ShowPlaying(playing_);
   Tick();
   ApplyPlayState();
@@ -63,7 +63,7 @@ void PreviewPlayer::Tick() {
     }
     if (next != 0) currentFrame_ = next;
   }
-  ComposeCanvasUpTo(currentFrame_, &picture);
+  seeker_.SeekTo(currentFrame_, &picture);
   // Empty only when every frame is a still frame.
   view_.SetCaption(PreviewCaption(sliderMaximum_, currentFrame_, picture.empty()));
   SetSlider(currentFrame_);
@@ -107,10 +107,10 @@ void PreviewPlayer::OnSliderMoved(int position) {
   if (playing_) {
     // The next tick shows the chosen frame over the picture before it.
     currentFrame_ = position - 1;
-    ComposeCanvasUpTo(currentFrame_);
+    seeker_.SeekTo(currentFrame_);
   } else {
     currentFrame_ = position;
-    ComposeCanvasUpTo(currentFrame_);
+    seeker_.SeekTo(currentFrame_);
   }
 }
 
@@ -133,18 +133,6 @@ int PreviewPlayer::NextPictureFrame(int from, std::string* picture) const {
   }
   picture->clear();
   return 0;
-}
-
-void PreviewPlayer::ComposeCanvasUpTo(int frame, const std::string* picture) {
-  if (frame < canvasFrame_) {
-    view_.ClearCanvas();
-    canvasFrame_ = 0;
-  }
-  for (int n = canvasFrame_ + 1; n <= frame; ++n) {
-    std::string bytes = (n == frame && picture) ? *picture : source_.ReadFrame(n);
-    if (!bytes.empty()) view_.DrawPicture(bytes, source_.Position(n));
-  }
-  canvasFrame_ = std::max(canvasFrame_, frame);
 }
 
 void PreviewPlayer::SetSlider(int position) {

@@ -10,19 +10,14 @@
 #include <string>
 
 #include "output/compose_plan.h"
+#include "output/frame_seek.h"
 #include "output/frame_source.h"
 
 namespace movrel {
 
-// What the player asks of its window.
-class PreviewView {
+// What the player asks of its window, besides its canvas.
+class PreviewView : public FrameCanvas {
  public:
-  virtual ~PreviewView() = default;
-  // Blanks the canvas (black).
-  virtual void ClearCanvas() = 0;
-  // Copies a picture (BMP file bytes) onto the canvas at `at`, over what is
-  // there; bytes that are no picture draw nothing.
-  virtual void DrawPicture(const std::string& bmpBytes, FramePosition at) = 0;
   virtual void SetCaption(const std::string& text) = 0;
   virtual void SetSliderPosition(int position) = 0;
   // Starts the playback timer at `ms`, or stops it for 0.
@@ -45,7 +40,10 @@ std::string PreviewCaption(int frameCount, int frame, bool stillFrame);
 
 class PreviewPlayer {
  public:
-  PreviewPlayer(const FrameSource& source, PreviewView& view, int32_t startIntervalMs);
+  // `canvasBudgetBytes`: the memory for kept copies of the canvas, which
+  // let the slider show any frame without drawing from frame 1.
+  PreviewPlayer(const FrameSource& source, PreviewView& view, int32_t startIntervalMs,
+                size_t canvasBudgetBytes = FrameSeeker::kDefaultBudgetBytes);
 
   // Opening: the slider range, the settings, frame 0, a blank canvas, one
   // tick (frame 1) and the timer for the play state.
@@ -85,18 +83,14 @@ class PreviewPlayer {
   int32_t TimerIntervalMs() const { return timerIntervalMs_; }
   const PreviewSettings& Settings() const { return settings_; }
   // The frames composed on the canvas: 1..CanvasFrame() drawn in order.
-  int CanvasFrame() const { return canvasFrame_; }
+  int CanvasFrame() const { return seeker_.CanvasFrame(); }
+  const FrameSeeker& Seeker() const { return seeker_; }
 
  private:
   void Pause();
   // The first frame at or after `from` that has a picture, with the
   // picture; 0 and empty when there is none.
   int NextPictureFrame(int from, std::string* picture) const;
-  // Brings the canvas to the picture of frames 1..frame drawn in order, as
-  // the GIF shows it: forwards by drawing the frames in between, backwards
-  // by starting again from a blank canvas. `picture`, when given, is
-  // frame `frame`'s bytes, already read.
-  void ComposeCanvasUpTo(int frame, const std::string* picture = nullptr);
   void SetSlider(int position);
 
   const FrameSource& source_;
@@ -106,7 +100,7 @@ class PreviewPlayer {
   int sliderMaximum_ = 0;
   int sliderPosition_ = 0;
   int currentFrame_ = 0;
-  int canvasFrame_ = 0;
+  FrameSeeker seeker_;
   int32_t timerIntervalMs_ = 0;
   bool atEnd_ = false;  // playback ran off the last frame with loop off
   bool playing_ = true;

@@ -29,6 +29,10 @@ using PC = PreviewControl;
 const wchar_t kCanvasClass[] = L"MovrelPreviewCanvas";
 const wchar_t kBarClass[] = L"MovrelPreviewBar";
 constexpr UINT_PTR kPreviewTimerId = 1;  // 预览时钟
+// A slider move is drawn once no other message waits: timer messages come
+// only when the queue is otherwise empty, so a fast drag draws its latest
+// position instead of every position it passed.
+constexpr UINT_PTR kSliderTimerId = 2;
 constexpr int kBarHeight96 = 64;
 constexpr int kMinClientWidth96 = 488;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -87,6 +91,8 @@ class PreviewWindow : public PreviewView {
     }
   }
   void ShowPlaying(bool playing) override { SetButtonOn(PC::按钮播放, playing); }
+  std::string SaveCanvas() const override;
+  void RestoreCanvas(const std::string& pixels) override;
 
   void PaintCanvas(HWND canvas);
   void OnMouseAt(int clientY);
@@ -104,6 +110,7 @@ class PreviewWindow : public PreviewView {
   void ToggleFullScreen();
   void OnCommand(PC control, int code);
   void OnSlider(int code);
+  void ShowSliderPosition();
   void DrawButton(const DRAWITEMSTRUCT& item);
   void WriteBackAndClose();
   int BarHeight() const { return Scale(kBarHeight96, dpi_); }
@@ -122,7 +129,10 @@ class PreviewWindow : public PreviewView {
   UniqueMemoryDc canvasDc_;
   UniqueBitmap canvasBitmap_;
   HGDIOBJ canvasPrevious_ = nullptr;
+  void* canvasBits_ = nullptr;
+  size_t canvasBytes_ = 0;
   int canvasWidth_ = 0, canvasHeight_ = 0;
+  bool sliderMovePending_ = false;
   // Full screen: the bounds and style to go back to.
   bool fullScreen_ = false;
   WINDOWPLACEMENT savedPlacement_{};
@@ -318,6 +328,8 @@ bool PreviewWindow::CreateCanvasBuffer(int width, int height) {
   canvasPrevious_ = SelectObject(dc.get(), bitmap.get());
   canvasDc_ = std::move(dc);
   canvasBitmap_ = std::move(bitmap);
+  canvasBits_ = bits;
+  canvasBytes_ = static_cast<size_t>((width * 3 + 3) & ~3) * static_cast<size_t>(height);
   canvasWidth_ = width;
   canvasHeight_ = height;
   return true;
@@ -327,6 +339,8 @@ void PreviewWindow::ReleaseCanvas() {
   // The section is put back out of the DC before either is deleted.
   if (canvasDc_ && canvasPrevious_) SelectObject(canvasDc_.get(), canvasPrevious_);
   canvasPrevious_ = nullptr;
+  canvasBits_ = nullptr;
+  canvasBytes_ = 0;
   canvasBitmap_ = UniqueBitmap();
   canvasDc_ = UniqueMemoryDc();
 }
@@ -392,6 +406,19 @@ void PreviewWindow::DrawPicture(const std::string& bmpBytes, FramePosition at) {
   GdiFlush();
   RECT changed{at.left, at.top, at.left + width, at.top + height};
   InvalidateRect(Control(PC::画板), &changed, FALSE);
+}
+
+std::string PreviewWindow::SaveCanvas() const {
+  if (!canvasBits_) return std::string();
+  GdiFlush();  // the section's bytes are complete only after GDI's batch ran
+  return std::string(static_cast<const char*>(canvasBits_), canvasBytes_);
+}
+
+void PreviewWindow::RestoreCanvas(const std::string& pixels) {
+  if (!canvasBits_ || pixels.size() != canvasBytes_) return;
+  GdiFlush();
+  memcpy(canvasBits_, pixels.data(), canvasBytes_);
+  InvalidateRect(Control(PC::画板), nullptr, FALSE);
 }
 
 void PreviewWindow::PaintCanvas(HWND canvas) {
@@ -489,7 +516,20 @@ void PreviewWindow::OnCommand(PC control, int code) {
 }
 
 void PreviewWindow::OnSlider(int code) {
-  if (code == TB_ENDTRACK) return;  // the position came with the moves before it
+  if (code == TB_ENDTRACK || code == TB_THUMBPOSITION) {
+    // The end of a drag or a click: its final position is shown now.
+    if (code == TB_THUMBPOSITION || sliderMovePending_) ShowSliderPosition();
+    return;
+  }
+  if (!sliderMovePending_) {
+    sliderMovePending_ = true;
+    SetTimer(window_, kSliderTimerId, USER_TIMER_MINIMUM, nullptr);
+  }
+}
+
+void PreviewWindow::ShowSliderPosition() {
+  sliderMovePending_ = false;
+  KillTimer(window_, kSliderTimerId);
   player_.OnSliderMoved(static_cast<int>(SendMessageW(Control(PC::滑块条), TBM_GETPOS, 0, 0)));
 }
 
@@ -587,6 +627,7 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_TIMER:
       if (wParam == kPreviewTimerId) player_.Tick();
+      if (wParam == kSliderTimerId) ShowSliderPosition();
       return 0;
     case WM_COMMAND:
       if (lParam) OnCommand(ControlFromId(LOWORD(wParam)), HIWORD(wParam));
@@ -616,6 +657,7 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
       return 0;
     case WM_DESTROY:
       KillTimer(window, kPreviewTimerId);
+      KillTimer(window, kSliderTimerId);
       if (tooltip_) DestroyWindow(tooltip_);
       tooltip_ = nullptr;
       return 0;

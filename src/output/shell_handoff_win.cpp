@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "common/file_io.h"
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
-#include "output/explorer_command.h"
 #include "output/html_clipboard.h"
 
 namespace movrel {
@@ -16,9 +16,9 @@ namespace {
 
 // Another program may hold the clipboard for a moment; try a few times
 // before giving up.
-bool OpenClipboardPatiently(std::optional<ClipboardGuard>* guard) {
+bool OpenClipboardPatiently(HWND owner, std::optional<ClipboardGuard>* guard) {
   for (int attempt = 0; attempt < 20; ++attempt) {
-    guard->emplace(nullptr);
+    guard->emplace(owner);
     if ((*guard)->open()) return true;
     guard->reset();
     Sleep(10);
@@ -26,10 +26,23 @@ bool OpenClipboardPatiently(std::optional<ClipboardGuard>* guard) {
   return false;
 }
 
+bool IsFolder(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string WindowsFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  UINT n = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return std::string();
+  return ToGbk(std::wstring(folder, n));
+}
+
 }  // namespace
 
-bool PutImageOnClipboardAsHtml(const std::string& path, const std::string& extraHtml) {
-  const std::string html = WideToUtf8(ToWide(HtmlImageFragment(ClipboardImageSource(path), extraHtml)));
+bool PutImageOnClipboardAsHtml(HWND owner, const std::string& path, const std::string& extraHtml) {
+  const std::string html =
+      HtmlImageFragment(ClipboardImageSource(WideToUtf8(ToWide(path))), WideToUtf8(ToWide(extraHtml)));
   const std::string data = HtmlClipboardData(html);
 
   UINT format = RegisterClipboardFormatW(ToWide(kHtmlClipboardFormat).c_str());
@@ -41,21 +54,44 @@ bool PutImageOnClipboardAsHtml(const std::string& path, const std::string& extra
     if (!lock.data()) return false;
     memcpy(lock.data(), data.c_str(), data.size() + 1);  // with the terminating zero
   }
+  // The clipboard is opened with an owner: emptied while opened without one
+  // it has no owner, and Windows then refuses SetClipboardData. Wine
+  // accepts the ownerless form, so only the owner test below shows it.
   std::optional<ClipboardGuard> clipboard;
-  if (!OpenClipboardPatiently(&clipboard)) return false;
+  if (!OpenClipboardPatiently(owner, &clipboard)) return false;
   if (!EmptyClipboard()) return false;
   if (!SetClipboardData(format, block.get())) return false;
   block.release();  // the clipboard owns the block now
   return true;
 }
 
+void CopiedAnimations::Kept(const std::string& path, bool onClipboard) {
+  if (!last_.empty() && last_ != path) RemoveFile(last_);
+  last_ = path;
+  onClipboard_ = onClipboard;
+  clipboardSequence_ = GetClipboardSequenceNumber();
+}
+
+void CopiedAnimations::Failed(const std::string& path) {
+  if (!path.empty()) RemoveFile(path);
+}
+
+void CopiedAnimations::Release() {
+  if (last_.empty()) return;
+  if (onClipboard_ && GetClipboardSequenceNumber() == clipboardSequence_) return;
+  RemoveFile(last_);
+  last_.clear();
+}
+
 void OpenWithShell(const std::string& pathOrAddress) {
   ShellExecuteW(nullptr, L"open", ToWide(pathOrAddress).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
-DWORD ShowInExplorer(const std::string& path, bool newWindow, bool runExecutables, bool rootAtFolder, bool wait,
-                     int showMode) {
-  ExplorerLaunch launch = PlanExplorerLaunch(path, {newWindow, runExecutables, rootAtFolder});
+DWORD ShowInExplorer(const std::string& path, const ExplorerOptions& options, bool wait, int showMode) {
+  if (!IsFolder(ExplorerFolder(path, options))) return 0;
+  const std::string windows = WindowsFolder();
+  if (windows.empty()) return 0;
+  ExplorerLaunch launch = PlanExplorerLaunch(path, options, windows);
   std::wstring program = ToWide(launch.program);
   std::wstring commandLine = ToWide(launch.commandLine);
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
@@ -66,8 +102,8 @@ DWORD ShowInExplorer(const std::string& path, bool newWindow, bool runExecutable
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(showMode);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
     return 0;
   }
   UniqueKernelHandle processHandle(process.hProcess);

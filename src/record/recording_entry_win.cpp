@@ -3,6 +3,7 @@
 #include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
+#include "app/message_box_win.h"
 #include "output/shell_handoff_win.h"
 #include "record/recording_rules.h"
 
@@ -10,7 +11,13 @@ namespace movrel {
 
 void OpenFrameFolder() {
   const std::string folder = ResolveFrameFolder(ControlText(编辑框保存路径), Globals().programFolder);
-  ShowInExplorer(folder, true, true, false, false);
+  ExplorerOptions options;
+  options.newWindow = true;
+  // Only an existing folder is opened: the text may name a program or a
+  // document (it comes from the settings file too), which must not start.
+  if (ShowInExplorer(folder, options) == 0) {
+    ShowMessage("无法打开帧文件夹：" + folder + "\r\n\r\n请检查该路径是否为已存在的文件夹。", kMbOk | kMbIconExclamation);
+  }
 }
 
 }  // namespace movrel

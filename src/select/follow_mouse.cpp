@@ -7,31 +7,26 @@
 namespace movrel {
 namespace {
 
-// The edge test is made in floating point, as a sum that comes within a
-// hair of the screen size counts as reaching it.
-bool ReachesEdge(double start, double size, double screenSize) { return start + size - screenSize >= -0.0000001; }
-
 int32_t Clamp32(int64_t v) {
   return static_cast<int32_t>(
       std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
+// The start that centres `size` on `mouse` and keeps it on a screen of
+// `screenSize`: the last start that fits is screenSize - size, so the last
+// column or row can be reached; a rectangle larger than the screen starts
+// at 0.
+int64_t CentredStart(int mouse, int32_t size, int screenSize) {
+  // Integer halves truncate toward zero, as every conversion does here.
+  const int64_t start = static_cast<int64_t>(mouse) - size / 2;
+  return std::max<int64_t>(0, std::min<int64_t>(start, static_cast<int64_t>(screenSize) - size));
+}
+
 }  // namespace
 
 void FollowMouse(RecordRect& rect, int mouseX, int mouseY, int screenWidth, int screenHeight) {
-  // Integer halves truncate toward zero, as every conversion does here.
-  int64_t left = static_cast<int64_t>(mouseX) - rect.width / 2;
-  int64_t top = static_cast<int64_t>(mouseY) - rect.height / 2;
-  if (left < 0) left = 0;
-  if (top < 0) top = 0;
-  if (ReachesEdge(static_cast<double>(left), rect.width, screenWidth)) {
-    left = static_cast<int64_t>(screenWidth) - rect.width - 1;
-  }
-  if (ReachesEdge(static_cast<double>(top), rect.height, screenHeight)) {
-    top = static_cast<int64_t>(screenHeight) - rect.height - 1;
-  }
-  rect.left = Clamp32(left);
-  rect.top = Clamp32(top);
+  rect.left = Clamp32(CentredStart(mouseX, rect.width, screenWidth));
+  rect.top = Clamp32(CentredStart(mouseY, rect.height, screenHeight));
 }
 
 RecordRect FramePlacement(const RecordRect& rect) {

@@ -11,10 +11,11 @@ namespace movrel {
 // captured pixels are covered only by the window's transparent inside.
 constexpr int kFrameMargin = 5;
 
-// Centres `rect` on the pointer (mouseX, mouseY) in place, keeping its size:
-// a negative left or top becomes 0, and a rectangle reaching the right or
-// bottom edge of a screenWidth x screenHeight screen is moved back to
-// screenWidth - width - 1 (or screenHeight - height - 1).
+// Centres `rect` on the pointer (mouseX, mouseY) in place, keeping its size,
+// and keeps it on a screenWidth x screenHeight screen: the left lies
+// between 0 and screenWidth - width (the rectangle may touch the last
+// column), the top likewise; a rectangle wider or taller than the screen
+// starts at 0.
 void FollowMouse(RecordRect& rect, int mouseX, int mouseY, int screenWidth, int screenHeight);
 
 // Where the frame window goes for `rect`: {left, top, width, height}.

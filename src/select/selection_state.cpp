@@ -150,6 +150,9 @@ SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pr
   // Corners are kept as two free points until the end, so dragging a handle
   // across the opposite edge swaps the corners instead of inverting.
   ScreenPoint a{atPress.x1, atPress.y1}, b{atPress.x2, atPress.y2};
+  if (hitCode != kHitInside) {
+    mouse = {std::clamp(mouse.x, 0, std::max(1, screenWidth) - 1), std::clamp(mouse.y, 0, std::max(1, screenHeight) - 1)};
+  }
   switch (hitCode) {
     case kHitTopLeft: a = mouse; break;
     case kHitTopMiddle: a.y = mouse.y; break;
@@ -186,10 +189,31 @@ SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pr
   return NormalisedRect(a, b);
 }
 
-ScreenPoint MagnifierPlace(ScreenPoint mouse) {
-  ScreenPoint at{mouse.x - 130, mouse.y - 130};
+ScreenPoint MagnifierPlace(ScreenPoint mouse, int screenWidth, int screenHeight) {
+  const ScreenPoint upLeft{mouse.x - 130, mouse.y - 130};
+  ScreenPoint at = upLeft;
   if (at.x < 0 || at.y < 0) at = {mouse.x + 30, mouse.y + 80};
+  // Each side keeps the pointer out of the box on its own, so the two can
+  // be mixed.
+  if (at.x + kMagnifierBoxSize > screenWidth) at.x = upLeft.x;
+  if (at.y + kMagnifierBoxSize > screenHeight) at.y = upLeft.y;
+  at.x = std::max(0, std::min(at.x, screenWidth - kMagnifierBoxSize));
+  at.y = std::max(0, std::min(at.y, screenHeight - kMagnifierBoxSize));
   return at;
+}
+
+SelectionRect RectOnScreen(const SelectionRect& rect, int screenWidth, int screenHeight) {
+  auto fit = [](int lo, int hi, int limit, int* outLo, int* outHi) {
+    const int64_t size = std::min<int64_t>(static_cast<int64_t>(hi) - lo + 1, std::max(1, limit));
+    const int64_t start = std::clamp<int64_t>(lo, 0, std::max(1, limit) - size);
+    *outLo = static_cast<int>(start);
+    *outHi = static_cast<int>(start + size - 1);
+  };
+  const SelectionRect r = NormalisedRect({rect.x1, rect.y1}, {rect.x2, rect.y2});
+  SelectionRect on;
+  fit(r.x1, r.x2, screenWidth, &on.x1, &on.x2);
+  fit(r.y1, r.y2, screenHeight, &on.y1, &on.y2);
+  return on;
 }
 
 std::vector<ScreenBox> SelectionScene::PaintedAreas() const {
@@ -227,10 +251,11 @@ SelectionState::SelectionState(int screenWidth, int screenHeight)
     : screenWidth(std::max(1, screenWidth)), screenHeight(std::max(1, screenHeight)) {}
 
 void SelectionState::Open(ScreenPoint mouse, const SelectionRect* preset) {
+  mouse = ClampToScreen(mouse);
   outcome = SelectionOutcome::kOpen;
   Reset(mouse);
   if (preset) {
-    rect = NormalisedRect({preset->x1, preset->y1}, {preset->x2, preset->y2});
+    rect = RectOnScreen(*preset, screenWidth, screenHeight);
     stage = 2;
     // The pointer shows what it is over before the mouse moves at all.
     hitCode = HitTest(rect, mouse);
@@ -244,6 +269,7 @@ void SelectionState::SetHeldKeys(bool textHiddenNow, bool magnifierPinnedNow) {
 }
 
 bool SelectionState::MouseMove(ScreenPoint p) {
+  p = ClampToScreen(p);
   if (p == lastMouse) return false;
   HandleMove(p);
   return true;
@@ -273,12 +299,12 @@ void SelectionState::HandleMove(ScreenPoint p) {
       break;
   }
   DrawAt(p);
-  if (enteredMagnifier) magnifierAt = MagnifierPlace(p);
+  if (enteredMagnifier) magnifierAt = MagnifierPlace(p, screenWidth, screenHeight);
 }
 
 void SelectionState::DrawAt(ScreenPoint p) {
   mouse = p;
-  if (!magnifierPinned) magnifierAt = MagnifierPlace(p);
+  if (!magnifierPinned) magnifierAt = MagnifierPlace(p, screenWidth, screenHeight);
 }
 
 void SelectionState::Press(ScreenPoint p, bool keepHit) {
@@ -324,11 +350,12 @@ bool SelectionState::Release(ScreenPoint p) {
   return !rect.Contains(p);
 }
 
-void SelectionState::LeftDown(ScreenPoint p) { Press(p, false); }
+void SelectionState::LeftDown(ScreenPoint p) { Press(ClampToScreen(p), false); }
 
-bool SelectionState::LeftUp(ScreenPoint p) { return Release(p); }
+bool SelectionState::LeftUp(ScreenPoint p) { return Release(ClampToScreen(p)); }
 
 void SelectionState::DoubleClick(ScreenPoint p) {
+  p = ClampToScreen(p);
   if (stage == 2 && rect.Contains(p)) {
     outcome = SelectionOutcome::kAccepted;
     return;
@@ -339,6 +366,7 @@ void SelectionState::DoubleClick(ScreenPoint p) {
 void SelectionState::RightDown(ScreenPoint p) { Reset(p); }
 
 void SelectionState::Reset(ScreenPoint p) {
+  p = ClampToScreen(p);
   stage = 0;
   hitCode = kHitNone;
   buttonDown = false;
@@ -351,6 +379,7 @@ ScreenPoint SelectionState::ClampToScreen(ScreenPoint p) const {
 }
 
 KeyResult SelectionState::KeyDown(SelectionKey key, int modifiers, ScreenPoint pointer) {
+  pointer = ClampToScreen(pointer);
   KeyResult result;
   if (key == SelectionKey::kEscape) {
     outcome = SelectionOutcome::kCancelled;
@@ -415,7 +444,7 @@ KeyResult SelectionState::KeyUp(SelectionKey key, int modifiers, ScreenPoint poi
   KeyResult result;
   // Only a move that a key started ends with a key: a modifier that was
   // already down when the overlay opened must not count as a release.
-  if (stage == 2 && keyboardMove && IsMoveKey(key, modifiers)) result.showHelp = Release(pointer);
+  if (stage == 2 && keyboardMove && IsMoveKey(key, modifiers)) result.showHelp = Release(ClampToScreen(pointer));
   return result;
 }
 

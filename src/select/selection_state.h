@@ -110,14 +110,21 @@ SelectionPointer PointerForHit(int hitCode);
 
 // The rectangle after dragging `hitCode` from `pressPoint` to `mouse`,
 // starting from `atPress`, normalised. A move keeps the size and stops at
-// the screen's edges.
+// the screen's edges; a handle follows the mouse only as far as the
+// screen's edges.
 SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pressPoint, ScreenPoint mouse,
                        int screenWidth, int screenHeight);
 
 // Top-left corner of the magnifier box for the mouse at `mouse`: up and to
 // the left of it, or below and to the right when that would leave the
-// screen.
-ScreenPoint MagnifierPlace(ScreenPoint mouse);
+// screen; on a side where that leaves the screen too (near the top-right
+// and bottom-left corners) the box goes back to the pointer's other side.
+// A screen smaller than the box shows it from the top-left corner.
+ScreenPoint MagnifierPlace(ScreenPoint mouse, int screenWidth, int screenHeight);
+
+// `rect` moved onto a screenWidth x screenHeight screen, its size cut to
+// the screen's where it is larger.
+SelectionRect RectOnScreen(const SelectionRect& rect, int screenWidth, int screenHeight);
 
 // A label or hint: a filled box with text in it.
 struct TextBox {
@@ -169,7 +176,10 @@ class SelectionState {
  public:
   SelectionState(int screenWidth, int screenHeight);
 
-  // Starts at the mouse in stage 0, or with `preset` in stage 2.
+  // Starts at the mouse in stage 0, or with `preset` (moved onto the
+  // screen) in stage 2. Every point given to the state is first clamped to
+  // the screen: with the mouse captured, a drag reports points past the
+  // overlay's edges, and the accepted rectangle never leaves the screen.
   void Open(ScreenPoint mouse, const SelectionRect* preset);
 
   // W held hides the texts, S held keeps the magnifier where it is; the

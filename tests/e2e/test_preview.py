@@ -3,8 +3,9 @@ window (a moving block, a still period, a colour change) is saved, the
 preview must show on its canvas the same pictures as the GIF's composited
 frames (screenshots against the frames Pillow decodes), keep its own speed
 change and hand it back to the main window on closing, toggle full screen,
-show and hide its control bar by the mouse, and open maximised when the
-recording is larger than the screen."""
+show and hide its control bar by the mouse, open maximised when the
+recording is larger than the screen, and hand its settings back when the
+program ends with it open."""
 import io
 import json
 import os
@@ -206,6 +207,14 @@ class PreviewTest(SaveTestCase):
         wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="recording")
         app.click("链接停止录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="stopped")
+        # The program ends with the preview open: its settings still go back
+        # to the main window and into Movrel.ini.
+        self.open_preview(app)
+        output_probe("preview-select", "组合框静态画面", "1")
+        wait_until(lambda: preview_state()[1]["组合框静态画面"]["selected"] == 1, what="直接跳过 chosen")
+        self.assertEqual(app.exit_through_tray(), 0)
+        with open(app.ini, "rb") as f:
+            self.assertIn("静态画面=1", f.read().decode("gbk"))
 
 
 if __name__ == "__main__":

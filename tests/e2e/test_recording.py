@@ -321,12 +321,21 @@ class RecordingTest(MovrelTestCase):
         # Wine's file manager reads no folder after "/n," (Windows does), so
         # the started command line is what is checked, from the process list
         # (where Wine keeps its arguments with the quotes taken off).
-        want = "explorer /n,Z:" + app.folder.replace("/", "\\") + "\\帧文件夹"
+        # The file manager from the Windows folder, never one found by name.
+        want = "C:\\windows\\explorer.exe /n,Z:" + app.folder.replace("/", "\\") + "\\帧文件夹"
         pid = wait_until(lambda: explorer_started(want), what=f"the file manager started as {want}")
         self.addCleanup(os.kill, pid, 9)
         wait_until(lambda: any(w["class"] == "ExplorerWClass" for w in app.windows()), what="its window")
         app.screenshot("frame-folder-opened.png")
         self.assertEqual(app.get("编辑框保存路径")["text"], "\\帧文件夹")
+        app.kill()
+
+        # A text naming a program (here the program itself) is no folder: it
+        # is refused with a message and nothing starts.
+        app = self.launch(settings(选择框保存帧="真", 保存路径="\\Movrel.exe"))
+        app.mouse_click("按钮选择帧路径", button=3)
+        app.answer_message("无法打开帧文件夹：", "确定")
+        self.assertEqual(sum(w["title"] == TITLE for w in app.windows()), 1)
 
     def test_main_window_hides_while_recording_and_returns_at_stop(self):
         self.start_target(30)

@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import urllib.parse
 
 from PIL import Image
 
@@ -254,11 +255,17 @@ class SaveTest(SaveTestCase):
             self.assertEqual(a.read(), b.read())
 
         # Copy: a right click on the link writes a temporary GIF and offers
-        # it on the clipboard as HTML.
-        app.focus()
-        app.mouse_click("链接保存动画", button=3)
-        wait_until(lambda: app.get("链接保存动画")["text"] == "已复制", what="已复制")
-        wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", timeout=30, what="the caption back")
+        # it on the clipboard as HTML; a second copy replaces the first one's
+        # file, so copies do not pile up in the temporary folder.
+        first_copy = None
+        for _ in range(2):
+            app.focus()
+            app.mouse_click("链接保存动画", button=3)
+            wait_until(lambda: app.get("链接保存动画")["text"] == "已复制", what="已复制")
+            wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", timeout=30, what="the caption back")
+            if first_copy is None:
+                first_copy = self.copied_file()
+        self.assertFalse(os.path.exists(first_copy), first_copy)
         clip = json.loads(output_probe("clipboard-html").stdout.decode("utf-8"))
         self.assertTrue(clip["present"] and clip["terminated"], clip)
         data = clip["data"].encode("utf-8")
@@ -268,18 +275,29 @@ class SaveTest(SaveTestCase):
         self.assertEqual(data[int(fields[b"StartHTML"]):int(fields[b"StartHTML"]) + 6], b"<HTML>")
         self.assertEqual(int(fields[b"EndHTML"]), len(data))
         fragment = data[start_fragment:end_fragment].decode("utf-8")
-        m = re.fullmatch(r'<IMG src="file:///(.+)">', fragment)
-        self.assertTrue(m, fragment)
         self.assertTrue(data.endswith(b"<!--EndFragment--></BODY></HTML>"))
-        windows_path = m.group(1)
-        self.assertRegex(windows_path, r"(?i)\\[0-9a-f]+\.tmp$")
-        unix_path = subprocess.run(["winepath", "-u", windows_path], capture_output=True, text=True).stdout.strip()
+        unix_path = self.copied_file(fragment)
+        self.assertNotEqual(unix_path, first_copy)
         self.addCleanup(lambda: os.path.exists(unix_path) and os.remove(unix_path))
         self.assert_gif(unix_path, recording, 0, wait=True, plays=7)
         with open(unix_path, "rb") as a, open(first, "rb") as b:
             self.assertEqual(a.read(), b.read())
         with open(unix_path, "rb") as f:
             self.assertIn(COMMENT.encode(), f.read())
+
+    def copied_file(self, fragment=None):
+        """The file that the clipboard's image element names (a file address
+        whose bytes are percent-encoded), as a path here."""
+        if fragment is None:
+            data = json.loads(output_probe("clipboard-html").stdout.decode("utf-8"))["data"].encode("utf-8")
+            fragment = data[data.index(b"<IMG"):data.index(b"<!--EndFragment-->")].decode("utf-8")
+        m = re.fullmatch(r'<IMG src="file:///([A-Za-z]:[A-Za-z0-9%/._~-]+)">', fragment)
+        self.assertTrue(m, fragment)
+        windows_path = urllib.parse.unquote(m.group(1)).replace("/", "\\")
+        self.assertRegex(windows_path, r"(?i)\\[0-9a-f]+\.tmp$")
+        unix_path = subprocess.run(["winepath", "-u", windows_path], capture_output=True, text=True).stdout.strip()
+        self.assertTrue(os.path.exists(unix_path), unix_path)
+        return unix_path
 
     def test_skipped_still_frames_faster_speed_and_cancel(self):
         # The classic layout, 精简GIF unticked.

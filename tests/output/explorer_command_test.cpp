@@ -6,40 +6,46 @@
 namespace movrel {
 namespace {
 
-TEST(ExplorerCommand, OptionsBuildTheFileManagerCommandLine) {
+constexpr const char kWindows[] = "C:\\windows";
+constexpr const char kExplorer[] = "\"C:\\windows\\explorer.exe\" ";
+
+TEST(ExplorerCommand, OnlyTheFileManagerStartsAndOnlyOnFolders) {
   struct Case {
     const char* name;
     const char* path;
-    ExplorerOptions options;
-    const char* program;
-    const char* commandLine;
+    ExplorerOptions options;  // new window, select the item, root at the folder
+    const char* arguments;
+    const char* folder;  // what must be an existing folder
   };
   const Case cases[] = {
-      {"frame folder: new window, run executables", "C:\\Movrel\\帧文件夹", {true, true, false}, "",
-       "explorer /n,\"C:\\Movrel\\帧文件夹\""},
-      {"select the item", "C:\\T\\a.gif", {false, false, false}, "", "explorer /e,/select,\"C:\\T\\a.gif\""},
-      {"new window selecting", "C:\\T\\a.gif", {true, false, false}, "", "explorer /n,/select,\"C:\\T\\a.gif\""},
-      {"rooted at the folder", "C:\\T\\a.gif", {false, false, true}, "", "explorer /e,/root,\"C:\\T\""},
+      {"frame folder in a new window", "C:\\Movrel\\帧文件夹", {true, false, false}, "/n,\"C:\\Movrel\\帧文件夹\"",
+       "C:\\Movrel\\帧文件夹"},
+      {"select the item", "C:\\T\\a.gif", {false, true, false}, "/e,/select,\"C:\\T\\a.gif\"", "C:\\T"},
+      {"new window selecting", "C:\\T\\a.gif", {true, true, false}, "/n,/select,\"C:\\T\\a.gif\"", "C:\\T"},
+      {"rooted at the folder", "C:\\T\\a.gif", {false, false, true}, "/e,/root,\"C:\\T\"", "C:\\T"},
+      {"selected in a drive root", "C:\\a.gif", {false, true, false}, "/e,/select,\"C:\\a.gif\"", "C:\\"},
       // 運 and 閉 end in the bytes of "\" and "]": the cut is at the real separator.
-      {"rooted, trail bytes", "C:\\運\\閉.gif", {false, false, true}, "", "explorer /e,/root,\"C:\\運\""},
-      {"rooted without separator", "a.gif", {false, false, true}, "", "explorer /e,/root,\"a.gif\""},
-      {"program started itself", "C:\\Tools\\Viewer.EXE", {true, true, false}, "C:\\Tools\\Viewer.EXE",
-       "\"C:\\Tools\\Viewer.EXE\""},
-      {"program only selected without the option", "C:\\Tools\\viewer.exe", {false, false, false}, "",
-       "explorer /e,/select,\"C:\\Tools\\viewer.exe\""},
-      {"short name", "exe", {false, true, false}, "", "explorer /e,\"exe\""},
-      {"folder with its separator", "C:\\Movrel\\帧文件夹\\", {true, true, false}, "",
-       "explorer /n,\"C:\\Movrel\\帧文件夹\""},
-      {"separators doubled", "C:\\T\\\\", {true, true, false}, "", "explorer /n,\"C:\\T\""},
-      {"drive root", "C:\\", {true, true, false}, "", "explorer /n,\"C:\\\""},
+      {"rooted, trail bytes", "C:\\運\\閉.gif", {false, false, true}, "/e,/root,\"C:\\運\"", "C:\\運"},
+      {"rooted without separator", "a.gif", {false, false, true}, "/e,/root,\"a.gif\"", "a.gif"},
+      // A text naming a program (the frame folder's text comes from the
+      // settings file too) is handed to the file manager like any other.
+      {"program path", "C:\\Tools\\Viewer.EXE\\", {true, false, false}, "/n,\"C:\\Tools\\Viewer.EXE\"",
+       "C:\\Tools\\Viewer.EXE"},
+      {"folder with its separator", "C:\\Movrel\\帧文件夹\\", {true, false, false}, "/n,\"C:\\Movrel\\帧文件夹\"",
+       "C:\\Movrel\\帧文件夹"},
+      {"separators doubled", "C:\\T\\\\", {true, false, false}, "/n,\"C:\\T\"", "C:\\T"},
+      {"drive root", "C:\\", {true, false, false}, "/n,\"C:\\\"", "C:\\"},
       // 運 ends in the byte of "\": it is no separator to drop.
-      {"trail byte at the end", "C:\\運", {true, true, false}, "", "explorer /n,\"C:\\運\""},
+      {"trail byte at the end", "C:\\運", {true, false, false}, "/n,\"C:\\運\"", "C:\\運"},
   };
   for (const Case& c : cases) {
-    ExplorerLaunch launch = PlanExplorerLaunch(c.path, c.options);
-    EXPECT_EQ(launch.program, c.program) << c.name;
-    EXPECT_EQ(launch.commandLine, c.commandLine) << c.name;
+    ExplorerLaunch launch = PlanExplorerLaunch(c.path, c.options, kWindows);
+    EXPECT_EQ(launch.program, "C:\\windows\\explorer.exe") << c.name;
+    EXPECT_EQ(launch.commandLine, std::string(kExplorer) + c.arguments) << c.name;
+    EXPECT_EQ(ExplorerFolder(c.path, c.options), c.folder) << c.name;
   }
+  // The Windows folder as the system gives it, with or without its separator.
+  EXPECT_EQ(PlanExplorerLaunch("C:\\T", {}, "D:\\WIN\\").program, "D:\\WIN\\explorer.exe");
 }
 
 }  // namespace

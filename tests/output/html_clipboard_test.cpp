@@ -34,13 +34,19 @@ size_t Offset(const std::map<std::string, std::string>& fields, const char* name
   return std::strtoul(found->second.c_str(), nullptr, 10);
 }
 
-TEST(HtmlClipboard, DrivePathsBecomeFileAddressesOthersStay) {
+TEST(HtmlClipboard, PathsBecomeFileAddressesOthersStay) {
   const std::pair<const char*, const char*> cases[] = {
-      {"C:\\T\\a.tmp", "file:///C:\\T\\a.tmp"},
+      {"C:\\T\\a.tmp", "file:///C:/T/a.tmp"},
       {"d:a.gif", "file:///d:a.gif"},
-      {"\\\\server\\share\\a.gif", "\\\\server\\share\\a.gif"},
+      // Characters that end or bend an address, and the UTF-8 bytes of
+      // a user name, are percent-encoded; so is "%" itself.
+      {u8"C:\\Users\\A&B #1\\100%\\\"x\"\\录制.tmp",
+       "file:///C:/Users/A%26B%20%231/100%25/%22x%22/%E5%BD%95%E5%88%B6.tmp"},
+      {"C:\\a+b;c=d?e'f.gif", "file:///C:/a%2Bb%3Bc%3Dd%3Fe%27f.gif"},
+      {"\\\\server\\share\\a b.gif", "file://server/share/a%20b.gif"},
       {"a.gif", "a.gif"},
       {"http://example.org/a.gif", "http://example.org/a.gif"},
+      {"1:x", "1:x"},
       {"C", "C"},
       {"", ""},
   };
@@ -48,16 +54,16 @@ TEST(HtmlClipboard, DrivePathsBecomeFileAddressesOthersStay) {
 }
 
 TEST(HtmlClipboard, FragmentIsTheImageTagBetweenTheMarkers) {
-  EXPECT_EQ(HtmlImageFragment("file:///C:\\T\\a.tmp", ""),
-            "<HTML><BODY><!--StartFragment--><IMG src=\"file:///C:\\T\\a.tmp\"><!--EndFragment--></BODY></HTML>");
+  EXPECT_EQ(HtmlImageFragment("file:///C:/T/a.tmp", ""),
+            "<HTML><BODY><!--StartFragment--><IMG src=\"file:///C:/T/a.tmp\"><!--EndFragment--></BODY></HTML>");
   EXPECT_EQ(HtmlImageFragment("a.gif", "<br>x"),
             "<HTML><BODY><!--StartFragment--><IMG src=\"a.gif\"><br>x<!--EndFragment--></BODY></HTML>");
 }
 
 TEST(HtmlClipboard, HeaderOffsetsCountBytesOfTheUtf8Data) {
   const std::string sources[] = {
-      "file:///C:\\T\\a.tmp",
-      u8"file:///C:\\录制\\運閉\\动画.gif",  // multi-byte characters shift every offset after them
+      "file:///C:/T/a.tmp",
+      u8"file:///C:/录制/運閉/动画.gif",  // multi-byte characters shift every offset after them
   };
   for (const std::string& source : sources) {
     const std::string html = HtmlImageFragment(source, u8"<p>说明</p>");

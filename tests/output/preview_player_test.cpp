@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,109 @@ TEST(Slider, PausedShowsTheChosenFrameAndPlayingShowsItNext) {
   player.OnSliderMoved(99);  // clamped to the last frame
   player.Tick();
   EXPECT_EQ(player.CurrentFrame(), 4);
+}
+
+// A canvas of kWidth x kHeight one-byte pixels: a picture is a run of
+// pixels drawn along one row from its position, clipped at the edge.
+class PixelView : public RecordingView {
+ public:
+  static constexpr int kWidth = 16, kHeight = 4;
+  void ClearCanvas() override { pixels.assign(kWidth * kHeight, '.'); }
+  void DrawPicture(const std::string& bytes, FramePosition at) override {
+    for (size_t i = 0; i < bytes.size() && at.left + static_cast<int>(i) < kWidth; ++i) {
+      pixels[static_cast<size_t>(at.top * kWidth + at.left) + i] = bytes[i];
+    }
+  }
+  std::string SaveCanvas() const override { return pixels; }
+  void RestoreCanvas(const std::string& saved) override { pixels = saved; }
+  std::string pixels;
+};
+
+// `count` frames of different sizes and places, every seventh a still frame.
+MemoryFrames MixedFrames(int count) {
+  MemoryFrames frames;
+  frames.Add(std::string(PixelView::kWidth * PixelView::kHeight, 'A'));
+  uint32_t seed = 12345;
+  for (int n = 2; n <= count; ++n) {
+    seed = seed * 1103515245u + 12345u;
+    const int length = 1 + static_cast<int>(seed >> 8) % 6;
+    const FramePosition at{static_cast<int32_t>((seed >> 12) % PixelView::kWidth),
+                           static_cast<int32_t>((seed >> 20) % PixelView::kHeight)};
+    frames.Add(n % 7 == 0 ? std::string() : std::string(static_cast<size_t>(length), static_cast<char>('a' + n % 26)),
+               at);
+  }
+  return frames;
+}
+
+int TotalReads(const MemoryFrames& frames) {
+  int total = 0;
+  for (int n = 1; n <= frames.FrameCount(); ++n) total += frames.Reads(n);
+  return total;
+}
+
+TEST(PreviewSeek, AnyReachedFrameReadsAtMostAnIntervalAndLooksAsPlayedFromTheStart) {
+  constexpr int kFrames = 300;
+  const MemoryFrames frames = MixedFrames(kFrames);
+  // The picture of each frame as drawn in order from frame 1.
+  std::vector<std::string> played(kFrames + 1);
+  {
+    PixelView reference;
+    reference.ClearCanvas();
+    played[0] = reference.pixels;
+    for (int n = 1; n <= kFrames; ++n) {
+      const std::string bytes = frames.ReadFrame(n);
+      if (!bytes.empty()) reference.DrawPicture(bytes, frames.Position(n));
+      played[n] = reference.pixels;
+    }
+  }
+  const size_t canvasBytes = PixelView::kWidth * PixelView::kHeight;
+  // Room for every copy at the first interval, and room for only five.
+  for (size_t budget : {canvasBytes * 100, canvasBytes * 5}) {
+    MemoryFrames source = MixedFrames(kFrames);
+    PixelView view;
+    FrameSeeker seeker(source, view, budget);
+    seeker.Reset();
+    seeker.SeekTo(kFrames);  // the first pass reads each frame once
+    EXPECT_EQ(TotalReads(source), kFrames);
+    EXPECT_EQ(view.pixels, played[kFrames]);
+    EXPECT_LE(seeker.KeptBytes(), budget);
+    EXPECT_EQ(seeker.Interval(), budget > canvasBytes * 50 ? FrameSeeker::kFirstInterval : 64) << budget;
+    // A drag back to the start, then jumps both ways.
+    std::vector<int> targets;
+    for (int k = kFrames; k >= 0; k -= 3) targets.push_back(k);
+    for (int k : {150, 7, 299, 64, 65, 1, 0, 200, 128}) targets.push_back(k);
+    for (int k : targets) {
+      const int before = TotalReads(source);
+      seeker.SeekTo(k);
+      EXPECT_LE(TotalReads(source) - before, seeker.Interval()) << "to " << k << ", budget " << budget;
+      EXPECT_EQ(view.pixels, played[k]) << "to " << k << ", budget " << budget;
+      EXPECT_EQ(seeker.CanvasFrame(), k);
+    }
+  }
+}
+
+TEST(PreviewSeek, SliderMovesBackwardsUseTheKeptPictures) {
+  MemoryFrames frames = MixedFrames(120);
+  PixelView view;
+  PreviewPlayer player(frames, view, 200);
+  player.Open(Still(0));
+  player.SetPlaying(false);
+  player.OnSliderMoved(120);
+  for (int k = 119; k >= 1; --k) {
+    const int before = TotalReads(frames);
+    player.OnSliderMoved(k);
+    EXPECT_LE(TotalReads(frames) - before, player.Seeker().Interval()) << k;
+    EXPECT_EQ(player.CanvasFrame(), k);
+  }
+  // A canvas that keeps no copies still shows the right picture.
+  MemoryFrames plain("KKK");
+  RecordingView recording;
+  FrameSeeker seeker(plain, recording);
+  seeker.Reset();
+  seeker.SeekTo(3);
+  seeker.SeekTo(2);
+  EXPECT_EQ(recording.canvas, (std::vector<std::string>{At0(1), At0(2)}));
+  EXPECT_EQ(seeker.KeptCount(), 0);
 }
 
 TEST(ControlBar, ShowsForTheMouseOnTheBarOrWhenPinned) {

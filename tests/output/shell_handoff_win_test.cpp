@@ -1,5 +1,6 @@
-// The clipboard's HTML data as another program reads it back, and the
-// process starts of ShowInExplorer, on a real Wine session.
+// The clipboard's HTML data as another program reads it back, the copies'
+// temporary files, and the process starts of ShowInExplorer, on a real Wine
+// session.
 #include "output/shell_handoff_win.h"
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "../record/scratch_folder.h"
+#include "common/file_io.h"
 #include "common/gbk_win.h"
 
 namespace movrel {
@@ -36,18 +39,35 @@ size_t Field(const std::string& data, const std::string& name) {
   return at == std::string::npos ? 0 : std::stoul(data.substr(at + name.size() + 1, 10));
 }
 
+// A hidden window to own the clipboard, as the main window does.
+class OwnerWindow {
+ public:
+  OwnerWindow() : window_(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)) {}
+  ~OwnerWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  HWND get() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
 TEST(ClipboardHtml, HeaderFragmentAndZeroAsAnotherProgramReadsThem) {
   struct Case {
     std::string path;  // GBK
     std::string sourceUtf8;
   };
   const Case cases[] = {
-      {"C:\\T\\a.tmp", "file:///C:\\T\\a.tmp"},
-      {"C:\\录制\\運閉\\动画.gif", u8"file:///C:\\录制\\運閉\\动画.gif"},
-      {"\\\\server\\share\\a.gif", "\\\\server\\share\\a.gif"},
+      {"C:\\T\\a.tmp", "file:///C:/T/a.tmp"},
+      {"C:\\录制\\運閉 #1\\动画.gif", "file:///C:/%E5%BD%95%E5%88%B6/%E9%81%8B%E9%96%89%20%231/%E5%8A%A8%E7%94%BB.gif"},
+      {"\\\\server\\share\\a&b.gif", "file://server/share/a%26b.gif"},
   };
+  OwnerWindow owner;
+  ASSERT_NE(owner.get(), nullptr);
   for (const Case& c : cases) {
-    ASSERT_TRUE(PutImageOnClipboardAsHtml(c.path)) << c.sourceUtf8;
+    ASSERT_TRUE(PutImageOnClipboardAsHtml(owner.get(), c.path)) << c.sourceUtf8;
+    // Windows takes the data only from a clipboard emptied by an owner.
+    EXPECT_EQ(GetClipboardOwner(), owner.get());
     std::string bytes = ClipboardHtmlBytes();
     // The block may be rounded up; the data ends at its first zero byte.
     size_t zero = bytes.find('\0');
@@ -64,26 +84,91 @@ TEST(ClipboardHtml, HeaderFragmentAndZeroAsAnotherProgramReadsThem) {
   }
 }
 
+bool PutTextOnClipboard(HWND owner, const wchar_t* text) {
+  if (!OpenClipboard(owner)) return false;
+  EmptyClipboard();
+  const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  bool put = false;
+  if (block) {
+    memcpy(GlobalLock(block), text, bytes);
+    GlobalUnlock(block);
+    put = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    if (!put) GlobalFree(block);
+  }
+  CloseClipboard();
+  return put;
+}
+
+TEST(CopiedAnimations, OnlyTheNewestCopyStaysAndOnlyWhileTheClipboardOffersIt) {
+  ScratchFolder folder;
+  const std::string first = folder.Path() + "1.tmp", second = folder.Path() + "2.tmp",
+                    failed = folder.Path() + "3.tmp", refused = folder.Path() + "4.tmp";
+  for (const std::string& path : {first, second, failed, refused}) ASSERT_TRUE(WriteWholeFile(path, "GIF89a"));
+  OwnerWindow owner;
+  CopiedAnimations copies;
+  ASSERT_TRUE(PutImageOnClipboardAsHtml(owner.get(), first));
+  copies.Kept(first, true);
+  ASSERT_TRUE(PutImageOnClipboardAsHtml(owner.get(), second));
+  copies.Kept(second, true);
+  EXPECT_FALSE(FileExists(first));
+  EXPECT_TRUE(FileExists(second));
+  CopiedAnimations::Failed(failed);
+  EXPECT_FALSE(FileExists(failed));
+  // At exit the clipboard still offers the newest copy: a later paste finds it.
+  copies.Release();
+  EXPECT_TRUE(FileExists(second));
+  // Once something else was copied nothing needs it.
+  ASSERT_TRUE(PutTextOnClipboard(owner.get(), L"other"));
+  copies.Release();
+  EXPECT_FALSE(FileExists(second));
+  // A copy the clipboard would not take is the newest all the same (the
+  // user was told where it is), and goes at exit.
+  copies.Kept(refused, false);
+  copies.Release();
+  EXPECT_FALSE(FileExists(refused));
+}
+
 std::string SystemProgram(const char* name) {
   wchar_t folder[MAX_PATH];
   UINT n = GetSystemDirectoryW(folder, MAX_PATH);
   return ToGbk(std::wstring(folder, n)) + "\\" + name;
 }
 
-TEST(ShowInExplorer, ExecutablesStartThemselvesAndAreWaitedFor) {
+TEST(ShowInExplorer, OpensOnlyFoldersAndOnlyWithTheSystemFileManager) {
   std::string program = SystemProgram("hostname.exe");
   ASSERT_NE(GetFileAttributesW(ToWide(program).c_str()), INVALID_FILE_ATTRIBUTES) << program;
-  DWORD before = GetTickCount();
-  DWORD id = ShowInExplorer(program, false, true, false, true, SW_HIDE);
-  EXPECT_NE(id, 0u);
-  // The process has ended: its ID no longer opens a running process.
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
-  if (process) {
-    EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
+  ExplorerOptions open;
+  open.newWindow = true;
+  // A program or a missing folder is refused; nothing starts.
+  EXPECT_EQ(ShowInExplorer(program, open, true, SW_HIDE), 0u);
+  EXPECT_EQ(ShowInExplorer(program + "\\", open, true, SW_HIDE), 0u);
+  EXPECT_EQ(ShowInExplorer("C:\\no such folder", open, true, SW_HIDE), 0u);
+  ScratchFolder folder;
+  wchar_t windows[MAX_PATH] = {};
+  const std::wstring windowsFolder(windows, GetWindowsDirectoryW(windows, MAX_PATH));
+  // Selecting a program shows its folder; the program does not run.
+  ExplorerOptions select;
+  select.selectItem = true;
+  for (const auto& options : {open, select}) {
+    const std::string target = options.selectItem ? program : folder.Path();
+    DWORD id = ShowInExplorer(target, options, false, SW_HIDE);
+    ASSERT_NE(id, 0u) << target;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    ASSERT_NE(process, nullptr);
+    wchar_t image[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    EXPECT_TRUE(QueryFullProcessImageNameW(process, 0, image, &size));
+    // Wine reports its file manager from the system folder below the
+    // Windows folder.
+    const std::wstring started(image, size);
+    EXPECT_EQ(_wcsnicmp(started.c_str(), windowsFolder.c_str(), windowsFolder.size()), 0) << ToGbk(started);
+    ASSERT_GT(started.size(), 13u);
+    EXPECT_EQ(_wcsicmp(started.c_str() + started.size() - 13, L"\\explorer.exe"), 0) << ToGbk(started);
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 10000);
     CloseHandle(process);
   }
-  EXPECT_LT(GetTickCount() - before, 60000u);
-  EXPECT_EQ(ShowInExplorer("C:\\no such folder\\missing.exe", false, true, false, true, SW_HIDE), 0u);
 }
 
 }  // namespace

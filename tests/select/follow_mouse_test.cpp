@@ -17,12 +17,15 @@ TEST(FollowMouse, CentresOnThePointerAndKeepsToTheScreen) {
       {"centred", {0, 0, 500, 300}, 960, 540, 1920, 1080, 710, 390},
       {"odd size truncates the half", {0, 0, 501, 301}, 960, 540, 1920, 1080, 710, 390},
       {"near the top-left corner", {7, 7, 500, 500}, 10, 10, 1920, 1080, 0, 0},
-      {"near the right edge", {0, 0, 500, 500}, 1900, 540, 1920, 1080, 1419, 290},
-      {"near the bottom edge", {0, 0, 500, 500}, 960, 1070, 1920, 1080, 710, 579},
-      // Touching the edge counts as reaching it.
-      {"exactly at the right edge", {0, 0, 500, 100}, 1670, 540, 1920, 1080, 1419, 490},
+      // The last column and row can be reached: the rectangle may end there.
+      {"near the right edge", {0, 0, 500, 500}, 1900, 540, 1920, 1080, 1420, 290},
+      {"near the bottom edge", {0, 0, 500, 500}, 960, 1070, 1920, 1080, 710, 580},
+      {"exactly at the right edge", {0, 0, 500, 100}, 1670, 540, 1920, 1080, 1420, 490},
       {"one pixel short of it", {0, 0, 500, 100}, 1669, 540, 1920, 1080, 1419, 490},
-      {"two pixels short of it", {0, 0, 500, 100}, 1668, 540, 1920, 1080, 1418, 490},
+      {"one pixel on the last column", {0, 0, 1, 1}, 1919, 1079, 1920, 1080, 1919, 1079},
+      {"the whole screen", {5, 5, 1920, 1080}, 1919, 0, 1920, 1080, 0, 0},
+      // Larger than the screen: it starts at the screen's edge, never before it.
+      {"wider and taller than the screen", {0, 0, 2500, 1200}, 1900, 1000, 1920, 1080, 0, 0},
       {"empty rectangle", {3, 4, 0, 0}, 100, 200, 1920, 1080, 100, 200},
   };
   for (const Case& c : cases) {
@@ -37,10 +40,14 @@ TEST(FollowMouse, CentresOnThePointerAndKeepsToTheScreen) {
 
 TEST(FollowMouse, HugeRectanglesDoNotOverflow) {
   RecordRect r{0, 0, INT_MAX, INT_MAX};
-  FollowMouse(r, 10, 10, 1920, 1080);
-  EXPECT_EQ(r.left, 1920LL - INT_MAX - 1);
-  EXPECT_EQ(r.top, 1080LL - INT_MAX - 1);
+  FollowMouse(r, INT_MAX, INT_MIN, 1920, 1080);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
   EXPECT_EQ(r.width, INT_MAX);
+  RecordRect small{0, 0, 10, 10};
+  FollowMouse(small, INT_MAX, INT_MIN, 1920, 1080);
+  EXPECT_EQ(small.left, 1910);
+  EXPECT_EQ(small.top, 0);
 }
 
 TEST(FramePlacement, FivePixelsAroundTheRectangle) {

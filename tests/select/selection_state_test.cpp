@@ -96,6 +96,11 @@ TEST(SelectionGeometry, HandleDragsResizeFromTheRectangleAtThePress) {
   // Past the opposite corner the corners swap.
   EXPECT_TRUE(SameRect(DragRect(kHitTopLeft, start, press, {400, 260}, kScreenW, kScreenH), R(300, 200, 400, 260)));
   EXPECT_TRUE(SameRect(DragRect(kHitMiddleRight, start, press, {40, 0}, kScreenW, kScreenH), R(40, 100, 100, 200)));
+  // A captured mouse past the screen's edges takes the handle only to them.
+  EXPECT_TRUE(SameRect(DragRect(kHitTopLeft, start, press, {-40, -9}, kScreenW, kScreenH), R(0, 0, 300, 200)));
+  EXPECT_TRUE(SameRect(DragRect(kHitBottomRight, start, press, {5000, 1080}, kScreenW, kScreenH),
+                       R(100, 100, 1919, 1079)));
+  EXPECT_TRUE(SameRect(DragRect(kHitTopMiddle, start, press, {0, -1}, kScreenW, kScreenH), R(100, 0, 300, 200)));
 }
 
 TEST(SelectionGeometry, MovesKeepTheSizeAndStopAtTheEdges) {
@@ -123,15 +128,26 @@ TEST(SelectionGeometry, MovesKeepTheSizeAndStopAtTheEdges) {
   }
 }
 
-TEST(SelectionGeometry, MagnifierGoesUpLeftOrElseDownRight) {
+TEST(SelectionGeometry, MagnifierGoesUpLeftOrElseDownRightAndStaysOnTheScreen) {
   struct Case {
     ScreenPoint mouse, at;
   } cases[] = {
-      {{500, 400}, {370, 270}}, {{130, 130}, {0, 0}}, {{129, 400}, {159, 480}}, {{400, 10}, {430, 90}}, {{0, 0}, {30, 80}},
+      {{500, 400}, {370, 270}}, {{130, 130}, {0, 0}}, {{129, 400}, {159, 480}}, {{400, 10}, {430, 90}},
+      {{0, 0}, {30, 80}},
+      // Near the other corners the box goes to the side that is on the screen.
+      {{1919, 0}, {1789, 80}}, {{1900, 120}, {1770, 200}}, {{0, 1079}, {30, 949}}, {{1919, 1079}, {1789, 949}},
+      {{1850, 1000}, {1720, 870}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(MagnifierPlace(c.mouse), c.at) << c.mouse.x << "," << c.mouse.y;
+    const ScreenPoint at = MagnifierPlace(c.mouse, kScreenW, kScreenH);
+    EXPECT_EQ(at, c.at) << c.mouse.x << "," << c.mouse.y;
+    // Whole on the screen, and never under the pointer.
+    const ScreenBox box{at.x, at.y, at.x + kMagnifierBoxSize, at.y + kMagnifierBoxSize};
+    EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= kScreenW && box.bottom <= kScreenH);
+    EXPECT_FALSE(box.Contains(c.mouse));
   }
+  // A screen smaller than the box: from its top-left corner.
+  EXPECT_EQ(MagnifierPlace({50, 50}, 80, 60), (ScreenPoint{0, 0}));
 }
 
 TEST(SelectionGeometry, PresetFromTheEdits) {
@@ -239,6 +255,48 @@ TEST(SelectionMouse, HandleDragPastTheOppositeCornerSwapsAndRelabels) {
   EXPECT_TRUE(SameRect(s.Rect(), R(199, 149, 250, 300)));
   const SelectionScene scene = s.Scene(measurer);
   EXPECT_EQ(scene.sizeLabel.text, "起始：199,149\r\n宽高：52,152");
+}
+
+TEST(SelectionMouse, EveryPointStaysOnTheScreen) {
+  // With the mouse captured the overlay hears of points past its edges.
+  SelectionState band(kScreenW, kScreenH);
+  band.Open({-5, -5}, nullptr);
+  band.LeftDown({-50, -20});
+  band.MouseMove({2500, 1500});
+  EXPECT_TRUE(SameRect(band.Rect(), R(0, 0, 1919, 1079)));
+  EXPECT_FALSE(band.LeftUp({3000, -5}));
+  EXPECT_TRUE(SameRect(band.Rect(), R(0, 0, 1919, 0)));
+  // Two clicks, the second one past the bottom-left corner.
+  SelectionState clicks(kScreenW, kScreenH);
+  clicks.Open({0, 0}, nullptr);
+  clicks.LeftDown({1930, 40});
+  clicks.LeftUp({1930, 40});
+  clicks.DoubleClick({-1, 1200});
+  EXPECT_TRUE(SameRect(clicks.Rect(), R(0, 40, 1919, 1079)));
+  // A handle dragged out of the screen, and the scene's labels with it.
+  SelectionState handle = OpenedOn(R(100, 100, 300, 200));
+  handle.LeftDown({100, 100});
+  handle.MouseMove({-40, -70});
+  handle.LeftUp({-41, -70});
+  EXPECT_TRUE(SameRect(handle.Rect(), R(0, 0, 300, 200)));
+  EXPECT_EQ(handle.Scene(FixedMeasurer()).sizeLabel.text, "起始：0,0\r\n宽高：301,201");
+  // A preset from edits that lie off the screen is moved onto it, its size
+  // cut to the screen's.
+  struct Case {
+    SelectionRect preset, shown;
+  } presets[] = {
+      {R(-50, 1000, 149, 1199), R(0, 880, 199, 1079)},
+      {R(-10, -10, 3000, 2000), R(0, 0, 1919, 1079)},
+      {R(5000, 20, 5009, 29), R(1910, 20, 1919, 29)},
+      {R(10, 20, 110, 120), R(10, 20, 110, 120)},
+  };
+  for (const Case& c : presets) {
+    SelectionState s = OpenedOn(c.preset);
+    EXPECT_TRUE(SameRect(s.Rect(), c.shown));
+    s.KeyDown(SelectionKey::kEnter, 0, {5, 5});
+    EXPECT_EQ(s.Outcome(), SelectionOutcome::kAccepted);
+    EXPECT_TRUE(SameRect(s.Rect(), c.shown));
+  }
 }
 
 TEST(SelectionMouse, PressWithoutAMoveActsOnWhatIsUnderIt) {
