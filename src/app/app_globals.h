@@ -18,7 +18,8 @@ struct FrameSize {
 };
 
 struct AppGlobals {
-  std::string programFolder;   // GBK, ends in "\"; for texts relative to it
+  FilePath programFolderPath;  // as the system names it, ends in "\"
+  std::string programFolder;   // its GBK form, for texts shown or stored relative to it
   FilePath settingsFilePath;   // Movrel.ini beside the program, as the system names it
   unsigned taskbarCreatedMessage = 0;
   bool settingsLoading = false;  // change handlers do nothing while set

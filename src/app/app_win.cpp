@@ -38,6 +38,7 @@ int AppStartup() {
   g.taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
   // The settings file beside the program.
   const FilePath programFolder = ProgramFolder();
+  g.programFolderPath = programFolder;
   g.programFolder = programFolder.Gbk();
   g.settingsFilePath = programFolder.Plus(u"Movrel.ini");
   // Recording folders that crashed or killed copies left behind.

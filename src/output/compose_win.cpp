@@ -101,8 +101,8 @@ uint16_t CurrentPlayCount() {
   return PlayCountOfItem(item, ListItemText(组合框播放次数, item));
 }
 
-void ReportSaved(const std::string& path) {
-  int answer = ShowMessage("已保存到GIF文件：" + path + "\r\n\r\n是否打开该文件？", kMbYesNo | kMbIconQuestion);
+void ReportSaved(const FilePath& path) {
+  int answer = ShowMessage("已保存到GIF文件：" + path.Gbk() + "\r\n\r\n是否打开该文件？", kMbYesNo | kMbIconQuestion);
   if (answer == kResultYes) OpenWithShell(path);
 }
 
@@ -112,13 +112,13 @@ CopiedAnimations& Copies() {
   return copies;
 }
 
-void ReportCopied(const std::string& path) {
+void ReportCopied(const FilePath& path) {
   const bool offered = PutImageOnClipboardAsHtml(Main().window, path);
   Copies().Kept(path, offered);
   if (!offered) {
     // The GIF is written but nothing refers to it: say so rather than
     // announce a copy that is not there.
-    ShowMessage("复制动画失败！剪贴板正被其他程序占用，动画已保存在：" + path, kMbOk | kMbIconExclamation);
+    ShowMessage("复制动画失败！剪贴板正被其他程序占用，动画已保存在：" + path.Gbk(), kMbOk | kMbIconExclamation);
     return;
   }
   SetControlText(链接保存动画, kCopiedCaption);
@@ -153,7 +153,7 @@ void ComposeAndSave(bool copyToClipboard) {
   } else if (!AskSavePath(&target)) {
     return;
   }
-  // The GBK form is for the messages and the shell hand-off.
+  // The GBK form is for the messages only.
   const std::string path = target.Gbk();
 
   SetControlText(链接保存动画, kComposingCaption);
@@ -191,14 +191,14 @@ void ComposeAndSave(bool copyToClipboard) {
   }
   if (saved) {
     if (copyToClipboard) {
-      ReportCopied(path);
+      ReportCopied(target);
     } else {
-      ReportSaved(path);
+      ReportSaved(target);
     }
   } else {
     // A failed copy leaves nothing behind: the temporary name was taken
     // as an empty file.
-    if (copyToClipboard) CopiedAnimations::Failed(path);
+    if (copyToClipboard) CopiedAnimations::Failed(target);
     const std::string failed = copyToClipboard ? "复制动画失败！" : "保存动画失败！";
     if (writeFailed) {
       ShowMessage(failed + "请检查该路径是否可写：" + path + "\r\n\r\n" + error, kMbOk | kMbIconError);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 struct ExplorerOptions {
@@ -14,24 +16,24 @@ struct ExplorerOptions {
 };
 
 struct ExplorerLaunch {
-  std::string program;      // the file manager's full path (GBK)
-  std::string commandLine;  // GBK
+  FilePath program;            // the file manager's full path
+  std::u16string commandLine;  // for CreateProcessW
 };
 
-// For `path` (GBK), without a trailing "\" (a drive root keeps its own):
+// For `path`, without a trailing "\" (a drive root keeps its own):
 // with rootAtFolder the path is first cut at its last "\" (the containing
 // folder). The program is always `windowsFolder` + "\explorer.exe": never a
 // program named by the path, whatever it ends in, and never one found by a
 // bare name in the current folder. The command line is the program in double
 // quotes + " " + ("/n" or "/e") + "," + ("/select," with selectItem, unless
 // rootAtFolder) + ("/root," with rootAtFolder) + the path in double quotes.
-ExplorerLaunch PlanExplorerLaunch(const std::string& path, const ExplorerOptions& options,
-                                  const std::string& windowsFolder);
+ExplorerLaunch PlanExplorerLaunch(const FilePath& path, const ExplorerOptions& options,
+                                  const FilePath& windowsFolder);
 
 // The folder the file manager is asked to show for `path` under `options`,
 // with the same trimming and cutting as PlanExplorerLaunch: without
 // selectItem and rootAtFolder it is the path itself. Only an existing folder
 // may be handed on.
-std::string ExplorerFolder(const std::string& path, const ExplorerOptions& options);
+FilePath ExplorerFolder(const FilePath& path, const ExplorerOptions& options);
 
 }  // namespace movrel

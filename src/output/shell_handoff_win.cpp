@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
 #include "output/html_clipboard.h"
@@ -26,23 +27,22 @@ bool OpenClipboardPatiently(HWND owner, std::optional<ClipboardGuard>* guard) {
   return false;
 }
 
-bool IsFolder(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+bool IsFolder(const FilePath& path) {
+  DWORD attributes = GetFileAttributesW(WidePath(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-std::string WindowsFolder() {
+FilePath WindowsFolder() {
   wchar_t folder[MAX_PATH + 1] = {};
   UINT n = GetWindowsDirectoryW(folder, MAX_PATH + 1);
-  if (n == 0 || n > MAX_PATH) return std::string();
-  return ToGbk(std::wstring(folder, n));
+  if (n == 0 || n > MAX_PATH) return FilePath();
+  return FilePathFromWide(std::wstring(folder, n));
 }
 
 }  // namespace
 
-bool PutImageOnClipboardAsHtml(HWND owner, const std::string& path, const std::string& extraHtml) {
-  const std::string html =
-      HtmlImageFragment(ClipboardImageSource(WideToUtf8(ToWide(path))), WideToUtf8(ToWide(extraHtml)));
+bool PutImageOnClipboardAsHtml(HWND owner, const FilePath& path, const std::string& extraHtml) {
+  const std::string html = HtmlImageFragment(ClipboardImageSource(path.Utf8()), WideToUtf8(ToWide(extraHtml)));
   const std::string data = HtmlClipboardData(html);
 
   UINT format = RegisterClipboardFormatW(ToWide(kHtmlClipboardFormat).c_str());
@@ -65,14 +65,14 @@ bool PutImageOnClipboardAsHtml(HWND owner, const std::string& path, const std::s
   return true;
 }
 
-void CopiedAnimations::Kept(const std::string& path, bool onClipboard) {
+void CopiedAnimations::Kept(const FilePath& path, bool onClipboard) {
   if (!last_.empty() && last_ != path) RemoveFile(last_);
   last_ = path;
   onClipboard_ = onClipboard;
   clipboardSequence_ = GetClipboardSequenceNumber();
 }
 
-void CopiedAnimations::Failed(const std::string& path) {
+void CopiedAnimations::Failed(const FilePath& path) {
   if (!path.empty()) RemoveFile(path);
 }
 
@@ -80,21 +80,20 @@ void CopiedAnimations::Release() {
   if (last_.empty()) return;
   if (onClipboard_ && GetClipboardSequenceNumber() == clipboardSequence_) return;
   RemoveFile(last_);
-  last_.clear();
+  last_ = FilePath();
 }
 
-void OpenWithShell(const std::string& pathOrAddress) {
-  ShellExecuteW(nullptr, L"open", ToWide(pathOrAddress).c_str(), L"", L"", SW_SHOWNORMAL);
+void OpenWithShell(const FilePath& path) {
+  ShellExecuteW(nullptr, L"open", WidePath(path), L"", L"", SW_SHOWNORMAL);
 }
 
-DWORD ShowInExplorer(const std::string& path, const ExplorerOptions& options, bool wait, int showMode) {
+DWORD ShowInExplorer(const FilePath& path, const ExplorerOptions& options, bool wait, int showMode) {
   if (!IsFolder(ExplorerFolder(path, options))) return 0;
-  const std::string windows = WindowsFolder();
+  const FilePath windows = WindowsFolder();
   if (windows.empty()) return 0;
   ExplorerLaunch launch = PlanExplorerLaunch(path, options, windows);
-  std::wstring program = ToWide(launch.program);
-  std::wstring commandLine = ToWide(launch.commandLine);
-  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  const std::wstring program = ToWide(launch.program);
+  std::vector<wchar_t> line(launch.commandLine.begin(), launch.commandLine.end());
   line.push_back(L'\0');  // CreateProcessW may write into its command line
 
   STARTUPINFOW startup{};

@@ -12,10 +12,10 @@
 namespace movrel {
 
 // Puts the "HTML Format" data for an image element that shows the file at
-// `path` (GBK), followed by `extraHtml` (GBK), on the clipboard, owned by
+// `path`, followed by `extraHtml` (GBK), on the clipboard, owned by
 // `owner`. False when the clipboard could not be opened or would not take
 // the data.
-bool PutImageOnClipboardAsHtml(HWND owner, const std::string& path, const std::string& extraHtml = std::string());
+bool PutImageOnClipboardAsHtml(HWND owner, const FilePath& path, const std::string& extraHtml = std::string());
 
 // The temporary GIFs written for copies. Only the newest is kept: each copy
 // removes the one before it, and at exit the last one goes too unless the
@@ -25,31 +25,31 @@ class CopiedAnimations {
  public:
   // `path` is the newest copy; `onClipboard`: the clipboard offers it now.
   // The copy before it is removed.
-  void Kept(const std::string& path, bool onClipboard);
+  void Kept(const FilePath& path, bool onClipboard);
   // A copy that failed: its file, empty or half written, is removed.
-  static void Failed(const std::string& path);
+  static void Failed(const FilePath& path);
   // At exit: removes the last copy unless the clipboard has not changed
   // since it was offered.
   void Release();
-  const std::string& Last() const { return last_; }
+  const FilePath& Last() const { return last_; }
 
  private:
-  std::string last_;
+  FilePath last_;
   bool onClipboard_ = false;
   DWORD clipboardSequence_ = 0;
 };
 
-// Opens `pathOrAddress` (GBK) with its associated program, as a double
-// click would. Failures are not reported.
-void OpenWithShell(const std::string& pathOrAddress);
+// Opens the file at `path` with its associated program, as a double click
+// would. Failures are not reported.
+void OpenWithShell(const FilePath& path);
 
 // Starts the file manager (from the Windows folder, never by a bare name)
-// on `path` (GBK) as PlanExplorerLaunch describes. Nothing starts unless
+// on `path` as PlanExplorerLaunch describes. Nothing starts unless
 // ExplorerFolder(path, options) is an existing folder, so a path naming a
 // program or a document never runs it. With `wait` it returns once the
 // started process has ended. The started process's ID, or 0 when the folder
 // is none or the file manager could not start.
-DWORD ShowInExplorer(const std::string& path, const ExplorerOptions& options, bool wait = false,
+DWORD ShowInExplorer(const FilePath& path, const ExplorerOptions& options, bool wait = false,
                      int showMode = SW_SHOWNORMAL);
 
 }  // namespace movrel

@@ -170,8 +170,8 @@ UniqueKernelHandle RemoveStaleRecordingFoldersInBackground(const FilePath& tempF
   return UniqueKernelHandle(thread);
 }
 
-bool MakeDirectoryChain(const std::string& path) {
-  for (const std::string& prefix : DirectoryChainPrefixes(path)) {
+bool MakeDirectoryChain(const FilePath& path) {
+  for (const FilePath& prefix : DirectoryChainPrefixes(path)) {
     const std::wstring wide = ToWide(prefix);
     if (PathExists(wide)) continue;
     if (!CreateDirectoryW(wide.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
@@ -205,7 +205,7 @@ UniqueKernelHandle DeleteDirectoryTreeInBackground(const FilePath& path) {
   return UniqueKernelHandle(thread);
 }
 
-FilePath SaveFrameToFolder(const std::string& bmpBytes, const std::string& folder, int formatIndex,
+FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, int formatIndex,
                            const std::string& extension) {
   std::string image = bmpBytes;
   if (formatIndex != 0) {
@@ -213,9 +213,7 @@ FilePath SaveFrameToFolder(const std::string& bmpBytes, const std::string& folde
     if (!ReencodeImage(bmpBytes, formatIndex + 1, &encoded) || encoded.empty()) return FilePath();
     image = std::move(encoded);
   }
-  // The folder is text from the window or the settings file: GBK, converted
-  // once here.
-  const FilePath target = FilePath::FromGbk(folder);
+  const FilePath& target = folder;
   // The clock is read again for every name tried. Each file is created only
   // where nothing is, so a file that appeared after its name was chosen is
   // skipped, never overwritten. The bound only guards against a file system

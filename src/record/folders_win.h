@@ -35,10 +35,9 @@ UniqueKernelHandle RemoveStaleRecordingFoldersInBackground(const FilePath& tempF
 // the entry itself and never enters.
 bool IsLinkEntry(unsigned long attributes);
 
-// Creates every missing folder along the GBK `path` (a last component
-// without a trailing "\" is not created). False when one could not be
-// created.
-bool MakeDirectoryChain(const std::string& path);
+// Creates every missing folder along `path` (a last component without a
+// trailing "\" is not created). False when one could not be created.
+bool MakeDirectoryChain(const FilePath& path);
 
 // Deletes the folder with everything in it; whether the folder is gone.
 // Refuses blanks, drives, drive roots and UNC share roots, and removes a
@@ -50,12 +49,12 @@ bool DeleteDirectoryTree(const FilePath& path);
 // dropped at once). Null when the thread could not start.
 UniqueKernelHandle DeleteDirectoryTreeInBackground(const FilePath& path);
 
-// Writes a frame into the GBK `folder` (ending in "\") under the current
+// Writes a frame into `folder` (ending in "\") under the current
 // date and time, "(1)", "(2)" ... added while the name is taken; the file is
 // created only where no file is, so none is ever overwritten. BMP bytes as
 // they are for format index 0, otherwise re-encoded (1 JPG, 2 GIF, 3 TIFF,
 // 4 PNG). The written path, or empty when nothing could be written.
-FilePath SaveFrameToFolder(const std::string& bmpBytes, const std::string& folder, int formatIndex,
+FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, int formatIndex,
                            const std::string& extension);
 
 // The folder browser: opens at `startFolder`; the chosen folder trimmed of

@@ -135,7 +135,7 @@ void Recorder::RecordTick() {
       if (!host_.SaveFrameToFolder(frame, state_.frameFolder, held_.saveFormatIndex, held_.saveFormatText)) {
         // The frame stays in the store: it is in no other place.
         reason = host_.LastErrorText();
-        failedFolder = state_.frameFolder;
+        failedFolder = state_.frameFolder.Gbk();
       } else if (held_.autoClear && store_.ReplaceFrame(n, std::string())) {
         --picturesKept_;
       }

@@ -29,7 +29,7 @@ struct RecorderState {
   PixelSize frameSize;          // of the last captured frame of this recording
   PixelSize animationSize;      // frameSize at stop: the GIF's logical screen
   int32_t countdownSeconds = 0;
-  std::string frameFolder;      // ends in "\"; receives single frames
+  FilePath frameFolder;         // ends in "\"; receives single frames
   FilePath previousTempDir;     // the folder handed to the background deletion
   RecorderPhase phase = RecorderPhase::kIdle;  // always what the start link reads
   int32_t timerIntervalMs = 0;  // the recording timer; 0 = stopped
@@ -65,7 +65,7 @@ class RecorderHost {
   // A monotonic clock in milliseconds, fine enough to time single frames.
   virtual int64_t NowMs() = 0;
   virtual RecordingSettings ReadSettings() = 0;
-  virtual std::string ProgramFolder() = 0;
+  virtual FilePath ProgramFolder() = 0;
   // Start caption and pictures, stop picture and link.
   virtual void ShowPhase(RecorderPhase phase) = 0;
   virtual void HideMainWindow() = 0;
@@ -89,11 +89,11 @@ class RecorderHost {
   virtual std::string LastErrorText() = 0;
   virtual void ShowTray(RecorderTrayState state, const std::string& tip) = 0;
   // Folders (see folders_win.h).
-  virtual void MakeDirectoryChain(const std::string& path) = 0;
+  virtual void MakeDirectoryChain(const FilePath& path) = 0;
   virtual void DeleteTreeInBackground(const FilePath& path) = 0;
   virtual FilePath MakeRecordingTempDir() = 0;
   // False when the frame could not be encoded or written.
-  virtual bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
+  virtual bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
                                  const std::string& extension) = 0;
 };
 

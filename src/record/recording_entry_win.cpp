@@ -10,13 +10,13 @@
 namespace movrel {
 
 void OpenFrameFolder() {
-  const std::string folder = ResolveFrameFolder(ControlText(编辑框保存路径), Globals().programFolder);
+  const FilePath folder = ResolveFrameFolder(ControlText(编辑框保存路径), Globals().programFolderPath);
   ExplorerOptions options;
   options.newWindow = true;
   // Only an existing folder is opened: the text may name a program or a
   // document (it comes from the settings file too), which must not start.
   if (ShowInExplorer(folder, options) == 0) {
-    ShowMessage("无法打开帧文件夹：" + folder + "\r\n\r\n请检查该路径是否为已存在的文件夹。", kMbOk | kMbIconExclamation);
+    ShowMessage("无法打开帧文件夹：" + folder.Gbk() + "\r\n\r\n请检查该路径是否为已存在的文件夹。", kMbOk | kMbIconExclamation);
   }
 }
 

@@ -86,21 +86,21 @@ int CountdownStartSeconds(int seconds) { return seconds < 1 ? 3 : seconds; }
 
 namespace {
 
-bool StartsWithUncPrefix(const std::string& path) { return path.size() >= 2 && path[0] == '\\' && path[1] == '\\'; }
-
 std::string WithoutTrailingSlash(const std::string& folder) {
   return GbkEndsWith(folder, '\\') ? folder.substr(0, folder.size() - 1) : folder;
 }
 
 }  // namespace
 
-std::string ResolveFrameFolder(const std::string& pathText, const std::string& programFolder) {
-  std::string folder = pathText;
-  if (!folder.empty() && folder[0] == '\\' && !StartsWithUncPrefix(folder)) {
-    folder = WithoutTrailingSlash(programFolder) + folder;
+FilePath ResolveFrameFolder(const std::string& pathText, const FilePath& programFolder) {
+  std::u16string folder = FilePath::FromGbk(pathText).Units();
+  if (!folder.empty() && folder[0] == u'\\' && !(folder.size() >= 2 && folder[1] == u'\\')) {
+    std::u16string base = programFolder.Units();
+    if (!base.empty() && base.back() == u'\\') base.pop_back();
+    folder = base + folder;
   }
-  if (!GbkEndsWith(folder, '\\')) folder += '\\';
-  return folder;
+  if (folder.empty() || folder.back() != u'\\') folder += u'\\';
+  return FilePath(folder);
 }
 
 std::string FrameFolderSetting(const std::string& chosen, const std::string& programFolder) {
@@ -132,23 +132,26 @@ int64_t SecondsSince19700101At8(int year, int month, int day, int hour, int minu
   return days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second - 8 * 3600;
 }
 
-std::vector<std::string> DirectoryChainPrefixes(const std::string& path) {
-  std::vector<std::string> prefixes;
+std::vector<FilePath> DirectoryChainPrefixes(const FilePath& folder) {
+  // In UTF-16 a "\" is always a separator: no letter contains its unit.
+  const std::u16string& path = folder.Units();
+  constexpr size_t npos = std::u16string::npos;
+  std::vector<FilePath> prefixes;
   // In "\\server\share\..." neither the server nor the share can be made.
   size_t shareEnd = 0;
-  bool unc = StartsWithUncPrefix(path);
+  bool unc = path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
   if (unc) {
-    size_t serverEnd = GbkFind(path, '\\', 2);
-    shareEnd = serverEnd == std::string::npos ? std::string::npos : GbkFind(path, '\\', serverEnd + 1);
-    if (shareEnd == std::string::npos) return prefixes;
+    size_t serverEnd = path.find(u'\\', 2);
+    shareEnd = serverEnd == npos ? npos : path.find(u'\\', serverEnd + 1);
+    if (shareEnd == npos) return prefixes;
   }
-  size_t previous = std::string::npos;
-  for (size_t p = GbkFind(path, '\\'); p != std::string::npos; previous = p, p = GbkFind(path, '\\', p + 1)) {
-    bool drive = p == 2 && path[1] == ':';
+  size_t previous = npos;
+  for (size_t p = path.find(u'\\'); p != npos; previous = p, p = path.find(u'\\', p + 1)) {
+    bool drive = p == 2 && path[1] == u':';
     // A doubled separator (two in a row) names no folder of its own.
-    bool doubled = previous != std::string::npos && previous + 1 == p;
+    bool doubled = previous != npos && previous + 1 == p;
     if (p == 0 || drive || doubled || (unc && p <= shareEnd)) continue;
-    prefixes.push_back(path.substr(0, p));
+    prefixes.push_back(FilePath(path.substr(0, p)));
   }
   return prefixes;
 }

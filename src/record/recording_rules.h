@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_path.h"
+
 namespace movrel {
 
 // The recorder's state is what the start link `链接开始录制` reads.
@@ -52,10 +54,12 @@ int CountdownStartSeconds(int seconds);
 
 // ---- folders and file names (paths use "\", searched DBCS-aware) --------
 
-// The folder that receives single frames: a leading "\" (but not a UNC
-// "\\") is relative to the program folder, and the result ends in "\".
-// `programFolder` may or may not end in "\".
-std::string ResolveFrameFolder(const std::string& pathText, const std::string& programFolder);
+// The folder that receives single frames, from the GBK setting: a leading
+// "\" (but not a UNC "\\") is relative to the program folder, and the
+// result ends in "\". `programFolder` may or may not end in "\"; it stays
+// as the system spells it, so a program folder named in letters GBK lacks
+// still holds the frames.
+FilePath ResolveFrameFolder(const std::string& pathText, const FilePath& programFolder);
 
 // The folder browser's answer in the form 编辑框保存路径 keeps: a folder at
 // or below the program folder becomes "\"-relative ("\" for the program
@@ -74,7 +78,7 @@ int64_t SecondsSince19700101At8(int year, int month, int day, int hour, int minu
 // sure of, in order. Drives ("C:"), the empty prefix of a rooted path and
 // the server and share of a UNC path are not folders one can create, so they
 // are left out; a last component without a trailing "\" is not included.
-std::vector<std::string> DirectoryChainPrefixes(const std::string& path);
+std::vector<FilePath> DirectoryChainPrefixes(const FilePath& path);
 
 // True for the paths a tree deletion refuses: empty or blank, a bare drive
 // ("C:"), a drive root ("C:\"), the root of the current drive ("\"), and a

@@ -199,7 +199,7 @@ class MainWindowHost : public RecorderHost {
     s.autoClear = IsChecked(选择框自动清空帧);
     return s;
   }
-  std::string ProgramFolder() override { return Globals().programFolder; }
+  FilePath ProgramFolder() override { return Globals().programFolderPath; }
   void ShowPhase(RecorderPhase phase) override {
     SetControlText(链接开始录制, StartCaption(phase));
     SetStartPictureLook(phase == RecorderPhase::kRecording);
@@ -249,10 +249,10 @@ class MainWindowHost : public RecorderHost {
       case RecorderTrayState::kPaused: SetTrayState(TrayState::kPaused); return;
     }
   }
-  void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
+  void MakeDirectoryChain(const FilePath& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
-  bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int formatIndex,
+  bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
                          const std::string& extension) override {
     return !movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension).empty();
   }

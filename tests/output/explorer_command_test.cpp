@@ -39,13 +39,19 @@ TEST(ExplorerCommand, OnlyTheFileManagerStartsAndOnlyOnFolders) {
       {"trail byte at the end", "C:\\運", {true, false, false}, "/n,\"C:\\運\"", "C:\\運"},
   };
   for (const Case& c : cases) {
-    ExplorerLaunch launch = PlanExplorerLaunch(c.path, c.options, kWindows);
-    EXPECT_EQ(launch.program, "C:\\windows\\explorer.exe") << c.name;
-    EXPECT_EQ(launch.commandLine, std::string(kExplorer) + c.arguments) << c.name;
-    EXPECT_EQ(ExplorerFolder(c.path, c.options), c.folder) << c.name;
+    const FilePath path = FilePath::FromGbk(c.path);
+    ExplorerLaunch launch = PlanExplorerLaunch(path, c.options, FilePath::FromGbk(kWindows));
+    EXPECT_EQ(launch.program.Gbk(), "C:\\windows\\explorer.exe") << c.name;
+    EXPECT_EQ(FilePath(launch.commandLine).Gbk(), std::string(kExplorer) + c.arguments) << c.name;
+    EXPECT_EQ(ExplorerFolder(path, c.options).Gbk(), c.folder) << c.name;
   }
   // The Windows folder as the system gives it, with or without its separator.
-  EXPECT_EQ(PlanExplorerLaunch("C:\\T", {}, "D:\\WIN\\").program, "D:\\WIN\\explorer.exe");
+  EXPECT_EQ(PlanExplorerLaunch(FilePath(u"C:\\T"), {}, FilePath(u"D:\\WIN\\")).program.Units(), u"D:\\WIN\\explorer.exe");
+  // A folder named in letters GBK lacks reaches the command line unchanged.
+  ExplorerOptions rooted;
+  rooted.rootAtFolder = true;
+  EXPECT_EQ(PlanExplorerLaunch(FilePath(u"C:\\\uD55C\\a.gif"), rooted, FilePath(u"C:\\W")).commandLine,
+            u"\"C:\\W\\explorer.exe\" /e,/root,\"C:\\\uD55C\"");
 }
 
 }  // namespace

@@ -54,18 +54,19 @@ class OwnerWindow {
 
 TEST(ClipboardHtml, HeaderFragmentAndZeroAsAnotherProgramReadsThem) {
   struct Case {
-    std::string path;  // GBK
+    std::u16string path;
     std::string sourceUtf8;
   };
   const Case cases[] = {
-      {"C:\\T\\a.tmp", "file:///C:/T/a.tmp"},
-      {"C:\\录制\\運閉 #1\\动画.gif", "file:///C:/%E5%BD%95%E5%88%B6/%E9%81%8B%E9%96%89%20%231/%E5%8A%A8%E7%94%BB.gif"},
-      {"\\\\server\\share\\a&b.gif", "file://server/share/a%26b.gif"},
+      {u"C:\\T\\a.tmp", "file:///C:/T/a.tmp"},
+      {u"C:\\录制\\運閉 #1\\动画.gif", "file:///C:/%E5%BD%95%E5%88%B6/%E9%81%8B%E9%96%89%20%231/%E5%8A%A8%E7%94%BB.gif"},
+      {u"\\\\server\\share\\a&b.gif", "file://server/share/a%26b.gif"},
+      {u"C:\\\uD55C\\a.gif", "file:///C:/%ED%95%9C/a.gif"},  // a letter GBK lacks
   };
   OwnerWindow owner;
   ASSERT_NE(owner.get(), nullptr);
   for (const Case& c : cases) {
-    ASSERT_TRUE(PutImageOnClipboardAsHtml(owner.get(), c.path)) << c.sourceUtf8;
+    ASSERT_TRUE(PutImageOnClipboardAsHtml(owner.get(), FilePath(c.path))) << c.sourceUtf8;
     // Windows takes the data only from a clipboard emptied by an owner.
     EXPECT_EQ(GetClipboardOwner(), owner.get());
     std::string bytes = ClipboardHtmlBytes();
@@ -102,9 +103,10 @@ bool PutTextOnClipboard(HWND owner, const wchar_t* text) {
 
 TEST(CopiedAnimations, OnlyTheNewestCopyStaysAndOnlyWhileTheClipboardOffersIt) {
   ScratchFolder folder;
-  const std::string first = folder.Path() + "1.tmp", second = folder.Path() + "2.tmp",
-                    failed = folder.Path() + "3.tmp", refused = folder.Path() + "4.tmp";
-  for (const std::string& path : {first, second, failed, refused}) ASSERT_TRUE(WriteWholeFile(path, "GIF89a"));
+  const FilePath base = FilePath::FromGbk(folder.Path());
+  const FilePath first = base.Plus(u"1.tmp"), second = base.Plus(u"2.tmp"), failed = base.Plus(u"3.tmp"),
+                 refused = base.Plus(u"4.tmp");
+  for (const FilePath& path : {first, second, failed, refused}) ASSERT_TRUE(WriteWholeFile(path, "GIF89a"));
   OwnerWindow owner;
   CopiedAnimations copies;
   ASSERT_TRUE(PutImageOnClipboardAsHtml(owner.get(), first));
@@ -141,9 +143,9 @@ TEST(ShowInExplorer, OpensOnlyFoldersAndOnlyWithTheSystemFileManager) {
   ExplorerOptions open;
   open.newWindow = true;
   // A program or a missing folder is refused; nothing starts.
-  EXPECT_EQ(ShowInExplorer(program, open, true, SW_HIDE), 0u);
-  EXPECT_EQ(ShowInExplorer(program + "\\", open, true, SW_HIDE), 0u);
-  EXPECT_EQ(ShowInExplorer("C:\\no such folder", open, true, SW_HIDE), 0u);
+  EXPECT_EQ(ShowInExplorer(FilePath::FromGbk(program), open, true, SW_HIDE), 0u);
+  EXPECT_EQ(ShowInExplorer(FilePath::FromGbk(program + "\\"), open, true, SW_HIDE), 0u);
+  EXPECT_EQ(ShowInExplorer(FilePath(u"C:\\no such folder"), open, true, SW_HIDE), 0u);
   ScratchFolder folder;
   wchar_t windows[MAX_PATH] = {};
   const std::wstring windowsFolder(windows, GetWindowsDirectoryW(windows, MAX_PATH));
@@ -152,7 +154,7 @@ TEST(ShowInExplorer, OpensOnlyFoldersAndOnlyWithTheSystemFileManager) {
   select.selectItem = true;
   for (const auto& options : {open, select}) {
     const std::string target = options.selectItem ? program : folder.Path();
-    DWORD id = ShowInExplorer(target, options, false, SW_HIDE);
+    DWORD id = ShowInExplorer(FilePath::FromGbk(target), options, false, SW_HIDE);
     ASSERT_NE(id, 0u) << target;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     ASSERT_NE(process, nullptr);

@@ -34,16 +34,16 @@ FilePath Gbk(const std::string& path) { return FilePath::FromGbk(path); }
 
 TEST(DirectoryChainTest, CreatesOnlyComponentsEndingInASeparator) {
   ScratchFolder s;
-  EXPECT_TRUE(MakeDirectoryChain(s.Path() + "a\\運\\"));
+  EXPECT_TRUE(MakeDirectoryChain(FilePath::FromGbk(s.Path() + "a\\運\\")));
   EXPECT_TRUE(IsFolder(s.Path() + "a"));
   EXPECT_TRUE(IsFolder(s.Path() + "a\\運"));
-  EXPECT_TRUE(MakeDirectoryChain(s.Path() + "c\\d"));
+  EXPECT_TRUE(MakeDirectoryChain(FilePath::FromGbk(s.Path() + "c\\d")));
   EXPECT_TRUE(IsFolder(s.Path() + "c"));
   EXPECT_FALSE(IsFolder(s.Path() + "c\\d"));
-  EXPECT_TRUE(MakeDirectoryChain(s.Path() + "a\\運\\"));  // all there already
+  EXPECT_TRUE(MakeDirectoryChain(FilePath::FromGbk(s.Path() + "a\\運\\")));  // all there already
   // A file in the way cannot become a folder.
   ASSERT_TRUE(WriteWholeFile(s.Path() + "file", "x"));
-  EXPECT_FALSE(MakeDirectoryChain(s.Path() + "file\\sub\\"));
+  EXPECT_FALSE(MakeDirectoryChain(FilePath::FromGbk(s.Path() + "file\\sub\\")));
 }
 
 TEST(DeleteDirectoryTreeTest, RefusesRootsAndBlanksAndTouchesNothing) {
@@ -60,7 +60,7 @@ TEST(DeleteDirectoryTreeTest, RefusesRootsAndBlanksAndTouchesNothing) {
 TEST(DeleteDirectoryTreeTest, DeletesANestedTreeWithReadOnlyFiles) {
   ScratchFolder s;
   const std::string root = s.Path() + "KVGifRecord_1\\";
-  ASSERT_TRUE(MakeDirectoryChain(root + "運\\deep\\"));
+  ASSERT_TRUE(MakeDirectoryChain(FilePath::FromGbk(root + "運\\deep\\")));
   ASSERT_TRUE(WriteWholeFile(root + "1.TMP", "frame"));
   ASSERT_TRUE(WriteWholeFile(root + "運\\deep\\2.TMP", "frame"));
   SetFileAttributesW(ToWide(root + "運\\deep\\2.TMP").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -227,13 +227,13 @@ std::string Stem(const FilePath& path, const std::string& folder) {
 TEST(SaveFrameToFolderTest, DateTimeNamesWithACounterWithinOneSecond) {
   ScratchFolder s;
   const std::string folder = s.Path() + "帧\\";
-  ASSERT_TRUE(MakeDirectoryChain(folder));
+  ASSERT_TRUE(MakeDirectoryChain(FilePath::FromGbk(folder)));
   // Two saves in a row fall into one second almost always; try again when
   // the clock turned between them.
   FilePath a, b;
   for (int attempt = 0; attempt < 5; ++attempt) {
-    a = SaveFrameToFolder("BM frame", folder, 0, "BMP");
-    b = SaveFrameToFolder("BM frame", folder, 0, "BMP");
+    a = SaveFrameToFolder("BM frame", FilePath::FromGbk(folder), 0, "BMP");
+    b = SaveFrameToFolder("BM frame", FilePath::FromGbk(folder), 0, "BMP");
     if (Stem(a, folder) == Stem(b, folder)) break;
   }
   ASSERT_FALSE(a.empty());
@@ -268,7 +268,7 @@ TEST(SaveFrameToFolderTest, AFileAtTheChosenNameIsLeftAsItIs) {
     earlier.push_back(s.Path() + StemIn(second) + ".BMP");
     ASSERT_TRUE(WriteWholeFile(earlier.back(), "earlier file " + std::to_string(second)));
   }
-  const FilePath saved = SaveFrameToFolder("BM frame", s.Path(), 0, "BMP");
+  const FilePath saved = SaveFrameToFolder("BM frame", FilePath::FromGbk(s.Path()), 0, "BMP");
   ASSERT_FALSE(saved.empty());
   EXPECT_EQ(saved.Gbk().substr(saved.Gbk().size() - 7), "(1).BMP") << saved.Gbk();
   std::string bytes;
@@ -283,8 +283,8 @@ TEST(SaveFrameToFolderTest, AFileAtTheChosenNameIsLeftAsItIs) {
 TEST(SaveFrameToFolderTest, FailuresWriteNothing) {
   // Re-encoded formats are decoded by Pillow in the end-to-end tests.
   ScratchFolder s;
-  EXPECT_TRUE(SaveFrameToFolder("not a picture", s.Path(), 1, "JPG").empty());
-  EXPECT_TRUE(SaveFrameToFolder("BM frame", s.Path() + "no such folder\\", 0, "BMP").empty());
+  EXPECT_TRUE(SaveFrameToFolder("not a picture", FilePath::FromGbk(s.Path()), 1, "JPG").empty());
+  EXPECT_TRUE(SaveFrameToFolder("BM frame", FilePath::FromGbk(s.Path() + "no such folder\\"), 0, "BMP").empty());
 }
 
 }  // namespace

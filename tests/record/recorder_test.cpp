@@ -26,7 +26,7 @@ class ScriptedHost : public RecorderHost {
 
   int64_t NowMs() override { return nowMs; }
   RecordingSettings ReadSettings() override { return settings; }
-  std::string ProgramFolder() override { return "C:\\prog\\"; }
+  FilePath ProgramFolder() override { return FilePath::FromGbk("C:\\prog\\"); }
   void ShowPhase(RecorderPhase phase) override { Note(StartCaption(phase)); }
   void HideMainWindow() override { Note("hide"); }
   bool TrayHidden() override { return trayHidden; }
@@ -61,7 +61,7 @@ class ScriptedHost : public RecorderHost {
     tray = state;
     trayTip = tip;
   }
-  void MakeDirectoryChain(const std::string& path) override { Note("chain " + path); }
+  void MakeDirectoryChain(const FilePath& path) override { Note("chain " + path.Gbk()); }
   void DeleteTreeInBackground(const FilePath& path) override { Note("delete " + path.Utf8()); }
   FilePath MakeRecordingTempDir() override {
     std::string folder = root + "/rec" + std::to_string(++folders) + "/";
@@ -69,10 +69,10 @@ class ScriptedHost : public RecorderHost {
     Note("tempdir");
     return FilePath::FromUtf8(folder);
   }
-  bool SaveFrameToFolder(const std::string& bytes, const std::string& folder, int format,
+  bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int format,
                          const std::string& ext) override {
     if (frameFolderFails) return false;
-    saved.push_back(bytes + "@" + folder + "#" + std::to_string(format) + ext);
+    saved.push_back(bytes + "@" + folder.Gbk() + "#" + std::to_string(format) + ext);
     return true;
   }
 
@@ -126,7 +126,7 @@ TEST_F(RecorderTest, FreshStartRunsItsStepsInOrderAndTakesTheFirstFrameAtOnce) {
   EXPECT_EQ(host.caption, "1.基本设置（帧数：1 时间：200 毫秒）");
   EXPECT_EQ(host.tray, RecorderTrayState::kRecording);
   EXPECT_EQ(host.canvas.width, 40);
-  EXPECT_EQ(state.frameFolder, "C:\\prog\\帧文件夹\\");
+  EXPECT_EQ(state.frameFolder.Gbk(), "C:\\prog\\帧文件夹\\");
 }
 
 TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTime) {

@@ -79,7 +79,7 @@ class BenchHost : public RecorderHost {
   RecordingSettings settings;
   int64_t NowMs() override { return static_cast<int64_t>(ClockMs()); }
   RecordingSettings ReadSettings() override { return settings; }
-  std::string ProgramFolder() override { return std::string(); }
+  FilePath ProgramFolder() override { return FilePath(); }
   void ShowPhase(RecorderPhase) override {}
   void HideMainWindow() override {}
   bool TrayHidden() override { return true; }
@@ -112,10 +112,10 @@ class BenchHost : public RecorderHost {
   void ShowTray(RecorderTrayState, const std::string&) override {}
   void ShowWarning(const std::string& text) override { fprintf(stderr, "warning: %s\n", text.c_str()); }
   std::string LastErrorText() override { return std::to_string(GetLastError()); }
-  void MakeDirectoryChain(const std::string& path) override { movrel::MakeDirectoryChain(path); }
+  void MakeDirectoryChain(const FilePath& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
-  bool SaveFrameToFolder(const std::string&, const std::string&, int, const std::string&) override { return true; }
+  bool SaveFrameToFolder(const std::string&, const FilePath&, int, const std::string&) override { return true; }
 };
 
 }  // namespace

@@ -66,19 +66,21 @@ TEST(RecordingCaptionTest, CaptionsTipsAndCountdown) {
 
 // 運 is DF 5C: its second byte is "\".
 const std::string kProgram = "C:\\Movrel 運\\";
+// A program folder with a letter GBK lacks (Hangul 한) stays as it is.
+const FilePath kProgramPath = FilePath(u"C:\\Movrel \uD55C\\");
 
 TEST(FramePathsTest, FrameFolderFromTheSetting) {
   struct Case {
     const char* text;
-    std::string folder;
+    std::u16string folder;
   } cases[] = {
-      {"\\帧文件夹", "C:\\Movrel 運\\帧文件夹\\"},
-      {"\\帧文件夹\\", "C:\\Movrel 運\\帧文件夹\\"},
-      {"D:\\frames", "D:\\frames\\"},
-      {"D:\\運", "D:\\運\\"},  // the trail byte is no separator
-      {"\\\\server\\share\\f", "\\\\server\\share\\f\\"},
+      {"\\帧文件夹", u"C:\\Movrel \uD55C\\帧文件夹\\"},
+      {"\\帧文件夹\\", u"C:\\Movrel \uD55C\\帧文件夹\\"},
+      {"D:\\frames", u"D:\\frames\\"},
+      {"D:\\運", u"D:\\運\\"},  // the trail byte is no separator
+      {"\\\\server\\share\\f", u"\\\\server\\share\\f\\"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ResolveFrameFolder(c.text, kProgram), c.folder) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(ResolveFrameFolder(c.text, kProgramPath).Units(), c.folder) << c.text;
 }
 
 TEST(FramePathsTest, ChosenFolderBelowTheProgramBecomesRelative) {
@@ -122,7 +124,11 @@ TEST(FramePathsTest, DirectoryChainPrefixes) {
       {"\\\\server\\share", V{}},
       {"name", V{}},
   };
-  for (const Case& c : cases) EXPECT_EQ(DirectoryChainPrefixes(c.path), c.prefixes) << c.path;
+  for (const Case& c : cases) {
+    V prefixes;
+    for (const FilePath& prefix : DirectoryChainPrefixes(FilePath::FromGbk(c.path))) prefixes.push_back(prefix.Gbk());
+    EXPECT_EQ(prefixes, c.prefixes) << c.path;
+  }
 }
 
 TEST(FramePathsTest, DeletionRefusesRootsAndBlanks) {
