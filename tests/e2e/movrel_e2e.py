@@ -179,7 +179,7 @@ class Movrel:
 class MovrelTestCase(unittest.TestCase):
     settings = None
 
-    def launch(self, settings=None):
-        app = Movrel(settings if settings is not None else self.settings)
+    def launch(self, settings=None, **where):
+        app = Movrel(settings if settings is not None else self.settings, **where)
         self.addCleanup(app.cleanup)
         return app.start()

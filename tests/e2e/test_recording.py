@@ -212,8 +212,10 @@ class RecordingTest(MovrelTestCase):
     def test_frames_saved_as_png_and_dropped_from_the_store(self):
         self.start_target(30)
         before = temp_folders()
+        # The program folder has a letter GBK lacks (한): the frame folder
+        # relative to it is still found, and so is the settings file.
         app = self.launch(settings(选择框保存帧="真", 保存路径="\\帧文件夹", 保存格式=4, 选择框自动清空帧="真",
-                                   选择框停止帧数="真", 帧数="6"))
+                                   选择框停止帧数="真", 帧数="6"), folder="Movrel 한 運閉")
         app.click("链接开始录制")
         self.wait_link(app, "开始录制(F9)")
         self.assertEqual(frame_count(self.caption(app)), 6)
