@@ -1,5 +1,6 @@
 #include "gif/gif_writer.h"
 
+#include "common/byte_order.h"
 #include "common/gbk.h"
 #include "gif/lzw_encoder.h"
 
@@ -16,7 +17,10 @@ class Block {
     bytes_.push_back(static_cast<char>(b));
     return *this;
   }
-  Block& Word(unsigned w) { return Byte(w & 0xFF).Byte(w >> 8 & 0xFF); }
+  Block& Word(unsigned w) {
+    AppendLe16(&bytes_, w);
+    return *this;
+  }
   Block& Text(const std::string& text) {
     bytes_ += text;
     return *this;
