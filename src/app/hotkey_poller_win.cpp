@@ -5,6 +5,7 @@
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
 #include "common/message_pump_win.h"
+#include "record/optimize_win.h"
 
 namespace movrel {
 namespace {
@@ -23,7 +24,7 @@ void WaitWithEvents(int32_t ms, const std::atomic<bool>& stop) {
 // The main window as the hotkeys see it.
 class ProgramHotkeys : public HotkeyTarget {
  public:
-  bool OptimizationWindowOpen() override { return IsOptimizationWindowOpen(); }
+  bool OptimizationWindowOpen() override { return OptimizationWindowShown(); }
   bool StopPictureEnabled() override { return IsControlEnabled(图片框停止录制); }
   bool RectangleButtonEnabled() override { return IsControlEnabled(超级按钮矩形); }
   void ToggleRecording() override { movrel::ToggleRecording(); }
