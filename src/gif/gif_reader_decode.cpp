@@ -5,6 +5,7 @@
 
 #include "common/byte_order.h"
 #include "gif/gif_reader_parse.h"
+#include "gif/interlace.h"
 
 namespace movrel {
 
@@ -156,13 +157,10 @@ class BmpRowPlacer : public LzwPixelSink {
   }
 
  private:
-  static constexpr int kPassStart[4] = {0, 4, 2, 1};
-  static constexpr int kPassStep[4] = {8, 8, 4, 2};
-
   int RowStart() {
     if (!interlaced_) return height_ > 0 ? 0 : -1;
     for (pass_ = 0; pass_ < 4; ++pass_) {
-      if (kPassStart[pass_] < height_) return kPassStart[pass_];
+      if (kInterlacePasses[pass_].startRow < height_) return kInterlacePasses[pass_].startRow;
     }
     return -1;
   }
@@ -172,13 +170,13 @@ class BmpRowPlacer : public LzwPixelSink {
       row_ = row_ + 1 < height_ ? row_ + 1 : -1;
       return;
     }
-    row_ += kPassStep[pass_];
+    row_ += kInterlacePasses[pass_].rowStep;
     while (row_ >= height_) {
       if (++pass_ == 4) {
         row_ = -1;
         return;
       }
-      row_ = kPassStart[pass_];
+      row_ = kInterlacePasses[pass_].startRow;
     }
   }
 
