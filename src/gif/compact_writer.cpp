@@ -81,14 +81,14 @@ void CompactGifWriter::Begin(const AnimationSettings& animation, const std::vect
   seenFrame_ = false;
   frames_ = 0;
   pending_ = Pending();
-  shown_.Allocate(animation.width, animation.depth);
-  previous_.Allocate(animation.width, animation.depth);
+  shown_.Allocate(animation.width, animation.height);
+  previous_.Allocate(animation.width, animation.height);
 }
 
 void CompactGifWriter::WriteHead(bool animated) {
   std::string head = "GIF89a";
   AppendLe16(&head, animation_.width);
-  AppendLe16(&head, animation_.depth);
+  AppendLe16(&head, animation_.height);
   if (!shared_.empty()) {
     int bits = TableBits(shared_.size() + 1);
     Put(head, 0x80 | 0x70 | (bits - 1));
