@@ -1,7 +1,8 @@
 // Byte layout of the pictures that a BitmapSurface holds: the packed DIB
 // image (40-byte info header, colour table, pixel rows bottom row first) and
-// the BMP file around it. No platform code, so the arithmetic is tested
-// natively; the GDI side only creates sections from these bytes.
+// the BMP file around it, and the program's one reading of BMP headers. No
+// platform code, so the arithmetic is tested natively; the GDI side only
+// creates sections from these bytes.
 #pragma once
 
 #include <cstddef>
