@@ -65,7 +65,7 @@ void BM_LzwAndWriter(benchmark::State& state) {
   std::vector<FrameRecord> records(1);
   AnimationSettings animation;
   animation.width = static_cast<uint16_t>(width);
-  animation.depth = static_cast<uint16_t>(height);
+  animation.height = static_cast<uint16_t>(height);
   size_t gifBytes = 0;
   for (auto _ : state) {
     CountingSink sink;

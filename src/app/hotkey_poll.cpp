@@ -3,7 +3,6 @@
 namespace movrel {
 namespace {
 
-bool optimizationWindowOpen = false;
 int openModalLoops = 0;
 
 }  // namespace
@@ -63,8 +62,5 @@ void RunHotkeyLoop(HotkeyPoll& poll, const HotkeyLoop& loop) {
 ModalLoopGuard::ModalLoopGuard() { ++openModalLoops; }
 ModalLoopGuard::~ModalLoopGuard() { --openModalLoops; }
 bool ModalLoopOpen() { return openModalLoops > 0; }
-
-void SetOptimizationWindowOpen(bool open) { optimizationWindowOpen = open; }
-bool IsOptimizationWindowOpen() { return optimizationWindowOpen; }
 
 }  // namespace movrel

@@ -103,9 +103,4 @@ struct HotkeyLoop {
 };
 void RunHotkeyLoop(HotkeyPoll& poll, const HotkeyLoop& loop);
 
-// Set by the optimisation window while it is open, so that F9 cannot start
-// a recording under it. User-interface thread only.
-void SetOptimizationWindowOpen(bool open);
-bool IsOptimizationWindowOpen();
-
 }  // namespace movrel

@@ -5,6 +5,7 @@
 #include "app/main_window_win.h"
 #include "app/tray_icon_win.h"
 #include "common/message_pump_win.h"
+#include "record/optimize_win.h"
 
 namespace movrel {
 namespace {
@@ -12,18 +13,10 @@ namespace {
 const wchar_t kHandOverClass[] = L"MovrelHotkeyHandOver";
 constexpr UINT kRunHotkeyMessage = WM_APP + 1;
 
-// Waits in 10 ms steps, handling this thread's events after each step.
-void WaitWithEvents(int32_t ms, const std::atomic<bool>& stop) {
-  for (int32_t elapsed = 0; elapsed < ms && !stop.load(); elapsed += 10) {
-    Sleep(10);
-    PumpPendingMessages();
-  }
-}
-
 // The main window as the hotkeys see it.
 class ProgramHotkeys : public HotkeyTarget {
  public:
-  bool OptimizationWindowOpen() override { return IsOptimizationWindowOpen(); }
+  bool OptimizationWindowOpen() override { return OptimizationWindowShown(); }
   bool StopPictureEnabled() override { return IsControlEnabled(图片框停止录制); }
   bool RectangleButtonEnabled() override { return IsControlEnabled(超级按钮矩形); }
   void ToggleRecording() override { movrel::ToggleRecording(); }
@@ -98,7 +91,7 @@ void HotkeyPoller::Stop() {
 DWORD WINAPI HotkeyPoller::ThreadMain(void* param) {
   auto* self = static_cast<HotkeyPoller*>(param);
   HotkeyLoop loop;
-  loop.wait = [self](int32_t ms) { WaitWithEvents(ms, self->stop_); };
+  loop.wait = [self](int32_t ms) { WaitWithEvents(ms, &self->stop_); };
   loop.deliver = [self](const HotkeyHit& hit) {
     // SendMessage returns once the user-interface thread has run the action.
     SendMessageW(self->handOver_.get(), kRunHotkeyMessage, 0, reinterpret_cast<LPARAM>(&hit));

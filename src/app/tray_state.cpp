@@ -1,19 +1,13 @@
 #include "app/tray_state.h"
 
 #include "app/tray_icon_data.h"
+#include "common/byte_order.h"
 #include "common/gbk.h"
 
 namespace movrel {
 namespace {
 
 std::string Bytes(const unsigned char* data, size_t size) { return std::string(reinterpret_cast<const char*>(data), size); }
-
-uint32_t Le16(const std::string& s, size_t at) {
-  return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
-         static_cast<uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8;
-}
-
-uint32_t Le32(const std::string& s, size_t at) { return Le16(s, at) | Le16(s, at + 2) << 16; }
 
 }  // namespace
 
@@ -43,17 +37,17 @@ bool FindIcoImage(const std::string& ico, int index, IcoImage* image) {
   constexpr size_t kHeaderBytes = 6, kEntryBytes = 16;
   if (index < 0 || ico.size() < kHeaderBytes) return false;
   // Reserved 0, then type 1 (an icon; 2 would be a cursor), then the count.
-  if (Le16(ico, 0) != 0 || Le16(ico, 2) != 1) return false;
-  if (static_cast<uint32_t>(index) >= Le16(ico, 4)) return false;
+  if (ReadLe16(ico, 0) != 0 || ReadLe16(ico, 2) != 1) return false;
+  if (static_cast<uint32_t>(index) >= ReadLe16(ico, 4)) return false;
   size_t entry = kHeaderBytes + kEntryBytes * static_cast<size_t>(index);
   if (ico.size() < entry + kEntryBytes) return false;
-  uint32_t size = Le32(ico, entry + 8), offset = Le32(ico, entry + 12);
+  uint32_t size = ReadLe32(ico, entry + 8), offset = ReadLe32(ico, entry + 12);
   // Compared without adding, so huge values cannot wrap around.
   if (size == 0 || offset > ico.size() || size > ico.size() - offset) return false;
   IcoImage found;
   found.width = static_cast<unsigned char>(ico[entry]) ? static_cast<unsigned char>(ico[entry]) : 256;
   found.height = static_cast<unsigned char>(ico[entry + 1]) ? static_cast<unsigned char>(ico[entry + 1]) : 256;
-  found.bitCount = static_cast<int>(Le16(ico, entry + 6));
+  found.bitCount = static_cast<int>(ReadLe16(ico, entry + 6));
   found.offset = offset;
   found.size = size;
   *image = found;

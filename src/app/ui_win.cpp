@@ -110,18 +110,4 @@ ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::strin
   return ImportRead::kRead;
 }
 
-std::string ClipboardText(HWND owner) {
-  ClipboardGuard clipboard(owner);
-  if (!clipboard.open()) return std::string();
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (!data) return std::string();
-  GlobalLockGuard lock(static_cast<HGLOBAL>(data));
-  const wchar_t* text = static_cast<const wchar_t*>(lock.data());
-  if (!text) return std::string();
-  size_t max = GlobalSize(static_cast<HGLOBAL>(data)) / sizeof(wchar_t);
-  size_t n = 0;
-  while (n < max && text[n]) ++n;
-  return ToGbk(std::wstring(text, n));
-}
-
 }  // namespace movrel

@@ -35,7 +35,4 @@ bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter
 enum class ImportRead { kRead, kTooLarge, kUnreadable };
 ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes);
 
-// Text of the clipboard (empty when it holds none).
-std::string ClipboardText(HWND owner);
-
 }  // namespace movrel

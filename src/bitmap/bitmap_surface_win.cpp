@@ -1,6 +1,5 @@
 #include "bitmap/bitmap_surface_win.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -14,34 +13,6 @@ namespace {
 bool GetBitmapInfo(HGDIOBJ bitmap, BITMAP* info) {
   if (!bitmap || GetObjectType(bitmap) != OBJ_BITMAP) return false;
   return GetObjectW(bitmap, sizeof(BITMAP), info) != 0;
-}
-
-uint32_t U32At(const std::string& bytes, size_t at) {
-  uint32_t value;
-  std::memcpy(&value, bytes.data() + at, sizeof value);
-  return value;
-}
-
-uint16_t U16At(const std::string& bytes, size_t at) {
-  uint16_t value;
-  std::memcpy(&value, bytes.data() + at, sizeof value);
-  return value;
-}
-
-// Where the header, masks and colour table of a loadable BMP file end.
-size_t TableEnd(const std::string& bytes) {
-  const uint32_t headerBytes = U32At(bytes, 14);
-  const bool core = headerBytes == 12;
-  const int depth = core ? U16At(bytes, 24) : U16At(bytes, 28);
-  const uint32_t compression = core ? 0 : U32At(bytes, 30);
-  const uint32_t used = core ? 0 : U32At(bytes, 46);
-  const size_t maskBytes = headerBytes == 40 && compression == BI_BITFIELDS ? 12 : 0;
-  size_t entries = 0;
-  if (depth <= 8) {
-    const uint32_t full = 1u << depth;
-    entries = used == 0 || used > full ? full : used;
-  }
-  return kFileHeaderBytes + headerBytes + maskBytes + entries * (core ? 3 : 4);
 }
 
 // A one-bit picture whose colour table is black, then white.
@@ -130,9 +101,10 @@ bool BitmapSurface::LoadFromBmpBytes(const std::string& bmpBytes) {
   Reset();
   // The system loader trusts the headers; bytes that do not hold together
   // never reach it.
-  if (!IsLoadableBmpFile(bmpBytes)) return false;
-  const size_t tableEnd = TableEnd(bmpBytes);
-  const size_t pixelStart = U32At(bmpBytes, 10) != 0 ? U32At(bmpBytes, 10) : tableEnd;
+  BmpFileLayout layout;
+  if (!IsLoadableBmpFile(bmpBytes, &layout)) return false;
+  const size_t tableEnd = layout.tableEnd;
+  const size_t pixelStart = layout.pixelOffset;
   // The headers and colour table in 4-byte aligned memory, as GDI reads them;
   // the table may reach into the pixels when the file says they start early.
   const size_t infoBytes = (pixelStart > tableEnd ? pixelStart : tableEnd) - kFileHeaderBytes;
@@ -141,17 +113,15 @@ bool BitmapSurface::LoadFromBmpBytes(const std::string& bmpBytes) {
   std::memcpy(info.data(), bmpBytes.data() + kFileHeaderBytes, infoBytes);
   auto* header = reinterpret_cast<BITMAPINFO*>(info.data());
   // A run-length picture is decoded up to its size field: never past the file.
-  if (header->bmiHeader.biSize >= sizeof(BITMAPINFOHEADER) &&
-      (header->bmiHeader.biCompression == BI_RLE8 || header->bmiHeader.biCompression == BI_RLE4)) {
+  if (layout.compression == kBmpRle8 || layout.compression == kBmpRle4) {
     header->bmiHeader.biSizeImage = static_cast<DWORD>(bmpBytes.size() - pixelStart);
   }
   // What the file loader does without LR_CREATEDIBSECTION: a monochrome
   // bitmap for a black-and-white picture, otherwise one compatible with the
   // screen, filled from the bits.
-  const bool core = header->bmiHeader.biSize == sizeof(BITMAPCOREHEADER);
-  const auto* coreHeader = reinterpret_cast<const BITMAPCOREHEADER*>(header);
-  const int width = core ? coreHeader->bcWidth : header->bmiHeader.biWidth;
-  const int rows = core ? coreHeader->bcHeight : std::abs(header->bmiHeader.biHeight);
+  const bool core = layout.headerBytes == sizeof(BITMAPCOREHEADER);
+  const int width = layout.width;
+  const int rows = layout.height;
   UniqueBitmap loaded(IsBlackAndWhite(info.data(), core) ? CreateBitmap(width, rows, 1, 1, nullptr)
                                                          : CreateCompatibleBitmap(ScreenDc(), width, rows));
   if (!loaded) return false;

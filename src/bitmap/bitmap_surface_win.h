@@ -125,7 +125,6 @@ class BitmapSurface {
   virtual const uint8_t* GetPaletteAddress() const;
   // 4 x colour-table entries; 0 when empty.
   virtual int GetPaletteSize() const;
-  static int PaletteEntriesFor(const uint8_t* infoHeader) { return movrel::PaletteEntriesFor(infoHeader); }
   virtual int GetStride() const;
   static int StrideFor(int bitsPerRow) { return movrel::StrideFor(bitsPerRow); }
   static std::string InfoHeaderToBytes(const BmpInfoHeader& header) { return movrel::InfoHeaderToBytes(header); }

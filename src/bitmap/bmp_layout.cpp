@@ -4,25 +4,14 @@
 #include <limits>
 #include <new>
 
+#include "common/byte_order.h"
+
 namespace movrel {
 namespace {
 
 // Every size of a picture, the BMP file length included, stays a positive
 // 32-bit number.
 constexpr int64_t kMaxFileBytes = std::numeric_limits<int32_t>::max();
-
-void PutU16(std::string* out, uint32_t value) {
-  out->push_back(static_cast<char>(value & 0xFF));
-  out->push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void PutU32(std::string* out, uint32_t value) {
-  PutU16(out, value & 0xFFFF);
-  PutU16(out, value >> 16);
-}
-
-uint32_t GetU16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t GetU32(const uint8_t* p) { return GetU16(p) | (GetU16(p + 2) << 16); }
 
 const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
@@ -94,37 +83,33 @@ int PaletteEntriesForDepth(int depth) {
   }
 }
 
-int PaletteEntriesFor(const uint8_t* infoHeader) {
-  return PaletteEntriesForDepth(static_cast<int>(GetU16(infoHeader + 14)));
-}
-
 int StrideFor(int bitsPerRow) { return ((bitsPerRow + 31) >> 5) << 2; }
 
 std::string InfoHeaderToBytes(const BmpInfoHeader& header) {
   std::string out;
   out.reserve(kInfoHeaderBytes);
-  PutU32(&out, header.size);
-  PutU32(&out, static_cast<uint32_t>(header.width));
-  PutU32(&out, static_cast<uint32_t>(header.height));
-  PutU16(&out, header.planes);
-  PutU16(&out, header.bitCount);
-  PutU32(&out, header.compression);
-  PutU32(&out, header.sizeImage);
-  PutU32(&out, static_cast<uint32_t>(header.xPelsPerMeter));
-  PutU32(&out, static_cast<uint32_t>(header.yPelsPerMeter));
-  PutU32(&out, header.clrUsed);
-  PutU32(&out, header.clrImportant);
+  AppendLe32(&out, header.size);
+  AppendLe32(&out, static_cast<uint32_t>(header.width));
+  AppendLe32(&out, static_cast<uint32_t>(header.height));
+  AppendLe16(&out, header.planes);
+  AppendLe16(&out, header.bitCount);
+  AppendLe32(&out, header.compression);
+  AppendLe32(&out, header.sizeImage);
+  AppendLe32(&out, static_cast<uint32_t>(header.xPelsPerMeter));
+  AppendLe32(&out, static_cast<uint32_t>(header.yPelsPerMeter));
+  AppendLe32(&out, header.clrUsed);
+  AppendLe32(&out, header.clrImportant);
   return out;
 }
 
 std::string FileHeaderToBytes(const BmpFileHeader& header) {
   std::string out;
   out.reserve(kFileHeaderBytes);
-  PutU16(&out, header.type);
-  PutU32(&out, header.size);
-  PutU16(&out, header.reserved1);
-  PutU16(&out, header.reserved2);
-  PutU32(&out, header.offBits);
+  AppendLe16(&out, header.type);
+  AppendLe32(&out, header.size);
+  AppendLe16(&out, header.reserved1);
+  AppendLe16(&out, header.reserved2);
+  AppendLe32(&out, header.offBits);
   return out;
 }
 
@@ -175,33 +160,29 @@ bool BuildImageBytes(int width, int height, int depth, std::string* image) {
   return BuildImageBytes(width, height, depth, FixedPalette(depth), image);
 }
 
-int ImageWidth(const std::string& image) {
-  return image.size() < kInfoHeaderBytes ? 0 : static_cast<int32_t>(GetU32(Bytes(image) + 4));
+namespace {
+
+// A packed image's layout; zeros for bytes that are no readable image.
+BmpFileLayout ImageLayout(const std::string& image) {
+  BmpFileLayout layout;
+  if (ReadPackedDib(image, &layout) != BmpVerdict::kReadable) layout = BmpFileLayout();
+  return layout;
 }
 
-int ImageHeight(const std::string& image) {
-  return image.size() < kInfoHeaderBytes ? 0 : static_cast<int32_t>(GetU32(Bytes(image) + 8));
-}
+}  // namespace
 
-int ImageDepth(const std::string& image) {
-  return image.size() < kInfoHeaderBytes ? 0 : static_cast<int>(GetU16(Bytes(image) + 14));
-}
-
-int ImageStride(const std::string& image) {
-  if (image.size() < kInfoHeaderBytes) return 0;
-  const int planes = static_cast<int>(GetU16(Bytes(image) + 12));
-  return StrideFor(ImageWidth(image) * planes * ImageDepth(image));
-}
+int ImageWidth(const std::string& image) { return ImageLayout(image).width; }
+int ImageHeight(const std::string& image) { return ImageLayout(image).height; }
+int ImageDepth(const std::string& image) { return ImageLayout(image).depth; }
+int ImageStride(const std::string& image) { return static_cast<int>(ImageLayout(image).strideBytes); }
 
 int ImagePaletteBytes(const std::string& image) {
-  return image.size() < kInfoHeaderBytes ? 0 : 4 * PaletteEntriesFor(Bytes(image));
+  const BmpFileLayout layout = ImageLayout(image);
+  return layout.tableEntries * layout.tableEntryBytes;
 }
 
-int ImagePixelOffset(const std::string& image) {
-  return image.size() < kInfoHeaderBytes ? 0 : kInfoHeaderBytes + ImagePaletteBytes(image);
-}
-
-int ImagePixelBytes(const std::string& image) { return ImageHeight(image) * ImageStride(image); }
+int ImagePixelOffset(const std::string& image) { return static_cast<int>(ImageLayout(image).pixelOffset); }
+int ImagePixelBytes(const std::string& image) { return static_cast<int>(ImageLayout(image).pixelBytes); }
 
 std::string BmpFileFromImage(const std::string& image) {
   BmpFileHeader header;
@@ -212,13 +193,20 @@ std::string BmpFileFromImage(const std::string& image) {
   return file;
 }
 
-bool IsLoadableBmpFile(const std::string& bytes) {
-  const int64_t length = static_cast<int64_t>(bytes.size());
-  constexpr int kCoreHeaderBytes = 12;
-  if (length < kFileHeaderBytes + kCoreHeaderBytes || bytes[0] != 'B' || bytes[1] != 'M') return false;
-  const uint8_t* p = Bytes(bytes);
-  const uint32_t headerBytes = GetU32(p + 14);
-  switch (headerBytes) {
+namespace {
+
+constexpr int kCoreHeaderBytes = 12;
+
+// The headers from `infoAt` on; `pixelField` is the file header's pixel
+// offset (0 when there is none).
+BmpVerdict ReadLayout(const uint8_t* p, size_t size, size_t infoAt, uint32_t pixelField, BmpFileLayout* out) {
+  constexpr BmpVerdict kBroken = BmpVerdict::kBroken;
+  const int64_t length = static_cast<int64_t>(size);
+  if (length < static_cast<int64_t>(infoAt) + kCoreHeaderBytes) return kBroken;
+  const uint8_t* info = p + infoAt;
+  BmpFileLayout layout;
+  layout.headerBytes = ReadLe32(info);
+  switch (layout.headerBytes) {
     case 12:   // BITMAPCOREHEADER
     case 40:   // BITMAPINFOHEADER
     case 52:   // with RGB masks
@@ -227,65 +215,109 @@ bool IsLoadableBmpFile(const std::string& bytes) {
     case 124:  // BITMAPV5HEADER
       break;
     default:
-      return false;
+      return kBroken;
   }
-  if (length < kFileHeaderBytes + int64_t{headerBytes}) return false;
+  const int64_t headerEnd = static_cast<int64_t>(infoAt) + layout.headerBytes;
+  if (length < headerEnd) return kBroken;
 
   int64_t width, height;
-  uint32_t planes, depth, compression = 0, coloursUsed = 0;
-  int entryBytes = 4;
-  if (headerBytes == kCoreHeaderBytes) {
-    width = GetU16(p + 18);
-    height = GetU16(p + 20);
-    planes = GetU16(p + 22);
-    depth = GetU16(p + 24);
-    entryBytes = 3;
+  uint32_t planes, coloursUsed = 0;
+  if (layout.headerBytes == kCoreHeaderBytes) {
+    width = ReadLe16(info + 4);
+    height = ReadLe16(info + 6);
+    planes = ReadLe16(info + 8);
+    layout.depth = ReadLe16(info + 10);
+    layout.tableEntryBytes = 3;
   } else {
-    width = static_cast<int32_t>(GetU32(p + 18));
-    height = static_cast<int32_t>(GetU32(p + 22));
-    planes = GetU16(p + 26);
-    depth = GetU16(p + 28);
-    compression = GetU32(p + 30);
-    coloursUsed = GetU32(p + 46);
+    width = static_cast<int32_t>(ReadLe32(info + 4));
+    height = static_cast<int32_t>(ReadLe32(info + 8));
+    planes = ReadLe16(info + 12);
+    layout.depth = ReadLe16(info + 14);
+    layout.compression = ReadLe32(info + 16);
+    coloursUsed = ReadLe32(info + 32);
   }
-  const bool topDown = height < 0;
+  layout.topDown = height < 0;
   height = std::llabs(height);
-  if (width < 1 || height < 1 || planes != 1 || !IsSupportedDepth(static_cast<int>(depth))) return false;
+  if (width < 1 || height < 1 || planes != 1 || !IsSupportedDepth(layout.depth)) return kBroken;
   // The loader makes a bitmap of the display's depth, up to 4 bytes a pixel.
-  if (width * height > kMaxFileBytes / 4) return false;
+  if (width * height > kMaxFileBytes / 4) return kBroken;
+  layout.width = static_cast<int>(width);
+  layout.height = static_cast<int>(height);
 
-  constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
   int64_t maskBytes = 0;
-  switch (compression) {
-    case kRgb:
+  switch (layout.compression) {
+    case kBmpRgb:
       break;
-    case kRle8:
-    case kRle4:
+    case kBmpRle8:
+    case kBmpRle4:
       // Run-length pictures are bottom-up only, at their own depth.
-      if (topDown || depth != (compression == kRle8 ? 8u : 4u)) return false;
+      if (layout.topDown || layout.depth != (layout.compression == kBmpRle8 ? 8 : 4)) return kBroken;
       break;
-    case kBitFields:
-      if (depth != 16 && depth != 32) return false;
-      if (headerBytes == kInfoHeaderBytes) maskBytes = 12;
+    case kBmpBitFields:
+      if (layout.depth != 16 && layout.depth != 32) return kBroken;
+      // The masks follow a 40-byte header; the longer headers hold them.
+      if (layout.headerBytes == kInfoHeaderBytes) maskBytes = 12;
       break;
     default:
-      return false;
+      return kBroken;
   }
 
-  int64_t entries = 0;
-  if (depth <= 8) {
-    const int64_t full = int64_t{1} << depth;
-    entries = (coloursUsed == 0 || coloursUsed > full) ? full : coloursUsed;
+  if (layout.depth <= 8) {
+    const uint32_t full = 1u << layout.depth;
+    layout.tableEntries = static_cast<int>(coloursUsed == 0 || coloursUsed > full ? full : coloursUsed);
   }
-  const int64_t tableEnd = kFileHeaderBytes + headerBytes + maskBytes + entries * entryBytes;
-  if (tableEnd > length) return false;
+  layout.tableOffset = static_cast<size_t>(headerEnd + maskBytes);
+  const int64_t tableEnd = headerEnd + maskBytes + int64_t{layout.tableEntries} * layout.tableEntryBytes;
+  if (tableEnd > length) return kBroken;
+  layout.tableEnd = static_cast<size_t>(tableEnd);
 
-  int64_t pixelStart = GetU32(p + 10);
-  if (pixelStart == 0) pixelStart = tableEnd;
-  if (pixelStart < kFileHeaderBytes + int64_t{headerBytes} || pixelStart >= length) return false;
-  if (compression == kRle8 || compression == kRle4) return true;
-  const int64_t pixelBytes = (((width * depth + 31) >> 5) << 2) * height;
-  return pixelBytes <= length - pixelStart;
+  if (layout.compression == kBmpBitFields) {
+    for (int i = 0; i < 3; ++i) layout.masks[i] = ReadLe32(info + kInfoHeaderBytes + 4 * i);
+  } else if (layout.depth == 16) {
+    layout.masks[0] = 0x7C00;
+    layout.masks[1] = 0x03E0;
+    layout.masks[2] = 0x001F;
+  } else if (layout.depth == 32) {
+    layout.masks[0] = 0xFF0000;
+    layout.masks[1] = 0x00FF00;
+    layout.masks[2] = 0x0000FF;
+  }
+
+  const int64_t pixelStart = pixelField == 0 ? tableEnd : int64_t{pixelField};
+  if (pixelStart < headerEnd || pixelStart >= length) return kBroken;
+  layout.pixelOffset = static_cast<size_t>(pixelStart);
+  if (layout.compression == kBmpRle8 || layout.compression == kBmpRle4) {
+    *out = layout;
+    return BmpVerdict::kOtherKind;
+  }
+  const int64_t strideBytes = ((width * layout.depth + 31) >> 5) << 2;
+  if (strideBytes * height > length - pixelStart) return kBroken;
+  layout.strideBytes = static_cast<size_t>(strideBytes);
+  layout.pixelBytes = static_cast<size_t>(strideBytes * height);
+  *out = layout;
+  return BmpVerdict::kReadable;
+}
+
+}  // namespace
+
+BmpVerdict ReadBmpFile(const uint8_t* data, size_t size, BmpFileLayout* layout) {
+  if (!data || size < 2 || data[0] != 'B' || data[1] != 'M') return BmpVerdict::kNotBmp;
+  if (size < kFileHeaderBytes) return BmpVerdict::kBroken;
+  return ReadLayout(data, size, kFileHeaderBytes, ReadLe32(data + 10), layout);
+}
+
+BmpVerdict ReadBmpFile(const std::string& bytes, BmpFileLayout* layout) {
+  return ReadBmpFile(Bytes(bytes), bytes.size(), layout);
+}
+
+BmpVerdict ReadPackedDib(const std::string& image, BmpFileLayout* layout) {
+  return ReadLayout(Bytes(image), image.size(), 0, 0, layout);
+}
+
+bool IsLoadableBmpFile(const std::string& bytes, BmpFileLayout* layout) {
+  BmpFileLayout unused;
+  const BmpVerdict verdict = ReadBmpFile(bytes, layout ? layout : &unused);
+  return verdict == BmpVerdict::kReadable || verdict == BmpVerdict::kOtherKind;
 }
 
 }  // namespace movrel

@@ -53,7 +53,6 @@ FilePath FilePath::FolderPart() const {
   return FilePath(end == std::u16string::npos ? std::u16string() : units_.substr(0, end + 1));
 }
 
-std::u16string FilePath::NamePart() const { return units_.substr(FolderPart().units_.size()); }
 
 std::string FilePath::Utf8() const { return Utf16ToUtf8(units_); }
 

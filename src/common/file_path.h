@@ -33,8 +33,6 @@ class FilePath {
   // The folder part with its separator ('\', '/' or a drive's ':'); empty for
   // a bare name.
   FilePath FolderPart() const;
-  // The part after the folder part.
-  std::u16string NamePart() const;
 
   // For showing and storing: letters GBK cannot hold become '?'.
   std::string Gbk() const;

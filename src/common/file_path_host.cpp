@@ -4,7 +4,9 @@
 
 #include <cstring>
 
+#include "common/byte_order.h"
 #include "common/file_path.h"
+#include "common/gbk.h"
 
 namespace movrel {
 namespace {
@@ -43,11 +45,10 @@ FilePath FilePath::FromGbk(const std::string& gbk) {
   std::u16string units;
   std::string piece;
   for (size_t i = 0; i < gbk.size();) {
-    const size_t n = (i + 1 < gbk.size() && static_cast<unsigned char>(gbk[i]) >= 0x81) ? 2 : 1;
+    const size_t n = GbkCharLength(gbk, i);
     piece.clear();
     if (converter.Convert(gbk.data() + i, n, &piece) && piece.size() == 2) {
-      units.push_back(static_cast<char16_t>(static_cast<unsigned char>(piece[0]) |
-                                            (static_cast<unsigned char>(piece[1]) << 8)));
+      units.push_back(static_cast<char16_t>(ReadLe16(piece, 0)));
     } else {
       units.push_back(u'\xFFFD');
     }
@@ -61,12 +62,9 @@ std::string FilePath::Gbk() const {
   std::string gbk;
   for (size_t i = 0; i < units_.size(); ++i) {
     const bool pair = units_[i] >= 0xD800 && units_[i] <= 0xDBFF && i + 1 < units_.size();
-    char bytes[4];
-    for (size_t k = 0; k < (pair ? 2u : 1u); ++k) {
-      bytes[2 * k] = static_cast<char>(units_[i + k] & 0xFF);
-      bytes[2 * k + 1] = static_cast<char>(units_[i + k] >> 8);
-    }
-    if (!converter.Convert(bytes, pair ? 4 : 2, &gbk)) gbk.push_back('?');
+    uint8_t bytes[4];
+    for (size_t k = 0; k < (pair ? 2u : 1u); ++k) WriteLe16(bytes + 2 * k, units_[i + k]);
+    if (!converter.Convert(reinterpret_cast<const char*>(bytes), pair ? 4 : 2, &gbk)) gbk.push_back('?');
     if (pair) ++i;
   }
   return gbk;

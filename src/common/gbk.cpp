@@ -3,7 +3,10 @@
 namespace movrel {
 
 size_t GbkCharLength(const std::string& text, size_t pos) {
-  if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos]))) return 2;
+  if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])) &&
+      IsGbkTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
+    return 2;
+  }
   return 1;
 }
 

@@ -13,9 +13,13 @@
 namespace movrel {
 
 inline bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool IsGbkTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
-// Length in bytes of the character that starts at text[pos] (1 or 2). A lead
-// byte at the very end of the text counts as one byte.
+// Length in bytes of the character that starts at text[pos] (1 or 2). Only a
+// lead byte followed by a real trail byte is a double-byte character; a lead
+// byte at the end of the text or before any other byte (a "\r", say) stands
+// alone, so damaged text never swallows the line break or quote behind it.
+// Every search below steps by this rule.
 size_t GbkCharLength(const std::string& text, size_t pos);
 
 // Position of the first character equal to the ASCII byte `c` at or after

@@ -28,7 +28,6 @@ std::string Encode(unsigned codePage, const wchar_t* wide, size_t length) {
 std::wstring ToWide(const std::string& gbk) { return Decode(kGbkCodePage, gbk); }
 std::string ToGbk(const std::wstring& wide) { return Encode(kGbkCodePage, wide.data(), wide.size()); }
 std::string ToGbk(const wchar_t* wide) { return wide ? Encode(kGbkCodePage, wide, wcslen(wide)) : std::string(); }
-std::wstring Utf8ToWide(const std::string& utf8) { return Decode(CP_UTF8, utf8); }
 std::string WideToUtf8(const std::wstring& wide) { return Encode(CP_UTF8, wide.data(), wide.size()); }
 
 }  // namespace movrel

@@ -14,7 +14,6 @@ std::string ToGbk(const std::wstring& wide);
 std::string ToGbk(const wchar_t* wide);
 
 // UTF-8 <-> UTF-16, for tools and tests that talk to a Linux terminal.
-std::wstring Utf8ToWide(const std::string& utf8);
 std::string WideToUtf8(const std::wstring& wide);
 
 }  // namespace movrel

@@ -16,4 +16,11 @@ void PumpPendingMessages() {
   }
 }
 
+void WaitWithEvents(int32_t ms, const std::atomic<bool>* stop) {
+  for (int32_t elapsed = 0; elapsed < ms && !(stop && stop->load()); elapsed += 10) {
+    Sleep(10);
+    PumpPendingMessages();
+  }
+}
+
 }  // namespace movrel

@@ -24,26 +24,12 @@ const char kNoReason[] = "无法写入文件";
 // message box the size of the screen.
 constexpr size_t kMaxAlertBytes = 4096;
 
-bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
-
-// Length of the character at `pos`. Only a lead byte followed by a real
-// trail byte makes a double-byte character, so "\r" and "\n" always stand
-// alone: a stray lead byte at the end of a value never swallows the line
-// break behind it.
-size_t CharLength(const std::string& text, size_t pos) {
-  if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])) &&
-      IsTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
-    return 2;
-  }
-  return 1;
-}
-
 // First occurrence of `needle` that begins on a character boundary at or
 // after `start`, which must itself be a boundary; npos when there is none.
 size_t FindFrom(const std::string& text, const std::string& needle, size_t start) {
   if (needle.empty() || start > text.size()) return std::string::npos;
   const char first = needle[0];
-  for (size_t i = start; i + needle.size() <= text.size(); i += CharLength(text, i)) {
+  for (size_t i = start; i + needle.size() <= text.size(); i += GbkCharLength(text, i)) {
     if (text[i] == first && text.compare(i, needle.size(), needle) == 0) return i;
   }
   return std::string::npos;
@@ -256,7 +242,7 @@ int64_t ConfigStore::FindSectionHeader(int64_t from, int64_t to) const {
     size_t i = open;
     while (i < text.size() && !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
       last = i;
-      i += CharLength(text, i);
+      i += GbkCharLength(text, i);
     }
     // Without a line end behind the "[" there is no "]\r\n" further on.
     if (i >= text.size()) return -1;

@@ -131,9 +131,6 @@ class ConfigStore {
   const std::string& Content() const { return contentBuffer; }
   bool IsFileOpen() const { return fileHandle != nullptr; }
   bool IsBusy() const { return busy != 0; }
-  const FilePath& FileName() const { return fileName; }
-  const FilePath& StorePath() const { return storePath; }
-  const std::string& SectionName() const { return sectionName; }
 
  private:
   struct PendingWrite {

@@ -16,11 +16,12 @@ using P = SettingProperty;
 const char kWatermarkEdit[] = "编辑框文字内容";
 const char kFontDialog[] = "对话框字体";
 const char kWatermarkBackgroundPicker[] = "颜色选择器文字水印背景色";
-// Key 34: after it the font and colours are copied to where the user edits
-// them.
-constexpr size_t kFontSizeKeyIndex = 33;
-// The GIF save dialog's path is read after settingsLoading is cleared.
-const char kSavePathKey[] = "合成路径";
+// The last of the watermark's original font keys: once it is loaded, the
+// font and colours are copied to where the user edits them.
+const char kFontSizeKey[] = "文字.字体大小";
+// The GIF save dialog's path (not the frame folder, 保存路径) is read after
+// settingsLoading is cleared.
+const char kAnimationPathKey[] = "合成路径";
 
 }  // namespace
 
@@ -256,7 +257,7 @@ void LoadSettings(ConfigStore& store, SettingsControls& controls) {
   std::vector<std::pair<std::string, bool>> radioGroup;
   for (size_t i = 0; i < kSettingsKeyCount; ++i) {
     const SettingKey& k = kSettingsKeys[i];
-    if (std::strcmp(k.key, kSavePathKey) == 0) controls.SetSettingsLoading(false);
+    if (std::strcmp(k.key, kAnimationPathKey) == 0) controls.SetSettingsLoading(false);
     if (k.property == P::kSelected) radioGroup.emplace_back(k.control, controls.GetChecked(k.control));
     LoadKey(store, controls, k);
     bool groupEnds = i + 1 == kSettingsKeyCount || kSettingsKeys[i + 1].property != P::kSelected;
@@ -264,7 +265,7 @@ void LoadSettings(ConfigStore& store, SettingsControls& controls) {
       CheckRadioGroup(controls, radioGroup);
       radioGroup.clear();
     }
-    if (i == kFontSizeKeyIndex) {
+    if (std::strcmp(k.key, kFontSizeKey) == 0) {
       WatermarkFont font = controls.GetFont(kWatermarkEdit);
       controls.SetFontDialog(kFontDialog, font, controls.GetTextColour(kWatermarkEdit));
       controls.SetPickerColour(kWatermarkBackgroundPicker, controls.GetBackgroundColour(kWatermarkEdit));

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/byte_order.h"
 #include "gif/codec_failure.h"
 #include "gif/lzw_encoder.h"
 
@@ -14,10 +15,6 @@ namespace {
 constexpr uint8_t kLeaveInPlace = 1;
 
 void Put(std::string& out, unsigned byte) { out.push_back(static_cast<char>(byte)); }
-void PutWord(std::string& out, unsigned word) {
-  Put(out, word & 0xFF);
-  Put(out, word >> 8 & 0xFF);
-}
 
 // Bits of the smallest table that holds `entries` (1..8; a table has at
 // least two entries).
@@ -84,14 +81,14 @@ void CompactGifWriter::Begin(const AnimationSettings& animation, const std::vect
   seenFrame_ = false;
   frames_ = 0;
   pending_ = Pending();
-  shown_.Allocate(animation.width, animation.depth);
-  previous_.Allocate(animation.width, animation.depth);
+  shown_.Allocate(animation.width, animation.height);
+  previous_.Allocate(animation.width, animation.height);
 }
 
 void CompactGifWriter::WriteHead(bool animated) {
   std::string head = "GIF89a";
-  PutWord(head, animation_.width);
-  PutWord(head, animation_.depth);
+  AppendLe16(&head, animation_.width);
+  AppendLe16(&head, animation_.height);
   if (!shared_.empty()) {
     int bits = TableBits(shared_.size() + 1);
     Put(head, 0x80 | 0x70 | (bits - 1));
@@ -108,7 +105,7 @@ void CompactGifWriter::WriteHead(bool animated) {
     head += "NETSCAPE2.0";
     Put(head, 0x03);
     Put(head, 0x01);
-    PutWord(head, animation_.loopCount);
+    AppendLe16(&head, animation_.loopCount);
     Put(head, 0x00);
   }
   WriteOrFail(*sink_, head.data(), head.size());
@@ -123,7 +120,7 @@ void CompactGifWriter::Flush() {
   Put(control, 0xF9);
   Put(control, 0x04);
   Put(control, kLeaveInPlace << 2 | (pending_.transparentIndex >= 0 ? 1 : 0));
-  PutWord(control, pending_.delayCs);
+  AppendLe16(&control, pending_.delayCs);
   Put(control, pending_.transparentIndex >= 0 ? static_cast<unsigned>(pending_.transparentIndex) : 0);
   Put(control, 0x00);
   WriteOrFail(*sink_, control.data(), control.size());
@@ -142,10 +139,10 @@ std::string CompactGifWriter::ImageBlock(const PixelRect& rect, const std::vecto
   const int bits = TableBits(tableEntries);
   std::string block;
   Put(block, 0x2C);
-  PutWord(block, static_cast<unsigned>(rect.left));
-  PutWord(block, static_cast<unsigned>(rect.top));
-  PutWord(block, static_cast<unsigned>(rect.width));
-  PutWord(block, static_cast<unsigned>(rect.height));
+  AppendLe16(&block, static_cast<unsigned>(rect.left));
+  AppendLe16(&block, static_cast<unsigned>(rect.top));
+  AppendLe16(&block, static_cast<unsigned>(rect.width));
+  AppendLe16(&block, static_cast<unsigned>(rect.height));
   unsigned packed = animation_.interlace ? 0x40 : 0x00;
   if (localTable) packed |= 0x80 | static_cast<unsigned>(bits - 1);
   Put(block, packed);

@@ -123,7 +123,7 @@ bool GifMaker::AddFrame(const FrameInfo& frame, const std::string& path, const s
 
     if (s.images.size() == 1) {
       if (s.animation.width == 0) s.animation.width = static_cast<uint16_t>(s.images[0].width());
-      if (s.animation.depth == 0) s.animation.depth = static_cast<uint16_t>(s.images[0].height());
+      if (s.animation.height == 0) s.animation.height = static_cast<uint16_t>(s.images[0].height());
     }
     return true;
   });
@@ -169,10 +169,6 @@ void GifMaker::Clear() { state_.reset(); }
 std::string GifMaker::GetError() const { return state_ ? state_->lastError : std::string(kNotCreated); }
 
 int GifMaker::FrameCount() const { return state_ ? static_cast<int>(state_->images.size()) : 0; }
-
-int GifMaker::ScreenWidth() const { return state_ ? state_->animation.width : 0; }
-
-int GifMaker::ScreenDepth() const { return state_ ? state_->animation.depth : 0; }
 
 const FrameImage* GifMaker::Frame(int index) const {
   if (!state_ || index < 0 || index >= FrameCount()) return nullptr;

@@ -55,9 +55,6 @@ class GifMaker {
 
   bool IsCreated() const { return state_ != nullptr; }
   int FrameCount() const;
-  // The logical screen size the file will get (0 until known).
-  int ScreenWidth() const;
-  int ScreenDepth() const;
   // Frame `index` (from 0) as converted, or null.
   const FrameImage* Frame(int index) const;
 

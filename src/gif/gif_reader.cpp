@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/byte_order.h"
 #include "common/file_io.h"
 #include "gif/byte_sink.h"
 #include "gif/codec_failure.h"
@@ -191,10 +192,10 @@ AnimationInfo GifReader::GetGifInfo() {
   return Guarded(s, EmptyAnimationInfo(), [&]() {
     AnimationInfo info = EmptyAnimationInfo();
     if (!s.RequireFile()) return info;
-    info.Width = GifWord(s.data, 6);
-    info.Depth = GifWord(s.data, 8);
+    info.Width = ReadLe16(s.data, 6);
+    info.Depth = ReadLe16(s.data, 8);
     info.LOOP = s.index.loopBlock != kGifNone;
-    if (info.LOOP) info.LoopCount = GifWord(s.data, s.index.loopBlock + 13);
+    if (info.LOOP) info.LoopCount = ReadLe16(s.data, s.index.loopBlock + 13);
     info.BgColorIndex = GifByte(s.data, 11);
     if (s.index.comment != kGifNone) info.exposition = ReadGifSubBlockText(s.data, s.index.comment + 2);
     info.FrameCount = s.FrameCount();
@@ -209,10 +210,10 @@ bool GifReader::SetGifInfo(const AnimationInfo& info) {
   if (!state_) return false;
   State& s = *state_;
   if (!s.RequireFile()) return false;
-  PutGifWord(s.data, 6, info.Width);
-  PutGifWord(s.data, 8, info.Depth);
+  WriteLe16(&s.data, 6, info.Width);
+  WriteLe16(&s.data, 8, info.Depth);
   s.data[11] = static_cast<char>(info.BgColorIndex);
-  if (info.LOOP && s.index.loopBlock != kGifNone) PutGifWord(s.data, s.index.loopBlock + 13, info.LoopCount);
+  if (info.LOOP && s.index.loopBlock != kGifNone) WriteLe16(&s.data, s.index.loopBlock + 13, info.LoopCount);
   s.lastError.clear();
   return true;
 }
@@ -228,14 +229,14 @@ FrameInfo GifReader::GetFrameInfo(int frame) {
       uint8_t packed = GifByte(s.data, blocks.control + 3);
       info.DisposalMethod = static_cast<uint8_t>((packed >> 2) & 7);
       info.Transparency = (packed & 1) != 0;
-      info.DelayTime = GifWord(s.data, blocks.control + 4);
+      info.DelayTime = ReadLe16(s.data, blocks.control + 4);
       info.TransparencyIndex = GifByte(s.data, blocks.control + 6);
     }
     if (blocks.comment != kGifNone) info.exposition = ReadGifSubBlockText(s.data, blocks.comment + 2);
-    info.Left = GifWord(s.data, blocks.image + 1);
-    info.Top = GifWord(s.data, blocks.image + 3);
-    info.Width = GifWord(s.data, blocks.image + 5);
-    info.Depth = GifWord(s.data, blocks.image + 7);
+    info.Left = ReadLe16(s.data, blocks.image + 1);
+    info.Top = ReadLe16(s.data, blocks.image + 3);
+    info.Width = ReadLe16(s.data, blocks.image + 5);
+    info.Depth = ReadLe16(s.data, blocks.image + 7);
     info.ColorNum = ColorCount(GifByte(s.data, blocks.image + 9));
     info.Dither = false;
     s.lastError.clear();
@@ -254,10 +255,10 @@ bool GifReader::SetFrameInfo(const FrameInfo& info, int frame) {
     uint8_t packed = GifByte(s.data, blocks.control + 3);
     packed = static_cast<uint8_t>((packed & ~0x1D) | ((info.DisposalMethod & 7) << 2) | (info.Transparency ? 1 : 0));
     s.data[blocks.control + 3] = static_cast<char>(packed);
-    PutGifWord(s.data, blocks.control + 4, info.DelayTime);
+    WriteLe16(&s.data, blocks.control + 4, info.DelayTime);
   }
-  PutGifWord(s.data, blocks.image + 1, info.Left);
-  PutGifWord(s.data, blocks.image + 3, info.Top);
+  WriteLe16(&s.data, blocks.image + 1, info.Left);
+  WriteLe16(&s.data, blocks.image + 3, info.Top);
   s.lastError.clear();
   return true;
 }

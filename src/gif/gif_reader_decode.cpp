@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "common/byte_order.h"
 #include "gif/gif_reader_parse.h"
+#include "gif/interlace.h"
 
 namespace movrel {
 
@@ -155,13 +157,10 @@ class BmpRowPlacer : public LzwPixelSink {
   }
 
  private:
-  static constexpr int kPassStart[4] = {0, 4, 2, 1};
-  static constexpr int kPassStep[4] = {8, 8, 4, 2};
-
   int RowStart() {
     if (!interlaced_) return height_ > 0 ? 0 : -1;
     for (pass_ = 0; pass_ < 4; ++pass_) {
-      if (kPassStart[pass_] < height_) return kPassStart[pass_];
+      if (kInterlacePasses[pass_].startRow < height_) return kInterlacePasses[pass_].startRow;
     }
     return -1;
   }
@@ -171,13 +170,13 @@ class BmpRowPlacer : public LzwPixelSink {
       row_ = row_ + 1 < height_ ? row_ + 1 : -1;
       return;
     }
-    row_ += kPassStep[pass_];
+    row_ += kInterlacePasses[pass_].rowStep;
     while (row_ >= height_) {
       if (++pass_ == 4) {
         row_ = -1;
         return;
       }
-      row_ = kPassStart[pass_];
+      row_ = kInterlacePasses[pass_].startRow;
     }
   }
 
@@ -198,16 +197,6 @@ constexpr uint8_t kDefault16[16][3] = {
     {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128}, {128, 0, 0},     {128, 0, 128},
     {128, 128, 0}, {128, 128, 128}, {192, 192, 192}, {0, 0, 255}, {0, 255, 0},     {0, 255, 255},
     {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255}};
-
-void PutLe16(std::string& out, uint32_t value) {
-  out.push_back(static_cast<char>(value & 0xFF));
-  out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void PutLe32(std::string& out, uint32_t value) {
-  PutLe16(out, value & 0xFFFF);
-  PutLe16(out, value >> 16);
-}
 
 }  // namespace
 
@@ -232,8 +221,8 @@ BmpDecodeResult DecodeGifImageToBmp(const std::string& data, size_t imagePos, st
   const int bitsPerPixel = tableEntries == 2 ? 1 : tableEntries <= 16 ? 4 : 8;
   const size_t bmpEntries = size_t{1} << bitsPerPixel;
 
-  const int width = GifWord(data, imagePos + 5);
-  const int height = GifWord(data, imagePos + 7);
+  const int width = ReadLe16(data, imagePos + 5);
+  const int height = ReadLe16(data, imagePos + 7);
   const bool interlaced = (imagePacked & 0x40) != 0;
   const size_t rowBytes = (static_cast<size_t>(width) * bitsPerPixel + 31) / 32 * 4;
   if (height != 0 && rowBytes > kMaxBmpPixelBytes / static_cast<size_t>(height)) return BmpDecodeResult::kTooLarge;
@@ -253,20 +242,20 @@ BmpDecodeResult DecodeGifImageToBmp(const std::string& data, size_t imagePos, st
   std::string out;
   out.reserve(headerBytes + pixelBytes);
   out += "BM";
-  PutLe32(out, static_cast<uint32_t>(headerBytes + pixelBytes));
-  PutLe32(out, 0);
-  PutLe32(out, static_cast<uint32_t>(headerBytes));
-  PutLe32(out, 40);
-  PutLe32(out, static_cast<uint32_t>(width));
-  PutLe32(out, static_cast<uint32_t>(height));
-  PutLe16(out, 1);
-  PutLe16(out, static_cast<uint32_t>(bitsPerPixel));
-  PutLe32(out, 0);  // no compression
-  PutLe32(out, static_cast<uint32_t>(pixelBytes));
-  PutLe32(out, 0);
-  PutLe32(out, 0);
-  PutLe32(out, static_cast<uint32_t>(bmpEntries));
-  PutLe32(out, 0);
+  AppendLe32(&out, static_cast<uint32_t>(headerBytes + pixelBytes));
+  AppendLe32(&out, 0);
+  AppendLe32(&out, static_cast<uint32_t>(headerBytes));
+  AppendLe32(&out, 40);
+  AppendLe32(&out, static_cast<uint32_t>(width));
+  AppendLe32(&out, static_cast<uint32_t>(height));
+  AppendLe16(&out, 1);
+  AppendLe16(&out, static_cast<uint32_t>(bitsPerPixel));
+  AppendLe32(&out, 0);  // no compression
+  AppendLe32(&out, static_cast<uint32_t>(pixelBytes));
+  AppendLe32(&out, 0);
+  AppendLe32(&out, 0);
+  AppendLe32(&out, static_cast<uint32_t>(bmpEntries));
+  AppendLe32(&out, 0);
 
   for (size_t i = 0; i < bmpEntries; ++i) {
     uint8_t rgb[3] = {0, 0, 0};

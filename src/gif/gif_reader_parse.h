@@ -16,13 +16,6 @@ constexpr size_t kGifNone = static_cast<size_t>(-1);
 constexpr size_t kGifScreenEnd = 13;
 
 inline uint8_t GifByte(const std::string& data, size_t pos) { return static_cast<uint8_t>(data[pos]); }
-inline uint16_t GifWord(const std::string& data, size_t pos) {
-  return static_cast<uint16_t>(GifByte(data, pos) | (GifByte(data, pos + 1) << 8));
-}
-inline void PutGifWord(std::string& data, size_t pos, uint16_t value) {
-  data[pos] = static_cast<char>(value & 0xFF);
-  data[pos + 1] = static_cast<char>(value >> 8);
-}
 
 // Bytes of a colour table whose packed size field is `sizeField` (low 3 bits).
 inline size_t GifColorTableBytes(uint8_t sizeField) { return size_t{3} << ((sizeField & 7) + 1); }

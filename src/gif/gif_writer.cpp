@@ -1,5 +1,6 @@
 #include "gif/gif_writer.h"
 
+#include "common/byte_order.h"
 #include "common/gbk.h"
 #include "gif/lzw_encoder.h"
 
@@ -16,7 +17,10 @@ class Block {
     bytes_.push_back(static_cast<char>(b));
     return *this;
   }
-  Block& Word(unsigned w) { return Byte(w & 0xFF).Byte(w >> 8 & 0xFF); }
+  Block& Word(unsigned w) {
+    AppendLe16(&bytes_, w);
+    return *this;
+  }
   Block& Text(const std::string& text) {
     bytes_ += text;
     return *this;
@@ -49,7 +53,7 @@ unsigned TableSizeBits(const FrameImage& image) { return static_cast<unsigned>(i
 AnimationSettings AnimationSettingsOf(const AnimationInfo& info) {
   AnimationSettings animation;
   animation.width = info.Width;
-  animation.depth = info.Depth;
+  animation.height = info.Depth;
   animation.loop = info.LOOP;
   animation.loopCount = info.LoopCount;
   animation.comment = info.exposition;
@@ -76,7 +80,7 @@ void ClassicGifStream::WriteHead(const FrameImage& first) {
   // Header, logical screen (global table present, colour resolution and
   // table size from the first frame, background 0, no aspect ratio) and the
   // first frame's colours as the global table.
-  block.Text("GIF89a").Word(animation_.width).Word(animation_.depth).Byte(0x80 | bits << 4 | bits).Byte(0).Byte(0);
+  block.Text("GIF89a").Word(animation_.width).Word(animation_.height).Byte(0x80 | bits << 4 | bits).Byte(0).Byte(0);
   block.ColorTable(first);
   block.WriteTo(*sink_);
 }
@@ -101,7 +105,7 @@ void ClassicGifStream::AddFrame(const FrameRecord& record, const FrameImage& ima
     // Whether the file is a still picture or an animation is only known
     // with the second frame, so the first one waits.
     if (animation_.width == 0) animation_.width = static_cast<uint16_t>(image.width());
-    if (animation_.depth == 0) animation_.depth = static_cast<uint16_t>(image.height());
+    if (animation_.height == 0) animation_.height = static_cast<uint16_t>(image.height());
     firstRecord_ = record;
     first_ = image;
   } else {

@@ -27,7 +27,7 @@ struct FrameRecord {
 // The animation as a whole.
 struct AnimationSettings {
   uint16_t width = 0;
-  uint16_t depth = 0;
+  uint16_t height = 0;
   bool loop = true;
   uint16_t loopCount = 0;
   std::string comment;

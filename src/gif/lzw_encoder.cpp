@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "gif/interlace.h"
+
 namespace movrel {
 
 namespace {
@@ -208,10 +210,8 @@ std::vector<int> RowOrder(int height, bool interlace) {
     for (int y = 0; y < height; ++y) rows.push_back(y);
     return rows;
   }
-  static const int kPassStart[4] = {0, 4, 2, 1};
-  static const int kPassStep[4] = {8, 8, 4, 2};
-  for (int pass = 0; pass < 4; ++pass) {
-    for (int y = kPassStart[pass]; y < height; y += kPassStep[pass]) rows.push_back(y);
+  for (const InterlacePass& pass : kInterlacePasses) {
+    for (int y = pass.startRow; y < height; y += pass.rowStep) rows.push_back(y);
   }
   return rows;
 }

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "common/byte_order.h"
 #include "gif/codec_failure.h"
 
 namespace movrel {
@@ -23,14 +24,6 @@ void CheckSides(int width, int height) {
   }
 }
 
-void Put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  Put16(p, static_cast<uint16_t>(v));
-  Put16(p + 2, static_cast<uint16_t>(v >> 16));
-}
 
 }  // namespace
 
@@ -63,11 +56,11 @@ void FrameImage::Allocate(int width, int height) {
   // The working image's header with 8 bits per pixel: size 40, width, positive
   // height (bottom-up), 1 plane, 8 bits, no compression, every other field 0.
   uint8_t* h = block_.data();
-  Put32(h + 0, 40);
-  Put32(h + 4, static_cast<uint32_t>(width));
-  Put32(h + 8, static_cast<uint32_t>(height));
-  Put16(h + 12, 1);
-  Put16(h + 14, 8);
+  WriteLe32(h + 0, 40);
+  WriteLe32(h + 4, static_cast<uint32_t>(width));
+  WriteLe32(h + 8, static_cast<uint32_t>(height));
+  WriteLe16(h + 12, 1);
+  WriteLe16(h + 14, 8);
 }
 
 void FrameImage::SetColor(int index, uint8_t red, uint8_t green, uint8_t blue) {

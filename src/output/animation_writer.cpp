@@ -30,7 +30,7 @@ bool LoadStored(const FrameSource& source, int number, WorkingImage* image) {
 // The first picture's size, for a logical screen left at 0.
 void TakeScreenSize(const WorkingImage& image, AnimationSettings* animation) {
   if (animation->width == 0) animation->width = static_cast<uint16_t>(image.width());
-  if (animation->depth == 0) animation->depth = static_cast<uint16_t>(image.height());
+  if (animation->height == 0) animation->height = static_cast<uint16_t>(image.height());
 }
 
 // Tells a refused write from the other failures.
@@ -73,7 +73,7 @@ class Writer {
         if (LoadStored(source_, next, &image)) {
           if (!began) {
             TakeScreenSize(image, &animation_);
-            canvas_.Allocate(animation_.width, animation_.depth);
+            canvas_.Allocate(animation_.width, animation_.height);
             if (layout_ == GifLayout::kCompact) {
               compact_.Begin(animation_, shared, sink_);
             } else {

@@ -69,10 +69,6 @@ class DelayPlanner {
   void Finish();
   // The groups that became final since the last call, in order.
   std::vector<PlannedGroup> TakeFinal();
-  // The picture frames of the groups not yet final (0 for none): the only
-  // pictures a caller still needs besides those of the groups taken.
-  int HeldPictureFrame() const { return held_ ? held_->pictureFrame : 0; }
-  int CurrentPictureFrame() const { return count_ > 0 ? current_.pictureFrame : 0; }
 
  private:
   struct Group {

@@ -1,72 +1,38 @@
 #include "record/changed_rect.h"
 
 #include <algorithm>
-#include <cstring>
+#include <climits>
 #include <vector>
+
+#include "bitmap/bmp_layout.h"
+#include "common/byte_order.h"
 
 namespace movrel {
 namespace {
-
-uint32_t U16(const std::string& b, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-uint32_t U32(const std::string& b, size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
 
 // One picture's pixels as the scans see them: changed(x, y) is true when the
 // pixel's red, green or blue is not 0.
 class PixelGrid {
  public:
+  // Plain and bit-field rows only: run-length rows have no pixel grid.
   bool Parse(const std::string& b) {
-    if (b.size() < 14 + 40 || b[0] != 'B' || b[1] != 'M') return false;
-    const uint32_t offBits = U32(b, 10);
-    const uint32_t headerBytes = U32(b, 14);
-    if (headerBytes < 40 || headerBytes > b.size() - 14) return false;
-    width_ = static_cast<int32_t>(U32(b, 18));
-    const int32_t rawHeight = static_cast<int32_t>(U32(b, 22));
-    depth_ = static_cast<int>(U16(b, 28));
-    const uint32_t compression = U32(b, 30);
-    uint32_t colours = U32(b, 46);
-    if (width_ < 1 || rawHeight == 0 || rawHeight == INT32_MIN || U16(b, 26) != 1) return false;
-    topDown_ = rawHeight < 0;
-    height_ = topDown_ ? -rawHeight : rawHeight;
-    size_t tableAt = 14 + headerBytes;
-    switch (depth_) {
-      case 1: case 4: case 8: {
-        if (compression != 0) return false;
-        const uint32_t full = 1u << depth_;
-        if (colours == 0 || colours > full) colours = full;
-        if (tableAt + size_t{colours} * 4 > b.size()) return false;
-        // An index past the table counts as changed, so no data is dropped.
-        nonBlackIndex_.assign(full, true);
-        for (uint32_t i = 0; i < colours; ++i) {
-          const char* e = &b[tableAt + i * 4];
-          nonBlackIndex_[i] = e[0] != 0 || e[1] != 0 || e[2] != 0;
-        }
-        break;
+    BmpFileLayout layout;
+    if (ReadBmpFile(b, &layout) != BmpVerdict::kReadable) return false;
+    width_ = layout.width;
+    height_ = layout.height;
+    depth_ = layout.depth;
+    topDown_ = layout.topDown;
+    if (depth_ <= 8) {
+      // An index past the table counts as changed, so no data is dropped.
+      nonBlackIndex_.assign(size_t{1} << depth_, true);
+      for (int i = 0; i < layout.tableEntries; ++i) {
+        const char* e = &b[layout.tableOffset + static_cast<size_t>(i) * layout.tableEntryBytes];
+        nonBlackIndex_[i] = e[0] != 0 || e[1] != 0 || e[2] != 0;
       }
-      case 16: case 32:
-        if (compression == 0) {
-          colourMask_ = depth_ == 16 ? 0x7FFFu : 0xFFFFFFu;
-        } else if (compression == 3) {
-          // The masks follow a 40-byte header, or sit inside a longer one.
-          size_t masksAt = 14 + 40;
-          if (masksAt + 12 > b.size()) return false;
-          colourMask_ = U32(b, masksAt) | U32(b, masksAt + 4) | U32(b, masksAt + 8);
-        } else {
-          return false;
-        }
-        break;
-      case 24:
-        if (compression != 0) return false;
-        break;
-      default:
-        return false;
     }
-    const uint64_t stride = ((uint64_t{static_cast<uint32_t>(width_)} * static_cast<uint32_t>(depth_) + 31) / 32) * 4;
-    const uint64_t pixelBytes = stride * static_cast<uint64_t>(height_);
-    if (offBits > b.size() || pixelBytes > b.size() - offBits) return false;
-    stride_ = static_cast<size_t>(stride);
-    pixels_ = reinterpret_cast<const uint8_t*>(b.data()) + offBits;
+    colourMask_ = layout.masks[0] | layout.masks[1] | layout.masks[2];
+    stride_ = layout.strideBytes;
+    pixels_ = reinterpret_cast<const uint8_t*>(b.data()) + layout.pixelOffset;
     return true;
   }
 
@@ -81,13 +47,10 @@ class PixelGrid {
         return (p[0] | p[1] | p[2]) != 0;
       }
       case 32: {
-        uint32_t v;
-        std::memcpy(&v, row + static_cast<size_t>(x) * 4, 4);
-        return (v & colourMask_) != 0;
+        return (ReadLe32(row + static_cast<size_t>(x) * 4) & colourMask_) != 0;
       }
       case 16: {
-        const uint8_t* p = row + static_cast<size_t>(x) * 2;
-        return ((p[0] | p[1] << 8) & colourMask_) != 0;
+        return (ReadLe16(row + static_cast<size_t>(x) * 2) & colourMask_) != 0;
       }
       case 8:
         return nonBlackIndex_[row[x]];

@@ -1,7 +1,7 @@
 // The changed region of a difference image: the smallest rectangle that
 // holds every pixel whose colour is not black, found by four scans with
-// early stops. Works on BMP file bytes of every depth (1, 4, 8, 16, 24 and
-// 32 bits, bottom-up or top-down rows); no platform code.
+// early stops. Works on the BMP files that ReadBmpFile finds readable (every
+// depth, either row order); no platform code.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "record/composer_win.h"
-#include "record/recording_rules.h"
+#include "record/recorder.h"
 
 namespace movrel {
 
@@ -11,7 +11,7 @@ void RefreshFramePreview() {
   // While a recording runs or is paused, the composer's prepared state and
   // the group caption are the recording's; a preview would release the one
   // and overwrite the other.
-  if (ControlText(链接开始录制) != kStartCaptionIdle) return;
+  if (RecordingUnderway()) return;
   ShowSampleFrame(ComposeFrame(true));
 }
 

@@ -1,3 +1,4 @@
+#include "common/byte_order.h"
 #include "record/icon_file.h"
 
 #include <cstring>
@@ -10,20 +11,6 @@ constexpr size_t kDirectoryBytes = 6;
 constexpr size_t kEntryBytes = 16;
 constexpr size_t kInfoHeaderBytes = 40;
 const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
-
-uint16_t Read16(const std::string& b, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));
-}
-uint32_t Read32(const std::string& b, size_t at) { return Read16(b, at) | (static_cast<uint32_t>(Read16(b, at + 2)) << 16); }
-
-void Put16(std::string* b, uint16_t v) {
-  b->push_back(static_cast<char>(v & 0xFF));
-  b->push_back(static_cast<char>(v >> 8));
-}
-void Put32(std::string* b, uint32_t v) {
-  Put16(b, static_cast<uint16_t>(v & 0xFFFF));
-  Put16(b, static_cast<uint16_t>(v >> 16));
-}
 
 // The default cursor, drawn pixel by pixel: '.' transparent, 'K' black
 // outline, 'W' white body, 'S' grey shadow. The tip is at the hotspot (2, 4).
@@ -84,30 +71,30 @@ std::string BuildDefaultCursor() {
   constexpr uint32_t kImageBytes = kInfoHeaderBytes + 16 * 4 + kXorStride * kSide + kAndStride * kSide;
   std::string b;
   // Directory: reserved, type 2 (cursor), one image.
-  Put16(&b, 0);
-  Put16(&b, kCursorFileType);
-  Put16(&b, 1);
+  AppendLe16(&b, 0);
+  AppendLe16(&b, kCursorFileType);
+  AppendLe16(&b, 1);
   // Entry: width, height, colour count, reserved, hotspot x and y, size, offset.
   b.push_back(static_cast<char>(kSide));
   b.push_back(static_cast<char>(kSide));
   b.push_back(16);
   b.push_back(0);
-  Put16(&b, kDefaultCursorHotspotX);
-  Put16(&b, kDefaultCursorHotspotY);
-  Put32(&b, kImageBytes);
-  Put32(&b, static_cast<uint32_t>(kDirectoryBytes + kEntryBytes));
+  AppendLe16(&b, kDefaultCursorHotspotX);
+  AppendLe16(&b, kDefaultCursorHotspotY);
+  AppendLe32(&b, kImageBytes);
+  AppendLe32(&b, static_cast<uint32_t>(kDirectoryBytes + kEntryBytes));
   // Info header: the height counts the colour rows and the mask rows.
-  Put32(&b, kInfoHeaderBytes);
-  Put32(&b, kSide);
-  Put32(&b, kSide * 2);
-  Put16(&b, 1);
-  Put16(&b, 4);
-  Put32(&b, 0);
-  Put32(&b, kXorStride * kSide + kAndStride * kSide);
-  Put32(&b, 0);
-  Put32(&b, 0);
-  Put32(&b, 16);
-  Put32(&b, 0);
+  AppendLe32(&b, kInfoHeaderBytes);
+  AppendLe32(&b, kSide);
+  AppendLe32(&b, kSide * 2);
+  AppendLe16(&b, 1);
+  AppendLe16(&b, 4);
+  AppendLe32(&b, 0);
+  AppendLe32(&b, kXorStride * kSide + kAndStride * kSide);
+  AppendLe32(&b, 0);
+  AppendLe32(&b, 0);
+  AppendLe32(&b, 16);
+  AppendLe32(&b, 0);
   for (const auto& c : kPalette16) {
     b.push_back(static_cast<char>(c[0]));
     b.push_back(static_cast<char>(c[1]));
@@ -152,12 +139,12 @@ bool CheckImageData(const std::string& bytes, IconFileImage* image) {
     image->height = static_cast<int>(h);
     return true;
   }
-  if (image->size < kInfoHeaderBytes || Read32(bytes, at) != kInfoHeaderBytes) return false;
-  const int32_t w = static_cast<int32_t>(Read32(bytes, at + 4));
-  const int32_t doubleHeight = static_cast<int32_t>(Read32(bytes, at + 8));
-  const uint16_t bits = Read16(bytes, at + 14);
-  const uint32_t compression = Read32(bytes, at + 16);
-  const uint32_t used = Read32(bytes, at + 32);
+  if (image->size < kInfoHeaderBytes || ReadLe32(bytes, at) != kInfoHeaderBytes) return false;
+  const int32_t w = static_cast<int32_t>(ReadLe32(bytes, at + 4));
+  const int32_t doubleHeight = static_cast<int32_t>(ReadLe32(bytes, at + 8));
+  const uint16_t bits = ReadLe16(bytes, at + 14);
+  const uint32_t compression = ReadLe32(bytes, at + 16);
+  const uint32_t used = ReadLe32(bytes, at + 32);
   if (w < 1 || w > 256 || doubleHeight < 2 || doubleHeight > 512 || compression != 0) return false;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
   const uint32_t maxColours = bits <= 8 ? (1u << bits) : 0;
@@ -175,9 +162,9 @@ bool CheckImageData(const std::string& bytes, IconFileImage* image) {
 }  // namespace
 
 std::optional<IconFileImage> ParseIconFile(const std::string& bytes) {
-  if (bytes.size() < kDirectoryBytes || Read16(bytes, 0) != 0) return std::nullopt;
-  const uint16_t type = Read16(bytes, 2);
-  const uint16_t count = Read16(bytes, 4);
+  if (bytes.size() < kDirectoryBytes || ReadLe16(bytes, 0) != 0) return std::nullopt;
+  const uint16_t type = ReadLe16(bytes, 2);
+  const uint16_t count = ReadLe16(bytes, 4);
   if ((type != kIconFileType && type != kCursorFileType) || count == 0) return std::nullopt;
   if (bytes.size() < kDirectoryBytes + size_t{count} * kEntryBytes) return std::nullopt;
   std::optional<IconFileImage> best;
@@ -186,11 +173,11 @@ std::optional<IconFileImage> ParseIconFile(const std::string& bytes) {
     IconFileImage image;
     image.fileType = type;
     if (type == kCursorFileType) {
-      image.hotspotX = Read16(bytes, at + 4);
-      image.hotspotY = Read16(bytes, at + 6);
+      image.hotspotX = ReadLe16(bytes, at + 4);
+      image.hotspotY = ReadLe16(bytes, at + 6);
     }
-    image.size = Read32(bytes, at + 8);
-    image.offset = Read32(bytes, at + 12);
+    image.size = ReadLe32(bytes, at + 8);
+    image.offset = ReadLe32(bytes, at + 12);
     // The image must lie inside the file and hold what its header promises.
     if (image.offset > bytes.size() || image.size > bytes.size() - image.offset) return std::nullopt;
     if (!CheckImageData(bytes, &image)) return std::nullopt;

@@ -8,7 +8,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/hotkey_poll.h"
 #include "app/main_window_win.h"
 #include "app/ui_win.h"
 #include "bitmap/bitmap_surface_win.h"
@@ -32,39 +31,33 @@ BitmapSurface& WorkCanvas() {
   return canvas;
 }
 
-uint32_t ReadU32(const std::string& bytes, size_t at) {
-  uint32_t v;
-  std::memcpy(&v, bytes.data() + at, 4);
-  return v;
-}
-
-int FrameWidth(const std::string& bmp) { return static_cast<int>(ReadU32(bmp, 18)); }
-int FrameHeight(const std::string& bmp) {
-  const int32_t h = static_cast<int32_t>(ReadU32(bmp, 22));
-  return h < 0 ? -h : h;
-}
-int FrameDepth(const std::string& bmp) {
-  return static_cast<uint8_t>(bmp[28]) | static_cast<uint8_t>(bmp[29]) << 8;
-}
-
 // Draws BMP file bytes at (0, 0) in their own size with the raster
 // operation (SRCCOPY or SRCINVERT, the exclusive-or).
 bool DrawFrame(HDC dc, const std::string& bmp, DWORD rop) {
-  if (!IsLoadableBmpFile(bmp)) return false;
-  const uint32_t offBits = ReadU32(bmp, 10);
+  BmpFileLayout layout;
+  if (!IsLoadableBmpFile(bmp, &layout)) return false;
   // The header and colour table go to GDI from an aligned copy.
-  std::vector<uint32_t> info((offBits - kFileHeaderBytes + 3) / 4 + 1, 0);
-  std::memcpy(info.data(), bmp.data() + kFileHeaderBytes, offBits - kFileHeaderBytes);
-  const int w = FrameWidth(bmp), h = FrameHeight(bmp);
-  return StretchDIBits(dc, 0, 0, w, h, 0, 0, w, h, bmp.data() + offBits, reinterpret_cast<const BITMAPINFO*>(info.data()),
-                       DIB_RGB_COLORS, rop) != 0;
+  const size_t infoBytes = layout.tableEnd - kFileHeaderBytes;
+  std::vector<uint32_t> info(infoBytes / 4 + 1, 0);
+  std::memcpy(info.data(), bmp.data() + kFileHeaderBytes, infoBytes);
+  const int w = layout.width, h = layout.height;
+  return StretchDIBits(dc, 0, 0, w, h, 0, 0, w, h, bmp.data() + layout.pixelOffset,
+                       reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, rop) != 0;
+}
+
+// The size of a frame as its headers say; 0 x 0 for one that is no readable
+// picture.
+PixelSize FrameSize(const std::string& bmp) {
+  BmpFileLayout layout;
+  if (!IsLoadableBmpFile(bmp, &layout)) return PixelSize{};
+  return PixelSize{layout.width, layout.height};
 }
 
 // The difference of two whole frames on the work canvas, as BMP bytes;
 // empty when either cannot be drawn.
 std::string Difference(const std::string& previous, const std::string& current) {
   BitmapSurface& canvas = WorkCanvas();
-  FitWorkCanvas(PixelSize{FrameWidth(current), FrameHeight(current)});
+  FitWorkCanvas(FrameSize(current));
   HDC dc = canvas.GetMemoryDc();
   if (!dc) return std::string();
   PatBlt(dc, 0, 0, canvas.GetWidth(), canvas.GetHeight(), BLACKNESS);
@@ -81,8 +74,9 @@ std::string Crop(const std::string& frame, const ChangedRect& r) {
   if (!whole.LoadFromBmpBytes(frame) || !whole.CopyRegionTo(part, r.left, r.top, r.Width(), r.Height())) {
     return std::string();
   }
-  const int depth = FrameDepth(frame);
-  if (part.GetDepth() != depth && !part.ConvertDepth(depth)) return std::string();
+  BmpFileLayout layout;
+  IsLoadableBmpFile(frame, &layout);  // true: the frame has loaded
+  if (part.GetDepth() != layout.depth && !part.ConvertDepth(layout.depth)) return std::string();
   return part.ToBmpBytes();
 }
 
@@ -187,8 +181,7 @@ bool OptimizeFrames() {
   // A second pass would compare crops with whole frames and spoil them.
   if (RecordingState().framesOptimized) return true;
   OptimizeWindow w;
-  windowOpen = true;
-  SetOptimizationWindowOpen(true);  // F9 does nothing meanwhile
+  windowOpen = true;  // F9 does nothing meanwhile
   HWND owner = Main().window;
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (owner) EnableWindow(owner, FALSE);
@@ -204,7 +197,6 @@ bool OptimizeFrames() {
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   if (w.window) DestroyWindow(w.window);
   windowOpen = false;
-  SetOptimizationWindowOpen(false);
   return true;
 }
 

@@ -12,6 +12,8 @@ RecorderState& RecordingState() {
   return state;
 }
 
+bool RecordingUnderway() { return RecordingState().phase != RecorderPhase::kIdle; }
+
 void Recorder::SetTray(RecorderTrayState tray) {
   state_.trayState = tray;
   state_.trayTip = TrayTip(tray);

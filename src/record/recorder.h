@@ -40,6 +40,10 @@ struct RecorderState {
 // The program's one recorder state.
 RecorderState& RecordingState();
 
+// A recording is running or paused: the composer and the selection are the
+// recording's until it stops.
+bool RecordingUnderway();
+
 // The settings the recorder reads, as the controls hold them.
 struct RecordingSettings {
   std::string intervalText = "200";
@@ -107,10 +111,6 @@ class Recorder {
   void StopRecording();
   // The recording timer's tick; also run once at every start and resume.
   void RecordTick();
-
-  // A fresh start is under way (settings read, countdown shown, folders
-  // made); toggles and stops arriving meanwhile are ignored.
-  bool Starting() const { return starting_; }
 
   static int32_t FrameIntervalMs(const RecordingSettings& s) { return TimeSettingMs(s.intervalText, s.intervalUnit); }
   static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeSettingMs(s.timeText, s.timeUnit); }

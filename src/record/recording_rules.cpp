@@ -17,12 +17,6 @@ const char* StartCaption(RecorderPhase phase) {
   return kStartCaptionIdle;
 }
 
-RecorderPhase PhaseFromCaption(const std::string& caption) {
-  if (caption == kStartCaptionRecording) return RecorderPhase::kRecording;
-  if (caption == kStartCaptionPaused) return RecorderPhase::kPaused;
-  return RecorderPhase::kIdle;
-}
-
 const char* TrayTip(RecorderTrayState state) {
   switch (state) {
     case RecorderTrayState::kRecording: return "Movrel\r\n(正在录制中..按F9键暂停或F10键停止)";

