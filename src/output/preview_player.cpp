@@ -12,16 +12,42 @@ std::string PreviewCaption(int frameCount, int frame, bool stillFrame) {
          (stillFrame ? "（静止画面）" : "");
 }
 
-PreviewPlayer::PreviewPlayer(const FrameSource& source, PreviewView& view, int32_t startIntervalMs,
+PreviewAction PreviewKeyAction(uint32_t key, bool ctrl) {
+  switch (key) {
+    case kKeyHome: return PreviewAction::kFirstKept;
+    case kKeyEnd: return PreviewAction::kLastKept;
+    case kKeyLeft: return PreviewAction::kStepBack;
+    case kKeyRight: return PreviewAction::kStepForward;
+    case kKeyDelete: return PreviewAction::kDrop;
+    case kKeyZ: return ctrl ? PreviewAction::kUndo : PreviewAction::kNone;
+    default: return PreviewAction::kNone;
+  }
+}
+
+PreviewAction PreviewCharAction(uint32_t character) {
+  switch (character) {
+    case '[': return PreviewAction::kSetStart;
+    case ']': return PreviewAction::kSetEnd;
+    default: return PreviewAction::kNone;
+  }
+}
+
+PreviewPlayer::PreviewPlayer(const FrameSource& source, PreviewView& view, int32_t startIntervalMs, FrameEdit* cut,
                              size_t canvasBudgetBytes)
-    : source_(source), view_(view), startIntervalMs_(startIntervalMs), seeker_(source, view, canvasBudgetBytes) {}
+    : source_(source),
+      view_(view),
+      cut_(cut ? cut : &ownCut_),
+      startIntervalMs_(startIntervalMs),
+      seeker_(source, view, canvasBudgetBytes) {}
 
 void PreviewPlayer::Open(const PreviewSettings& settings) {
-  sliderMaximum_ = std::max(0, source_.FrameCount());
+  const int count = std::max(0, source_.FrameCount());
+  if (cut_->FrameCount() != count) cut_->Reset(count);
   settings_ = settings;
   currentFrame_ = 0;
   atEnd_ = false;
   seeker_.Reset();
+  ShowCut();
   view_.ShowPlaying(playing_);
   Tick();
   ApplyPlayState();
@@ -32,41 +58,38 @@ void PreviewPlayer::Tick() {
     Pause();
     return;
   }
-  ++currentFrame_;
-  if (currentFrame_ > sliderMaximum_) {
+  int next = cut_->NextKept(currentFrame_ + 1);
+  if (next == 0) {
     if (!loop_) {
       atEnd_ = true;
       Pause();
       return;
     }
-    currentFrame_ = 1;
+    next = cut_->FirstKept();
   }
-  std::string picture = source_.ReadFrame(currentFrame_);
-  if (picture.empty()) {
-    if (StillFramesFromIndex(settings_.stillFramesIndex) == StillFrames::kWait) {
-      // The picture stays for one more tick, as the GIF lengthens the delay
-      // of the frame before; the slider still follows playback.
-      view_.SetCaption(PreviewCaption(sliderMaximum_, currentFrame_, true));
-      SetSlider(currentFrame_);
-      return;
-    }
-    int next = NextPictureFrame(currentFrame_ + 1, &picture);
-    if (next == 0) {
-      // Only still frames up to the end: they vanish from the GIF, so the
-      // preview goes straight on to the start (or ends there).
+  bool still = !Changed(next);
+  if (still && StillFramesFromIndex(settings_.stillFramesIndex) == StillFrames::kSkip) {
+    // Skipped still frames vanish from the GIF, trailing ones too: the
+    // preview goes on to the next change, or round to the start (or ends).
+    int changed = NextChangedKept(next);
+    if (changed == 0) {
       if (!loop_) {
         atEnd_ = true;
         Pause();
         return;
       }
-      next = NextPictureFrame(1, &picture);
+      changed = NextChangedKept(cut_->FirstKept());
     }
-    if (next != 0) currentFrame_ = next;
+    // None at all only when every kept frame is a still frame.
+    if (changed != 0) {
+      next = changed;
+      still = false;
+    }
   }
-  seeker_.SeekTo(currentFrame_, &picture);
-  // Empty only when every frame is a still frame.
-  view_.SetCaption(PreviewCaption(sliderMaximum_, currentFrame_, picture.empty()));
-  SetSlider(currentFrame_);
+  // A waiting still frame keeps the picture for its own time, as the GIF
+  // lengthens the frame before; the caption and the slider still follow.
+  Show(next, still);
+  SetFrameTimer();
 }
 
 void PreviewPlayer::ApplyPlayState() {
@@ -76,11 +99,48 @@ void PreviewPlayer::ApplyPlayState() {
       currentFrame_ = 0;
       atEnd_ = false;
     }
-    timerIntervalMs_ = std::max<int32_t>(0, PlayingIntervalMs());
+    timerIntervalMs_ = FrameIntervalMs(currentFrame_);
   } else {
     timerIntervalMs_ = 0;
   }
   view_.SetTimerInterval(timerIntervalMs_);
+}
+
+bool PreviewPlayer::Do(PreviewAction action) {
+  if (sliderMaximum_ == 0) return false;
+  const int shown = currentFrame_ != 0 ? currentFrame_ : cut_->FirstKept();
+  int after = shown;
+  switch (action) {
+    case PreviewAction::kNone:
+      return false;
+    case PreviewAction::kFirstKept:
+      return Show(cut_->FirstKept(), !Changed(cut_->FirstKept()));
+    case PreviewAction::kLastKept:
+      return Show(cut_->LastKept(), !Changed(cut_->LastKept()));
+    case PreviewAction::kStepBack:
+    case PreviewAction::kStepForward: {
+      if (playing_) return false;
+      const int to = action == PreviewAction::kStepBack ? cut_->PreviousKept(shown - 1) : cut_->NextKept(shown + 1);
+      return to != 0 && Show(to, !Changed(to));
+    }
+    case PreviewAction::kSetStart:
+      if (!cut_->SetStart(shown)) return false;
+      break;
+    case PreviewAction::kSetEnd:
+      if (!cut_->SetEnd(shown)) return false;
+      break;
+    case PreviewAction::kDrop:
+      if (!cut_->Drop(shown)) return false;
+      after = cut_->NextKept(shown + 1);
+      if (after == 0) after = cut_->PreviousKept(shown - 1);
+      break;
+    case PreviewAction::kUndo:
+      if (!cut_->Undo()) return false;
+      break;
+  }
+  ShowCut();
+  Show(after, !Changed(after));
+  return true;
 }
 
 void PreviewPlayer::SetPlaying(bool playing) {
@@ -104,20 +164,29 @@ void PreviewPlayer::OnSliderMoved(int position) {
   position = std::clamp(position, 1, sliderMaximum_);
   sliderPosition_ = position;
   atEnd_ = false;
-  if (playing_) {
-    // The next tick shows the chosen frame over the picture before it.
-    currentFrame_ = position - 1;
-    seeker_.SeekTo(currentFrame_);
-  } else {
-    currentFrame_ = position;
-    seeker_.SeekTo(currentFrame_);
-  }
+  const int frame = cut_->KeptAt(position);
+  // Playing, the next tick shows the chosen frame over the picture before
+  // it.
+  currentFrame_ = playing_ ? cut_->PreviousKept(frame - 1) : frame;
+  seeker_.SeekTo(currentFrame_);
+}
+
+double PreviewPlayer::SpeedChangeMs() const {
+  return LeadingNumber(settings_.speedChangeText) * static_cast<double>(TimeUnitFactorMs(settings_.speedChangeUnit));
 }
 
 int32_t PreviewPlayer::PlayingIntervalMs() const {
-  double speedChangeMs = LeadingNumber(settings_.speedChangeText) *
-                         static_cast<double>(TimeUnitFactorMs(settings_.speedChangeUnit));
-  return TruncToInt(static_cast<double>(startIntervalMs_) - speedChangeMs);
+  return TruncToInt(static_cast<double>(startIntervalMs_) - SpeedChangeMs());
+}
+
+int32_t PreviewPlayer::FrameIntervalMs(int frame) const {
+  const int32_t nominalMs = PlayingIntervalMs();
+  if (nominalMs <= 0) return 0;
+  const int count = source_.FrameCount();
+  if (frame < 1 || frame > count) return nominalMs;
+  const int64_t ownMs = frame < count ? source_.CaptureMs(frame + 1) - source_.CaptureMs(frame) : startIntervalMs_;
+  const int32_t ms = TruncToInt(static_cast<double>(ownMs) - SpeedChangeMs());
+  return std::max<int32_t>(ms, static_cast<int32_t>(kShortestGroupMs));
 }
 
 void PreviewPlayer::Pause() {
@@ -126,18 +195,48 @@ void PreviewPlayer::Pause() {
   ApplyPlayState();
 }
 
-int PreviewPlayer::NextPictureFrame(int from, std::string* picture) const {
-  for (int n = std::max(1, from); n <= sliderMaximum_; ++n) {
-    *picture = source_.ReadFrame(n);
-    if (!picture->empty()) return n;
+bool PreviewPlayer::Changed(int frame) const {
+  for (int n = cut_->PreviousKept(frame - 1) + 1; n <= frame; ++n) {
+    if (source_.HasPicture(n)) return true;
   }
-  picture->clear();
+  return false;
+}
+
+int PreviewPlayer::NextChangedKept(int from) const {
+  for (int n = cut_->NextKept(from); n != 0; n = cut_->NextKept(n + 1)) {
+    if (Changed(n)) return n;
+  }
   return 0;
+}
+
+bool PreviewPlayer::Show(int frame, bool still) {
+  if (frame == 0) return false;
+  atEnd_ = false;
+  currentFrame_ = frame;
+  seeker_.SeekTo(frame);
+  const int index = cut_->KeptIndex(frame);
+  view_.SetCaption(PreviewCaption(sliderMaximum_, index, still));
+  SetSlider(index);
+  return true;
+}
+
+void PreviewPlayer::ShowCut() {
+  sliderMaximum_ = cut_->KeptCount();
+  view_.SetSliderRange(sliderMaximum_);
+  view_.ShowEditState(sliderMaximum_ > 1, cut_->CanUndo());
 }
 
 void PreviewPlayer::SetSlider(int position) {
   sliderPosition_ = std::clamp(position, 0, sliderMaximum_);
   view_.SetSliderPosition(sliderPosition_);
+}
+
+void PreviewPlayer::SetFrameTimer() {
+  if (!playing_) return;
+  const int32_t ms = FrameIntervalMs(currentFrame_);
+  if (ms == timerIntervalMs_) return;
+  timerIntervalMs_ = ms;
+  view_.SetTimerInterval(ms);
 }
 
 PreviewPlacement PlacePreviewWindow(int32_t screenWidth, int32_t screenHeight, int32_t frameWidth,
@@ -155,11 +254,14 @@ PreviewPlacement PlacePreviewWindow(int32_t screenWidth, int32_t screenHeight, i
   return placement;
 }
 
-PreviewLayout LayOutPreview(int32_t clientWidth, int32_t clientHeight, int32_t barHeight, PreviewRect slider) {
+PreviewLayout LayOutPreview(int32_t clientWidth, int32_t clientHeight, int32_t barHeight, PreviewRect slider,
+                            int32_t editWidth) {
   PreviewLayout layout;
   layout.bar = {0, clientHeight - barHeight, clientWidth, barHeight};
+  layout.edit = {std::max(slider.left, clientWidth - editWidth), slider.top, 0, slider.height};
+  layout.edit.width = std::max(0, clientWidth - layout.edit.left);
   layout.slider = slider;
-  layout.slider.width = std::max(0, clientWidth - slider.left);
+  layout.slider.width = layout.edit.left - slider.left;
   return layout;
 }
 

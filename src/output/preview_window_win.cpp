@@ -38,6 +38,10 @@ constexpr int kMinClientWidth96 = 488;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr COLORREF kSymbolColour = RGB(48, 48, 56);
 constexpr COLORREF kOnColour = RGB(196, 218, 250);
+// The edit buttons sit in a row at the right end of the slider's row.
+const PC kEditButtons[] = {PC::按钮设为起点, PC::按钮设为终点, PC::按钮删除本帧, PC::按钮撤销};
+constexpr int kEditButtonStep96 = 30;
+constexpr int kEditRowWidth96 = 4 * kEditButtonStep96 + 2;
 
 // Places in the control bar at 96 DPI: the slider on the first row (its
 // width follows the bar), the buttons and the preview's settings below.
@@ -69,7 +73,7 @@ std::unique_ptr<PreviewWindow> preview;
 
 class PreviewWindow : public PreviewView {
  public:
-  PreviewWindow() : player_(frames_, *this, RecordingState().startIntervalMs) {}
+  PreviewWindow() : player_(frames_, *this, RecordingState().startIntervalMs, &RecordingCut()) {}
   ~PreviewWindow() override { ReleaseCanvas(); }
 
   bool Create();
@@ -80,6 +84,10 @@ class PreviewWindow : public PreviewView {
   void ClearCanvas() override;
   void DrawPicture(const std::string& bmpBytes, FramePosition at) override;
   void SetCaption(const std::string& text) override { SetWindowTextGbk(window_, text); }
+  void SetSliderRange(int maximum) override {
+    SendMessageW(Control(PC::滑块条), TBM_SETRANGEMIN, FALSE, maximum > 0 ? 1 : 0);
+    SendMessageW(Control(PC::滑块条), TBM_SETRANGEMAX, TRUE, maximum);
+  }
   void SetSliderPosition(int position) override {
     SendMessageW(Control(PC::滑块条), TBM_SETPOS, TRUE, position);
   }
@@ -91,11 +99,16 @@ class PreviewWindow : public PreviewView {
     }
   }
   void ShowPlaying(bool playing) override { SetButtonOn(PC::按钮播放, playing); }
+  void ShowEditState(bool canCut, bool canUndo) override;
   std::string SaveCanvas() const override;
   void RestoreCanvas(const std::string& pixels) override;
 
   void PaintCanvas(HWND canvas);
   void OnMouseAt(int clientY);
+  // A key press (WM_KEYDOWN) or a typed character (WM_CHAR) on the window,
+  // its canvas, buttons or slider; true when it was one of the preview's
+  // keys.
+  bool OnKey(UINT message, WPARAM key);
 
  private:
   HWND Control(PC control) const { return controls_[static_cast<int>(control)]; }
@@ -160,6 +173,11 @@ LRESULT CALLBACK CanvasProc(HWND canvas, UINT message, WPARAM wParam, LPARAM lPa
       break;
     case WM_ERASEBKGND:
       return 1;
+    case WM_LBUTTONDOWN:
+      // The keys go to the window again after a button or the slider had
+      // the focus.
+      SetFocus(GetParent(canvas));
+      return 0;
     case WM_MOUSEMOVE:
       if (preview) {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -180,6 +198,13 @@ LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
       return SendMessageW(GetParent(bar), message, wParam, lParam);
   }
   return DefWindowProcW(bar, message, wParam, lParam);
+}
+
+// The preview's keys on its buttons and slider: a focused button would
+// ignore them and the slider would move by its own rules.
+LRESULT CALLBACK ControlKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if ((message == WM_KEYDOWN || message == WM_CHAR) && preview && preview->OnKey(message, wParam)) return 0;
+  return DefSubclassProc(control, message, wParam, lParam);
 }
 
 bool RegisterClasses() {
@@ -233,10 +258,6 @@ bool PreviewWindow::Create() {
   SendMessageW(Control(PC::组合框静态画面), CB_SETCURSEL, static_cast<WPARAM>(settings.stillFramesIndex), 0);
   loading_ = false;
 
-  int count = frames_.FrameCount();
-  SendMessageW(Control(PC::滑块条), TBM_SETRANGEMIN, FALSE, count > 0 ? 1 : 0);
-  SendMessageW(Control(PC::滑块条), TBM_SETRANGEMAX, TRUE, count);
-
   Place();
   SetButtonOn(PC::按钮循环, player_.Loop());
   SetButtonOn(PC::按钮钉住, player_.Pinned());
@@ -271,6 +292,10 @@ bool PreviewWindow::CreateControls() {
   make(PC::按钮钉住, 0, L"BUTTON", "钉住", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::按钮全屏, 0, L"BUTTON", "全屏", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::按钮退出, 0, L"BUTTON", "退出", BS_OWNERDRAW | WS_TABSTOP, bar);
+  make(PC::按钮设为起点, 0, L"BUTTON", "设为起点", BS_OWNERDRAW | WS_TABSTOP, bar);
+  make(PC::按钮设为终点, 0, L"BUTTON", "设为终点", BS_OWNERDRAW | WS_TABSTOP, bar);
+  make(PC::按钮删除本帧, 0, L"BUTTON", "删除本帧", BS_OWNERDRAW | WS_TABSTOP, bar);
+  make(PC::按钮撤销, 0, L"BUTTON", "撤销", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::标签每帧变速, 0, L"STATIC", "每帧变速：", SS_LEFT, bar);
   make(PC::编辑框每帧变速, WS_EX_CLIENTEDGE, L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, bar);
   HWND units = make(PC::组合框变速单位, 0, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, bar);
@@ -289,12 +314,17 @@ bool PreviewWindow::CreateControls() {
     MoveWindow(Control(p.control), Scale(p.x, dpi_), Scale(p.y, dpi_), Scale(p.width, dpi_), Scale(p.height, dpi_),
                FALSE);
   }
+  for (PC control : {PC::滑块条, PC::按钮播放, PC::按钮循环, PC::按钮钉住, PC::按钮全屏, PC::按钮退出}) {
+    SetWindowSubclass(Control(control), ControlKeyProc, 0, 0);
+  }
+  for (PC control : kEditButtons) SetWindowSubclass(Control(control), ControlKeyProc, 0, 0);
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
                              nullptr, instance, nullptr);
   const std::pair<PC, const char*> tips[] = {
       {PC::按钮播放, "播放\\暂停"}, {PC::按钮循环, "循环播放"}, {PC::按钮钉住, "钉住控制栏"},
-      {PC::按钮全屏, "全屏\\还原"}, {PC::按钮退出, "退出预览"},
+      {PC::按钮全屏, "全屏\\还原"}, {PC::按钮退出, "退出预览"}, {PC::按钮设为起点, "设为起点 ["},
+      {PC::按钮设为终点, "设为终点 ]"}, {PC::按钮删除本帧, "删除本帧 Delete"}, {PC::按钮撤销, "撤销 Ctrl+Z"},
   };
   if (tooltip_) {
     for (const auto& [control, tip] : tips) {
@@ -363,11 +393,37 @@ void PreviewWindow::Place() {
 void PreviewWindow::LayOut() {
   RECT client{};
   GetClientRect(window_, &client);
-  PreviewLayout layout =
-      LayOutPreview(client.right, client.bottom, BarHeight(), {Scale(4, dpi_), Scale(4, dpi_), 0, Scale(28, dpi_)});
+  PreviewLayout layout = LayOutPreview(client.right, client.bottom, BarHeight(),
+                                       {Scale(4, dpi_), Scale(4, dpi_), 0, Scale(28, dpi_)},
+                                       Scale(kEditRowWidth96, dpi_));
   MoveWindow(Control(PC::外形框), layout.bar.left, layout.bar.top, layout.bar.width, layout.bar.height, TRUE);
-  MoveWindow(Control(PC::滑块条), layout.slider.left, layout.slider.top, layout.slider.width - Scale(4, dpi_),
-             layout.slider.height, TRUE);
+  MoveWindow(Control(PC::滑块条), layout.slider.left, layout.slider.top, layout.slider.width, layout.slider.height,
+             TRUE);
+  int x = layout.edit.left;
+  for (PC control : kEditButtons) {
+    MoveWindow(Control(control), x, layout.edit.top, Scale(28, dpi_), Scale(26, dpi_), TRUE);
+    x += Scale(kEditButtonStep96, dpi_);
+  }
+}
+
+void PreviewWindow::ShowEditState(bool canCut, bool canUndo) {
+  for (PC control : kEditButtons) {
+    HWND button = Control(control);
+    const bool enabled = control == PC::按钮撤销 ? canUndo : canCut;
+    // A disabled button cannot keep the focus: the window takes it, so the
+    // keys still arrive.
+    if (!enabled && GetFocus() == button) SetFocus(window_);
+    EnableWindow(button, enabled);
+  }
+}
+
+bool PreviewWindow::OnKey(UINT message, WPARAM key) {
+  const PreviewAction action = message == WM_CHAR
+                                   ? PreviewCharAction(static_cast<uint32_t>(key))
+                                   : PreviewKeyAction(static_cast<uint32_t>(key), GetKeyState(VK_CONTROL) < 0);
+  if (action == PreviewAction::kNone) return false;
+  player_.Do(action);
+  return true;
 }
 
 void PreviewWindow::ClearCanvas() {
@@ -497,6 +553,18 @@ void PreviewWindow::OnCommand(PC control, int code) {
     case PC::按钮退出:
       if (code == BN_CLICKED) PostMessageW(window_, WM_CLOSE, 0, 0);
       return;
+    case PC::按钮设为起点:
+      if (code == BN_CLICKED) player_.Do(PreviewAction::kSetStart);
+      return;
+    case PC::按钮设为终点:
+      if (code == BN_CLICKED) player_.Do(PreviewAction::kSetEnd);
+      return;
+    case PC::按钮删除本帧:
+      if (code == BN_CLICKED) player_.Do(PreviewAction::kDrop);
+      return;
+    case PC::按钮撤销:
+      if (code == BN_CLICKED) player_.Do(PreviewAction::kUndo);
+      return;
     case PC::编辑框每帧变速:
       if (code == EN_CHANGE && !loading_) player_.SetSpeedChangeText(GetWindowTextGbk(Control(control)));
       return;
@@ -533,12 +601,13 @@ void PreviewWindow::ShowSliderPosition() {
   player_.OnSliderMoved(static_cast<int>(SendMessageW(Control(PC::滑块条), TBM_GETPOS, 0, 0)));
 }
 
-void DrawSymbol(HDC dc, PC control, const RECT& box, bool playing) {
+void DrawSymbol(HDC dc, PC control, const RECT& box, bool playing, bool enabled) {
   const int w = box.right - box.left, h = box.bottom - box.top;
   const int s = std::max(6, std::min(w, h) - 12);  // the symbol's square
   const int x = box.left + (w - s) / 2, y = box.top + (h - s) / 2;
-  UniqueBrush brush(CreateSolidBrush(kSymbolColour));
-  UniquePen pen(CreatePen(PS_SOLID, std::max(2, s / 7), kSymbolColour));
+  const COLORREF colour = enabled ? kSymbolColour : GetSysColor(COLOR_GRAYTEXT);
+  UniqueBrush brush(CreateSolidBrush(colour));
+  UniquePen pen(CreatePen(PS_SOLID, std::max(2, s / 7), colour));
   SelectGuard brushGuard(dc, brush.get());
   SelectGuard penGuard(dc, pen.get());
   switch (control) {
@@ -586,6 +655,36 @@ void DrawSymbol(HDC dc, PC control, const RECT& box, bool playing) {
       MoveToEx(dc, x + s, y, nullptr);
       LineTo(dc, x, y + s);
       break;
+    case PC::按钮设为起点:
+    case PC::按钮设为终点: {
+      // A bracket where the kept frames begin or end, and the kept frames
+      // running on from it.
+      const bool start = control == PC::按钮设为起点;
+      const int edge = start ? x + s / 6 : x + s - s / 6, lip = start ? s / 3 : -s / 3;
+      const POINT bracket[] = {{edge + lip, y}, {edge, y}, {edge, y + s}, {edge + lip, y + s}};
+      Polyline(dc, bracket, 4);
+      MoveToEx(dc, start ? edge + s / 3 : x, y + s / 2, nullptr);
+      LineTo(dc, start ? x + s : edge - s / 3, y + s / 2);
+      break;
+    }
+    case PC::按钮删除本帧: {
+      // A frame struck through.
+      const POINT frame[] = {{x + s / 6, y}, {x + s - s / 6, y}, {x + s - s / 6, y + s}, {x + s / 6, y + s},
+                             {x + s / 6, y}};
+      Polyline(dc, frame, 5);
+      MoveToEx(dc, x, y + s, nullptr);
+      LineTo(dc, x + s, y);
+      break;
+    }
+    case PC::按钮撤销: {
+      // An arc over the top, run from the right to the left, with an arrow
+      // head at its end pointing down.
+      const int cy = y + s * 2 / 3;
+      Arc(dc, x, y, x + s, y + s * 4 / 3, x + s, cy, x, cy);
+      const POINT head[] = {{x - s / 5, cy - s / 6}, {x + s / 5, cy - s / 6}, {x, cy + s / 4}};
+      Polygon(dc, head, 3);
+      break;
+    }
     default:
       break;
   }
@@ -608,7 +707,7 @@ void PreviewWindow::DrawButton(const DRAWITEMSTRUCT& item) {
   DrawEdge(dc, &r, (on || down) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   RECT box = r;
   if (down) OffsetRect(&box, 1, 1);
-  DrawSymbol(dc, control, box, ButtonOn(PC::按钮播放));
+  DrawSymbol(dc, control, box, ButtonOn(PC::按钮播放), (item.itemState & ODS_DISABLED) == 0);
   if (item.itemState & ODS_FOCUS) {
     RECT focus = r;
     InflateRect(&focus, -3, -3);
@@ -641,6 +740,10 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_MOUSEMOVE:
       OnMouseAt(GET_Y_LPARAM(lParam));
       return 0;
+    case WM_KEYDOWN:
+    case WM_CHAR:
+      if (OnKey(message, wParam)) return 0;
+      break;
     case WM_SIZE:
       if (window_ && Control(PC::外形框)) LayOut();
       return 0;

@@ -5,7 +5,8 @@ frames (screenshots against the frames Pillow decodes), keep its own speed
 change and hand it back to the main window on closing, toggle full screen,
 show and hide its control bar by the mouse, open maximised when the
 recording is larger than the screen, and hand its settings back when the
-program ends with it open."""
+program ends with it open. Cut in the preview (start, end, dropped frames,
+undo) by mouse and keys, the saved GIF holds exactly the kept frames."""
 import io
 import json
 import os
@@ -22,7 +23,7 @@ from movrel_e2e import ARTIFACTS, xdotool, wait_until
 from test_save import GREEN, RED, RECT, SaveTestCase, Scene, frame_count, output_probe, settings
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "output"))
-from gif_checks import all_problems, composites, recorded_time_problems  # noqa: E402
+from gif_checks import all_problems, composites, gif_delays, recorded_time_problems  # noqa: E402
 
 CAPTION = re.compile(r"总 (\d+) 帧，当前播放第 (\d+) 帧(（静止画面）)?")
 UNITS = ["毫", "秒", "分", "时"]
@@ -64,6 +65,15 @@ def screen_picture(rect):
 
 def quantised(picture):
     return picture.point(lambda v: v & 0xF0)
+
+
+COUNTED_AT = (60, 40)  # the numbered block's corner in the recording
+
+
+def picture_number(picture):
+    """The number a counting scene's picture shows (see save_target)."""
+    r, g, b = picture.getpixel((COUNTED_AT[0] + 12, COUNTED_AT[1] + 8))
+    return (r >> 4) | (g >> 4) << 4 | ((b >> 4) - 8) << 8
 
 
 class PreviewTest(SaveTestCase):
@@ -190,6 +200,138 @@ class PreviewTest(SaveTestCase):
         xdotool("mousemove", "--sync", canvas[0] + 30, canvas[1] + 12)
         self.assertTrue(preview_state()[1]["外形框"]["visible"])
         self.close_preview()
+
+    # -- the cut
+    def caption(self):
+        m = CAPTION.fullmatch(preview_state()[0]["title"])
+        return (int(m.group(1)), int(m.group(2))) if m else None
+
+    def wait_caption(self, total, index, what):
+        """`index` None: any frame shown."""
+        def there():
+            shown = self.caption()
+            return shown is not None and shown[0] == total and index in (None, shown[1])
+        wait_until(there, what=f"{what}: 总 {total} 帧，第 {index} 帧")
+
+    def mouse_on(self, name):
+        """A real click on a button of the preview."""
+        l, t, r, b = preview_state()[1][name]["rect"]
+        xdotool("mousemove", "--sync", (l + r) // 2, (t + b) // 2)
+        xdotool("click", 1)
+
+    def open_for_cutting(self, app, total):
+        """Opens the preview, pins its bar by a click (which gives the window
+        the keys) and pauses it."""
+        self.open_preview(app)
+        self.mouse_on("按钮钉住")
+        wait_until(lambda: preview_state()[1]["按钮钉住"]["on"], what="pinned")
+        output_probe("preview-click", "按钮播放")
+        wait_until(lambda: not preview_state()[1]["按钮播放"]["on"], what="paused")
+        self.assertEqual(self.caption()[0], total)
+
+    def undo_all(self, app, count, keys):
+        """Undoes every step, `keys` of them by Ctrl+Z and the rest by 撤销."""
+        for _ in range(keys):
+            app.key("ctrl+z")
+        for _ in range(keys, count):
+            wait_until(lambda: preview_state()[1]["按钮撤销"]["enabled"], what="撤销 enabled")
+            before = self.caption()[0]
+            self.mouse_on("按钮撤销")
+            wait_until(lambda: self.caption()[0] > before, what="a step undone")
+        wait_until(lambda: not preview_state()[1]["按钮撤销"]["enabled"], what="nothing left to undo")
+
+    def assert_kept(self, path, recording, kept, full=None):
+        """The GIF shows the captured picture of each kept frame, in order,
+        and lasts as long as those frames did: the delays of the whole
+        recording's GIF `full` over the kept frames, each run of them
+        rounded once."""
+        numbers = {n: picture_number(recording.frames[n]) for n in kept}
+        shown = composites(path)
+        self.assertEqual([picture_number(p) for p in shown], [numbers[n] for n in kept], path)
+        for n, picture in zip(kept, shown):
+            self.assertIsNone(ImageChops.difference(picture, recording.frames[n]).getbbox(), f"{path}: frame {n}")
+        if full is not None:
+            runs = 1 + sum(1 for a, b in zip(kept, kept[1:]) if b != a + 1)
+            kept_cs = sum(full[n - 1] for n in kept)
+            self.assertLessEqual(abs(sum(gif_delays(path)) - kept_cs), runs + 1, (gif_delays(path), full))
+
+    def test_cut_by_mouse_and_keys_saves_the_kept_frames_and_undo_brings_all_back(self):
+        app = self.launch()
+        scene = Scene(self)
+        out = tempfile.mkdtemp(prefix="movrel-cut-")
+        self.addCleanup(shutil.rmtree, out, True)
+        scene.count(*COUNTED_AT)
+        recording = self.record(app, scene, [None], still_ticks=14)
+        scene.close()  # nothing may cover the preview's bar
+        n = len(recording.pattern)
+        # Each capture saw a number of its own.
+        self.assertNotIn("S", recording.pattern)
+        self.assertEqual(len({picture_number(p) for p in recording.frames.values()}), n)
+
+        # Before the first save: the start and the end by the mouse, a frame
+        # in the middle by 删除本帧 and another by Delete.
+        self.open_for_cutting(app, n)
+        self.assertFalse(preview_state()[1]["按钮撤销"]["enabled"])
+        app.key("Home", "Right", "Right")
+        self.wait_caption(n, 3, "two frames on")
+        self.mouse_on("按钮设为起点")
+        self.wait_caption(n - 2, 1, "the start set")
+        app.key("End", "Left")
+        self.wait_caption(n - 2, n - 3, "one before the end")
+        self.mouse_on("按钮设为终点")
+        self.wait_caption(n - 3, n - 3, "the end set")
+        app.key("Home", "Right", "Right", "Right")
+        self.wait_caption(n - 3, 4, "frame 6")
+        self.mouse_on("按钮删除本帧")
+        self.wait_caption(n - 4, 4, "frame 6 dropped, frame 7 shown")
+        app.key("Right", "Delete")
+        self.wait_caption(n - 5, 5, "frame 8 dropped, frame 9 shown")
+        self.assertTrue(preview_state()[1]["按钮撤销"]["enabled"])
+        app.screenshot("preview_cut.png")
+        self.close_preview()
+        cut = os.path.join(out, "cut.gif")
+        self.save_through_dialog(app, cut, recording, expect_optimization=True)
+        kept = [3, 4, 5, 7] + list(range(9, n))
+        self.assert_kept(cut, recording, kept)
+
+        # The cut outlives the window; undone, every frame is saved again.
+        self.open_for_cutting(app, n - 5)
+        self.undo_all(app, 4, keys=1)
+        self.wait_caption(n, None, "all frames back")
+        self.close_preview()
+        whole = os.path.join(out, "whole.gif")
+        self.save_through_dialog(app, whole, recording, expect_optimization=False)
+        self.assert_kept(whole, recording, list(range(1, n + 1)))
+        self.assertEqual(recorded_time_problems(whole, recording.pattern, recording.recorded_ms, 0, True), [])
+        full = gif_delays(whole)
+        self.assert_kept(cut, recording, kept, full)
+
+        # After the first save (the stored frames are now crops): the start
+        # by "[", a drop by the mouse, the last frame by Delete, the end by "]".
+        self.open_for_cutting(app, n)
+        app.key("Home", "Right", "bracketleft")
+        self.wait_caption(n - 1, 1, "the start set by [")
+        app.key("Right", "Right")
+        self.wait_caption(n - 1, 3, "frame 4")
+        self.mouse_on("按钮删除本帧")
+        self.wait_caption(n - 2, 3, "frame 4 dropped")
+        app.key("End", "Delete")
+        self.wait_caption(n - 3, n - 3, "the last frame dropped, the one before shown")
+        app.key("Left", "bracketright")
+        self.wait_caption(n - 4, n - 4, "the end set by ]")
+        self.close_preview()
+        cut2 = os.path.join(out, "cut2.gif")
+        self.save_through_dialog(app, cut2, recording, expect_optimization=False)
+        self.assert_kept(cut2, recording, [2, 3] + list(range(5, n - 1)), full)
+
+        self.open_for_cutting(app, n - 4)
+        self.undo_all(app, 4, keys=4)
+        self.assertEqual(self.caption()[0], n)
+        self.close_preview()
+        whole2 = os.path.join(out, "whole2.gif")
+        self.save_through_dialog(app, whole2, recording, expect_optimization=False)
+        with open(whole, "rb") as a, open(whole2, "rb") as b:
+            self.assertEqual(a.read(), b.read())
 
     def test_recording_larger_than_the_screen_opens_maximised(self):
         width, height = screen_size()

@@ -84,6 +84,13 @@ class Scene:
             f.write(f"{x} {y} {colour[0]} {colour[1]} {colour[2]}")
         os.replace(scratch, self.state)
 
+    def count(self, x, y):
+        """A numbered picture in every frame from now on (see save_target)."""
+        scratch = self.state + ".new"
+        with open(scratch, "w") as f:
+            f.write(f"count {x} {y}")
+        os.replace(scratch, self.state)
+
     def close(self):
         if self.process.poll() is None:
             self.process.kill()

@@ -1,6 +1,6 @@
 // The preview's playback over a recording in memory: which frame each tick
-// shows, the caption, the slider, the play state and the timer, and the
-// window's placement and layout.
+// shows, the caption, the slider, the play state and the timer, the edits
+// of the cut by buttons and keys, and the window's placement and layout.
 #include "output/preview_player.h"
 
 #include <gtest/gtest.h>
@@ -26,16 +26,24 @@ class RecordingView : public PreviewView {
     ++draws;
   }
   void SetCaption(const std::string& text) override { caption = text; }
+  void SetSliderRange(int maximum) override { sliderMaximum = maximum; }
   void SetSliderPosition(int position) override { slider = position; }
   void SetTimerInterval(int32_t ms) override { timerMs = ms; }
   void ShowPlaying(bool isPlaying) override { playing = isPlaying; }
+  void ShowEditState(bool cut, bool undo) override {
+    canCut = cut;
+    canUndo = undo;
+  }
 
   std::vector<std::string> canvas;
   int draws = 0;
   std::string caption;
   int slider = -1;
+  int sliderMaximum = -1;
   int32_t timerMs = -1;
   bool playing = false;
+  bool canCut = false;
+  bool canUndo = false;
 };
 
 std::string At0(int frame) { return "picture " + std::to_string(frame) + "@0,0"; }
@@ -98,6 +106,45 @@ TEST(PreviewTick, TrailingStillFramesVanishWhenSkippedAsInTheGif) {
   player.SetPlaying(true);
   player.Tick();
   EXPECT_EQ(player.CurrentFrame(), 1);
+}
+
+TEST(PreviewTick, PlaysOnlyTheKeptFramesOverEveryFramesChange) {
+  MemoryFrames frames("KKKSKK");
+  FrameEdit cut;
+  cut.Reset(6);
+  cut.SetStart(2);
+  cut.SetEnd(5);
+  cut.Drop(3);  // kept: 2, 4 (a still frame after the dropped change), 5
+  for (int still : {0, 1}) {
+    RecordingView view;
+    PreviewPlayer player(frames, view, 200, &cut);
+    player.Open(Still(still));
+    EXPECT_EQ(view.sliderMaximum, 3);
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 1 帧");
+    EXPECT_EQ(player.CurrentFrame(), 2);
+    // The dropped frame's change is what kept frame 4 shows: no still
+    // frame, not even skipping.
+    player.Tick();
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 2 帧") << still;
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(2), At0(3)}));
+    player.Tick();
+    EXPECT_EQ(view.caption, "总 3 帧，当前播放第 3 帧");
+    EXPECT_EQ(view.slider, 3);
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(2), At0(3), At0(5)}));
+    player.Tick();  // round to the first kept frame
+    EXPECT_EQ(player.CurrentFrame(), 2);
+    EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(2)}));
+  }
+  // Without frame 3's change, frame 4 is a still frame of the cut.
+  MemoryFrames quiet("KKSSK");
+  cut.Reset(5);
+  cut.Drop(3);
+  RecordingView view;
+  PreviewPlayer player(quiet, view, 200, &cut);
+  player.Open(Still(0));
+  player.Tick();
+  player.Tick();
+  EXPECT_EQ(view.caption, "总 4 帧，当前播放第 3 帧（静止画面）");
 }
 
 TEST(PlayState, LoopOffPausesAfterTheLastFrameAndPlayRestartsAtTheFirst) {
@@ -170,6 +217,26 @@ TEST(PlayState, TimerIntervalIsTheFrameIntervalMinusTheSpeedChange) {
   player.SetSpeedChangeText("50");
   EXPECT_EQ(view.timerMs, 0);  // paused: the timer stays stopped
   EXPECT_EQ(player.PlayingIntervalMs(), 150);
+
+  // Each kept frame for its own time, as the GIF shows it: a dropped
+  // frame's time goes with it, the last frame lasts the interval, and the
+  // speed change takes no frame below the shortest GIF delay.
+  MemoryFrames uneven;
+  for (int64_t ms : {0, 300, 340, 400}) uneven.AddAt(ms, "p" + std::to_string(ms));
+  FrameEdit cut;
+  cut.Reset(4);
+  cut.Drop(2);
+  RecordingView timed;
+  PreviewPlayer times(uneven, timed, 200, &cut);
+  times.Open(Still(0));
+  EXPECT_EQ(timed.timerMs, 300);
+  times.Tick();
+  EXPECT_EQ(times.CurrentFrame(), 3);
+  EXPECT_EQ(timed.timerMs, 60);
+  times.SetSpeedChangeText("50");
+  EXPECT_EQ(timed.timerMs, 20);
+  times.Tick();
+  EXPECT_EQ(timed.timerMs, 150);
 }
 
 TEST(Slider, PausedShowsTheChosenFrameAndPlayingShowsItNext) {
@@ -306,6 +373,82 @@ TEST(PreviewSeek, SliderMovesBackwardsUseTheKeptPictures) {
   EXPECT_EQ(seeker.KeptCount(), 0);
 }
 
+TEST(PreviewEdit, ButtonsAndKeysCutAtTheShownFrameAndUndoEveryStep) {
+  MemoryFrames frames("KKKKKK");
+  FrameEdit cut;
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200, &cut);
+  player.Open(Still(0));
+  player.SetPlaying(false);
+  EXPECT_TRUE(view.canCut);
+  EXPECT_FALSE(view.canUndo);
+  EXPECT_FALSE(player.Do(PreviewAction::kSetStart));  // already the first kept frame
+
+  player.OnSliderMoved(2);
+  EXPECT_TRUE(player.Do(PreviewAction::kSetStart));
+  EXPECT_EQ(view.caption, "总 5 帧，当前播放第 1 帧");
+  EXPECT_EQ(view.sliderMaximum, 5);
+  EXPECT_TRUE(view.canUndo);
+  EXPECT_TRUE(player.Do(PreviewAction::kLastKept));
+  EXPECT_TRUE(player.Do(PreviewAction::kStepBack));
+  EXPECT_TRUE(player.Do(PreviewAction::kSetEnd));  // kept 2..5
+  EXPECT_EQ(player.CurrentFrame(), 5);
+  EXPECT_FALSE(player.Do(PreviewAction::kStepForward));
+  // A drop shows the next kept frame, or the one before after the last.
+  player.OnSliderMoved(2);
+  EXPECT_TRUE(player.Do(PreviewAction::kDrop));
+  EXPECT_EQ(player.CurrentFrame(), 4);
+  EXPECT_EQ(view.caption, "总 3 帧，当前播放第 2 帧");
+  EXPECT_EQ(view.slider, 2);
+  EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(2), At0(3), At0(4)}));
+  EXPECT_TRUE(player.Do(PreviewAction::kLastKept));
+  EXPECT_TRUE(player.Do(PreviewAction::kDrop));
+  EXPECT_EQ(player.CurrentFrame(), 4);
+  EXPECT_TRUE(player.Do(PreviewAction::kDrop));
+  EXPECT_EQ(player.CurrentFrame(), 2);
+  EXPECT_EQ(view.sliderMaximum, 1);
+  EXPECT_FALSE(view.canCut);
+  EXPECT_FALSE(player.Do(PreviewAction::kDrop));  // the last kept frame stays
+
+  // Undo goes back step by step; the frame shown stays.
+  int undone = 0;
+  while (player.Do(PreviewAction::kUndo)) ++undone;
+  EXPECT_EQ(undone, 5);
+  EXPECT_EQ(player.CurrentFrame(), 2);
+  EXPECT_EQ(view.caption, "总 6 帧，当前播放第 2 帧");
+  EXPECT_EQ(view.sliderMaximum, 6);
+  EXPECT_TRUE(view.canCut);
+  EXPECT_FALSE(view.canUndo);
+
+  // Playing: the keys jump and cut, but do not step.
+  player.SetPlaying(true);
+  EXPECT_FALSE(player.Do(PreviewAction::kStepForward));
+  EXPECT_TRUE(player.Do(PreviewAction::kFirstKept));
+  EXPECT_TRUE(player.Do(PreviewAction::kDrop));
+  EXPECT_EQ(player.CurrentFrame(), 2);
+  player.Tick();
+  EXPECT_EQ(view.caption, "总 5 帧，当前播放第 2 帧");
+  EXPECT_EQ(player.CurrentFrame(), 3);
+}
+
+TEST(PreviewEdit, KeysMapToActions) {
+  struct Case {
+    uint32_t key;
+    bool ctrl;
+    PreviewAction action;
+  };
+  const Case cases[] = {
+      {kKeyHome, false, PreviewAction::kFirstKept}, {kKeyEnd, false, PreviewAction::kLastKept},
+      {kKeyLeft, false, PreviewAction::kStepBack},  {kKeyRight, false, PreviewAction::kStepForward},
+      {kKeyDelete, false, PreviewAction::kDrop},    {kKeyZ, true, PreviewAction::kUndo},
+      {kKeyZ, false, PreviewAction::kNone},         {0x41, true, PreviewAction::kNone},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PreviewKeyAction(c.key, c.ctrl), c.action) << c.key;
+  EXPECT_EQ(PreviewCharAction('['), PreviewAction::kSetStart);
+  EXPECT_EQ(PreviewCharAction(']'), PreviewAction::kSetEnd);
+  EXPECT_EQ(PreviewCharAction('z'), PreviewAction::kNone);
+}
+
 TEST(ControlBar, ShowsForTheMouseOnTheBarOrWhenPinned) {
   MemoryFrames frames("K");
   RecordingView view;
@@ -343,11 +486,14 @@ TEST(PreviewGeometry, PlacementCentresAndMaximisesWhenTheFrameDoesNotFit) {
   }
 }
 
-TEST(PreviewGeometry, BarAlongTheBottomAndSliderToItsRightEdge) {
-  PreviewLayout layout = LayOutPreview(640, 480, 60, {8, 4, 10, 24});
+TEST(PreviewGeometry, BarAlongTheBottomAndSliderUpToTheEditButtons) {
+  PreviewLayout layout = LayOutPreview(640, 480, 60, {8, 4, 10, 24}, 120);
   EXPECT_EQ(layout.bar, (PreviewRect{0, 420, 640, 60}));
-  EXPECT_EQ(layout.slider, (PreviewRect{8, 4, 632, 24}));
-  EXPECT_EQ(LayOutPreview(4, 30, 60, {8, 4, 10, 24}).slider.width, 0);
+  EXPECT_EQ(layout.slider, (PreviewRect{8, 4, 512, 24}));
+  EXPECT_EQ(layout.edit, (PreviewRect{520, 4, 120, 24}));
+  PreviewLayout narrow = LayOutPreview(100, 30, 60, {8, 4, 10, 24}, 120);
+  EXPECT_EQ(narrow.slider.width, 0);
+  EXPECT_EQ(narrow.edit, (PreviewRect{8, 4, 92, 24}));
 }
 
 }  // namespace

@@ -5,6 +5,12 @@
 // The colours a test chooses have clear low four bits, so the GIF's palette
 // keeps them exactly.
 //
+// "count X Y" numbers the pictures instead: the block sits at X Y and its
+// colour shows a number that goes up at every look at the state file, so
+// every captured frame shows a picture of its own. The number n is the
+// colour's high four bits: red n & 15, green (n >> 4) & 15, blue
+// 8 + ((n >> 8) & 7), the blue never the field's.
+//
 //   save_target X Y WIDTH HEIGHT STATE_FILE
 #include <windows.h>
 
@@ -23,6 +29,10 @@ std::wstring stateFile;
 std::string shownState;
 int blockX = 0, blockY = 0;
 COLORREF blockColour = RGB(240, 240, 240);
+bool counting = false;
+int number = 0;
+
+COLORREF NumberColour(int n) { return RGB((n & 15) << 4, ((n >> 4) & 15) << 4, (8 + ((n >> 8) & 7)) << 4); }
 
 std::string ReadState() {
   HANDLE file = CreateFileW(stateFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -40,8 +50,18 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: {
       std::string state = ReadState();
       int x, y, r, g, b;
+      if (counting) {
+        blockColour = NumberColour(++number);
+        InvalidateRect(window, nullptr, FALSE);
+      }
       // A half-written file does not parse and is read again next time.
-      if (state != shownState && sscanf(state.c_str(), "%d %d %d %d %d", &x, &y, &r, &g, &b) == 5) {
+      if (state != shownState && sscanf(state.c_str(), "count %d %d", &x, &y) == 2) {
+        shownState = state;
+        counting = true;
+        blockX = x;
+        blockY = y;
+      } else if (state != shownState && sscanf(state.c_str(), "%d %d %d %d %d", &x, &y, &r, &g, &b) == 5) {
+        counting = false;
         shownState = state;
         blockX = x;
         blockY = y;
