@@ -94,8 +94,8 @@ void PreviewPlayer::Tick() {
 
 void PreviewPlayer::ApplyPlayState() {
   if (playing_) {
-    if (atEnd_ || sliderPosition_ == sliderMaximum_) {
-      SetSlider(1);
+    if (atEnd_ || (currentFrame_ != 0 && currentFrame_ == cut_->LastKept())) {
+      SetSlider(cut_->FirstKept());
       currentFrame_ = 0;
       atEnd_ = false;
     }
@@ -107,7 +107,7 @@ void PreviewPlayer::ApplyPlayState() {
 }
 
 bool PreviewPlayer::Do(PreviewAction action) {
-  if (sliderMaximum_ == 0) return false;
+  if (cut_->KeptCount() == 0) return false;
   const int shown = currentFrame_ != 0 ? currentFrame_ : cut_->FirstKept();
   int after = shown;
   switch (action) {
@@ -160,11 +160,16 @@ void PreviewPlayer::SetSpeedChangeUnit(int unit) {
 }
 
 void PreviewPlayer::OnSliderMoved(int position) {
-  if (sliderMaximum_ == 0) return;
-  position = std::clamp(position, 1, sliderMaximum_);
-  sliderPosition_ = position;
+  if (cut_->KeptCount() == 0) return;
+  const int within = std::clamp(position, cut_->FirstKept(), cut_->LastKept());
+  int frame = cut_->NextKept(within);
+  if (frame == 0) frame = cut_->PreviousKept(within);
+  if (frame != position) {
+    SetSlider(frame);
+  } else {
+    sliderPosition_ = frame;
+  }
   atEnd_ = false;
-  const int frame = cut_->KeptAt(position);
   // Playing, the next tick shows the chosen frame over the picture before
   // it.
   currentFrame_ = playing_ ? cut_->PreviousKept(frame - 1) : frame;
@@ -214,16 +219,15 @@ bool PreviewPlayer::Show(int frame, bool still) {
   atEnd_ = false;
   currentFrame_ = frame;
   seeker_.SeekTo(frame);
-  const int index = cut_->KeptIndex(frame);
-  view_.SetCaption(PreviewCaption(sliderMaximum_, index, still));
-  SetSlider(index);
+  view_.SetCaption(PreviewCaption(cut_->KeptCount(), cut_->KeptIndex(frame), still));
+  SetSlider(frame);
   return true;
 }
 
 void PreviewPlayer::ShowCut() {
-  sliderMaximum_ = cut_->KeptCount();
-  view_.SetSliderRange(sliderMaximum_);
-  view_.ShowEditState(sliderMaximum_ > 1, cut_->CanUndo());
+  sliderMaximum_ = cut_->KeptCount() > 0 ? cut_->FrameCount() : 0;
+  view_.SetSliderRange(sliderMaximum_, cut_->FirstKept(), cut_->LastKept());
+  view_.ShowEditState(cut_->KeptCount() > 1, cut_->CanUndo());
 }
 
 void PreviewPlayer::SetSlider(int position) {

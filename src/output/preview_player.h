@@ -21,8 +21,11 @@ namespace movrel {
 class PreviewView : public FrameCanvas {
  public:
   virtual void SetCaption(const std::string& text) = 0;
-  // The slider runs over the kept frames: 1..maximum, or 0..0 for none.
-  virtual void SetSliderRange(int maximum) = 0;
+  // The slider runs over every frame of the recording, 1..maximum (0..0
+  // for none), and shows the kept range first..last as its selection, so
+  // what the cut leaves of the whole recording is in view.
+  virtual void SetSliderRange(int maximum, int keptFirst, int keptLast) = 0;
+  // The store frame shown.
   virtual void SetSliderPosition(int position) = 0;
   // Starts the playback timer at `ms`, or stops it for 0.
   virtual void SetTimerInterval(int32_t ms) = 0;
@@ -103,8 +106,9 @@ class PreviewPlayer {
   void SetSpeedChangeUnit(int unit);
   void SetStillFramesIndex(int index) { settings_.stillFramesIndex = index; }
 
-  // The slider moved to `position` (a place among the kept frames) by the
-  // user.
+  // The slider moved to store frame `position` by the user: the nearest
+  // kept frame is taken (the next one, or the one before past the last),
+  // and the slider is put on it.
   void OnSliderMoved(int position);
 
   // Whether the control bar shows for the mouse at client height `mouseY`

@@ -84,9 +84,13 @@ class PreviewWindow : public PreviewView {
   void ClearCanvas() override;
   void DrawPicture(const std::string& bmpBytes, FramePosition at) override;
   void SetCaption(const std::string& text) override { SetWindowTextGbk(window_, text); }
-  void SetSliderRange(int maximum) override {
-    SendMessageW(Control(PC::滑块条), TBM_SETRANGEMIN, FALSE, maximum > 0 ? 1 : 0);
-    SendMessageW(Control(PC::滑块条), TBM_SETRANGEMAX, TRUE, maximum);
+  void SetSliderRange(int maximum, int keptFirst, int keptLast) override {
+    HWND slider = Control(PC::滑块条);
+    SendMessageW(slider, TBM_SETRANGEMIN, FALSE, maximum > 0 ? 1 : 0);
+    SendMessageW(slider, TBM_SETRANGEMAX, FALSE, maximum);
+    // The kept range is the slider's selection: the bar between its marks.
+    SendMessageW(slider, TBM_SETSELSTART, FALSE, keptFirst);
+    SendMessageW(slider, TBM_SETSELEND, TRUE, keptLast);
   }
   void SetSliderPosition(int position) override {
     SendMessageW(Control(PC::滑块条), TBM_SETPOS, TRUE, position);
@@ -286,7 +290,7 @@ bool PreviewWindow::CreateControls() {
   MoveWindow(canvas, 0, 0, width, height, FALSE);
   CreateCanvasBuffer(width, height);
 
-  make(PC::滑块条, 0, TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, bar);
+  make(PC::滑块条, 0, TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | TBS_ENABLESELRANGE | WS_TABSTOP, bar);
   make(PC::按钮播放, 0, L"BUTTON", "播放\\暂停", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::按钮循环, 0, L"BUTTON", "循环", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::按钮钉住, 0, L"BUTTON", "钉住", BS_OWNERDRAW | WS_TABSTOP, bar);
@@ -433,30 +437,18 @@ void PreviewWindow::ClearCanvas() {
 }
 
 void PreviewWindow::DrawPicture(const std::string& bmpBytes, FramePosition at) {
-  if (!canvasDc_ || !IsLoadableBmpFile(bmpBytes)) return;
+  // The one reading of BMP headers says where the rows are and that they
+  // lie inside the bytes.
+  BmpFileLayout layout;
+  if (!canvasDc_ || !IsLoadableBmpFile(bmpBytes, &layout)) return;
   const auto* file = reinterpret_cast<const uint8_t*>(bmpBytes.data());
-  const uint32_t pixelOffset = static_cast<uint32_t>(file[10]) | static_cast<uint32_t>(file[11]) << 8 |
-                               static_cast<uint32_t>(file[12]) << 16 | static_cast<uint32_t>(file[13]) << 24;
-  const uint32_t headerBytes = static_cast<uint32_t>(file[14]) | static_cast<uint32_t>(file[15]) << 8;
-  // The pixel rows must lie where the file header says, inside the bytes.
-  if (pixelOffset < kFileHeaderBytes + headerBytes || pixelOffset >= bmpBytes.size()) return;
+  const size_t pixelOffset = layout.pixelOffset;
+  if (pixelOffset <= kFileHeaderBytes || pixelOffset >= bmpBytes.size()) return;
   // GDI gets the header and colour table from an aligned copy.
   std::vector<uint32_t> header((pixelOffset - kFileHeaderBytes + 3) / 4, 0);
   memcpy(header.data(), file + kFileHeaderBytes, pixelOffset - kFileHeaderBytes);
   const auto* info = reinterpret_cast<const BITMAPINFO*>(header.data());
-  int width = 0, height = 0;
-  if (info->bmiHeader.biSize == sizeof(BITMAPCOREHEADER)) {
-    const auto* core = reinterpret_cast<const BITMAPCOREHEADER*>(info);
-    width = core->bcWidth;
-    height = core->bcHeight;
-  } else {
-    width = info->bmiHeader.biWidth;
-    height = std::abs(info->bmiHeader.biHeight);
-    if (info->bmiHeader.biCompression == BI_RGB) {
-      uint64_t rowBytes = (static_cast<uint64_t>(width) * info->bmiHeader.biBitCount + 31) / 32 * 4;
-      if (pixelOffset + rowBytes * static_cast<uint64_t>(height) > bmpBytes.size()) return;
-    }
-  }
+  const int width = layout.width, height = layout.height;
   SetDIBitsToDevice(canvasDc_.get(), at.left, at.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                     static_cast<UINT>(height), file + pixelOffset, info, DIB_RGB_COLORS);
   GdiFlush();

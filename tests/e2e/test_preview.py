@@ -79,7 +79,12 @@ def picture_number(picture):
 class PreviewTest(SaveTestCase):
     def open_preview(self, app):
         app.click("链接预览播放")
-        return wait_until(preview_state, what="the preview window")
+
+        def shown():
+            state = preview_state()
+            return state if state and state[0]["visible"] else None
+        # The window exists a moment before it is shown.
+        return wait_until(shown, what="the preview window shown")
 
     def close_preview(self):
         output_probe("preview-click", "按钮退出")

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "memory_frames.h"
@@ -26,7 +28,11 @@ class RecordingView : public PreviewView {
     ++draws;
   }
   void SetCaption(const std::string& text) override { caption = text; }
-  void SetSliderRange(int maximum) override { sliderMaximum = maximum; }
+  void SetSliderRange(int maximum, int first, int last) override {
+    sliderMaximum = maximum;
+    keptFirst = first;
+    keptLast = last;
+  }
   void SetSliderPosition(int position) override { slider = position; }
   void SetTimerInterval(int32_t ms) override { timerMs = ms; }
   void ShowPlaying(bool isPlaying) override { playing = isPlaying; }
@@ -40,6 +46,7 @@ class RecordingView : public PreviewView {
   std::string caption;
   int slider = -1;
   int sliderMaximum = -1;
+  int keptFirst = -1, keptLast = -1;
   int32_t timerMs = -1;
   bool playing = false;
   bool canCut = false;
@@ -119,7 +126,7 @@ TEST(PreviewTick, PlaysOnlyTheKeptFramesOverEveryFramesChange) {
     RecordingView view;
     PreviewPlayer player(frames, view, 200, &cut);
     player.Open(Still(still));
-    EXPECT_EQ(view.sliderMaximum, 3);
+    EXPECT_EQ((std::tuple{view.sliderMaximum, view.keptFirst, view.keptLast}), (std::tuple{6, 2, 5}));
     EXPECT_EQ(view.caption, "总 3 帧，当前播放第 1 帧");
     EXPECT_EQ(player.CurrentFrame(), 2);
     // The dropped frame's change is what kept frame 4 shows: no still
@@ -129,7 +136,7 @@ TEST(PreviewTick, PlaysOnlyTheKeptFramesOverEveryFramesChange) {
     EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(2), At0(3)}));
     player.Tick();
     EXPECT_EQ(view.caption, "总 3 帧，当前播放第 3 帧");
-    EXPECT_EQ(view.slider, 3);
+    EXPECT_EQ(view.slider, 5);  // the store frame, within the kept range
     EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(2), At0(3), At0(5)}));
     player.Tick();  // round to the first kept frame
     EXPECT_EQ(player.CurrentFrame(), 2);
@@ -387,26 +394,34 @@ TEST(PreviewEdit, ButtonsAndKeysCutAtTheShownFrameAndUndoEveryStep) {
   player.OnSliderMoved(2);
   EXPECT_TRUE(player.Do(PreviewAction::kSetStart));
   EXPECT_EQ(view.caption, "总 5 帧，当前播放第 1 帧");
-  EXPECT_EQ(view.sliderMaximum, 5);
+  // The slider keeps the whole recording and marks the kept range.
+  EXPECT_EQ(view.sliderMaximum, 6);
+  EXPECT_EQ((std::pair{view.keptFirst, view.keptLast}), (std::pair{2, 6}));
   EXPECT_TRUE(view.canUndo);
   EXPECT_TRUE(player.Do(PreviewAction::kLastKept));
   EXPECT_TRUE(player.Do(PreviewAction::kStepBack));
   EXPECT_TRUE(player.Do(PreviewAction::kSetEnd));  // kept 2..5
   EXPECT_EQ(player.CurrentFrame(), 5);
   EXPECT_FALSE(player.Do(PreviewAction::kStepForward));
+  // The slider snaps to kept frames: before the start it takes the first.
+  player.OnSliderMoved(1);
+  EXPECT_EQ(view.slider, 2);
+  EXPECT_EQ(player.CurrentFrame(), 2);
   // A drop shows the next kept frame, or the one before after the last.
-  player.OnSliderMoved(2);
+  player.OnSliderMoved(3);
   EXPECT_TRUE(player.Do(PreviewAction::kDrop));
   EXPECT_EQ(player.CurrentFrame(), 4);
   EXPECT_EQ(view.caption, "总 3 帧，当前播放第 2 帧");
-  EXPECT_EQ(view.slider, 2);
+  EXPECT_EQ(view.slider, 4);
+  player.OnSliderMoved(3);  // the dropped frame: the next kept one
+  EXPECT_EQ(view.slider, 4);
   EXPECT_EQ(view.canvas, (std::vector<std::string>{At0(1), At0(2), At0(3), At0(4)}));
   EXPECT_TRUE(player.Do(PreviewAction::kLastKept));
   EXPECT_TRUE(player.Do(PreviewAction::kDrop));
   EXPECT_EQ(player.CurrentFrame(), 4);
   EXPECT_TRUE(player.Do(PreviewAction::kDrop));
   EXPECT_EQ(player.CurrentFrame(), 2);
-  EXPECT_EQ(view.sliderMaximum, 1);
+  EXPECT_EQ((std::pair{view.keptFirst, view.keptLast}), (std::pair{2, 2}));
   EXPECT_FALSE(view.canCut);
   EXPECT_FALSE(player.Do(PreviewAction::kDrop));  // the last kept frame stays
 
@@ -416,7 +431,7 @@ TEST(PreviewEdit, ButtonsAndKeysCutAtTheShownFrameAndUndoEveryStep) {
   EXPECT_EQ(undone, 5);
   EXPECT_EQ(player.CurrentFrame(), 2);
   EXPECT_EQ(view.caption, "总 6 帧，当前播放第 2 帧");
-  EXPECT_EQ(view.sliderMaximum, 6);
+  EXPECT_EQ((std::pair{view.keptFirst, view.keptLast}), (std::pair{1, 6}));
   EXPECT_TRUE(view.canCut);
   EXPECT_FALSE(view.canUndo);
 
