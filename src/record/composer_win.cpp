@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "record/follow_mouse_hook_win.h"
@@ -12,7 +11,6 @@ namespace {
 
 void PrepareFromSettings(FrameComposer& composer) {
   composer.Prepare(ReadComposerSettings(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  Globals().recordRect = composer.rect();
 }
 
 WatermarkSettings ReadWatermarkSettings() {
@@ -64,14 +62,12 @@ std::string ComposeFrame(bool previewMode) {
   // Follow-mouse applies to a recorded rectangle only: the whole screen has
   // nowhere to move.
   if (composer.followsMouse()) ApplyFollowMouse(composer.rect());
-  Globals().recordRect = composer.rect();
   UpdateFrameWindow();
   POINT pointer{};
   GetCursorPos(&pointer);
   std::string frame = composer.Compose(pointer.x, pointer.y);
-  Globals().frameSize = composer.frameSize();
   if (previewMode) {
-    SetControlText(分组框1, SingleFrameCaption(frame.size(), Globals().frameSize));
+    SetControlText(分组框1, SingleFrameCaption(frame.size(), composer.frameSize()));
     ReleaseComposer();
   }
   return frame;

@@ -14,12 +14,12 @@ namespace movrel {
 // The settings as the main window's controls hold them now.
 ComposerSettings ReadComposerSettings();
 
-// Reads the settings into the prepared state and sets Globals().recordRect.
-// The watermarks are prepared as its last step.
+// Reads the settings into the prepared state, the capture rectangle with
+// them. The watermarks are prepared as its last step.
 void PrepareCapture();
 
-// One frame of Globals().recordRect as BMP file bytes; sets
-// Globals().frameSize. In preview mode it prepares first, writes the frame's
+// One frame of the capture rectangle as BMP file bytes; Composer().frameSize()
+// gives its size. In preview mode it prepares first, writes the frame's
 // size into 分组框1's caption and releases afterwards. Follow-mouse moves
 // the rectangle first (when a rectangle is recorded), then the outline
 // window is updated and the screen grabbed.

@@ -4,7 +4,7 @@
 // on the pointer, as the record frame window places it.
 #pragma once
 
-#include "app/app_globals.h"
+#include "common/screen_rect.h"
 
 namespace movrel {
 

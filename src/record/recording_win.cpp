@@ -226,7 +226,8 @@ class MainWindowHost : public RecorderHost {
   void PrepareCapture() override { movrel::PrepareCapture(); }
   std::string ComposeFrame(PixelSize* size) override {
     std::string frame = movrel::ComposeFrame(false);
-    *size = PixelSize{Globals().frameSize.width, Globals().frameSize.height};
+    const FrameSize made = Composer().frameSize();
+    *size = PixelSize{made.width, made.height};
     return frame;
   }
   void ReleaseComposer() override { movrel::ReleaseComposer(); }

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "app/app_globals.h"
 #include "common/handle_win.h"
+#include "common/screen_rect.h"
 
 namespace movrel {
 

@@ -12,7 +12,6 @@
 #include <tuple>
 
 #include "../bitmap/pattern_window_win.h"
-#include "app/app_globals.h"
 #include "bitmap/bmp_layout.h"
 #include "bitmap/reencode_win.h"
 #include "common/file_io.h"
@@ -504,14 +503,14 @@ TEST(ComposeFrame, WithoutARecordedRectangleTheFrameIsTheWholeScreen) {
   // No main window here: every check box reads unchecked, so the whole
   // screen is recorded with no overlay.
   PrepareCapture();
-  const RecordRect r = Globals().recordRect;
+  const RecordRect r = Composer().rect();
   EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height),
             std::make_tuple(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
   const Frame f = Frame::Decode(ComposeFrame(false));
   EXPECT_EQ(f.width, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(f.height, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_EQ(Globals().frameSize.width, f.width);
-  EXPECT_EQ(Globals().frameSize.height, f.height);
+  EXPECT_EQ(Composer().frameSize().width, f.width);
+  EXPECT_EQ(Composer().frameSize().height, f.height);
   ReleaseComposer();
   EXPECT_FALSE(Composer().prepared());
   // Preview mode prepares and releases by itself.
@@ -519,7 +518,7 @@ TEST(ComposeFrame, WithoutARecordedRectangleTheFrameIsTheWholeScreen) {
   EXPECT_FALSE(Composer().prepared());
   // Unprepared, recording mode has nothing to compose.
   EXPECT_TRUE(ComposeFrame(false).empty());
-  EXPECT_EQ(Globals().frameSize.width, 0);
+  EXPECT_EQ(Composer().frameSize().width, 0);
 }
 
 }  // namespace
