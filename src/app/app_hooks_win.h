@@ -31,13 +31,6 @@ void CloseOutputAtExit();
 void ChooseFrameFolder();
 void OpenFrameFolder();
 
-// Selection: rectangle overlay (modifiers: Ctrl 1, Shift 2, Alt 4) and the
-// outline window.
-void SelectRectangle(int modifiers);
-void CreateFrameWindow();
-void UpdateFrameWindow();
-void DestroyFrameWindow();
-
 // Tray icon and hotkeys.
 void ShowIdleTrayIcon();
 void RemoveTrayIcon();

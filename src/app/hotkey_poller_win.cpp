@@ -6,6 +6,7 @@
 #include "app/tray_icon_win.h"
 #include "common/message_pump_win.h"
 #include "record/optimize_win.h"
+#include "select/select_entry_win.h"
 
 namespace movrel {
 namespace {

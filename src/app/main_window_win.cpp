@@ -17,6 +17,7 @@
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "select/select_entry_win.h"
 
 namespace movrel {
 namespace {

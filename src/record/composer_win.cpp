@@ -5,6 +5,7 @@
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "record/follow_mouse_hook_win.h"
+#include "select/select_entry_win.h"
 
 namespace movrel {
 namespace {
