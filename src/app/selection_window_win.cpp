@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/app_globals.h"
-#include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "common/number.h"
 #include "record/recorder.h"
