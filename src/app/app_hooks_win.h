@@ -1,6 +1,7 @@
-// The main window's calls into the subsystems built around it: recording,
-// output, selection, tray, hotkeys and settings. Each subsystem defines its
-// own; until a subsystem exists its entry does nothing.
+// The main window's calls into the subsystems built around it that still
+// reach back into it: output, tray, hotkeys and settings. The recording and
+// the selection declare their own entries (record/recording_win.h,
+// select/select_entry_win.h).
 #pragma once
 
 namespace movrel {
@@ -11,13 +12,6 @@ void LoadAllSettings();
 // told "配置保存失败！" with the file and the reason.
 bool SaveAllSettings();
 
-// Sample frame of the current settings, shown in 显示画板.
-void RefreshFramePreview();
-
-// Recording: the F9 and F10 actions.
-void ToggleRecording();
-void StopRecording();
-
 // Output: preview window, GIF save (or copy to the clipboard).
 void OpenPreviewWindow();
 void ComposeAndSave(bool copyToClipboard);
@@ -27,23 +21,9 @@ void OnCustomLoopCountChosen();
 // settings back, and the copies' temporary GIFs that nothing needs go.
 void CloseOutputAtExit();
 
-// Frame folder: choose it (click on 按钮选择帧路径) or open it (right click).
-void ChooseFrameFolder();
-void OpenFrameFolder();
-
-// Selection: rectangle overlay (modifiers: Ctrl 1, Shift 2, Alt 4) and the
-// outline window.
-void SelectRectangle(int modifiers);
-void CreateFrameWindow();
-void UpdateFrameWindow();
-void DestroyFrameWindow();
-
 // Tray icon and hotkeys.
 void ShowIdleTrayIcon();
 void RemoveTrayIcon();
 void StartHotkeyPoller();
-
-// The recording's temporary folder, deleted at exit.
-void DeleteRecordingFolder();
 
 }  // namespace movrel

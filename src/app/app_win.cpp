@@ -9,6 +9,8 @@
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
+#include "app/recording_window_win.h"
+#include "app/selection_window_win.h"
 #include "app/settings_binding_win.h"
 #include "app/tray_icon_win.h"
 #include "app/ui_win.h"
@@ -17,6 +19,8 @@
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "record/folders_win.h"
+#include "record/recording_win.h"
+#include "select/select_entry_win.h"
 
 namespace movrel {
 namespace {
@@ -44,6 +48,9 @@ int AppStartup() {
   // Recording folders that crashed or killed copies left behind.
   RemoveStaleRecordingFoldersInBackground(SystemTempFolder());
   OpenSettingsStore();
+  // The subsystems' view of the main window, before it exists.
+  ConnectRecordingWindow();
+  ConnectSelectionWindow();
   // The main window.
   if (!CreateMainWindow()) {
     ShowMessage("无法创建主窗口。", kMbIconError);

@@ -1,11 +1,13 @@
 #include "app/hotkey_poller_win.h"
 
 #include "app/app_globals.h"
-#include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
+#include "app/recording_window_win.h"
 #include "app/tray_icon_win.h"
 #include "common/message_pump_win.h"
 #include "record/optimize_win.h"
+#include "record/recording_win.h"
+#include "select/select_entry_win.h"
 
 namespace movrel {
 namespace {
@@ -19,7 +21,7 @@ class ProgramHotkeys : public HotkeyTarget {
   bool OptimizationWindowOpen() override { return OptimizationWindowShown(); }
   bool StopPictureEnabled() override { return IsControlEnabled(图片框停止录制); }
   bool RectangleButtonEnabled() override { return IsControlEnabled(超级按钮矩形); }
-  void ToggleRecording() override { movrel::ToggleRecording(); }
+  void ToggleRecording() override { OnStartRecordingClicked(); }
   void StopRecording() override { movrel::StopRecording(); }
   void ToggleOutline() override {
     // Setting the check from code sends no click, so the frame window is

@@ -13,10 +13,13 @@
 #include "app/hotkey_poll.h"
 #include "app/message_box_win.h"
 #include "app/pictures_win.h"
+#include "app/recording_window_win.h"
 #include "app/text_entry_dialog_win.h"
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "record/recording_win.h"
+#include "select/select_entry_win.h"
 
 namespace movrel {
 namespace {
@@ -468,7 +471,7 @@ void OnClicked(ControlIndex index) {
     case 按钮选择图像: OnChooseImageFile(); return;
     case 按钮输入文字: OnEnterWatermarkText(); return;
     case 按钮设置字体: OnChooseFont(); return;
-    case 按钮选择帧路径: ChooseFrameFolder(); return;
+    case 按钮选择帧路径: OnFrameFolderClicked(); return;
     case 超级按钮矩形: SelectRectangle(ModifierState()); return;
     case 颜色选择器图像水印透明色:
     case 颜色选择器文字水印背景色: OnColourPickerClicked(index); return;
@@ -476,7 +479,7 @@ void OnClicked(ControlIndex index) {
     case 单选框稍逊: RefreshFramePreview(); return;
     case 显示画板: ShowSampleFullSize(Main()); return;
     case 图片框开始录制:
-    case 链接开始录制: ToggleRecording(); return;
+    case 链接开始录制: OnStartRecordingClicked(); return;
     case 图片框停止录制:
     case 链接停止录制: StopRecording(); return;
     case 图片框预览播放:
@@ -520,7 +523,7 @@ void OnContextMenu(HWND target) {
   if (target == w.controls[链接保存动画] || target == w.controls[图片框保存动画]) {
     if (IsWindowEnabled(target)) ComposeAndSave(true);
   } else if (target == w.controls[按钮选择帧路径]) {
-    if (IsWindowEnabled(target)) OpenFrameFolder();
+    if (IsWindowEnabled(target)) OnFrameFolderRightClicked();
   }
 }
 

@@ -65,6 +65,10 @@ void SetWatermarkStyle(const WatermarkStyle& style);
 // when asked.
 void RefreshDependentControls(bool refreshPreview);
 
+// Composes a sample frame of the current settings and shows it in 显示画板
+// (not while a recording runs or is paused).
+void RefreshFramePreview();
+
 // Shows the encoded sample frame in 显示画板.
 void ShowSampleFrame(const std::string& bmpBytes);
 

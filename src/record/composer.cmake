@@ -3,7 +3,6 @@
 # portable; the drawing is GDI.
 set(COMPOSER_SOURCES composer_rules.cpp icon_file.cpp watermark_text.cpp)
 set(COMPOSER_WIN_SOURCES
-  composer_entry_win.cpp
   composer_win.cpp
   frame_composer_win.cpp
   icon_picture_win.cpp

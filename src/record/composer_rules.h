@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
+#include "common/screen_rect.h"
 
 namespace movrel {
 

@@ -1,8 +1,8 @@
-// The frame composer as the rest of the program calls it: on the main
-// window's settings, with one prepared state for the process. The recorder
-// prepares it at a fresh start, composes a frame per tick and releases it
-// at stop; the main window's sample frame prepares, composes and releases
-// it in one call.
+// The frame composer as the rest of the program calls it: on the settings
+// the recording window (record/recording_window_win.h) gives, with one
+// prepared state for the process. The recorder prepares it at a fresh start,
+// composes a frame per tick and releases it at stop; the main window's
+// sample frame prepares, composes and releases it in one call.
 #pragma once
 
 #include <string>
@@ -11,18 +11,15 @@
 
 namespace movrel {
 
-// The settings as the main window's controls hold them now.
-ComposerSettings ReadComposerSettings();
-
-// Reads the settings into the prepared state and sets Globals().recordRect.
-// The watermarks are prepared as its last step.
+// Reads the settings into the prepared state, the capture rectangle with
+// them. The watermarks are prepared as its last step.
 void PrepareCapture();
 
-// One frame of Globals().recordRect as BMP file bytes; sets
-// Globals().frameSize. In preview mode it prepares first, writes the frame's
-// size into 分组框1's caption and releases afterwards. Follow-mouse moves
-// the rectangle first (when a rectangle is recorded), then the outline
-// window is updated and the screen grabbed.
+// One frame of the capture rectangle as BMP file bytes; Composer().frameSize()
+// gives its size. In preview mode it prepares first, writes the frame's size
+// into 分组框1's caption and releases afterwards. Before the grab the
+// recording window places the rectangle: follow-mouse moves it (when a
+// rectangle is recorded) and the outline window follows.
 std::string ComposeFrame(bool previewMode);
 
 // Frees the pictures PrepareCapture loaded and the work canvas.

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "app/app_globals.h"
 #include "bitmap/bitmap_surface_win.h"
+#include "common/screen_rect.h"
 #include "record/composer_rules.h"
 #include "record/icon_picture_win.h"
 #include "record/watermark_win.h"

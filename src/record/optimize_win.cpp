@@ -8,7 +8,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/main_window_win.h"
 #include "app/ui_win.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "bitmap/bmp_layout.h"
@@ -16,6 +15,7 @@
 #include "common/message_pump_win.h"
 #include "record/changed_rect.h"
 #include "record/frame_store.h"
+#include "record/recording_window_win.h"
 
 namespace movrel {
 namespace {
@@ -144,7 +144,7 @@ bool OpenWindow(OptimizeWindow* w) {
     registered = RegisterClassExW(&wc) != 0;
     if (!registered) return false;
   }
-  HWND owner = Main().window;
+  HWND owner = TheRecordingWindow().Handle();
   const UINT dpi = WindowDpi(owner);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
   RECT frame = {0, 0, Scale(420, dpi), Scale(72, dpi)};
@@ -182,7 +182,7 @@ bool OptimizeFrames() {
   if (RecordingState().framesOptimized) return true;
   OptimizeWindow w;
   windowOpen = true;  // F9 does nothing meanwhile
-  HWND owner = Main().window;
+  HWND owner = TheRecordingWindow().Handle();
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (owner) EnableWindow(owner, FALSE);
   const bool shown = OpenWindow(&w);

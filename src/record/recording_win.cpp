@@ -4,20 +4,15 @@
 
 #include <algorithm>
 
-#include "app/app_globals.h"
-#include "app/app_hooks_win.h"
-#include "app/main_window_win.h"
 #include "app/message_box_win.h"
-#include "app/tray_icon_win.h"
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "common/system_error_win.h"
-#include "output/compose_win.h"
-#include "output/preview_window_win.h"
 #include "record/composer_win.h"
 #include "record/folders_win.h"
 #include "record/optimize_win.h"
+#include "record/recording_window_win.h"
 
 namespace movrel {
 
@@ -119,7 +114,7 @@ void RunCountdownWindow(int seconds) {
   }
   Countdown c;
   c.seconds = seconds;
-  HWND owner = Main().window;
+  HWND owner = TheRecordingWindow().Handle();
   const UINT dpi = WindowDpi(owner);
   const int side = Scale(220, dpi);
   const int x = (GetSystemMetrics(SM_CXSCREEN) - side) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - side) / 2;
@@ -152,7 +147,8 @@ void RunCountdownWindow(int seconds) {
   DestroyWindow(window);
 }
 
-// ---- the recorder's host on the main window -------------------------------
+// ---- the recorder's host: the system here, the main window through the
+// recording window ----------------------------------------------------------
 
 // The system's text for an error code in GBK, without the line break the
 // system ends it with; the number when the system has no text for it, and
@@ -165,7 +161,7 @@ std::string SystemErrorText(DWORD code) {
 
 void CALLBACK RecordTimerProc(HWND, UINT, UINT_PTR, DWORD) { RecordTick(); }
 
-class MainWindowHost : public RecorderHost {
+class SystemRecorderHost : public RecorderHost {
  public:
   int64_t NowMs() override {
     // The performance counter, not GetTickCount: its 10-16 ms steps are as
@@ -179,76 +175,38 @@ class MainWindowHost : public RecorderHost {
     QueryPerformanceCounter(&now);
     return now.QuadPart / frequency * 1000 + now.QuadPart % frequency * 1000 / frequency;
   }
-  RecordingSettings ReadSettings() override {
-    RecordingSettings s;
-    s.intervalText = ControlText(编辑框帧间隔);
-    s.intervalUnit = ListIndex(组合框间隔单位);
-    s.stopAtCount = IsChecked(选择框停止帧数);
-    s.countText = ControlText(编辑框帧数);
-    s.stopAtTime = IsChecked(选择框停止时间);
-    s.timeText = ControlText(编辑框时间);
-    s.timeUnit = ListIndex(组合框时间单位);
-    s.countdown = IsChecked(选择框录制倒计时);
-    s.countdownText = ControlText(编辑框倒计时值);
-    s.hideMainWindow = IsChecked(选择框缩到托盘);
-    s.saveFrames = IsChecked(选择框保存帧);
-    s.savePathText = ControlText(编辑框保存路径);
-    s.saveFormatIndex = ListIndex(组合框保存格式);
-    if (s.saveFormatIndex < 0) s.saveFormatIndex = 0;
-    s.saveFormatText = ListItemText(组合框保存格式, s.saveFormatIndex);
-    s.autoClear = IsChecked(选择框自动清空帧);
-    return s;
-  }
-  FilePath ProgramFolder() override { return Globals().programFolderPath; }
-  void ShowPhase(RecorderPhase phase) override {
-    SetControlText(链接开始录制, StartCaption(phase));
-    SetStartPictureLook(phase == RecorderPhase::kRecording);
-    const bool stoppable = phase != RecorderPhase::kIdle;
-    EnableControl(图片框停止录制, stoppable);
-    EnableControl(链接停止录制, stoppable);  // drawn violet while enabled, grey otherwise
-  }
-  void HideMainWindow() override { ShowWindow(Main().window, SW_HIDE); }
-  bool TrayHidden() override { return Globals().trayHidden; }
-  void ShowMainWindow() override { BringWindowToFront(Main().window); }
-  void EnableSettingsGroups(bool enabled) override {
-    // The controls inside a group box are the main window's children, not
-    // the box's, so each one is switched; switching back on restores the
-    // check boxes' rules.
-    for (int i = 分组框1; i < 分组框4; ++i) EnableControl(static_cast<ControlIndex>(i), enabled);
-    if (enabled) RefreshDependentControls(false);
-  }
-  void EnablePreviewAndSave(bool enabled) override {
-    for (ControlIndex i : {图片框预览播放, 链接预览播放, 图片框保存动画, 链接保存动画}) EnableControl(i, enabled);
-  }
+  RecordingSettings ReadSettings() override { return TheRecordingWindow().ReadRecordingSettings(); }
+  FilePath ProgramFolder() override { return TheRecordingWindow().ProgramFolder(); }
+  void ShowPhase(RecorderPhase phase) override { TheRecordingWindow().ShowPhase(phase); }
+  void HideMainWindow() override { TheRecordingWindow().HideMainWindow(); }
+  bool TrayHidden() override { return TheRecordingWindow().TrayHidden(); }
+  void ShowMainWindow() override { TheRecordingWindow().ShowMainWindow(); }
+  void EnableSettingsGroups(bool enabled) override { TheRecordingWindow().EnableSettingsGroups(enabled); }
+  void EnablePreviewAndSave(bool enabled) override { TheRecordingWindow().EnablePreviewAndSave(enabled); }
   void RunCountdown(int seconds) override { RunCountdownWindow(seconds); }
   void WaitWithEvents(int ms) override { movrel::WaitWithEvents(ms); }
   void PumpEvents() override { PumpPendingMessages(); }
   void PrepareCapture() override { movrel::PrepareCapture(); }
   std::string ComposeFrame(PixelSize* size) override {
     std::string frame = movrel::ComposeFrame(false);
-    *size = PixelSize{Globals().frameSize.width, Globals().frameSize.height};
+    const FrameSize made = Composer().frameSize();
+    *size = PixelSize{made.width, made.height};
     return frame;
   }
   void ReleaseComposer() override { movrel::ReleaseComposer(); }
   void SetRecordingTimer(int32_t intervalMs) override {
+    HWND owner = TheRecordingWindow().Handle();
     if (intervalMs > 0) {
-      SetTimer(Main().window, kRecordTimerId, static_cast<UINT>(intervalMs), RecordTimerProc);
+      SetTimer(owner, kRecordTimerId, static_cast<UINT>(intervalMs), RecordTimerProc);
     } else {
-      KillTimer(Main().window, kRecordTimerId);
+      KillTimer(owner, kRecordTimerId);
     }
   }
   void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }
-  void SetGroupCaption(const std::string& text) override { SetControlText(分组框1, text); }
+  void SetGroupCaption(const std::string& text) override { TheRecordingWindow().SetGroupCaption(text); }
   void ShowWarning(const std::string& text) override { ShowMessage(text, kMbOk | kMbIconExclamation); }
   std::string LastErrorText() override { return SystemErrorText(GetLastError()); }
-  void ShowTray(RecorderTrayState state, const std::string&) override {
-    switch (state) {
-      case RecorderTrayState::kIdle: SetTrayState(TrayState::kIdle); return;
-      case RecorderTrayState::kRecording: SetTrayState(TrayState::kRecording); return;
-      case RecorderTrayState::kRecordingStill: SetTrayState(TrayState::kRecordingStill); return;
-      case RecorderTrayState::kPaused: SetTrayState(TrayState::kPaused); return;
-    }
-  }
+  void ShowTray(RecorderTrayState state, const std::string&) override { TheRecordingWindow().ShowTray(state); }
   void MakeDirectoryChain(const FilePath& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
@@ -259,7 +217,7 @@ class MainWindowHost : public RecorderHost {
 };
 
 Recorder& TheRecorder() {
-  static MainWindowHost host;
+  static SystemRecorderHost host;
   static Recorder recorder(RecordingState(), Frames(), host);
   return recorder;
 }
@@ -268,30 +226,20 @@ Recorder& TheRecorder() {
 
 void RecordTick() { TheRecorder().RecordTick(); }
 
-int32_t FrameIntervalMs() { return TimeSettingMs(ControlText(编辑框帧间隔), ListIndex(组合框间隔单位)); }
-int32_t TimeLimitMs() { return TimeSettingMs(ControlText(编辑框时间), ListIndex(组合框时间单位)); }
-
 // ---- the main window's calls ------------------------------------------
 
-void ToggleRecording() {
-  if (RecordingState().phase == RecorderPhase::kIdle) {
-    // A fresh start empties the frame store: not while a save reads it, and
-    // not under an open preview, which plays from it.
-    if (ComposingAnimation()) return;
-    ClosePreviewWindow();
-  }
-  TheRecorder().ToggleRecording();
-}
+void ToggleRecording() { TheRecorder().ToggleRecording(); }
 void StopRecording() { TheRecorder().StopRecording(); }
 
-void ChooseFrameFolder() {
-  std::string start = ControlText(编辑框保存路径);
-  const std::string& program = Globals().programFolder;
+std::string ChooseFrameFolder(const std::string& current) {
+  RecordingWindow& window = TheRecordingWindow();
+  const std::string program = window.ProgramFolder().Gbk();
+  std::string start = current;
   if (!start.empty() && start[0] == '\\' && !(start.size() > 1 && start[1] == '\\')) {
     start = program.substr(0, program.size() - (program.empty() ? 0 : 1)) + start;
   }
-  const std::string chosen = BrowseForFolder(Main().window, FrameFolderBrowserTitle(), start);
-  if (!chosen.empty()) SetControlText(编辑框保存路径, FrameFolderSetting(chosen, program));
+  const std::string chosen = BrowseForFolder(window.Handle(), FrameFolderBrowserTitle(), start);
+  return chosen.empty() ? std::string() : FrameFolderSetting(chosen, program);
 }
 
 void DeleteRecordingFolder() {

@@ -3,7 +3,7 @@
 // the Win32 side supplies the pointer and the screen size.
 #pragma once
 
-#include "app/app_globals.h"
+#include "common/screen_rect.h"
 
 namespace movrel {
 

@@ -1,6 +1,5 @@
 #include "select/frame_window_win.h"
 
-#include "record/follow_mouse_hook_win.h"
 #include "select/follow_mouse.h"
 
 namespace movrel {
@@ -110,7 +109,5 @@ void FollowMouse(RecordRect& rect) {
   if (!GetCursorPos(&pointer)) return;
   FollowMouse(rect, pointer.x, pointer.y, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
-
-void ApplyFollowMouse(RecordRect& rect) { FollowMouse(rect); }
 
 }  // namespace movrel

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "app/app_globals.h"
 #include "common/handle_win.h"
+#include "common/screen_rect.h"
 
 namespace movrel {
 
@@ -41,8 +41,8 @@ class FrameWindow {
 FrameWindow& TheFrameWindow();
 
 // Centres `rect` on the mouse pointer, on the primary screen, keeping its
-// size (the rules are in follow_mouse.h). The frame composer applies this to
-// the capture rectangle when "跟随鼠标" is checked.
+// size (the rules are in follow_mouse.h). Before every grab the shell
+// applies this to the capture rectangle when "跟随鼠标" is checked.
 void FollowMouse(RecordRect& rect);
 
 }  // namespace movrel

@@ -12,13 +12,13 @@
 #include <tuple>
 
 #include "../bitmap/pattern_window_win.h"
-#include "app/app_globals.h"
 #include "bitmap/bmp_layout.h"
 #include "bitmap/reencode_win.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
 #include "record/composer_win.h"
 #include "record/icon_file.h"
+#include "record/recording_window_win.h"
 
 namespace movrel {
 namespace {
@@ -500,26 +500,64 @@ TEST_F(ComposerTest, UnreadableWatermarkImageDrawsNothing) {
 
 // ---- the program's calls ----------------------------------------------------
 
+// The main window as the composer sees it: the settings it hands out, and
+// what it is told before each grab and after a sample frame.
+class TestRecordingWindow : public RecordingWindow {
+ public:
+  ComposerSettings settings;
+  int placed = 0;
+  bool placedFollowingMouse = false;
+  std::string caption;
+
+  ComposerSettings ReadComposerSettings() override { return settings; }
+  void PlaceCaptureRect(RecordRect&, bool followMouse) override {
+    ++placed;
+    placedFollowingMouse = followMouse;
+  }
+  void SetGroupCaption(const std::string& text) override { caption = text; }
+};
+
 TEST(ComposeFrame, WithoutARecordedRectangleTheFrameIsTheWholeScreen) {
-  // No main window here: every check box reads unchecked, so the whole
-  // screen is recorded with no overlay.
+  TestRecordingWindow window;
+  window.settings.recordArea = false;
+  window.settings.followMouse = true;  // nowhere to move the whole screen
+  window.settings.showCursor = false;
+  SetRecordingWindow(&window);
   PrepareCapture();
-  const RecordRect r = Globals().recordRect;
+  const RecordRect r = Composer().rect();
   EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height),
             std::make_tuple(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
   const Frame f = Frame::Decode(ComposeFrame(false));
   EXPECT_EQ(f.width, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(f.height, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_EQ(Globals().frameSize.width, f.width);
-  EXPECT_EQ(Globals().frameSize.height, f.height);
+  EXPECT_EQ(Composer().frameSize().width, f.width);
+  EXPECT_EQ(Composer().frameSize().height, f.height);
+  EXPECT_EQ(window.placed, 1);
+  EXPECT_FALSE(window.placedFollowingMouse);
+  EXPECT_TRUE(window.caption.empty());  // a recording's frame leaves the caption alone
   ReleaseComposer();
   EXPECT_FALSE(Composer().prepared());
-  // Preview mode prepares and releases by itself.
-  EXPECT_EQ(Frame::Decode(ComposeFrame(true)).width, GetSystemMetrics(SM_CXSCREEN));
+  // Preview mode prepares and releases by itself, and reports the frame.
+  const Frame sample = Frame::Decode(ComposeFrame(true));
+  EXPECT_EQ(sample.width, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_FALSE(Composer().prepared());
+  EXPECT_EQ(window.caption, SingleFrameCaption(sample.bytes.size(), Composer().frameSize()));
   // Unprepared, recording mode has nothing to compose.
   EXPECT_TRUE(ComposeFrame(false).empty());
-  EXPECT_EQ(Globals().frameSize.width, 0);
+  EXPECT_EQ(Composer().frameSize().width, 0);
+  SetRecordingWindow(nullptr);
+}
+
+TEST(ComposeFrame, ARecordedRectangleFollowsTheMouseOnlyWhenAsked) {
+  TestRecordingWindow window;
+  window.settings.showCursor = false;
+  SetRecordingWindow(&window);
+  for (bool follow : {false, true}) {
+    window.settings.followMouse = follow;
+    ComposeFrame(true);
+    EXPECT_EQ(window.placedFollowingMouse, follow);
+  }
+  SetRecordingWindow(nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,154 @@
+#include "app/recording_window_win.h"
+
+#include <windows.h>
+
+#include "app/app_globals.h"
+#include "app/main_window_win.h"
+#include "app/message_box_win.h"
+#include "app/tray_icon_win.h"
+#include "output/compose_win.h"
+#include "output/preview_window_win.h"
+#include "output/shell_handoff_win.h"
+#include "record/composer_win.h"
+#include "record/recording_rules.h"
+#include "record/recording_win.h"
+#include "record/recording_window_win.h"
+#include "select/select_entry_win.h"
+
+namespace movrel {
+namespace {
+
+WatermarkSettings ReadWatermarkSettings() {
+  WatermarkSettings w;
+  w.imageOn = IsChecked(选择框图像水印);
+  w.imageFile = ControlText(编辑框图像文件);
+  w.imageTransparent = PickerColour(颜色选择器图像水印透明色);
+  w.textOn = IsChecked(选择框文字水印);
+  w.text = ControlText(编辑框文字内容);
+  // The edit box shows the watermark's style: its font, text colour and
+  // background colour are the watermark's.
+  const WatermarkStyle& style = Main().watermark;
+  w.font = style.font;
+  w.textColour = style.textColour;
+  w.backColour = style.backColour;
+  w.placement = ListIndex(组合框水印方位);
+  w.marginText = ControlText(编辑框边缘距离);
+  return w;
+}
+
+class MainRecordingWindow : public RecordingWindow {
+ public:
+  HWND Handle() override { return Main().window; }
+  FilePath ProgramFolder() override { return Globals().programFolderPath; }
+  RecordingSettings ReadRecordingSettings() override {
+    RecordingSettings s;
+    s.intervalText = ControlText(编辑框帧间隔);
+    s.intervalUnit = ListIndex(组合框间隔单位);
+    s.stopAtCount = IsChecked(选择框停止帧数);
+    s.countText = ControlText(编辑框帧数);
+    s.stopAtTime = IsChecked(选择框停止时间);
+    s.timeText = ControlText(编辑框时间);
+    s.timeUnit = ListIndex(组合框时间单位);
+    s.countdown = IsChecked(选择框录制倒计时);
+    s.countdownText = ControlText(编辑框倒计时值);
+    s.hideMainWindow = IsChecked(选择框缩到托盘);
+    s.saveFrames = IsChecked(选择框保存帧);
+    s.savePathText = ControlText(编辑框保存路径);
+    s.saveFormatIndex = ListIndex(组合框保存格式);
+    if (s.saveFormatIndex < 0) s.saveFormatIndex = 0;
+    s.saveFormatText = ListItemText(组合框保存格式, s.saveFormatIndex);
+    s.autoClear = IsChecked(选择框自动清空帧);
+    return s;
+  }
+  ComposerSettings ReadComposerSettings() override {
+    ComposerSettings s;
+    s.recordArea = IsChecked(选择框录制区域);
+    s.leftText = ControlText(编辑框左边);
+    s.topText = ControlText(编辑框顶边);
+    s.widthText = ControlText(编辑框宽度);
+    s.heightText = ControlText(编辑框高度);
+    s.followMouse = IsChecked(选择框跟随鼠标);
+    s.standardQuality = IsChecked(单选框标准);
+    s.scaleItemText = ListItemText(组合框缩放, ListIndex(组合框缩放));
+    s.showCursor = IsChecked(选择框显示鼠标);
+    s.cursorFile = ControlText(编辑框光标文件);
+    s.watermarks = ReadWatermarkSettings();
+    return s;
+  }
+  void PlaceCaptureRect(RecordRect& rect, bool followMouse) override {
+    if (followMouse) FollowMouse(rect);
+    UpdateFrameWindow();
+  }
+  void ShowPhase(RecorderPhase phase) override {
+    SetControlText(链接开始录制, StartCaption(phase));
+    SetStartPictureLook(phase == RecorderPhase::kRecording);
+    const bool stoppable = phase != RecorderPhase::kIdle;
+    EnableControl(图片框停止录制, stoppable);
+    EnableControl(链接停止录制, stoppable);  // drawn violet while enabled, grey otherwise
+  }
+  void SetGroupCaption(const std::string& text) override { SetControlText(分组框1, text); }
+  void HideMainWindow() override { ShowWindow(Main().window, SW_HIDE); }
+  void ShowMainWindow() override { BringWindowToFront(Main().window); }
+  bool TrayHidden() override { return Globals().trayHidden; }
+  void ShowTray(RecorderTrayState state) override {
+    switch (state) {
+      case RecorderTrayState::kIdle: SetTrayState(TrayState::kIdle); return;
+      case RecorderTrayState::kRecording: SetTrayState(TrayState::kRecording); return;
+      case RecorderTrayState::kRecordingStill: SetTrayState(TrayState::kRecordingStill); return;
+      case RecorderTrayState::kPaused: SetTrayState(TrayState::kPaused); return;
+    }
+  }
+  void EnableSettingsGroups(bool enabled) override {
+    // The controls inside a group box are the main window's children, not
+    // the box's, so each one is switched; switching back on restores the
+    // check boxes' rules.
+    for (int i = 分组框1; i < 分组框4; ++i) EnableControl(static_cast<ControlIndex>(i), enabled);
+    if (enabled) RefreshDependentControls(false);
+  }
+  void EnablePreviewAndSave(bool enabled) override {
+    for (ControlIndex i : {图片框预览播放, 链接预览播放, 图片框保存动画, 链接保存动画}) EnableControl(i, enabled);
+  }
+};
+
+}  // namespace
+
+void ConnectRecordingWindow() {
+  static MainRecordingWindow window;
+  SetRecordingWindow(&window);
+}
+
+void RefreshFramePreview() {
+  // While a recording runs or is paused, the composer's prepared state and
+  // the group caption are the recording's; a preview would release the one
+  // and overwrite the other.
+  if (RecordingUnderway()) return;
+  ShowSampleFrame(ComposeFrame(true));
+}
+
+void OnStartRecordingClicked() {
+  if (RecordingState().phase == RecorderPhase::kIdle) {
+    // A fresh start empties the frame store: not while a save reads it, and
+    // not under an open preview, which plays from it.
+    if (ComposingAnimation()) return;
+    ClosePreviewWindow();
+  }
+  ToggleRecording();
+}
+
+void OnFrameFolderClicked() {
+  const std::string chosen = ChooseFrameFolder(ControlText(编辑框保存路径));
+  if (!chosen.empty()) SetControlText(编辑框保存路径, chosen);
+}
+
+void OnFrameFolderRightClicked() {
+  const FilePath folder = ResolveFrameFolder(ControlText(编辑框保存路径), Globals().programFolderPath);
+  ExplorerOptions options;
+  options.newWindow = true;
+  // Only an existing folder is opened: the text may name a program or a
+  // document (it comes from the settings file too), which must not start.
+  if (ShowInExplorer(folder, options) == 0) {
+    ShowMessage("无法打开帧文件夹：" + folder.Gbk() + "\r\n\r\n请检查该路径是否为已存在的文件夹。", kMbOk | kMbIconExclamation);
+  }
+}
+
+}  // namespace movrel
