@@ -9,6 +9,7 @@
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
+#include "app/output_window_win.h"
 #include "app/recording_window_win.h"
 #include "app/selection_window_win.h"
 #include "app/settings_binding_win.h"
@@ -18,6 +19,7 @@
 #include "common/gbk.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "output/compose_win.h"
 #include "record/folders_win.h"
 #include "record/recording_win.h"
 #include "select/select_entry_win.h"
@@ -50,6 +52,7 @@ int AppStartup() {
   OpenSettingsStore();
   // The subsystems' view of the main window, before it exists.
   ConnectRecordingWindow();
+  ConnectOutputWindow();
   ConnectSelectionWindow();
   // The main window.
   if (!CreateMainWindow()) {

@@ -18,6 +18,8 @@
 #include "app/ui_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "output/compose_win.h"
+#include "output/preview_window_win.h"
 #include "record/recording_win.h"
 #include "select/select_entry_win.h"
 
@@ -483,7 +485,7 @@ void OnClicked(ControlIndex index) {
     case 图片框停止录制:
     case 链接停止录制: StopRecording(); return;
     case 图片框预览播放:
-    case 链接预览播放: OpenPreviewWindow(); return;
+    case 链接预览播放: ShowPreviewWindow(); return;
     case 图片框保存动画:
     case 链接保存动画: ComposeAndSave(false); return;
     case 链接保存配置: OnSaveSettingsClicked(); return;
@@ -785,20 +787,6 @@ void SetStartPictureLook(bool recording) {
   MainWindow& w = Main();
   w.recording = recording;
   InvalidateRect(w.controls[图片框开始录制], nullptr, FALSE);
-}
-
-void BringWindowToFront(HWND window) {
-  bool wasTopmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  if (wasTopmost) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  PumpPendingMessages();
-  if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);
-  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-  // Topmost for a moment lifts the window above every other, then it goes
-  // back to its own place in the order.
-  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  if (!wasTopmost) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetForegroundWindow(window);
-  SetFocus(window);
 }
 
 }  // namespace movrel

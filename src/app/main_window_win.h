@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/control_table.h"
+#include "app/ui_win.h"
 #include "common/handle_win.h"
 
 namespace movrel {
@@ -74,7 +75,5 @@ void ShowSampleFrame(const std::string& bmpBytes);
 
 // Redraws the start picture in its idle or recording look.
 void SetStartPictureLook(bool recording);
-
-void BringWindowToFront(HWND window);
 
 }  // namespace movrel

@@ -4,6 +4,7 @@
 
 #include "app/hotkey_poll.h"
 #include "common/gbk_win.h"
+#include "common/message_pump_win.h"
 
 namespace movrel {
 
@@ -108,6 +109,20 @@ ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::strin
   }
   *bytes = std::move(data);
   return ImportRead::kRead;
+}
+
+void BringWindowToFront(HWND window) {
+  bool wasTopmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  if (wasTopmost) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  PumpPendingMessages();
+  if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+  // Topmost for a moment lifts the window above every other, then it goes
+  // back to its own place in the order.
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (!wasTopmost) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(window);
+  SetFocus(window);
 }
 
 }  // namespace movrel

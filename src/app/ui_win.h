@@ -35,4 +35,8 @@ bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter
 enum class ImportRead { kRead, kTooLarge, kUnreadable };
 ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes);
 
+// Shows, restores and raises `window` above every other and gives it the
+// keyboard.
+void BringWindowToFront(HWND window);
+
 }  // namespace movrel

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_hooks_win.h"
 #include "app/control_table.h"
 #include "app/hotkey_poll.h"
-#include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "app/text_entry_dialog_win.h"
 #include "app/ui_win.h"
@@ -19,6 +17,7 @@
 #include "gif/byte_sink.h"
 #include "output/animation_writer.h"
 #include "output/compose_plan.h"
+#include "output/output_window_win.h"
 #include "output/preview_window_win.h"
 #include "output/shell_handoff_win.h"
 #include "output/store_frames.h"
@@ -54,13 +53,13 @@ class ComposingScope {
 // spells it; the GBK form is only remembered for the next time.
 bool AskSavePath(FilePath* path) {
   std::vector<wchar_t> file(32768, L'\0');
-  std::wstring last = ToWide(Main().saveDialogPath);
+  std::wstring last = ToWide(TheOutputWindow().LastSavePath());
   if (last.size() < file.size()) last.copy(file.data(), last.size());
   const std::wstring filter = FileDialogFilter("GIF动画(*.gif)|*.gif|全部文件(*.*)|*.*");
   const std::wstring title = ToWide("选择本次录制的动画保存到的GIF文件：");
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = Main().window;
+  dialog.hwndOwner = TheOutputWindow().Handle();
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file.data();
@@ -75,7 +74,7 @@ bool AskSavePath(FilePath* path) {
   }
   *path = FilePathFromWide(file.data());
   if (path->empty()) return false;
-  Main().saveDialogPath = path->Gbk();
+  TheOutputWindow().SetLastSavePath(path->Gbk());
   return true;
 }
 
@@ -88,17 +87,12 @@ FilePath TemporaryGifPath() {
   return FilePathFromWide(name);
 }
 
-ComposeSettings CurrentComposeSettings() {
+ComposeSettings ComposeSettingsOf(const OutputChoices& choices) {
   ComposeSettings settings;
   settings.startIntervalMs = RecordingState().startIntervalMs;
-  settings.speedChangeMs = SpeedChangeMs(ControlText(编辑框每帧变速), ListIndex(组合框变速单位));
-  settings.stillFrames = StillFramesFromIndex(ListIndex(组合框静态画面));
+  settings.speedChangeMs = SpeedChangeMs(choices.playback.speedChangeText, choices.playback.speedChangeUnit);
+  settings.stillFrames = StillFramesFromIndex(choices.playback.stillFramesIndex);
   return settings;
-}
-
-uint16_t CurrentPlayCount() {
-  int item = ListIndex(组合框播放次数);
-  return PlayCountOfItem(item, ListItemText(组合框播放次数, item));
 }
 
 void ReportSaved(const FilePath& path) {
@@ -113,7 +107,7 @@ CopiedAnimations& Copies() {
 }
 
 void ReportCopied(const FilePath& path) {
-  const bool offered = PutImageOnClipboardAsHtml(Main().window, path);
+  const bool offered = PutImageOnClipboardAsHtml(TheOutputWindow().Handle(), path);
   Copies().Kept(path, offered);
   if (!offered) {
     // The GIF is written but nothing refers to it: say so rather than
@@ -121,7 +115,7 @@ void ReportCopied(const FilePath& path) {
     ShowMessage("复制动画失败！剪贴板正被其他程序占用，动画已保存在：" + path.Gbk(), kMbOk | kMbIconExclamation);
     return;
   }
-  SetControlText(链接保存动画, kCopiedCaption);
+  TheOutputWindow().SetSaveCaption(kCopiedCaption);
   MessageBeep(MB_OK);
   WaitWithEvents(kCopiedShownMs);
 }
@@ -156,17 +150,20 @@ void ComposeAndSave(bool copyToClipboard) {
   // The GBK form is for the messages only.
   const std::string path = target.Gbk();
 
-  SetControlText(链接保存动画, kComposingCaption);
+  OutputWindow& window = TheOutputWindow();
+  const OutputChoices choices = window.ReadChoices();
+  window.SetSaveCaption(kComposingCaption);
   StoreFrames frames(Frames());
-  AnimationInfo info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height, CurrentPlayCount());
-  std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, CurrentComposeSettings(), RecordingCut().KeptFrames());
-  const GifLayout layout = IsChecked(选择框精简GIF) ? GifLayout::kCompact : GifLayout::kClassic;
+  AnimationInfo info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height,
+                                         PlayCountOfItem(choices.playCountItem, choices.playCountItemText));
+  std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, ComposeSettingsOf(choices), RecordingCut().KeptFrames());
+  const GifLayout layout = choices.compact ? GifLayout::kCompact : GifLayout::kClassic;
   int shownPercent = -1;
   auto progress = [&](int done, int total) {
     int percent = total > 0 ? static_cast<int>(static_cast<int64_t>(done) * 100 / total) : 0;
     if (percent != shownPercent) {
       shownPercent = percent;
-      SetControlText(链接保存动画, ComposingCaption(percent));
+      window.SetSaveCaption(ComposingCaption(percent));
     }
     PumpPendingMessages();
   };
@@ -206,17 +203,18 @@ void ComposeAndSave(bool copyToClipboard) {
       ShowMessage(failed + error + "\r\n\r\n没有写入文件：" + path, kMbOk | kMbIconError);
     }
   }
-  SetControlText(链接保存动画, kSaveCaption);
+  window.SetSaveCaption(kSaveCaption);
 }
 
 void OnCustomLoopCountChosen() {
-  const std::string item = ListItemText(组合框播放次数, kLoopItemCustom);
+  OutputWindow& window = TheOutputWindow();
+  const std::string item = window.CustomLoopItemText();
   std::string input;
-  if (!TextEntryDialog("输入GIF动画循环播放的次数：", std::string(), CustomLoopNumberText(item), false, Main().window,
+  if (!TextEntryDialog("输入GIF动画循环播放的次数：", std::string(), CustomLoopNumberText(item), false, window.Handle(),
                        &input)) {
     return;
   }
-  SetListItemText(组合框播放次数, kLoopItemCustom, CustomLoopItemText(input));
+  window.SetCustomLoopItemText(CustomLoopItemText(input));
 }
 
 }  // namespace movrel

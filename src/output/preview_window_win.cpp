@@ -9,10 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/app_hooks_win.h"
 #include "app/control_table.h"
-#include "app/main_window_win.h"
 #include "app/ui_win.h"
+#include "output/output_window_win.h"
 #include "bitmap/bmp_layout.h"
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
@@ -245,17 +244,14 @@ bool RegisterClasses() {
 bool PreviewWindow::Create() {
   if (!RegisterClasses()) return false;
   window_ = CreateWindowExW(0, kPreviewWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                            Main().window, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            TheOutputWindow().Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!window_) return false;
   dpi_ = WindowDpi(window_);
   font_ = CreateUiFont(dpi_);
   if (!CreateControls()) return false;
 
   // The preview's own copies of the main window's settings.
-  PreviewSettings settings;
-  settings.speedChangeText = ControlText(编辑框每帧变速);
-  settings.speedChangeUnit = ListIndex(组合框变速单位);
-  settings.stillFramesIndex = ListIndex(组合框静态画面);
+  const PreviewSettings settings = TheOutputWindow().ReadChoices().playback;
   loading_ = true;
   SetWindowTextGbk(Control(PC::编辑框每帧变速), settings.speedChangeText);
   SendMessageW(Control(PC::组合框变速单位), CB_SETCURSEL, static_cast<WPARAM>(settings.speedChangeUnit), 0);
@@ -708,9 +704,11 @@ void PreviewWindow::DrawButton(const DRAWITEMSTRUCT& item) {
 }
 
 void PreviewWindow::WriteBackAndClose() {
-  SetControlText(编辑框每帧变速, GetWindowTextGbk(Control(PC::编辑框每帧变速)));
-  SetListIndex(组合框变速单位, static_cast<int>(SendMessageW(Control(PC::组合框变速单位), CB_GETCURSEL, 0, 0)));
-  SetListIndex(组合框静态画面, static_cast<int>(SendMessageW(Control(PC::组合框静态画面), CB_GETCURSEL, 0, 0)));
+  PreviewSettings settings;
+  settings.speedChangeText = GetWindowTextGbk(Control(PC::编辑框每帧变速));
+  settings.speedChangeUnit = static_cast<int>(SendMessageW(Control(PC::组合框变速单位), CB_GETCURSEL, 0, 0));
+  settings.stillFramesIndex = static_cast<int>(SendMessageW(Control(PC::组合框静态画面), CB_GETCURSEL, 0, 0));
+  TheOutputWindow().KeepPreviewSettings(settings);
   DestroyWindow(window_);
 }
 
@@ -761,8 +759,6 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 }  // namespace
-
-void OpenPreviewWindow() { ShowPreviewWindow(); }
 
 void ShowPreviewWindow() {
   if (preview) {

@@ -6,7 +6,7 @@
 
 namespace movrel {
 
-// Opens the preview (or brings the open one to the front).
+// Opens the preview (or brings the open one to the front); "预览播放".
 void ShowPreviewWindow();
 
 bool PreviewWindowOpen();

@@ -1,0 +1,44 @@
+#include "app/output_window_win.h"
+
+#include "app/control_table.h"
+#include "app/main_window_win.h"
+#include "output/output_window_win.h"
+
+namespace movrel {
+namespace {
+
+class MainOutputWindow : public OutputWindow {
+ public:
+  HWND Handle() override { return Main().window; }
+  OutputChoices ReadChoices() override {
+    OutputChoices c;
+    c.playback.speedChangeText = ControlText(编辑框每帧变速);
+    c.playback.speedChangeUnit = ListIndex(组合框变速单位);
+    c.playback.stillFramesIndex = ListIndex(组合框静态画面);
+    c.playCountItem = ListIndex(组合框播放次数);
+    c.playCountItemText = ListItemText(组合框播放次数, c.playCountItem);
+    c.compact = IsChecked(选择框精简GIF);
+    return c;
+  }
+  void SetSaveCaption(const std::string& text) override { SetControlText(链接保存动画, text); }
+  std::string LastSavePath() override { return Main().saveDialogPath; }
+  void SetLastSavePath(const std::string& path) override { Main().saveDialogPath = path; }
+  std::string CustomLoopItemText() override { return ListItemText(组合框播放次数, kLoopItemCustom); }
+  void SetCustomLoopItemText(const std::string& text) override {
+    SetListItemText(组合框播放次数, kLoopItemCustom, text);
+  }
+  void KeepPreviewSettings(const PreviewSettings& settings) override {
+    SetControlText(编辑框每帧变速, settings.speedChangeText);
+    SetListIndex(组合框变速单位, settings.speedChangeUnit);
+    SetListIndex(组合框静态画面, settings.stillFramesIndex);
+  }
+};
+
+}  // namespace
+
+void ConnectOutputWindow() {
+  static MainOutputWindow window;
+  SetOutputWindow(&window);
+}
+
+}  // namespace movrel
