@@ -44,14 +44,6 @@ int FrameEdit::KeptIndex(int number) const {
   return index;
 }
 
-int FrameEdit::KeptAt(int index) const {
-  if (index < 1) return 0;
-  for (int n = start_; n <= end_; ++n) {
-    if (!dropped_[static_cast<size_t>(n - 1)] && --index == 0) return n;
-  }
-  return 0;
-}
-
 std::vector<int> FrameEdit::KeptFrames() const {
   std::vector<int> kept;
   kept.reserve(static_cast<size_t>(keptCount_));

@@ -30,12 +30,9 @@ class FrameEdit {
   int FirstKept() const { return NextKept(1); }
   int LastKept() const { return PreviousKept(count_); }
   // Where kept frame `number` stands among the kept frames (1-based), 0
-  // when it is not kept; and the other way round, 0 outside 1..KeptCount.
+  // when it is not kept.
   int KeptIndex(int number) const;
-  int KeptAt(int index) const;
   std::vector<int> KeptFrames() const;
-  // Whether anything is cut away.
-  bool Trimmed() const { return keptCount_ != count_; }
 
   // Each step takes a kept frame and is refused (false, nothing changes)
   // for any other number or when it would change nothing. Setting the start
