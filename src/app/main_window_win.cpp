@@ -29,7 +29,7 @@ namespace {
 const wchar_t kMainClass[] = L"MovrelMainWindow";
 const wchar_t kSampleViewClass[] = L"MovrelSampleView";
 constexpr int kClientWidth = 652;
-constexpr int kClientHeight = 586;
+constexpr int kClientHeight = 608;
 constexpr COLORREF kLinkColour = RGB(0, 0, 204);
 constexpr COLORREF kStopLinkColour = RGB(128, 0, 160);  // violet while a recording can be stopped
 
@@ -47,6 +47,21 @@ bool FeedsFrame(ControlIndex i) {
     case 编辑框光标文件:
     case 编辑框图像文件:
     case 编辑框文字内容:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Controls whose settings shape the saved file, and so the preview's size
+// estimate.
+bool ShapesFile(ControlIndex i) {
+  switch (i) {
+    case 选择框精简GIF:
+    case 选择框抖动:
+    case 编辑框有损压缩:
+    case 编辑框大小上限:
+    case 组合框播放次数:
       return true;
     default:
       return false;
@@ -458,6 +473,7 @@ int ModifierState() {
 }
 
 void OnCheckBoxClicked(ControlIndex index) {
+  if (ShapesFile(index)) RefreshSizeEstimate();
   for (const DependentGroup& group : DependentGroups()) {
     if (group.checkBox == index) {
       RefreshDependentControls(group.refreshesPreview);
@@ -500,6 +516,7 @@ void OnClicked(ControlIndex index) {
 void OnListChanged(ControlIndex index) {
   if (Globals().settingsLoading) return;
   if (index == 组合框播放次数 && ListIndex(index) == kLoopItemCustom) OnCustomLoopCountChosen();
+  if (ShapesFile(index)) RefreshSizeEstimate();
   RefreshFramePreview();
 }
 
@@ -510,6 +527,7 @@ void OnCommand(WPARAM wParam) {
   ControlKind kind = Control(index).kind;
   if (kind == ControlKind::kEdit || kind == ControlKind::kMultiLineEdit) {
     if (code == EN_CHANGE && FeedsFrame(index) && !Globals().settingsLoading) RefreshFramePreview();
+    if (code == EN_CHANGE && ShapesFile(index)) RefreshSizeEstimate();
     return;
   }
   if (kind == ControlKind::kList) {

@@ -17,7 +17,10 @@ class MainOutputWindow : public OutputWindow {
     c.playback.stillFramesIndex = ListIndex(组合框静态画面);
     c.playCountItem = ListIndex(组合框播放次数);
     c.playCountItemText = ListItemText(组合框播放次数, c.playCountItem);
-    c.compact = IsChecked(选择框精简GIF);
+    c.file.compact = IsChecked(选择框精简GIF);
+    c.file.dither = IsChecked(选择框抖动);
+    c.file.lossyText = ControlText(编辑框有损压缩);
+    c.file.limitText = ControlText(编辑框大小上限);
     return c;
   }
   void SetSaveCaption(const std::string& text) override { SetControlText(链接保存动画, text); }

@@ -81,6 +81,11 @@ const SettingKey kSettingsKeys[kSettingsKeyCount] = {
     {"选择框精简GIF", T::kBoolean, "选择框精简GIF", P::kChecked, -1},
     {"文字.字符集", T::kNumber, "编辑框文字内容", P::kFontCharSet, -1},
     {"文字.粗细", T::kNumber, "编辑框文字内容", P::kFontWeight, -1},
+    // The compact GIF's dithering and lossy level and the size limit: files
+    // without them save as before (no dithering, lossless, no limit).
+    {"选择框抖动", T::kBoolean, "选择框抖动", P::kChecked, -1},
+    {"有损压缩", T::kText, "编辑框有损压缩", P::kText, -1},
+    {"大小上限", T::kText, "编辑框大小上限", P::kText, -1},
 };
 
 namespace {

@@ -49,7 +49,7 @@ struct SettingKey {
   int item;  // list item for kListItemText, otherwise -1
 };
 
-constexpr size_t kSettingsKeyCount = 50;
+constexpr size_t kSettingsKeyCount = 53;
 // The keys in the order in which they are written and read.
 extern const SettingKey kSettingsKeys[kSettingsKeyCount];
 
@@ -136,9 +136,10 @@ class SettingsControls {
 // settingsLoading set, keys 1..46 with the watermark font and background
 // colour copied to the font dialog and the background picker after key 34
 // ("文字.字体大小"), settingsLoading cleared just before "合成路径" (key 47),
-// the keys after it (48 "选择框精简GIF", 49 "文字.字符集", 50 "文字.粗细"),
-// the font copied to the font dialog once more after the last font key, then
-// RefreshDependentControls with preview refresh.
+// the keys after it (48 "选择框精简GIF", 49 "文字.字符集", 50 "文字.粗细",
+// 51 "选择框抖动", 52 "有损压缩", 53 "大小上限"), the font copied to the font
+// dialog once more after the last key, then RefreshDependentControls with
+// preview refresh.
 void LoadSettings(ConfigStore& store, SettingsControls& controls);
 
 // Writes every key from the controls' current values, in order. True when

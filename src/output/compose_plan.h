@@ -1,8 +1,9 @@
 // The decisions of composing a recording into a GIF: the per-frame speed
 // change, the frame groups with their delays (from the delay plan), the
-// play count of 组合框播放次数 and its custom item, and the records handed
-// to GifMaker. No platform code; the Win32 side only asks for the path and
-// reports.
+// play count of 组合框播放次数 and its custom item, the records handed to
+// GifMaker, and the file options of the compact GIF (lossy level, dithering)
+// and the size limit as the user typed them. No platform code; the Win32
+// side only asks for the path and reports.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "output/delay_plan.h"
 #include "output/animation_writer.h"
 #include "output/frame_source.h"
+#include "output/size_fit.h"
 
 namespace movrel {
 
@@ -53,6 +55,15 @@ struct ComposeSettings {
   StillFrames stillFrames = StillFrames::kWait;
 };
 
+// Everything a save takes besides the frames: the delays, the records, the
+// file options and the size limit (bytes, 0 for none).
+struct SaveRecipe {
+  ComposeSettings compose;
+  AnimationInfo info;
+  GifOptions options;
+  uint64_t limitBytes = 0;
+};
+
 // The GIF frames of the recording: the delay plan over the store's frames
 // (still or not, and their capture times), one AnimationFrame per group,
 // showing the store up to the group's last frame. Reads no picture.
@@ -67,5 +78,43 @@ std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const
 // which the kept frames after them are built on.
 std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings,
                                                 const std::vector<int>& kept);
+
+// 编辑框有损压缩: a whole number 0..kMaxLossyLevel, blanks around it
+// allowed; an empty edit is 0 (off). False for anything else ("5.5", "-1",
+// "101", "abc").
+bool ParseLossyLevel(const std::string& text, int* level);
+
+// 编辑框大小上限 in MB, decimals allowed ("9.5", ".5", "9."), blanks around
+// it allowed, as bytes (MB x kBytesPerMb, rounded down but at least 1 for a
+// limit above 0). Empty or 0 is 0: no limit. False for a negative number or
+// any text that is no plain number ("1e3", "10MB", "1,5").
+bool ParseSizeLimit(const std::string& text, uint64_t* limitBytes);
+
+// What the main window's file settings ask for.
+struct FileChoices {
+  bool compact = true;    // 选择框精简GIF
+  bool dither = false;    // 选择框抖动
+  std::string lossyText;  // 编辑框有损压缩
+  std::string limitText;  // 编辑框大小上限 (MB)
+};
+
+// The setting whose text cannot be taken.
+enum class FileChoiceError { kNone, kLossyLevel, kSizeLimit };
+
+// The options and the limit (bytes, 0 for none) that `choices` ask for.
+// Dithering and the lossy level are the compact layout's: without it they
+// are neither used nor checked. On an error the outputs are unspecified.
+FileChoiceError ReadFileChoices(const FileChoices& choices, GifOptions* options, uint64_t* limitBytes);
+
+// The setting's name as its label shows it: "有损压缩", "大小上限".
+const char* FileChoiceName(FileChoiceError error);
+
+// The refusal of a save or copy: names the setting and what it takes.
+std::string FileChoiceRefusal(FileChoiceError error);
+
+// Why nothing was written when no GIF of the recording keeps the limit:
+// the limit as typed in 编辑框大小上限 and the smallest size reached (0 when
+// unknown).
+std::string SizeLimitRefusal(const std::string& limitText, uint64_t smallestBytes);
 
 }  // namespace movrel

@@ -20,6 +20,7 @@
 #include "output/output_window_win.h"
 #include "output/preview_window_win.h"
 #include "output/shell_handoff_win.h"
+#include "output/size_fit.h"
 #include "output/store_frames.h"
 #include "record/optimize_win.h"
 #include "record/recorder.h"
@@ -37,6 +38,34 @@ std::string ComposingCaption(int percent) {
 }
 constexpr const char kCopiedCaption[] = "已复制";
 constexpr int32_t kCopiedShownMs = 2000;
+
+// Passes the bytes on and counts them: what the file really holds, so a
+// save never reports that a file fits a limit it does not.
+class CountedSink : public ByteSink {
+ public:
+  explicit CountedSink(ByteSink& sink) : sink_(sink) {}
+  bool Write(const void* data, size_t size) override {
+    if (!sink_.Write(data, size)) return false;
+    count_ += size;
+    return true;
+  }
+  std::string TargetName() const override { return sink_.TargetName(); }
+  uint64_t count() const { return count_; }
+
+ private:
+  ByteSink& sink_;
+  uint64_t count_ = 0;
+};
+
+// The preview's size estimate reads the store: it waits while a save may
+// rewrite the store (the changed-region pass) and starts afresh after.
+class EstimatePause {
+ public:
+  EstimatePause() { PauseSizeEstimate(); }
+  ~EstimatePause() { ResumeSizeEstimate(); }
+  EstimatePause(const EstimatePause&) = delete;
+  EstimatePause& operator=(const EstimatePause&) = delete;
+};
 
 bool composing = false;
 
@@ -87,16 +116,13 @@ FilePath TemporaryGifPath() {
   return FilePathFromWide(name);
 }
 
-ComposeSettings ComposeSettingsOf(const OutputChoices& choices) {
-  ComposeSettings settings;
-  settings.startIntervalMs = RecordingState().startIntervalMs;
-  settings.speedChangeMs = SpeedChangeMs(choices.playback.speedChangeText, choices.playback.speedChangeUnit);
-  settings.stillFrames = StillFramesFromIndex(choices.playback.stillFramesIndex);
-  return settings;
-}
-
-void ReportSaved(const FilePath& path) {
-  int answer = ShowMessage("已保存到GIF文件：" + path.Gbk() + "\r\n\r\n是否打开该文件？", kMbYesNo | kMbIconQuestion);
+// `reduced`: what keeping the size limit took, empty when nothing did.
+void ReportSaved(const FilePath& path, const std::string& reduced) {
+  // The caption says it too while the question is open, as "已复制" does
+  // after a copy.
+  if (!reduced.empty()) TheOutputWindow().SetSaveCaption(reduced);
+  const std::string line = reduced.empty() ? std::string() : "\r\n" + reduced;
+  int answer = ShowMessage("已保存到GIF文件：" + path.Gbk() + line + "\r\n\r\n是否打开该文件？", kMbYesNo | kMbIconQuestion);
   if (answer == kResultYes) OpenWithShell(path);
 }
 
@@ -106,7 +132,7 @@ CopiedAnimations& Copies() {
   return copies;
 }
 
-void ReportCopied(const FilePath& path) {
+void ReportCopied(const FilePath& path, const std::string& reduced) {
   const bool offered = PutImageOnClipboardAsHtml(TheOutputWindow().Handle(), path);
   Copies().Kept(path, offered);
   if (!offered) {
@@ -115,12 +141,23 @@ void ReportCopied(const FilePath& path) {
     ShowMessage("复制动画失败！剪贴板正被其他程序占用，动画已保存在：" + path.Gbk(), kMbOk | kMbIconExclamation);
     return;
   }
-  TheOutputWindow().SetSaveCaption(kCopiedCaption);
+  TheOutputWindow().SetSaveCaption(reduced.empty() ? std::string(kCopiedCaption)
+                                                  : std::string(kCopiedCaption) + "，" + reduced);
   MessageBeep(MB_OK);
   WaitWithEvents(kCopiedShownMs);
 }
 
 }  // namespace
+
+FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettings& playback, SaveRecipe* recipe) {
+  const RecorderState& state = RecordingState();
+  recipe->compose.startIntervalMs = state.startIntervalMs;
+  recipe->compose.speedChangeMs = SpeedChangeMs(playback.speedChangeText, playback.speedChangeUnit);
+  recipe->compose.stillFrames = StillFramesFromIndex(playback.stillFramesIndex);
+  recipe->info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height,
+                                   PlayCountOfItem(choices.playCountItem, choices.playCountItemText));
+  return ReadFileChoices(choices.file, &recipe->options, &recipe->limitBytes);
+}
 
 bool ComposingAnimation() { return composing; }
 
@@ -135,6 +172,17 @@ void ComposeAndSave(bool copyToClipboard) {
   ComposingScope scope;
   RecorderState& state = RecordingState();
   if (!state.hasRecording) return;
+  OutputWindow& window = TheOutputWindow();
+  const OutputChoices choices = window.ReadChoices();
+  // A setting that cannot be taken is refused before anything is asked or
+  // written.
+  SaveRecipe recipe;
+  const FileChoiceError bad = ReadSaveRecipe(choices, choices.playback, &recipe);
+  if (bad != FileChoiceError::kNone) {
+    ShowMessage(FileChoiceRefusal(bad), kMbOk | kMbIconExclamation);
+    return;
+  }
+  EstimatePause pause;
   if (!state.framesOptimized && !OptimizeFrames()) return;
 
   FilePath target;
@@ -150,14 +198,9 @@ void ComposeAndSave(bool copyToClipboard) {
   // The GBK form is for the messages only.
   const std::string path = target.Gbk();
 
-  OutputWindow& window = TheOutputWindow();
-  const OutputChoices choices = window.ReadChoices();
   window.SetSaveCaption(kComposingCaption);
   StoreFrames frames(Frames());
-  AnimationInfo info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height,
-                                         PlayCountOfItem(choices.playCountItem, choices.playCountItemText));
-  std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, ComposeSettingsOf(choices), RecordingCut().KeptFrames());
-  const GifLayout layout = choices.compact ? GifLayout::kCompact : GifLayout::kClassic;
+  const std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, recipe.compose, RecordingCut().KeptFrames());
   int shownPercent = -1;
   auto progress = [&](int done, int total) {
     int percent = total > 0 ? static_cast<int>(static_cast<int64_t>(done) * 100 / total) : 0;
@@ -170,6 +213,8 @@ void ComposeAndSave(bool copyToClipboard) {
   std::string error;
   bool saved = false;
   bool writeFailed = true;  // the target, not the recording, is at fault
+  bool tooLarge = false;
+  SizeFit fit;
   {
     // The file is written beside the target and only replaces it once it
     // is whole: a failed save leaves whatever was there before.
@@ -177,27 +222,40 @@ void ComposeAndSave(bool copyToClipboard) {
     if (!file.Create(target)) {
       error = "无法创建文件";
     } else {
-      AnimationOutcome outcome = WriteAnimation(frames, plan, info, layout, file, progress, &error);
-      if (outcome == AnimationOutcome::kWritten) {
+      CountedSink counted(file);
+      const FitOutcome outcome =
+          WriteAnimationWithin(frames, plan, recipe.info, recipe.options, recipe.limitBytes, counted, progress,
+                               &fit, &error);
+      tooLarge = outcome == FitOutcome::kTooLarge ||
+                 (outcome == FitOutcome::kWritten && recipe.limitBytes > 0 && counted.count() > recipe.limitBytes);
+      if (tooLarge) {
+        // Nothing is committed: the sink goes with the old target untouched.
+        if (outcome == FitOutcome::kWritten) fit.bytes = counted.count();
+      } else if (outcome == FitOutcome::kWritten) {
         saved = file.Commit();
         if (!saved) error = "无法写入文件";
       } else {
-        writeFailed = outcome == AnimationOutcome::kWriteFailed;
+        writeFailed = outcome == FitOutcome::kWriteFailed;
       }
     }
   }
   if (saved) {
+    const std::string reduced = fit.reduced ? SizeFitSummary(fit) : std::string();
     if (copyToClipboard) {
-      ReportCopied(target);
+      ReportCopied(target, reduced);
     } else {
-      ReportSaved(target);
+      ReportSaved(target, reduced);
     }
   } else {
     // A failed copy leaves nothing behind: the temporary name was taken
     // as an empty file.
     if (copyToClipboard) CopiedAnimations::Failed(target);
     const std::string failed = copyToClipboard ? "复制动画失败！" : "保存动画失败！";
-    if (writeFailed) {
+    if (tooLarge) {
+      const std::string nothing = copyToClipboard ? "没有复制任何内容。" : "没有写入文件：" + path;
+      ShowMessage(failed + SizeLimitRefusal(choices.file.limitText, fit.bytes) + "\r\n\r\n" + nothing,
+                  kMbOk | kMbIconExclamation);
+    } else if (writeFailed) {
       ShowMessage(failed + "请检查该路径是否可写：" + path + "\r\n\r\n" + error, kMbOk | kMbIconError);
     } else {
       ShowMessage(failed + error + "\r\n\r\n没有写入文件：" + path, kMbOk | kMbIconError);

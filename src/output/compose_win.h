@@ -3,7 +3,16 @@
 // TheOutputWindow() (output/output_window_win.h).
 #pragma once
 
+#include "output/compose_plan.h"
+#include "output/output_window_win.h"
+
 namespace movrel {
+
+// How a save of the recording would be made now: the delays from
+// `playback` (the preview passes its own copies, a save the main window's),
+// the records, file options and size limit from the main window's
+// `choices`. An error names the setting a save refuses.
+FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettings& playback, SaveRecipe* recipe);
 
 // "保存动画" (or, with `copyToClipboard`, the copy): composes the kept
 // frames of the recording into a GIF.

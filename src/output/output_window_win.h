@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "output/compose_plan.h"
 #include "output/preview_player.h"
 
 namespace movrel {
@@ -18,7 +19,7 @@ struct OutputChoices {
   PreviewSettings playback;  // speed change and still-frame handling
   int playCountItem = 0;     // the selected item of the play count list
   std::string playCountItemText;
-  bool compact = true;  // the compact layout (选择框精简GIF)
+  FileChoices file;  // the layout, dithering, the lossy level and the size limit
 };
 
 // Each call's default is what a program without a main window gets: the

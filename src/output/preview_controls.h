@@ -21,7 +21,8 @@ namespace movrel {
   X(编辑框每帧变速)                \
   X(组合框变速单位)                \
   X(标签静态画面)                  \
-  X(组合框静态画面)
+  X(组合框静态画面)                \
+  X(标签预计大小)
 
 // Scoped: several names are also names of main-window controls.
 enum class PreviewControl : int {

@@ -15,8 +15,10 @@
 #include "bitmap/bmp_layout.h"
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
+#include "output/compose_win.h"
 #include "output/preview_controls.h"
 #include "output/preview_player.h"
+#include "output/size_estimate_win.h"
 #include "output/store_frames.h"
 #include "record/recorder.h"
 
@@ -32,8 +34,13 @@ constexpr UINT_PTR kPreviewTimerId = 1;  // 预览时钟
 // only when the queue is otherwise empty, so a fast drag draws its latest
 // position instead of every position it passed.
 constexpr UINT_PTR kSliderTimerId = 2;
+// A change starts the size estimate once no other change came for this
+// long, so typing a number counts once, not once per digit.
+constexpr UINT_PTR kEstimateTimerId = 3;
+constexpr UINT kEstimateDelayMs = 300;
+constexpr UINT kEstimateMessage = WM_APP + 1;  // a count finished; wParam its number
 constexpr int kBarHeight96 = 64;
-constexpr int kMinClientWidth96 = 488;
+constexpr int kMinClientWidth96 = 716;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr COLORREF kSymbolColour = RGB(48, 48, 56);
 constexpr COLORREF kOnColour = RGB(196, 218, 250);
@@ -60,6 +67,7 @@ const BarPlace kBarPlaces[] = {
     {PC::组合框变速单位, 280, 35, 46, 200},
     {PC::标签静态画面, 336, 39, 66, 16},
     {PC::组合框静态画面, 402, 35, 80, 200},
+    {PC::标签预计大小, 490, 39, 220, 16},
 };
 
 PC ControlFromId(int id) {
@@ -69,6 +77,8 @@ PC ControlFromId(int id) {
 
 class PreviewWindow;
 std::unique_ptr<PreviewWindow> preview;
+// Pauses of the size estimate not yet resumed (PauseSizeEstimate).
+int estimatePauses = 0;
 
 class PreviewWindow : public PreviewView {
  public:
@@ -113,6 +123,11 @@ class PreviewWindow : public PreviewView {
   // keys.
   bool OnKey(UINT message, WPARAM key);
 
+  // The size estimate: restarted after a change, stopped while the store
+  // may change.
+  void ScheduleEstimate();
+  void StopEstimate();
+
  private:
   HWND Control(PC control) const { return controls_[static_cast<int>(control)]; }
   bool CreateControls();
@@ -129,6 +144,12 @@ class PreviewWindow : public PreviewView {
   void ShowSliderPosition();
   void DrawButton(const DRAWITEMSTRUCT& item);
   void WriteBackAndClose();
+  PreviewSettings ShownSettings() const;
+  // A key or an edit button; the estimate follows a changed cut.
+  void Act(PreviewAction action);
+  void StartEstimate();
+  void ShowEstimate(WPARAM number);
+  void SetEstimateText(const std::string& text) { SetWindowTextGbk(Control(PC::标签预计大小), text); }
   int BarHeight() const { return Scale(kBarHeight96, dpi_); }
 
   HWND window_ = nullptr;
@@ -153,6 +174,9 @@ class PreviewWindow : public PreviewView {
   bool fullScreen_ = false;
   WINDOWPLACEMENT savedPlacement_{};
   LONG savedStyle_ = 0;
+  // Made with the window, which its counts are posted to.
+  std::unique_ptr<SizeEstimator> estimator_;
+  bool estimateBeforePass_ = false;  // the count under way is of uncropped classic frames
 };
 
 LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -262,6 +286,8 @@ bool PreviewWindow::Create() {
   SetButtonOn(PC::按钮循环, player_.Loop());
   SetButtonOn(PC::按钮钉住, player_.Pinned());
   player_.Open(settings);
+  estimator_ = std::make_unique<SizeEstimator>(window_, kEstimateMessage);
+  ScheduleEstimate();
   return true;
 }
 
@@ -301,6 +327,7 @@ bool PreviewWindow::CreateControls() {
   HWND units = make(PC::组合框变速单位, 0, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, bar);
   make(PC::标签静态画面, 0, L"STATIC", "静止画面：", SS_LEFT, bar);
   HWND still = make(PC::组合框静态画面, 0, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, bar);
+  make(PC::标签预计大小, 0, L"STATIC", kEstimatingText, SS_LEFT | SS_NOPREFIX, bar);
   for (HWND handle : controls_) {
     if (!handle) return false;
   }
@@ -422,8 +449,55 @@ bool PreviewWindow::OnKey(UINT message, WPARAM key) {
                                    ? PreviewCharAction(static_cast<uint32_t>(key))
                                    : PreviewKeyAction(static_cast<uint32_t>(key), GetKeyState(VK_CONTROL) < 0);
   if (action == PreviewAction::kNone) return false;
-  player_.Do(action);
+  Act(action);
   return true;
+}
+
+void PreviewWindow::Act(PreviewAction action) {
+  const bool edits = action == PreviewAction::kSetStart || action == PreviewAction::kSetEnd ||
+                     action == PreviewAction::kDrop || action == PreviewAction::kUndo;
+  if (player_.Do(action) && edits) ScheduleEstimate();
+}
+
+void PreviewWindow::ScheduleEstimate() {
+  if (!estimator_) return;
+  // A result on its way is already out of date.
+  estimator_->Cancel();
+  SetEstimateText(kEstimatingText);
+  if (estimatePauses > 0) {
+    KillTimer(window_, kEstimateTimerId);
+    return;
+  }
+  SetTimer(window_, kEstimateTimerId, kEstimateDelayMs, nullptr);
+}
+
+void PreviewWindow::StopEstimate() {
+  KillTimer(window_, kEstimateTimerId);
+  if (estimator_) estimator_->Stop();
+}
+
+void PreviewWindow::StartEstimate() {
+  KillTimer(window_, kEstimateTimerId);
+  if (!estimator_ || estimatePauses > 0) return;
+  EstimateJob job;
+  job.kept = player_.Cut().KeptFrames();
+  // The preview's own delays with the main window's file settings: the
+  // file a save would write once the preview hands its settings back.
+  const FileChoiceError bad = ReadSaveRecipe(TheOutputWindow().ReadChoices(), ShownSettings(), &job.recipe);
+  if (bad != FileChoiceError::kNone) {
+    estimator_->Cancel();
+    SetEstimateText(std::string("预计大小：“") + FileChoiceName(bad) + "”无效");
+    return;
+  }
+  estimateBeforePass_ = !RecordingState().framesOptimized && job.recipe.options.layout == GifLayout::kClassic;
+  if (!estimator_->Start(frames_, job)) SetEstimateText("预计大小：无法计算");
+}
+
+void PreviewWindow::ShowEstimate(WPARAM number) {
+  EstimateResult result;
+  if (estimator_ && estimator_->TakeResult(number, &result)) {
+    SetEstimateText(EstimateText(result, estimateBeforePass_));
+  }
 }
 
 void PreviewWindow::ClearCanvas() {
@@ -542,28 +616,33 @@ void PreviewWindow::OnCommand(PC control, int code) {
       if (code == BN_CLICKED) PostMessageW(window_, WM_CLOSE, 0, 0);
       return;
     case PC::按钮设为起点:
-      if (code == BN_CLICKED) player_.Do(PreviewAction::kSetStart);
+      if (code == BN_CLICKED) Act(PreviewAction::kSetStart);
       return;
     case PC::按钮设为终点:
-      if (code == BN_CLICKED) player_.Do(PreviewAction::kSetEnd);
+      if (code == BN_CLICKED) Act(PreviewAction::kSetEnd);
       return;
     case PC::按钮删除本帧:
-      if (code == BN_CLICKED) player_.Do(PreviewAction::kDrop);
+      if (code == BN_CLICKED) Act(PreviewAction::kDrop);
       return;
     case PC::按钮撤销:
-      if (code == BN_CLICKED) player_.Do(PreviewAction::kUndo);
+      if (code == BN_CLICKED) Act(PreviewAction::kUndo);
       return;
     case PC::编辑框每帧变速:
-      if (code == EN_CHANGE && !loading_) player_.SetSpeedChangeText(GetWindowTextGbk(Control(control)));
+      if (code == EN_CHANGE && !loading_) {
+        player_.SetSpeedChangeText(GetWindowTextGbk(Control(control)));
+        ScheduleEstimate();
+      }
       return;
     case PC::组合框变速单位:
       if (code == CBN_SELCHANGE && !loading_) {
         player_.SetSpeedChangeUnit(static_cast<int>(SendMessageW(Control(control), CB_GETCURSEL, 0, 0)));
+        ScheduleEstimate();
       }
       return;
     case PC::组合框静态画面:
       if (code == CBN_SELCHANGE && !loading_) {
         player_.SetStillFramesIndex(static_cast<int>(SendMessageW(Control(control), CB_GETCURSEL, 0, 0)));
+        ScheduleEstimate();
       }
       return;
     default:
@@ -703,12 +782,16 @@ void PreviewWindow::DrawButton(const DRAWITEMSTRUCT& item) {
   }
 }
 
-void PreviewWindow::WriteBackAndClose() {
+PreviewSettings PreviewWindow::ShownSettings() const {
   PreviewSettings settings;
   settings.speedChangeText = GetWindowTextGbk(Control(PC::编辑框每帧变速));
   settings.speedChangeUnit = static_cast<int>(SendMessageW(Control(PC::组合框变速单位), CB_GETCURSEL, 0, 0));
   settings.stillFramesIndex = static_cast<int>(SendMessageW(Control(PC::组合框静态画面), CB_GETCURSEL, 0, 0));
-  TheOutputWindow().KeepPreviewSettings(settings);
+  return settings;
+}
+
+void PreviewWindow::WriteBackAndClose() {
+  TheOutputWindow().KeepPreviewSettings(ShownSettings());
   DestroyWindow(window_);
 }
 
@@ -717,6 +800,10 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
       if (wParam == kPreviewTimerId) player_.Tick();
       if (wParam == kSliderTimerId) ShowSliderPosition();
+      if (wParam == kEstimateTimerId) StartEstimate();
+      return 0;
+    case kEstimateMessage:
+      ShowEstimate(wParam);
       return 0;
     case WM_COMMAND:
       if (lParam) OnCommand(ControlFromId(LOWORD(wParam)), HIWORD(wParam));
@@ -749,6 +836,9 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
       WriteBackAndClose();
       return 0;
     case WM_DESTROY:
+      // No count may read the store once the window is gone: the next
+      // recording empties it.
+      StopEstimate();
       KillTimer(window, kPreviewTimerId);
       KillTimer(window, kSliderTimerId);
       if (tooltip_) DestroyWindow(tooltip_);
@@ -781,6 +871,20 @@ bool PreviewWindowOpen() { return preview != nullptr; }
 
 void ClosePreviewWindow() {
   if (preview) SendMessageW(preview->window(), WM_CLOSE, 0, 0);
+}
+
+void RefreshSizeEstimate() {
+  if (preview) preview->ScheduleEstimate();
+}
+
+void PauseSizeEstimate() {
+  ++estimatePauses;
+  if (preview) preview->StopEstimate();
+}
+
+void ResumeSizeEstimate() {
+  if (estimatePauses > 0) --estimatePauses;
+  if (estimatePauses == 0 && preview) preview->ScheduleEstimate();
 }
 
 }  // namespace movrel

@@ -51,7 +51,10 @@ TEST(ControlTable, EveryButtonStateIsASettingsKeyUnderItsName) {
   // Newer keys go behind the older ones, so files written before them load
   // as they did: 选择框精简GIF keeps its place, the font's later parts follow.
   EXPECT_STREQ(kSettingsKeys[47].control, ControlName(选择框精简GIF));
-  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 1].key, "文字.粗细");
+  EXPECT_STREQ(kSettingsKeys[49].key, "文字.粗细");
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 3].control, ControlName(选择框抖动));
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 2].control, ControlName(编辑框有损压缩));
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 1].control, ControlName(编辑框大小上限));
 }
 
 TEST(ControlTable, ListsStartAtTheirInitialItems) {

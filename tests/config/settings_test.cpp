@@ -62,13 +62,14 @@ struct FakeControls : SettingsControls {
                {"编辑框文字内容", kInitialWatermark},
                {"编辑框边缘距离", "5"}, {"编辑框帧数", "200"},
                {"编辑框时间", "1.5"},   {"编辑框倒计时值", "3"},
-               {"编辑框保存路径", "\\帧文件夹"}};
+               {"编辑框保存路径", "\\帧文件夹"}, {"编辑框有损压缩", "0"},
+               {"编辑框大小上限", ""}};
     for (const char* name : {"选择框录制区域", "单选框标准", "选择框显示鼠标", "选择框录制倒计时", "选择框缩到托盘",
                              "选择框自动清空帧", "选择框精简GIF"}) {
       s.checks[name] = true;
     }
     for (const char* name : {"选择框跟随鼠标", "选择框显示外框", "单选框稍逊", "选择框图像水印", "选择框文字水印",
-                             "选择框停止帧数", "选择框停止时间", "选择框保存帧"}) {
+                             "选择框停止帧数", "选择框停止时间", "选择框保存帧", "选择框抖动"}) {
       s.checks[name] = false;
     }
     const std::vector<std::string> units = {"毫", "秒", "分", "时"};
@@ -162,7 +163,7 @@ TEST_F(SettingsTest, SavedFileHoldsExactlyTheKeyLines) {
       "文字.下划线=假", "文字.字体名称=宋体", "文字.字体大小=15", "选择框停止帧数=假", "帧数=200",
       "选择框停止时间=假", "时间=1.5", "时间单位=2", "选择框录制倒计时=真", "倒计时值=3", "选择框缩到托盘=真",
       "选择框保存帧=假", "保存路径=\\帧文件夹", "保存格式=4", "选择框自动清空帧=真", "合成路径=", "选择框精简GIF=真",
-      "文字.字符集=134", "文字.粗细=400",
+      "文字.字符集=134", "文字.粗细=400", "选择框抖动=假", "有损压缩=0", "大小上限=",
   };
   static_assert(sizeof lines / sizeof lines[0] == kSettingsKeyCount, "one line per key");
   // Each new key goes directly behind the header, so the first key written
@@ -196,6 +197,25 @@ TEST_F(SettingsTest, MissingKeysKeepInitialValues) {
   EXPECT_TRUE(loaded_.s.checks["选择框精简GIF"]);
 }
 
+TEST_F(SettingsTest, AFileWithoutTheFileOptionsLoadsThemAsDefaults) {
+  // A file of the version before dithering, the lossy level and the size
+  // limit: its last keys load, the new ones stay lossless, undithered and
+  // unlimited.
+  LoadFrom("[主界面]\r\n选择框精简GIF=假\r\n文字.字符集=0\r\n文字.粗细=700\r\n帧间隔=150");
+  EXPECT_FALSE(loaded_.s.checks["选择框精简GIF"]);
+  EXPECT_EQ(loaded_.s.font.weight, 700);
+  EXPECT_EQ(loaded_.s.texts["编辑框帧间隔"], "150");
+  EXPECT_FALSE(loaded_.s.checks["选择框抖动"]);
+  EXPECT_EQ(loaded_.s.texts["编辑框有损压缩"], "0");
+  EXPECT_EQ(loaded_.s.texts["编辑框大小上限"], "");
+  // Saved again, the file gains the three keys at their defaults.
+  EXPECT_TRUE(SaveSettings(store_, loaded_));
+  const std::string text = FileText();
+  for (const char* line : {"选择框抖动=假", "有损压缩=0", "大小上限=", "选择框精简GIF=假"}) {
+    EXPECT_NE(text.find(std::string("\r\n") + line), std::string::npos) << line;
+  }
+}
+
 TEST_F(SettingsTest, EveryKindOfSettingRoundTrips) {
   FakeControls changed;
   changed.s.checks["选择框录制区域"] = false;
@@ -217,6 +237,9 @@ TEST_F(SettingsTest, EveryKindOfSettingRoundTrips) {
   // between bold and black.
   changed.s.font = {"Arial", 21, true, true, true, true, 0, 800};
   changed.s.saveDialogPath = "C:\\录像\\a.gif";
+  changed.s.checks["选择框抖动"] = true;
+  changed.s.texts["编辑框有损压缩"] = "35";
+  changed.s.texts["编辑框大小上限"] = "9.5";
   ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_TRUE(SaveSettings(store_, changed));
 
@@ -256,6 +279,10 @@ TEST_F(SettingsTest, StoredValuesAsRead) {
       {"选择框录制区域=", [](auto& s) { return !s.checks.at("选择框录制区域"); }},
       {"选择框图像水印=真", [](auto& s) { return s.checks.at("选择框图像水印"); }},
       {"选择框精简GIF=假", [](auto& s) { return !s.checks.at("选择框精简GIF"); }},
+      {"选择框抖动=真", [](auto& s) { return s.checks.at("选择框抖动"); }},
+      // The edits keep what the file says; a save checks it.
+      {"有损压缩=abc", [](auto& s) { return s.texts.at("编辑框有损压缩") == "abc"; }},
+      {"大小上限=9.5", [](auto& s) { return s.texts.at("编辑框大小上限") == "9.5"; }},
       {"帧缩放=8.9", [](auto& s) { return s.lists.at("组合框缩放").index == 8; }},
       {"帧缩放=17", [](auto& s) { return s.lists.at("组合框缩放").index == 17; }},
       {"帧缩放=abc", [](auto& s) { return s.lists.at("组合框缩放").index == 0; }},
@@ -341,17 +368,21 @@ TEST_F(SettingsTest, LoadOrderAndLoadingFlag) {
 
   // The flag is cleared just before the save dialog's path is read and
   // stays cleared for the keys behind it; the font dialog is given the
-  // font once more after the last font keys.
+  // font once more after the last keys.
   size_t n = calls.size();
-  EXPECT_EQ(calls[n - 7].what, "loading off");
-  EXPECT_EQ(calls[n - 6].what, "dialogFile");
-  EXPECT_FALSE(calls[n - 6].loading);
-  EXPECT_EQ(calls[n - 5].control, "选择框精简GIF");
-  EXPECT_FALSE(calls[n - 5].loading);
-  EXPECT_EQ(calls[n - 4].what, "font");
-  EXPECT_EQ(calls[n - 3].what, "font");
+  EXPECT_EQ(calls[n - 10].what, "loading off");
+  EXPECT_EQ(calls[n - 9].what, "dialogFile");
+  EXPECT_FALSE(calls[n - 9].loading);
+  EXPECT_EQ(calls[n - 8].control, "选择框精简GIF");
+  EXPECT_FALSE(calls[n - 8].loading);
+  EXPECT_EQ(calls[n - 7].what, "font");
+  EXPECT_EQ(calls[n - 6].what, "font");
+  EXPECT_EQ(calls[n - 5].control, "选择框抖动");
+  EXPECT_EQ(calls[n - 4].control, "编辑框有损压缩");
+  EXPECT_EQ(calls[n - 3].control, "编辑框大小上限");
+  EXPECT_FALSE(calls[n - 3].loading);
   EXPECT_EQ(calls[n - 2].what, "fontDialog");
-  EXPECT_EQ(calls[n - 8].control, "选择框自动清空帧");
+  EXPECT_EQ(calls[n - 11].control, "选择框自动清空帧");
   EXPECT_EQ(loaded_.s.saveDialogPath, "C:\\a.gif");
 }
 

@@ -3,9 +3,10 @@ window (a moving block, a still period, a colour change) is saved, the
 preview must show on its canvas the same pictures as the GIF's composited
 frames (screenshots against the frames Pillow decodes), keep its own speed
 change and hand it back to the main window on closing, toggle full screen,
-show and hide its control bar by the mouse, open maximised when the
-recording is larger than the screen, and hand its settings back when the
-program ends with it open. Cut in the preview (start, end, dropped frames,
+show and hide its control bar by the mouse, show the size a save would
+have (with a size limit too, which the save then keeps), open maximised
+when the recording is larger than the screen, and hand its settings back
+when the program ends with it open. Cut in the preview (start, end, dropped frames,
 undo) by mouse and keys, the saved GIF holds exactly the kept frames."""
 import io
 import json
@@ -20,7 +21,8 @@ import unittest
 from PIL import Image, ImageChops
 
 from movrel_e2e import ARTIFACTS, xdotool, wait_until
-from test_save import GREEN, RED, RECT, SaveTestCase, Scene, frame_count, output_probe, settings
+from test_save import (GREEN, RED, RECT, SaveTestCase, Scene, frame_count, output_probe, settings, shown_size,
+                       type_into)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "output"))
 from gif_checks import all_problems, composites, gif_delays, recorded_time_problems  # noqa: E402
@@ -86,6 +88,16 @@ class PreviewTest(SaveTestCase):
         # The window exists a moment before it is shown.
         return wait_until(shown, what="the preview window shown")
 
+    def assert_estimate(self, path, what):
+        """The estimate the open preview settles on is the size of the file
+        at `path`, within a tenth; returns the label's text."""
+        text = wait_until(lambda: (lambda t: t if t.startswith("预计大小 ≈") else None)(
+            preview_state()[1]["标签预计大小"]["text"]), what=f"the size estimate ({what})")
+        estimate, rounding = shown_size(text)
+        size = os.path.getsize(path)
+        self.assertLessEqual(abs(estimate - size), size * 0.1 + rounding, f"{what}: {text} for {size} bytes")
+        return text
+
     def close_preview(self):
         output_probe("preview-click", "按钮退出")
         wait_until(lambda: preview_state() is None, what="the preview closed")
@@ -118,6 +130,8 @@ class PreviewTest(SaveTestCase):
         count = frame_count(app)
 
         window, controls = self.open_preview(app)
+        # The same settings: the estimate is the file just saved.
+        self.assert_estimate(first, "the settings of the first save")
         m = CAPTION.fullmatch(window["title"])
         self.assertTrue(m, window["title"])
         self.assertEqual(int(m.group(1)), count)
@@ -175,6 +189,11 @@ class PreviewTest(SaveTestCase):
         self.assertEqual(all_problems(second, recording.pattern, recording.frames, 0, out, compact=True) +
                          recorded_time_problems(second, recording.pattern, recording.recorded_ms, -100, True), [])
 
+        # A size limit below the lossless file: the estimate is of the file
+        # reduced to fit.
+        limit = f"{os.path.getsize(second) / 2 / 1048576:.6f}"
+        type_into(app, "编辑框大小上限", limit)
+
         # Full screen covers the screen and goes back to the same bounds.
         window, controls = self.open_preview(app)
         self.assertEqual(controls["编辑框每帧变速"]["text"], "-100")
@@ -204,7 +223,25 @@ class PreviewTest(SaveTestCase):
         xdotool("mousemove", "--sync", canvas[0] + 20, canvas[1] + 10)
         xdotool("mousemove", "--sync", canvas[0] + 30, canvas[1] + 12)
         self.assertTrue(preview_state()[1]["外形框"]["visible"])
+        estimated = wait_until(lambda: (lambda t: t if "已压缩" in t else None)(
+            preview_state()[1]["标签预计大小"]["text"]), what="the estimate within the limit")
         self.close_preview()
+
+        # The save keeps the limit and says what it took, in its message and
+        # in the save link's caption meanwhile.
+        fitted = os.path.join(out, "fitted.gif")
+        said = []
+        self.save_through_dialog(app, fitted, recording, expect_optimization=False, while_asked=lambda texts: said.extend(
+            texts + [app.get("链接保存动画")["text"]]))
+        self.assertTrue(said[0].startswith("已保存到GIF文件：") and "\r\n已压缩到 " in said[0], said)
+        self.assertTrue(said[-1].startswith("已压缩到 "), said)
+        self.assertLessEqual(os.path.getsize(fitted), int(float(limit) * 1048576))
+        with Image.open(fitted) as gif:
+            for n in range(gif.n_frames):
+                gif.seek(n)
+                gif.convert("RGB").load()
+        self.assertLessEqual(abs(shown_size(estimated)[0] - os.path.getsize(fitted)),
+                             os.path.getsize(fitted) * 0.1 + shown_size(estimated)[1], estimated)
 
     # -- the cut
     def caption(self):

@@ -54,6 +54,34 @@ def output_probe(*args, check=True):
     return result
 
 
+def type_into(app, name, text):
+    """Types `text` over the text of a main-window edit, as a person would."""
+    app.focus()
+    app.mouse_click(name)
+    app.key("ctrl+a")
+    app.key("BackSpace")
+    if text.startswith("-"):
+        app.key("minus")  # xdotool would read "-1" as an option
+    if text.lstrip("-"):
+        app.type_text(text.lstrip("-"))
+    wait_until(lambda: app.get(name)["text"] == text, what=f"{text!r} typed into {name}")
+
+
+SIZE = re.compile(r"(\d+(?:\.\d+)?) (MB|KB|B)")
+UNIT_BYTES = {"MB": 1048576, "KB": 1024, "B": 1}
+
+
+def shown_size(text):
+    """The bytes a size as the program shows it ("9.6 MB", "850 KB") stands
+    for, and half its last digit: how far the true size can be from it."""
+    m = SIZE.search(text)
+    if not m:
+        return None
+    unit = UNIT_BYTES[m.group(2)]
+    step = 0.1 if "." in m.group(1) else 1
+    return float(m.group(1)) * unit, step * unit / 2
+
+
 def frame_count(app):
     m = re.search(r"帧数：(\d+)", app.get("分组框1")["text"])
     return int(m.group(1)) if m else -1
@@ -158,10 +186,12 @@ class SaveTestCase(MovrelTestCase):
         self.assertEqual(len(folders), 1, folders)
         return Recording.read(folders.pop(), frame_count(app), recorded_ms(app))
 
-    def save_through_dialog(self, app, path, recording, expect_optimization, open_answer="否"):
+    def save_through_dialog(self, app, path, recording, expect_optimization, open_answer="否",
+                            message="是否打开该文件？", while_asked=None):
         """Clicks the save link, types `path` into the save dialog and gives
-        `open_answer` to opening the file. Returns the text the dialog's file
-        name held.
+        `open_answer` to the `message` that follows (opening the file), after
+        calling `while_asked` with the message's texts. Returns the text the
+        dialog's file name held.
 
         The changed-region pass shows in the store: it rewrites the kept
         frames after the first with their crops, and nothing else touches
@@ -189,7 +219,10 @@ class SaveTestCase(MovrelTestCase):
         app.type_text(wine_path(path))
         app.key("Return")
         app.wait_gone(SAVE_TITLE)
-        app.answer_message("是否打开该文件？", open_answer)
+        if while_asked:
+            app.wait_window("Kelv：")
+            while_asked(wait_until(lambda: [t for t in app.message_texts() if message in t], what=f"{message!r}"))
+        app.answer_message(message, open_answer)
         wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption back")
         return prefilled
 
@@ -361,6 +394,38 @@ class SaveTest(SaveTestCase):
         wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption back")
         with open(app.ini, "rb") as f:
             self.assertTrue(f.read().startswith("[主界面]".encode(GBK)))
+
+        # A size limit that is no number is refused before the save dialog.
+        type_into(app, "编辑框大小上限", "-1")
+        app.click("链接保存动画")
+        app.answer_message("“大小上限”必须是不小于0的数", "确定")
+        self.assertFalse(any(w["title"] == SAVE_TITLE for w in app.windows()))
+        # A limit no GIF of the recording keeps: the old file stays, and
+        # neither a save nor a copy writes anything.
+        type_into(app, "编辑框大小上限", "0.0001")
+        out = tempfile.mkdtemp(prefix="movrel-save-")
+        self.addCleanup(shutil.rmtree, out, True)
+        old = os.path.join(out, "old.gif")
+        with open(old, "wb") as f:
+            f.write(b"the file before")
+        app.click("链接保存动画")
+        app.wait_window(SAVE_TITLE)
+        ids = subprocess.run(["xdotool", "search", "--name", SAVE_TITLE], capture_output=True, text=True).stdout.split()
+        xdotool("windowfocus", "--sync", ids[-1])
+        app.key("ctrl+a")
+        app.type_text(wine_path(old))
+        app.key("Return")
+        wait_until(lambda: probe("press", SAVE_TITLE, "是", check=False).returncode == 0, what="the overwrite question")
+        app.wait_gone(SAVE_TITLE)
+        app.answer_message("保存动画失败！本次录制的动画无法压缩到大小上限 0.0001 MB 以内（最小也有 ", "确定")
+        with open(old, "rb") as f:
+            self.assertEqual(f.read(), b"the file before")
+        self.assertEqual(os.listdir(out), ["old.gif"])
+        clipboard = output_probe("clipboard-html").stdout
+        app.focus()
+        app.mouse_click("链接保存动画", button=3)
+        app.answer_message("复制动画失败！本次录制的动画无法压缩到大小上限 0.0001 MB 以内", "确定")
+        self.assertEqual(output_probe("clipboard-html").stdout, clipboard)
 
 
 if __name__ == "__main__":

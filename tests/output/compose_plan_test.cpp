@@ -103,6 +103,96 @@ TEST(AnimationRecord, LogicalScreenAndComment) {
   EXPECT_EQ(info.ColorNum, 0);
 }
 
+// ---- the file options --------------------------------------------------------
+
+TEST(FileChoices, LossyLevelIsAWholeNumberUpTo100) {
+  struct Case {
+    const char* text;
+    bool taken;
+    int level;
+  };
+  const Case cases[] = {
+      {"0", true, 0},    {"35", true, 35},   {"100", true, 100}, {" 7 ", true, 7},  {"", true, 0},
+      {"  ", true, 0},   {"0100", true, 100}, {"101", false, 0}, {"-1", false, 0},  {"5.5", false, 0},
+      {"abc", false, 0}, {"3x", false, 0},    {"+5", false, 0},  {"99999999999", false, 0},
+  };
+  for (const Case& c : cases) {
+    int level = -1;
+    EXPECT_EQ(ParseLossyLevel(c.text, &level), c.taken) << c.text;
+    if (c.taken) {
+      EXPECT_EQ(level, c.level) << c.text;
+    }
+  }
+}
+
+TEST(FileChoices, SizeLimitIsMegabytesWithDecimals) {
+  struct Case {
+    const char* text;
+    bool taken;
+    uint64_t bytes;
+  };
+  const Case cases[] = {
+      {"", true, 0},
+      {"0", true, 0},
+      {"0.0", true, 0},
+      {"10", true, 10 * kBytesPerMb},
+      {"9.5", true, 9 * kBytesPerMb + kBytesPerMb / 2},
+      {" .5", true, kBytesPerMb / 2},
+      {"2.", true, 2 * kBytesPerMb},
+      {"0.001", true, 1048},           // rounded down
+      {"0.0000000001", true, 1},      // a limit, however small, is no "none"
+      {"-1", false, 0},
+      {"1e3", false, 0},
+      {"10MB", false, 0},
+      {"1,5", false, 0},
+      {"1.2.3", false, 0},
+      {".", false, 0},
+      {"abc", false, 0},
+  };
+  for (const Case& c : cases) {
+    uint64_t bytes = 12345;
+    EXPECT_EQ(ParseSizeLimit(c.text, &bytes), c.taken) << c.text;
+    if (c.taken) {
+      EXPECT_EQ(bytes, c.bytes) << c.text;
+    }
+  }
+  uint64_t huge = 0;
+  EXPECT_TRUE(ParseSizeLimit("99999999999999999999999", &huge));
+  EXPECT_GT(huge, uint64_t{1} << 62);
+}
+
+TEST(FileChoices, LossyAndDitherAreTheCompactLayoutsAndABadTextNamesItsSetting) {
+  GifOptions options;
+  uint64_t limit = 0;
+  EXPECT_EQ(ReadFileChoices({true, true, "35", "9.5"}, &options, &limit), FileChoiceError::kNone);
+  EXPECT_EQ(options.layout, GifLayout::kCompact);
+  EXPECT_EQ(options.lossyLevel, 35);
+  EXPECT_TRUE(options.dither);
+  EXPECT_EQ(limit, 9 * kBytesPerMb + kBytesPerMb / 2);
+
+  // The classic layout ignores the compact options, even a bad lossy text
+  // (its edit is greyed out then); the limit holds for both.
+  EXPECT_EQ(ReadFileChoices({false, true, "abc", "2"}, &options, &limit), FileChoiceError::kNone);
+  EXPECT_EQ(options.layout, GifLayout::kClassic);
+  EXPECT_EQ(options.lossyLevel, 0);
+  EXPECT_FALSE(options.dither);
+  EXPECT_EQ(limit, 2 * kBytesPerMb);
+
+  EXPECT_EQ(ReadFileChoices({true, false, "101", ""}, &options, &limit), FileChoiceError::kLossyLevel);
+  EXPECT_EQ(ReadFileChoices({false, false, "0", "-3"}, &options, &limit), FileChoiceError::kSizeLimit);
+  for (FileChoiceError error : {FileChoiceError::kLossyLevel, FileChoiceError::kSizeLimit}) {
+    const std::string name = FileChoiceName(error);
+    EXPECT_NE(FileChoiceRefusal(error).find("“" + name + "”"), std::string::npos) << name;
+  }
+  EXPECT_EQ(std::string(FileChoiceName(FileChoiceError::kLossyLevel)), "有损压缩");
+  EXPECT_EQ(std::string(FileChoiceName(FileChoiceError::kSizeLimit)), "大小上限");
+  // Nothing fits: the limit as typed and the smallest size reached.
+  const std::string tooLarge = SizeLimitRefusal(" 0.5 ", 3 * kBytesPerMb);
+  EXPECT_NE(tooLarge.find("大小上限 0.5 MB"), std::string::npos) << tooLarge;
+  EXPECT_NE(tooLarge.find(FormatFileSize(3 * kBytesPerMb)), std::string::npos) << tooLarge;
+  EXPECT_EQ(SizeLimitRefusal("1", 0).find("最小"), std::string::npos);
+}
+
 // ---- the delay plan ---------------------------------------------------------
 
 struct DelayCase {

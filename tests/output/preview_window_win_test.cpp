@@ -1,6 +1,6 @@
 // The preview window on real GDI under Wine, without the main window: a
-// store holding a broken frame plays through without harm, and closing
-// leaves no window behind.
+// store holding a broken frame plays through without harm, closing leaves
+// no window behind, and the size estimate is the size a save writes.
 #include "output/preview_window_win.h"
 
 #include <windows.h>
@@ -10,9 +10,15 @@
 #include <functional>
 #include <string>
 
+#include "app/ui_win.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "common/gbk_win.h"
+#include "gif/byte_sink.h"
+#include "output/compose_win.h"
 #include "output/preview_controls.h"
+#include "output/size_estimate_win.h"
+#include "output/size_fit.h"
+#include "output/store_frames.h"
 #include "record/frame_store.h"
 #include "record/recorder.h"
 #include "../record/scratch_folder.h"
@@ -49,6 +55,11 @@ std::string Caption() {
   wchar_t text[256] = {};
   if (window) GetWindowTextW(window, text, 256);
   return ToGbk(text);
+}
+
+std::string EstimateLabel() {
+  HWND bar = GetDlgItem(FindWindowW(kPreviewWindowClass, nullptr), PreviewControlId(PreviewControl::外形框));
+  return GetWindowTextGbk(GetDlgItem(bar, PreviewControlId(PreviewControl::标签预计大小)));
 }
 
 class PreviewWindowTest : public ::testing::Test {
@@ -95,6 +106,46 @@ TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
   SendMessageW(GetDlgItem(bar, PreviewControlId(PreviewControl::按钮退出)), BM_CLICK, 0, 0);
   EXPECT_TRUE(PumpUntil([] { return !PreviewWindowOpen(); }));
   EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(PreviewWindowTest, SizeEstimateIsWhatASaveWritesAndWaitsWhilePaused) {
+  Frames().AppendFrame(Picture(40, 30, RGB(255, 0, 0)), 0);
+  Frames().AppendFrame(Picture(12, 8, RGB(0, 255, 0)), 50);
+  Frames().SetOffset(2, FrameOffset{20, 10});
+  Frames().AppendFrame(std::string(), 100);
+  Frames().AppendFrame(Picture(40, 30, RGB(0, 0, 255)), 150);
+  // The file a save with the default settings writes, counted here.
+  StoreFrames frames(Frames());
+  SaveRecipe recipe;
+  ASSERT_EQ(ReadSaveRecipe(OutputChoices(), PreviewSettings(), &recipe), FileChoiceError::kNone);
+  CountingSink sink;
+  SizeFit fit;
+  std::string error;
+  ASSERT_EQ(WriteAnimationWithin(frames, PlanAnimationFrames(frames, recipe.compose, RecordingCut().KeptFrames()),
+                                 recipe.info, recipe.options, recipe.limitBytes, sink, [](int, int) {}, &fit, &error),
+            FitOutcome::kWritten)
+      << error;
+  const std::string expected = "预计大小 ≈ " + FormatFileSize(sink.count());
+
+  ShowPreviewWindow();
+  ASSERT_TRUE(PreviewWindowOpen());
+  EXPECT_EQ(EstimateLabel(), kEstimatingText);
+  EXPECT_TRUE(PumpUntil([&] { return EstimateLabel() == expected; })) << EstimateLabel();
+
+  // Paused (a save runs), a change waits for the resume.
+  PauseSizeEstimate();
+  RefreshSizeEstimate();
+  EXPECT_EQ(EstimateLabel(), kEstimatingText);
+  PumpUntil([] { return false; }, 600);
+  EXPECT_EQ(EstimateLabel(), kEstimatingText);
+  ResumeSizeEstimate();
+  EXPECT_TRUE(PumpUntil([&] { return EstimateLabel() == expected; })) << EstimateLabel();
+
+  // Closed while a count may run: it is waited for, nothing is left.
+  RefreshSizeEstimate();
+  PumpUntil([] { return false; }, 350);
+  ClosePreviewWindow();
+  EXPECT_FALSE(PreviewWindowOpen());
 }
 
 TEST_F(PreviewWindowTest, EmptyStoreOpensPausedAndOnlyOnce) {
