@@ -223,6 +223,7 @@ class ChoiceTable {
     table_.Store(table_.Find(prefix, pixel), code, prefix, pixel);
     prefix_[code] = static_cast<uint16_t>(prefix);
     suffix_[code] = static_cast<uint8_t>(pixel);
+    root_[code] = static_cast<uint8_t>(Root(prefix));
     nextSibling_[code] = firstChild_[prefix];
     firstChild_[prefix] = static_cast<uint16_t>(code);
     firstChild_[code] = kNone;
@@ -231,6 +232,8 @@ class ChoiceTable {
   unsigned NextSibling(unsigned code) const { return nextSibling_[code]; }
   unsigned Suffix(unsigned code) const { return code < firstFree_ ? code : suffix_[code]; }
   unsigned Prefix(unsigned code) const { return prefix_[code]; }
+  // The first pixel of the string.
+  unsigned Root(unsigned code) const { return code < firstFree_ ? code : root_[code]; }
   bool IsRoot(unsigned code) const { return code < firstFree_; }
 
   static constexpr unsigned kNone = 0xFFFF;
@@ -242,6 +245,7 @@ class ChoiceTable {
   uint16_t nextSibling_[kCodeLimit];
   uint16_t prefix_[kCodeLimit];
   uint8_t suffix_[kCodeLimit];
+  uint8_t root_[kCodeLimit];
 };
 
 // The choices in the order the coder reads them (the interlace passes
@@ -259,7 +263,10 @@ struct ChoiceRun {
 class ChoiceCoder {
  public:
   ChoiceCoder(const PixelChoices& c, const ChoiceRun& run, size_t count, int minCodeSize)
-      : c_(c), run_(run), count_(count), clearCode_(1u << minCodeSize), table_(clearCode_ + 2) {}
+      : c_(c), run_(run), count_(count), clearCode_(1u << minCodeSize), table_(clearCode_ + 2) {
+    hasChoices_ = run.t != nullptr;
+    for (size_t i = 0; i < count && !hasChoices_; ++i) hasChoices_ = run.f[i] != 0;
+  }
 
   void Compress(CodePacker& packer, uint8_t* written) {
     const unsigned endCode = clearCode_ + 1;
@@ -283,6 +290,9 @@ class ChoiceCoder {
       if (code < kCodeLimit) {
         table_.Add(code, string.code, root);
         nextCode = code + 1;
+        // The string just added may lengthen the next one when both start
+        // with the same pixel (a run of one colour needs it at every code).
+        if (table_.Root(string.code) == root) next = LongestFrom(root, pos);
       }
       if (code == limit) {
         if (width < kMaxCodeWidth) {
@@ -349,9 +359,27 @@ class ChoiceCoder {
   // strings, keeping the longest found.
   Match Longest(size_t pos) {
     unsigned roots[3];
-    const int n = Starts(pos, roots);
+    const int n = c_.choiceStarts ? Starts(pos, roots) : 1;
+    if (!c_.choiceStarts) roots[0] = run_.p[pos];
+    return Search(roots, n, pos);
+  }
+  Match LongestFrom(unsigned root, size_t pos) { return Search(&root, 1, pos); }
+
+  Match Search(const unsigned* roots, int n, size_t pos) {
+    // The string of the primary indexes alone, walked first: with no
+    // choices anywhere that is all there is to find.
     Match best{roots[0], roots[0], pos + 1};
-    int budget = kSearchBudget;
+    for (unsigned child;
+         best.end < count_ && (child = table_.Find(best.code, run_.p[best.end])) != ChoiceTable::kNone;) {
+      best.code = child;
+      ++best.end;
+    }
+    if (!hasChoices_) return best;
+    int budget = static_cast<int>(best.end - pos) + kSearchBudget;
+    // Another choice wins only by two pixels or more: a choice taken for a
+    // single pixel more breaks the primary's runs (mostly transparent ones)
+    // that the strings after it would have grown on.
+    const size_t margin = 1;
     for (int r = 0; r < n && budget > 0; ++r) {
       stack_.clear();
       stack_.push_back(Node{roots[r], pos + 1});
@@ -359,7 +387,7 @@ class ChoiceCoder {
         Node node = stack_.back();
         stack_.pop_back();
         --budget;
-        if (node.end > best.end) best = Match{roots[r], node.code, node.end};
+        if (node.end > best.end + margin) best = Match{roots[r], node.code, node.end};
         if (node.end >= count_) continue;
         const size_t i = node.end;
         if (!run_.t) {
@@ -408,6 +436,7 @@ class ChoiceCoder {
   const ChoiceRun& run_;
   size_t count_;
   unsigned clearCode_;
+  bool hasChoices_ = false;
   ChoiceTable table_;
   std::vector<Node> stack_;
 };
