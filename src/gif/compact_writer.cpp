@@ -306,6 +306,9 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
           if (mustDraw(x, y)) cut_.Add(p[x]);
         }
       }
+      // After the first frame a quantised pixel may be left as shown where
+      // that is as near as the table gets, so the transparent index is kept.
+      if (!first) hasFree = true;
       std::vector<uint32_t> cut = cut_.Build(maxColors - (hasFree ? 1 : 0));
       if (hasFree) {
         table.colors.push_back(0);
@@ -331,6 +334,9 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
   if (quantised) {
     std::vector<uint32_t> colours(table.colors.begin() + offset, table.colors.end());
     nearest = std::make_unique<NearestColor>(colours);
+    // Entries that are exactly a colour shown, to redraw a pixel unchanged.
+    for (uint32_t c : colours) exactSet.Add(c);
+    lookup = &exactSet;
   }
   size_t i = 0;
   for (int y = rect.top; y < rect.Bottom(); ++y) {
@@ -345,7 +351,10 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
         primary[i] = static_cast<uint8_t>(table.transparent);
         flags[i] = kMayBeTransparent;
         if (lookup) {
-          int index = lookup->IndexOf(c);
+          // Drawn as shown, or as the picture is (which an earlier
+          // quantised frame may have shown otherwise).
+          int index = lookup->IndexOf(shown_.Row(y)[x]);
+          if (index < 0 && !quantised) index = lookup->IndexOf(c);
           if (index >= 0) {
             second[i] = static_cast<uint8_t>(index + offset);
             flags[i] |= kHasSecond;
@@ -361,8 +370,21 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
       } else {
         const uint8_t q = nearest->Find(options_.dither ? Dithered(c, x, y) : c);
         primary[i] = static_cast<uint8_t>(q + offset);
+        const uint32_t quantised = ColorDistance(table.colors[q + offset], c);
         // Without dithering any entry as near as the nearest will do.
-        if (!options_.dither) tolerance[i] += ColorDistance(table.colors[q + offset], c);
+        if (!options_.dither) tolerance[i] += quantised;
+        // What the viewer shows may be as near as the table gets: then it
+        // stays, or at least may stay.
+        if (hasFree) {
+          const uint32_t shown = ColorDistance(shown_.Row(y)[x], c);
+          if (shown <= quantised) {
+            second[i] = primary[i];
+            primary[i] = static_cast<uint8_t>(table.transparent);
+            flags[i] = kMayBeTransparent | kHasSecond;
+          } else if (shown <= tolerance[i]) {
+            flags[i] = kMayBeTransparent;
+          }
+        }
       }
     }
   }

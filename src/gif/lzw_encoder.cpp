@@ -294,6 +294,8 @@ class ChoiceCoder {
         // with the same pixel (a run of one colour needs it at every code).
         if (table_.Root(string.code) == root) next = LongestFrom(root, pos);
       }
+      // As in the plain coder: wider codes right after code 2^width is given
+      // out, and a full table starts over with a clear code.
       if (code == limit) {
         if (width < kMaxCodeWidth) {
           ++width;
@@ -412,6 +414,13 @@ class ChoiceCoder {
         }
         if (primaryChild != ChoiceTable::kNone) stack_.push_back(Node{primaryChild, i + 1});
       }
+    }
+    // A search cut short may stop where the string still goes on with the
+    // primary indexes.
+    for (unsigned child;
+         best.end < count_ && (child = table_.Find(best.code, run_.p[best.end])) != ChoiceTable::kNone;) {
+      best.code = child;
+      ++best.end;
     }
     return best;
   }
