@@ -58,14 +58,6 @@ PixelRect Difference(const RgbCanvas& a, const RgbCanvas& b, const PixelRect& ar
   return PixelRect{left, top, right - left + 1, bottom - top + 1};
 }
 
-std::vector<uint8_t> MakeIndexes(const PixelRect& rect) {
-  try {
-    return std::vector<uint8_t>(static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height));
-  } catch (const std::bad_alloc&) {
-    throw CodecFailure(kNoMemoryForBitmap);
-  }
-}
-
 template <typename T>
 void Reserve(std::vector<T>* v, size_t n) {
   try {
@@ -321,8 +313,12 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
 
   // What each pixel may be written as.
   const bool tolerant = quantised || lossBound_ > 0;
-  std::vector<uint8_t> primary, flags, second;
-  std::vector<uint32_t> wanted, tolerance;
+  // Kept from frame to frame, so that their memory is not had afresh each time.
+  std::vector<uint8_t>& primary = work_.primary;
+  std::vector<uint8_t>& flags = work_.flags;
+  std::vector<uint8_t>& second = work_.second;
+  std::vector<uint32_t>& wanted = work_.wanted;
+  std::vector<uint32_t>& tolerance = work_.tolerance;
   Reserve(&primary, area);
   Reserve(&flags, area);
   Reserve(&second, area);
@@ -435,7 +431,8 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
   }
   choices.table = table.colors.data();
   choices.tableSize = static_cast<int>(table.colors.size());
-  std::vector<uint8_t> written = MakeIndexes(rect);
+  std::vector<uint8_t>& written = work_.written;
+  Reserve(&written, area);
   MemorySink data;
   WriteChosenImageData(choices, minCodeSize, animation_.interlace, data, written.data());
 
@@ -465,7 +462,8 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint32_t delayCs, cons
   // show its colour (an earlier frame may have left it exactly so, or, at a
   // lossy level, near enough). Unchanged pixels keep what is shown, so an
   // error never grows from frame to frame.
-  std::vector<uint8_t> draw = MakeIndexes(changed);
+  std::vector<uint8_t>& draw = work_.draw;
+  Reserve(&draw, static_cast<size_t>(changed.width) * static_cast<size_t>(changed.height));
   PixelRect rect;
   {
     int left = changed.Right(), right = -1, top = -1, bottom = -1;

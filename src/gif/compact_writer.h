@@ -95,6 +95,11 @@ class CompactGifWriter {
   bool seenFrame_ = false;
   int frames_ = 0;  // frames already in the sink
   Pending pending_;
+  struct Work {
+    std::vector<uint8_t> draw, primary, flags, second, written;
+    std::vector<uint32_t> wanted, tolerance;
+  };
+  Work work_;
   RgbCanvas shown_;     // what a viewer shows after the frames so far
   RgbCanvas previous_;  // the last picture given
   MedianCutPalette cut_;

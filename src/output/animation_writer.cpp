@@ -77,7 +77,7 @@ class Writer {
     PixelRect dirty;
     for (const AnimationFrame& frame : frames_) {
       for (; next <= frame.lastFrame && next <= last_; ++next) {
-        WorkingImage image;
+        WorkingImage& image = image_;
         if (LoadStored(source_, next, &image)) {
           if (!began) {
             Begin(image, shared);
@@ -168,7 +168,7 @@ class Writer {
     ColorSet picture(kMaxSharedColors);
     bool fits = true;
     for (int n = 1; n <= last_; ++n) {
-      WorkingImage image;
+      WorkingImage& image = image_;
       if (fits && LoadStored(source_, n, &image)) {
         picture.Clear();
         for (int y = 0; y < image.height() && !picture.Overflowed(); ++y) {
@@ -218,6 +218,8 @@ class Writer {
   int last_ = 0;
   int steps_ = 0;
   int done_ = 0;
+  // One picture at a time, its memory kept for the next.
+  WorkingImage image_;
   RgbCanvas canvas_;
   bool scaled_ = false;
   RgbCanvas scaledCanvas_;
