@@ -400,6 +400,36 @@ TEST(SmallerFiles, ALossyLevelKeepsEveryPixelWithinItsErrorAndTheSameBytes) {
   }
 }
 
+TEST(SmallerFiles, DitheringTouchesOnlyWhatChanges) {
+  // Thousands of colours: quantised, so dithered; the second frame changes
+  // one corner, and only that corner is stored again.
+  Picture p(80, 40, kWhite);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      p.At(x, y) = Rgb{static_cast<uint8_t>(x * 3), static_cast<uint8_t>(y * 6), static_cast<uint8_t>((x + y) * 2)};
+    }
+  }
+  Picture q = p;
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) q.At(x, y) = kInk;
+  }
+  GifOptions options(GifLayout::kCompact);
+  options.dither = true;
+  Written w = Write(StoreOf({p, q}), OneEach(2), options);
+  ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+  GifFile gif = Parse(w.bytes);
+  std::vector<Picture> shown = Play(gif);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_LE(WorstChannelError(shown[0], p), 32);
+  EXPECT_LE(gif.frames[1].width * gif.frames[1].height, 16);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) shown[0].At(x, y) = kInk;
+  }
+  EXPECT_TRUE(shown[1].pixels == shown[0].pixels);
+  // The pattern differs from the plain nearest colours.
+  EXPECT_NE(Write(StoreOf({p, q}), OneEach(2), GifLayout::kCompact).bytes, w.bytes);
+}
+
 TEST(SmallerFiles, ASizeLimitIsKeptOrNothingIsWritten) {
   MemoryFrames store = StoreOf(GradientRecording());
   const std::vector<AnimationFrame> frames = OneEach(store.FrameCount());
