@@ -279,6 +279,12 @@ class ChoiceCoder {
 
     size_t pos = 0;
     Match string = Longest(0);
+    // The pixels of the last kWindowCodes strings, to tell a table that
+    // still serves from one gone stale.
+    uint32_t window[kWindowCodes] = {};
+    size_t windowAt = 0, windowPixels = 0, stringStart = 0;
+    bool full = false;
+    size_t fullPixels = 0;  // the window's pixels when the table filled
     for (;;) {
       Spell(string.code, string.end, written);
       pos = string.end;
@@ -287,6 +293,29 @@ class ChoiceCoder {
       Match next = Longest(pos);
       const unsigned root = next.root;
       unsigned code = nextCode;
+      {
+        const uint32_t pixels = static_cast<uint32_t>(pos - stringStart);
+        windowPixels = windowPixels + pixels - window[windowAt];
+        window[windowAt] = pixels;
+        windowAt = (windowAt + 1) % kWindowCodes;
+        stringStart = pos;
+      }
+      if (full) {
+        // A full table of long strings (runs of flat areas and text) is kept
+        // while its strings stay long; starting over would rebuild the same
+        // strings at a cost. Once they get short it starts over after all.
+        if (windowPixels * kStaleShare < fullPixels) {
+          packer.Put(clearCode_, width);
+          width = minCodeSize + 1;
+          limit = 1u << width;
+          nextCode = firstFreeCode;
+          table_.Clear();
+          full = false;
+          next = Match{root, root, pos + 1};
+        }
+        string = next;
+        continue;
+      }
       if (code < kCodeLimit) {
         table_.Add(code, string.code, root);
         nextCode = code + 1;
@@ -300,6 +329,9 @@ class ChoiceCoder {
         if (width < kMaxCodeWidth) {
           ++width;
           limit <<= 1;
+        } else if (windowPixels >= kKeptStringPixels * kWindowCodes) {
+          full = true;
+          fullPixels = windowPixels;
         } else {
           packer.Put(clearCode_, width);
           width = minCodeSize + 1;
@@ -445,6 +477,11 @@ class ChoiceCoder {
     int root;  // which of the first pixels' indexes it starts with
   };
   static constexpr int kSearchBudget = 256;
+  static constexpr size_t kWindowCodes = 512;
+  // A table whose last strings were this long on average is kept when full,
+  // until their length falls to a quarter.
+  static constexpr size_t kKeptStringPixels = 64;
+  static constexpr size_t kStaleShare = 4;
 
   const PixelChoices& c_;
   const ChoiceRun& run_;
