@@ -157,6 +157,7 @@ FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<Ani
                                 ByteSink& sink, const AnimationProgress& progress, SizeFit* fit,
                                 std::string* error) {
   *fit = SizeFit();
+  fit->layout = options.layout;
   fit->lossyLevel = options.lossyLevel;
   fit->maxColors = options.maxColors;
   fit->scalePercent = options.scalePercent;
@@ -207,6 +208,7 @@ FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<Ani
   const GifOptions& best = fitter.best_;
   fit->reduced = best.layout != options.layout || best.lossyLevel != options.lossyLevel ||
                  best.maxColors != options.maxColors || best.scalePercent != options.scalePercent;
+  fit->layout = best.layout;
   fit->lossyLevel = best.lossyLevel;
   fit->maxColors = best.maxColors;
   fit->scalePercent = best.scalePercent;
@@ -236,10 +238,13 @@ std::string FormatFileSize(uint64_t bytes) {
 }
 
 std::string SizeFitSummary(const SizeFit& fit) {
-  std::string text = "已压缩到 " + FormatFileSize(fit.bytes) + "：有损 " + std::to_string(fit.lossyLevel);
-  if (fit.maxColors < 256) text += "，" + std::to_string(fit.maxColors) + " 色";
-  if (fit.scalePercent < 100) text += "，缩放 " + std::to_string(fit.scalePercent) + "%";
-  return text;
+  std::string means;
+  auto add = [&](const std::string& part) { means += (means.empty() ? "" : "，") + part; };
+  if (fit.lossyLevel > 0) add("有损 " + std::to_string(fit.lossyLevel));
+  if (fit.maxColors < 256) add(std::to_string(fit.maxColors) + " 色");
+  if (fit.scalePercent < 100) add("缩放 " + std::to_string(fit.scalePercent) + "%");
+  if (means.empty()) add("精简GIF");
+  return "已压缩到 " + FormatFileSize(fit.bytes) + "：" + means;
 }
 
 }  // namespace movrel

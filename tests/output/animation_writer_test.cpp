@@ -456,9 +456,13 @@ TEST(SmallerFiles, ASizeLimitIsKeptOrNothingIsWritten) {
       }
       EXPECT_EQ(fit.reduced, c.reduced) << what;
       EXPECT_EQ(fit.bytes, sink.bytes().size()) << what;
-      if (c.limit > 0) EXPECT_LE(sink.bytes().size(), c.limit) << what;
+      if (c.limit > 0) {
+        EXPECT_LE(sink.bytes().size(), c.limit) << what;
+      }
       EXPECT_EQ(Play(Parse(sink.bytes())).size(), frames.size()) << what;
-      if (c.reduced) EXPECT_NE(SizeFitSummary(fit).find("有损"), std::string::npos);
+      if (c.reduced) {
+        EXPECT_NE(SizeFitSummary(fit).find("有损"), std::string::npos) << SizeFitSummary(fit);
+      }
     }
   }
 }
