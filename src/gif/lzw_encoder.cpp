@@ -419,7 +419,12 @@ class ChoiceCoder {
     const size_t margin = 1;
     size_t top = 0;
     for (int r = n - 1; r >= 1; --r) stack_[top++] = Node{roots[r], pos + 1, r};
-    for (size_t k = 1; k <= length && pos + k < count_; ++k) top = PushChoices(path_[k - 1], pos + k, 0, false, top);
+    // Only the last pixels of the path are branched from: a branch must
+    // outrun the whole path, and one leaving it early seldom does.
+    const size_t firstBranch = length > kBranchPixels ? length - kBranchPixels + 1 : 1;
+    for (size_t k = firstBranch; k <= length && pos + k < count_; ++k) {
+      top = PushChoices(path_[k - 1], pos + k, 0, false, top);
+    }
     int budget = kSearchBudget;
     while (top > 0 && budget-- > 0) {
       const Node node = stack_[--top];
@@ -477,6 +482,7 @@ class ChoiceCoder {
     int root;  // which of the first pixels' indexes it starts with
   };
   static constexpr int kSearchBudget = 256;
+  static constexpr size_t kBranchPixels = 24;
   static constexpr size_t kWindowCodes = 512;
   // A table whose last strings were this long on average is kept when full,
   // until their length falls to a quarter.

@@ -106,7 +106,13 @@ class SizedSink : public ByteSink {
 };
 
 constexpr int kLevelsApart = 2;
+// A reduction that leaves more than this share of the size is not pursued.
+constexpr double kWorthwhileShare = 0.95;
+constexpr int kMostScaleTries = 4;
+constexpr double kSmallestScalePercent = 5;
 constexpr int kMostLevelTries = 8;
+// A lossy level that leaves more than this share of the lossless size.
+constexpr double kUselessShare = 0.97;
 
 // The lowest level above `tooLarge` whose file fits, if any does, to within
 // kLevelsApart. The logarithm of the size falls about as the level to the
@@ -115,14 +121,25 @@ constexpr int kMostLevelTries = 8;
 // nearest level known too large and the nearest known to fit; until one is
 // known to fit, the highest level is taken to give 0.58 of the lossless
 // size, as it does on a desktop with photographs.
-void SearchLevels(Fitter& fitter, GifOptions options, int tooLarge, uint64_t tooLargeBytes, uint64_t limit) {
+bool SearchLevels(Fitter& fitter, GifOptions options, int tooLarge, uint64_t tooLargeBytes, uint64_t limit) {
+  const uint64_t lossless = tooLargeBytes;
   auto scale = [](int level) { return std::pow(static_cast<double>(level), 1.5); };
   int fits = kMaxLossyLevel;
   double fitsBytes = static_cast<double>(tooLargeBytes) * 0.58;
   bool fitsKnown = false;
   for (int tries = 0; tries < kMostLevelTries && fits - tooLarge > (fitsKnown ? kLevelsApart : 0); ++tries) {
     int level;
-    if (fitsBytes >= static_cast<double>(tooLargeBytes) || fitsBytes >= static_cast<double>(limit)) {
+    if (!fitsKnown && tooLarge > 0) {
+      // The curve so far, carried on to the highest level, says whether
+      // any level can fit.
+      const double slope = std::log(static_cast<double>(tooLargeBytes) / static_cast<double>(lossless)) / scale(tooLarge);
+      fitsBytes = static_cast<double>(lossless) * std::exp(slope * scale(kMaxLossyLevel));
+    }
+    if (!fitsKnown && fitsBytes > static_cast<double>(limit)) {
+      // Even the highest level looks too large: it is the one to try, as
+      // the fewer colours and smaller frames go on from it.
+      level = kMaxLossyLevel;
+    } else if (fitsBytes >= static_cast<double>(tooLargeBytes)) {
       level = (tooLarge + fits + 1) / 2;
     } else {
       const double a = std::log(static_cast<double>(tooLargeBytes)), b = std::log(fitsBytes);
@@ -137,17 +154,21 @@ void SearchLevels(Fitter& fitter, GifOptions options, int tooLarge, uint64_t too
     level = std::clamp(level, tooLarge + 1, fitsKnown ? fits - 1 : fits);
     options.lossyLevel = level;
     uint64_t bytes = 0;
-    if (!fitter.Try(options, &bytes)) return;
+    if (!fitter.Try(options, &bytes)) return true;
     if (bytes <= limit) {
       fits = level;
       fitsBytes = static_cast<double>(bytes);
       fitsKnown = true;
     } else {
+      // Not even the highest level fits; or the levels barely shrink the
+      // file (a screen of few, distant colours), so none would.
+      if (static_cast<double>(bytes) > static_cast<double>(lossless) * kUselessShare) return false;
+      if (level == kMaxLossyLevel) return true;
       tooLarge = level;
       tooLargeBytes = bytes;
-      if (level == kMaxLossyLevel) return;  // not even the highest level fits
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -177,26 +198,46 @@ FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<Ani
     compact.layout = GifLayout::kCompact;
     uint64_t lossless = given;
     if (options.layout != GifLayout::kCompact && !fitter.Try(compact, &lossless)) return fitter.failed_;
+    bool levelsServe = true;
     if (!fitter.found_ && compact.lossyLevel < kMaxLossyLevel) {
-      SearchLevels(fitter, compact, compact.lossyLevel, lossless, limitBytes);
+      levelsServe = SearchLevels(fitter, compact, compact.lossyLevel, lossless, limitBytes);
       if (fitter.failed_ != FitOutcome::kWritten) return fitter.failed_;
     }
-    // Fewer colours, then smaller frames, at the highest level.
-    static const int kColors[] = {128, 64, 32};
-    static const int kScales[] = {75, 50, 35, 25, 15, 10};
+    // Fewer colours, then smaller frames, at the highest level. A step that
+    // gains little is not pursued: a screen of few colours gets nothing
+    // from a smaller table.
     GifOptions reduced = compact;
-    reduced.lossyLevel = kMaxLossyLevel;
-    for (int colors : kColors) {
-      if (fitter.found_ || colors >= reduced.maxColors) continue;
-      reduced.maxColors = colors;
+    if (levelsServe) reduced.lossyLevel = kMaxLossyLevel;
+    uint64_t reachedBytes = fitter.smallest_;
+    for (int colors : {128, 64, 32}) {
+      // Colours too far apart for the lossy levels are too few for a
+      // smaller table to gain anything.
+      if (fitter.found_ || !levelsServe || colors >= reduced.maxColors) break;
+      GifOptions fewer = reduced;
+      fewer.maxColors = colors;
       uint64_t bytes = 0;
-      if (!fitter.Try(reduced, &bytes)) return fitter.failed_;
+      if (!fitter.Try(fewer, &bytes)) return fitter.failed_;
+      if (fitter.found_) break;
+      if (static_cast<double>(bytes) > static_cast<double>(reachedBytes) * kWorthwhileShare) break;
+      reduced = fewer;
+      reachedBytes = bytes;
     }
-    for (int scale : kScales) {
-      if (fitter.found_ || scale >= reduced.scalePercent) continue;
-      reduced.scalePercent = scale;
-      uint64_t bytes = 0;
-      if (!fitter.Try(reduced, &bytes)) return fitter.failed_;
+    // The size goes as a power of the scale, taken as 1.5 (less than the
+    // area's 2: smaller frames blur, which costs bytes) until two tries
+    // measure it.
+    double exponent = 1.5;
+    double scale = reduced.scalePercent;
+    for (int tries = 0; !fitter.found_ && tries < kMostScaleTries; ++tries) {
+      const double next = std::floor(
+          scale * std::pow(static_cast<double>(limitBytes) / static_cast<double>(reachedBytes), 1 / exponent) * 0.97);
+      if (next < kSmallestScalePercent) break;
+      const uint64_t before = reachedBytes;
+      reduced.scalePercent = static_cast<int>(std::min(next, scale - 1));
+      if (!fitter.Try(reduced, &reachedBytes)) return fitter.failed_;
+      const double measured = std::log(static_cast<double>(reachedBytes) / static_cast<double>(before)) /
+                              std::log(reduced.scalePercent / scale);
+      if (measured > 0.3 && measured < 4) exponent = measured;
+      scale = reduced.scalePercent;
     }
   }
   if (!fitter.found_) {
