@@ -1,22 +1,23 @@
 // The save path's cost on a real recording: captures a screen rectangle a
 // number of times with the recorder's own capture, then builds a frame
 // store from the pictures (with the recorder's still test), runs the
-// changed-region pass and writes the GIF in either layout into a file,
+// changed-region pass and writes one GIF for each ENCODE from that store,
 // timing each stage and reporting the process's peak working set.
 // bench/compose_side_by_side.py drives it and sets other encoders beside it.
 //
 //   compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]
-//   compose_bench compose DIR COUNT INTERVAL_MS classic|compact OUT.gif [PICTURES]
+//   compose_bench compose DIR COUNT INTERVAL_MS [--pictures P] ENCODE...
+//     ENCODE: classic|compact OUT.gif
 //
 // With a backdrop the capture first covers the screen with that picture in
 // a window of its own (below the target window, which stays on top), so the
 // recording shows a desktop-like screen around the moving content.
 //
-// compose reads DIR's frame0001.bmp.. as the recording. Given PICTURES
-// (fewer than COUNT), a store of COUNT frames is made from those pictures
-// played forwards and backwards in turn, so every frame still differs from
-// the one before it as in a real recording: a long recording without
-// capturing it.
+// compose reads DIR's frame0001.bmp.. as the recording and prints one JSON
+// line per encode. Given P pictures (fewer than COUNT), a store of COUNT
+// frames is made from those pictures played forwards and backwards in turn,
+// so every frame still differs from the one before it as in a real
+// recording: a long recording without capturing it.
 #include <windows.h>
 
 #include <psapi.h>
@@ -132,8 +133,31 @@ int Capture(int x, int y, int width, int height, int count, int intervalMs, cons
   return 0;
 }
 
-int Compose(const std::string& folder, int count, int pictures, int intervalMs, GifLayout layout,
-            const std::string& out) {
+// One file to write from the store.
+struct Encode {
+  GifLayout layout = GifLayout::kCompact;
+  std::string out;
+};
+
+// Reads "classic|compact OUT.gif" encodes from `args`; false on anything else.
+bool ParseEncodes(const std::vector<std::wstring>& args, std::vector<Encode>* encodes) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    Encode encode;
+    if (args[i] == L"classic") {
+      encode.layout = GifLayout::kClassic;
+    } else if (args[i] != L"compact") {
+      return false;
+    }
+    if (++i == args.size()) return false;
+    encode.out = ToGbk(args[i]);
+    encodes->push_back(encode);
+  }
+  return !encodes->empty();
+}
+
+const char* LayoutName(GifLayout layout) { return layout == GifLayout::kCompact ? "compact" : "classic"; }
+
+int Compose(const std::string& folder, int count, int pictures, int intervalMs, const std::vector<Encode>& encodes) {
   // What showing and closing one captioned window costs in this session
   // (without a window manager the platform waits for the window to be
   // withdrawn): the pass opens and closes such a window once.
@@ -182,23 +206,29 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
   // it), waiting as long as the group's frames took.
   const StoreFrames source(Frames());
   const std::vector<AnimationFrame> plan = PlanAnimationFrames(source, {intervalMs, 0, StillFrames::kWait});
+  const AnimationInfo info = MakeAnimationInfo(width, height, 0);
 
-  double planned = NowMs();
-  FileSink sink;
-  if (!sink.Create(out)) return fprintf(stderr, "cannot create %s\n", out.c_str()), 1;
-  std::string error;
-  AnimationOutcome outcome =
-      WriteAnimation(source, plan, MakeAnimationInfo(width, height, 0), layout, sink, nullptr, &error);
-  if (outcome != AnimationOutcome::kWritten) return fprintf(stderr, "%s\n", error.c_str()), 1;
-  if (!sink.Commit()) return fprintf(stderr, "cannot finish %s\n", out.c_str()), 1;
-  double saved = NowMs();
-  const size_t peakBytes = PeakWorkingSetBytes();  // before the file is read back for its size
-  std::string gif;
-  ReadWholeFile(out, &gif);
-  printf("{\"frames\":%d,\"kept\":%d,\"groups\":%zu,\"width\":%d,\"height\":%d,\"store_ms\":%.1f,"
-         "\"optimize_ms\":%.1f,\"encode_ms\":%.1f,\"window_ms\":%.1f,\"bytes\":%zu,\"peak_working_set\":%zu}\n",
-         count, kept, plan.size(), width, height, stored - start, optimized - stored, saved - planned, windowMs,
-         gif.size(), peakBytes);
+  // Every encode reads the same store, as saving the recording again with
+  // other choices does.
+  for (const Encode& encode : encodes) {
+    double begun = NowMs();
+    FileSink sink;
+    if (!sink.Create(encode.out)) return fprintf(stderr, "cannot create %s\n", encode.out.c_str()), 1;
+    std::string error;
+    AnimationOutcome outcome = WriteAnimation(source, plan, info, encode.layout, sink, nullptr, &error);
+    if (outcome != AnimationOutcome::kWritten) return fprintf(stderr, "%s\n", error.c_str()), 1;
+    if (!sink.Commit()) return fprintf(stderr, "cannot finish %s\n", encode.out.c_str()), 1;
+    double saved = NowMs();
+    const size_t peakBytes = PeakWorkingSetBytes();  // before the file is read back for its size
+    std::string gif;
+    ReadWholeFile(encode.out, &gif);
+    printf("{\"frames\":%d,\"kept\":%d,\"groups\":%zu,\"width\":%d,\"height\":%d,\"store_ms\":%.1f,"
+           "\"optimize_ms\":%.1f,\"window_ms\":%.1f,\"layout\":\"%s\",\"encode_ms\":%.1f,\"bytes\":%zu,"
+           "\"peak_working_set\":%zu}\n",
+           count, kept, plan.size(), width, height, stored - start, optimized - stored, windowMs,
+           LayoutName(encode.layout), saved - begun, gif.size(), peakBytes);
+    fflush(stdout);
+  }
   return 0;
 }
 
@@ -210,13 +240,21 @@ int wmain(int argc, wchar_t** argv) {
     return Capture(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7]),
                    ToGbk(argv[8]) + "\\", argc == 10 ? ToGbk(argv[9]) : std::string());
   }
-  const std::wstring layout = argc > 5 ? argv[5] : L"";
-  if (command == L"compose" && (argc == 7 || argc == 8) && (layout == L"classic" || layout == L"compact")) {
-    return Compose(ToGbk(argv[2]) + "\\", _wtoi(argv[3]), argc == 8 ? _wtoi(argv[7]) : 0, _wtoi(argv[4]),
-                   layout == L"compact" ? GifLayout::kCompact : GifLayout::kClassic, ToGbk(argv[6]));
+  if (command == L"compose" && argc >= 5) {
+    std::vector<std::wstring> rest(argv + 5, argv + argc);
+    int pictures = 0;
+    if (rest.size() >= 2 && rest[0] == L"--pictures") {
+      pictures = _wtoi(rest[1].c_str());
+      rest.erase(rest.begin(), rest.begin() + 2);
+    }
+    std::vector<Encode> encodes;
+    if (ParseEncodes(rest, &encodes)) {
+      return Compose(ToGbk(argv[2]) + "\\", _wtoi(argv[3]), pictures, _wtoi(argv[4]), encodes);
+    }
   }
   fprintf(stderr,
           "usage: compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]\n"
-          "       compose_bench compose DIR COUNT INTERVAL_MS classic|compact OUT.gif [PICTURES]\n");
+          "       compose_bench compose DIR COUNT INTERVAL_MS [--pictures P] ENCODE...\n"
+          "ENCODE: classic|compact OUT.gif\n");
   return 2;
 }
