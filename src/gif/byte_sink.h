@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,20 @@ class MemorySink : public ByteSink {
 
  private:
   std::string bytes_;
+};
+
+// Counts the bytes and keeps none: the size a file would have.
+class CountingSink : public ByteSink {
+ public:
+  bool Write(const void*, size_t size) override {
+    count_ += size;
+    return true;
+  }
+  std::string TargetName() const override { return "内存"; }
+  uint64_t count() const { return count_; }
+
+ private:
+  uint64_t count_ = 0;
 };
 
 // Saves a file so that a failed save never destroys the one already there:

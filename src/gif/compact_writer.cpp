@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <cstdint>
 
 #include "common/byte_order.h"
 #include "gif/codec_failure.h"
@@ -64,17 +66,69 @@ std::vector<uint8_t> MakeIndexes(const PixelRect& rect) {
   }
 }
 
+template <typename T>
+void Reserve(std::vector<T>* v, size_t n) {
+  try {
+    v->assign(n, T());
+  } catch (const std::bad_alloc&) {
+    throw CodecFailure(kNoMemoryForBitmap);
+  }
+}
+
+PixelRect Clip(const PixelRect& r, const PixelRect& screen) {
+  PixelRect c;
+  c.left = std::max(r.left, screen.left);
+  c.top = std::max(r.top, screen.top);
+  c.width = std::min(r.Right(), screen.Right()) - c.left;
+  c.height = std::min(r.Bottom(), screen.Bottom()) - c.top;
+  return c.Empty() ? PixelRect() : c;
+}
+
+// The 8 x 8 ordered-dither thresholds, 0..63.
+constexpr uint8_t kBayer[8][8] = {
+    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
+    {60, 28, 52, 20, 62, 30, 54, 22}, {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21}};
+
+// The colour nudged by the pattern at (x, y) of the logical screen: the
+// same pixel gets the same nudge in every frame.
+uint32_t Dithered(uint32_t rgb, int x, int y) {
+  const int offset = (kBayer[y & 7][x & 7] * 2 - 63) * 12 / 64;
+  auto channel = [&](unsigned v) { return static_cast<unsigned>(std::clamp(static_cast<int>(v) + offset, 0, 255)); };
+  return PackRgb(channel(RedOf(rgb)), channel(GreenOf(rgb)), channel(BlueOf(rgb)));
+}
+
+constexpr uint32_t kLongestFrameCs = 65535;
+
 }  // namespace
 
+// A frame's colours: entry i of `colors` is index i; `transparent` is the
+// index left for the pixels the viewer already shows, or -1.
+struct CompactGifWriter::Table {
+  std::vector<uint32_t> colors;
+  int transparent = -1;
+  bool local = true;
+};
+
 void CompactGifWriter::Begin(const AnimationSettings& animation, const std::vector<uint32_t>& sharedColors,
-                             ByteSink& sink) {
+                             const CompactOptions& options, ByteSink& sink) {
   animation_ = animation;
+  options_ = options;
+  options_.maxColors = std::clamp(options_.maxColors, 2, 256);
+  options_.lossyLevel = std::clamp(options_.lossyLevel, 0, 100);
+  // Level 100 lets a pixel be off by 50 in the three channels together.
+  const uint32_t bound = static_cast<uint32_t>(options_.lossyLevel) / 2;
+  lossBound_ = bound * bound;
   sink_ = &sink;
   shared_.clear();
   sharedSet_.Clear();
-  if (sharedColors.size() <= kMaxSharedColors) {
+  if (!sharedColors.empty() && sharedColors.size() + 1 <= static_cast<size_t>(options_.maxColors) &&
+      sharedColors.size() <= kMaxSharedColors) {
+    // Index 0 is the transparent one; the most used colours get the lowest
+    // indexes, so a frame that shows only those codes them with fewer bits.
+    shared_.push_back(0);
     for (uint32_t c : sharedColors) {
-      if (sharedSet_.Add(c & 0xFFFFFF) && sharedSet_.size() > shared_.size()) shared_.push_back(c & 0xFFFFFF);
+      if (sharedSet_.Add(c & 0xFFFFFF) && sharedSet_.size() + 1 > shared_.size()) shared_.push_back(c & 0xFFFFFF);
     }
   }
   headWritten_ = false;
@@ -90,14 +144,14 @@ void CompactGifWriter::WriteHead(bool animated) {
   AppendLe16(&head, animation_.width);
   AppendLe16(&head, animation_.height);
   if (!shared_.empty()) {
-    int bits = TableBits(shared_.size() + 1);
+    int bits = TableBits(shared_.size());
     Put(head, 0x80 | 0x70 | (bits - 1));
   } else {
     Put(head, 0x70);  // no global table; colour resolution 8 bits
   }
   Put(head, 0);  // background index
   Put(head, 0);  // no aspect ratio
-  if (!shared_.empty()) PutTable(head, shared_, shared_.size() + 1);
+  if (!shared_.empty()) PutTable(head, shared_, shared_.size());
   if (animated && animation_.loop) {
     Put(head, 0x21);
     Put(head, 0xFF);
@@ -112,31 +166,50 @@ void CompactGifWriter::WriteHead(bool animated) {
   headWritten_ = true;
 }
 
-void CompactGifWriter::Flush() {
-  if (!pending_.valid) return;
-  if (!headWritten_) WriteHead(true);
+void CompactGifWriter::WriteControl(uint16_t delayCs, int transparentIndex) {
   std::string control;
   Put(control, 0x21);
   Put(control, 0xF9);
   Put(control, 0x04);
-  Put(control, kLeaveInPlace << 2 | (pending_.transparentIndex >= 0 ? 1 : 0));
-  AppendLe16(&control, pending_.delayCs);
-  Put(control, pending_.transparentIndex >= 0 ? static_cast<unsigned>(pending_.transparentIndex) : 0);
+  Put(control, kLeaveInPlace << 2 | (transparentIndex >= 0 ? 1 : 0));
+  AppendLe16(&control, delayCs);
+  Put(control, transparentIndex >= 0 ? static_cast<unsigned>(transparentIndex) : 0);
   Put(control, 0x00);
   WriteOrFail(*sink_, control.data(), control.size());
+}
+
+void CompactGifWriter::Flush() {
+  if (!pending_.valid) return;
+  if (!headWritten_) WriteHead(true);
+  uint32_t delay = pending_.delayCs;
+  uint32_t part = std::min(delay, kLongestFrameCs);
+  WriteControl(static_cast<uint16_t>(part), pending_.transparentIndex);
   WriteOrFail(*sink_, pending_.image.data(), pending_.image.size());
   ++frames_;
+  // A delay longer than one frame holds goes on in frames that redraw the
+  // top-left pixel as it is.
+  for (delay -= part; delay > 0; delay -= part) {
+    part = std::min(delay, kLongestFrameCs);
+    WriteControl(static_cast<uint16_t>(part), -1);
+    Table one;
+    one.colors = {pending_.cornerColor, pending_.cornerColor == 0 ? 0xFFFFFFu : 0u};
+    MemorySink data;
+    const uint8_t index = 0;
+    WriteIndexedImageData(&index, 1, 1, 2, false, data);
+    std::string block = ImageBlock(PixelRect{0, 0, 1, 1}, one, 2, data.bytes());
+    WriteOrFail(*sink_, block.data(), block.size());
+    ++frames_;
+  }
   pending_ = Pending();
 }
 
-void CompactGifWriter::Lengthen(uint16_t delayCs) {
+void CompactGifWriter::Lengthen(uint32_t delayCs) {
   if (!pending_.valid) return;
-  pending_.delayCs = static_cast<uint16_t>(std::min<unsigned>(65535u, pending_.delayCs + delayCs));
+  pending_.delayCs = pending_.delayCs > UINT32_MAX - delayCs ? UINT32_MAX : pending_.delayCs + delayCs;
 }
 
-std::string CompactGifWriter::ImageBlock(const PixelRect& rect, const std::vector<uint8_t>& indexes,
-                                         const std::vector<uint32_t>* localTable, size_t tableEntries) {
-  const int bits = TableBits(tableEntries);
+std::string CompactGifWriter::ImageBlock(const PixelRect& rect, const Table& table, int minCodeSize,
+                                         const std::string& data) {
   std::string block;
   Put(block, 0x2C);
   AppendLe16(&block, static_cast<unsigned>(rect.left));
@@ -144,20 +217,222 @@ std::string CompactGifWriter::ImageBlock(const PixelRect& rect, const std::vecto
   AppendLe16(&block, static_cast<unsigned>(rect.width));
   AppendLe16(&block, static_cast<unsigned>(rect.height));
   unsigned packed = animation_.interlace ? 0x40 : 0x00;
-  if (localTable) packed |= 0x80 | static_cast<unsigned>(bits - 1);
+  const int bits = TableBits(table.colors.size());
+  if (table.local) packed |= 0x80 | static_cast<unsigned>(bits - 1);
   Put(block, packed);
-  if (localTable) PutTable(block, *localTable, tableEntries);
-  MemorySink data;
-  // Tables of two entries still take codes of at least two bits.
-  WriteIndexedImageData(indexes.data(), rect.width, rect.height, std::max(bits, 2), animation_.interlace, data);
-  block += data.bytes();
+  if (table.local) PutTable(block, table.colors, table.colors.size());
+  (void)minCodeSize;
+  block += data;
   return block;
 }
 
-void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
+std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRect& rect,
+                                         const std::vector<uint8_t>& draw, const PixelRect& changed, bool first,
+                                         int* transparentIndex) {
+  const size_t area = static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height);
+  auto mustDraw = [&](int x, int y) {
+    return draw[static_cast<size_t>(y - changed.top) * static_cast<size_t>(changed.width) + (x - changed.left)] != 0;
+  };
+  const int maxColors = options_.maxColors;
+
+  // The colours to draw, and whether any pixel of the rectangle may be
+  // left as the viewer shows it.
+  ColorSet drawn(256);
+  bool hasFree = false;
+  for (int y = rect.top; y < rect.Bottom(); ++y) {
+    const uint32_t* p = picture.Row(y);
+    for (int x = rect.left; x < rect.Right(); ++x) {
+      if (mustDraw(x, y)) {
+        drawn.Add(p[x]);
+      } else {
+        hasFree = true;
+      }
+    }
+  }
+
+  // The table: the shared one while it holds every colour drawn; the drawn
+  // colours exactly, with the transparent index first where pixels may stay;
+  // every colour of the rectangle exactly without transparency when that
+  // fits and the transparent index would not; or a median cut.
+  Table table;
+  ColorSet exactSet(256);
+  const ColorSet* lookup = nullptr;
+  int offset = 0;  // the table index of lookup's colour 0
+  bool quantised = false;
+  bool sharedFits = !shared_.empty() && !drawn.Overflowed();
+  for (size_t i = 0; sharedFits && i < drawn.size(); ++i) sharedFits = sharedSet_.Contains(drawn.colors()[i]);
+  if (sharedFits) {
+    table.colors = shared_;
+    table.local = false;
+    table.transparent = hasFree ? 0 : -1;
+    lookup = &sharedSet_;
+    offset = 1;
+  } else if (!drawn.Overflowed() && drawn.size() + (hasFree ? 1 : 0) <= static_cast<size_t>(maxColors)) {
+    if (hasFree) {
+      table.colors.push_back(0);
+      table.transparent = 0;
+      offset = 1;
+    }
+    for (uint32_t c : drawn.ByUse()) {
+      exactSet.Add(c);
+      table.colors.push_back(c);
+    }
+    lookup = &exactSet;
+  } else {
+    bool opaque = hasFree && !drawn.Overflowed() && drawn.size() <= static_cast<size_t>(maxColors);
+    ColorSet all(static_cast<size_t>(maxColors));
+    for (int y = rect.top; y < rect.Bottom() && opaque; ++y) {
+      const uint32_t* p = picture.Row(y);
+      for (int x = rect.left; x < rect.Right(); ++x) {
+        if (!all.Add(p[x])) {
+          opaque = false;
+          break;
+        }
+      }
+    }
+    if (opaque) {
+      for (uint32_t c : all.ByUse()) {
+        exactSet.Add(c);
+        table.colors.push_back(c);
+      }
+      lookup = &exactSet;
+      hasFree = false;  // every pixel is drawn as it is
+    } else {
+      quantised = true;
+      cut_.Reset();
+      for (int y = rect.top; y < rect.Bottom(); ++y) {
+        const uint32_t* p = picture.Row(y);
+        for (int x = rect.left; x < rect.Right(); ++x) {
+          if (mustDraw(x, y)) cut_.Add(p[x]);
+        }
+      }
+      std::vector<uint32_t> cut = cut_.Build(maxColors - (hasFree ? 1 : 0));
+      if (hasFree) {
+        table.colors.push_back(0);
+        table.transparent = 0;
+        offset = 1;
+      }
+      table.colors.insert(table.colors.end(), cut.begin(), cut.end());
+    }
+  }
+
+  // What each pixel may be written as.
+  const bool tolerant = quantised || lossBound_ > 0;
+  std::vector<uint8_t> primary, flags, second;
+  std::vector<uint32_t> wanted, tolerance;
+  Reserve(&primary, area);
+  Reserve(&flags, area);
+  Reserve(&second, area);
+  if (tolerant) {
+    Reserve(&wanted, area);
+    Reserve(&tolerance, area);
+  }
+  std::unique_ptr<NearestColor> nearest;
+  if (quantised) {
+    std::vector<uint32_t> colours(table.colors.begin() + offset, table.colors.end());
+    nearest = std::make_unique<NearestColor>(colours);
+  }
+  size_t i = 0;
+  for (int y = rect.top; y < rect.Bottom(); ++y) {
+    const uint32_t* p = picture.Row(y);
+    for (int x = rect.left; x < rect.Right(); ++x, ++i) {
+      const uint32_t c = p[x];
+      if (tolerant) {
+        wanted[i] = c;
+        tolerance[i] = lossBound_;
+      }
+      if (hasFree && !mustDraw(x, y)) {
+        primary[i] = static_cast<uint8_t>(table.transparent);
+        flags[i] = kMayBeTransparent;
+        if (lookup) {
+          int index = lookup->IndexOf(c);
+          if (index >= 0) {
+            second[i] = static_cast<uint8_t>(index + offset);
+            flags[i] |= kHasSecond;
+          }
+        }
+        continue;
+      }
+      if (!quantised) {
+        // Every colour drawn is in the table by its choice above.
+        int index = lookup->IndexOf(c);
+        if (index < 0) throw CodecFailure("颜色表中缺少画面的颜色");
+        primary[i] = static_cast<uint8_t>(index + offset);
+      } else {
+        const uint8_t q = nearest->Find(options_.dither ? Dithered(c, x, y) : c);
+        primary[i] = static_cast<uint8_t>(q + offset);
+        // Without dithering any entry as near as the nearest will do.
+        if (!options_.dither) tolerance[i] += ColorDistance(table.colors[q + offset], c);
+      }
+    }
+  }
+
+  // A local table in the order of use, cut after the last index used, so
+  // that both the table and the codes are as small as they can be.
+  if (table.local) {
+    std::vector<uint64_t> uses(table.colors.size(), 0);
+    for (size_t k = 0; k < area; ++k) ++uses[primary[k]];
+    std::vector<int> order;
+    for (size_t k = static_cast<size_t>(offset); k < table.colors.size(); ++k) order.push_back(static_cast<int>(k));
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return uses[a] > uses[b]; });
+    std::vector<uint8_t> remap(256, 0);
+    std::vector<uint32_t> colors(table.colors.begin(), table.colors.begin() + offset);
+    for (int k : order) {
+      if (uses[k] == 0) break;
+      remap[k] = static_cast<uint8_t>(colors.size());
+      colors.push_back(table.colors[k]);
+    }
+    const size_t used = colors.size();
+    for (int k : order) {
+      if (uses[k] != 0) continue;
+      remap[k] = static_cast<uint8_t>(colors.size());
+      colors.push_back(table.colors[k]);
+    }
+    for (int k = 0; k < offset; ++k) remap[k] = static_cast<uint8_t>(k);
+    for (size_t k = 0; k < area; ++k) {
+      primary[k] = remap[primary[k]];
+      if (flags[k] & kHasSecond) second[k] = remap[second[k]];
+    }
+    colors.resize(std::max<size_t>(used, 1));
+    table.colors.swap(colors);
+  }
+  uint8_t highest = 0;
+  for (size_t k = 0; k < area; ++k) highest = std::max(highest, primary[k]);
+  const int minCodeSize = std::max(2, TableBits(static_cast<size_t>(highest) + 1));
+
+  PixelChoices choices;
+  choices.width = rect.width;
+  choices.height = rect.height;
+  choices.primary = primary.data();
+  choices.flags = flags.data();
+  choices.second = second.data();
+  choices.transparent = table.transparent;
+  if (tolerant) {
+    choices.wanted = wanted.data();
+    choices.tolerance = tolerance.data();
+  }
+  choices.table = table.colors.data();
+  choices.tableSize = static_cast<int>(table.colors.size());
+  std::vector<uint8_t> written = MakeIndexes(rect);
+  MemorySink data;
+  WriteChosenImageData(choices, minCodeSize, animation_.interlace, data, written.data());
+
+  // What the viewer shows from now on.
+  i = 0;
+  for (int y = rect.top; y < rect.Bottom(); ++y) {
+    uint32_t* s = shown_.Row(y);
+    for (int x = rect.left; x < rect.Right(); ++x, ++i) {
+      if (written[i] != table.transparent) s[x] = table.colors[written[i]];
+    }
+  }
+  *transparentIndex = table.transparent;
+  return ImageBlock(rect, table, minCodeSize, data.bytes());
+}
+
+void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint32_t delayCs, const PixelRect& area) {
   const PixelRect screen{0, 0, previous_.width(), previous_.height()};
   const bool first = !seenFrame_;
-  PixelRect changed = first ? screen : Difference(picture, previous_, screen);
+  PixelRect changed = first ? screen : Difference(picture, previous_, Clip(area, screen));
   if (changed.Empty()) {
     Lengthen(delayCs);
     return;
@@ -165,11 +440,11 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
   seenFrame_ = true;
 
   // A pixel must be drawn when it changed and the viewer does not already
-  // show its colour (an earlier frame may have left it exactly so).
-  // Worked out once per pixel of the changed rectangle.
+  // show its colour (an earlier frame may have left it exactly so, or, at a
+  // lossy level, near enough). Unchanged pixels keep what is shown, so an
+  // error never grows from frame to frame.
   std::vector<uint8_t> draw = MakeIndexes(changed);
   PixelRect rect;
-  size_t drawnPixels = 0;
   {
     int left = changed.Right(), right = -1, top = -1, bottom = -1;
     uint8_t* d = draw.data();
@@ -178,9 +453,11 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
       const uint32_t* before = previous_.Row(y);
       const uint32_t* s = shown_.Row(y);
       for (int x = changed.left; x < changed.Right(); ++x, ++d) {
-        if (!first && (p[x] == before[x] || p[x] == s[x])) continue;
+        if (!first && (p[x] == before[x] || p[x] == s[x] ||
+                       (lossBound_ > 0 && ColorDistance(p[x], s[x]) <= lossBound_))) {
+          continue;
+        }
         *d = 1;
-        ++drawnPixels;
         if (top < 0) top = y;
         bottom = y;
         left = std::min(left, x);
@@ -189,12 +466,9 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
     }
     if (top >= 0) rect = PixelRect{left, top, right - left + 1, bottom - top + 1};
   }
-  auto mustDraw = [&](int x, int y) {
-    return draw[static_cast<size_t>(y - changed.top) * static_cast<size_t>(changed.width) + (x - changed.left)] != 0;
-  };
-  auto keepPicture = [&](const PixelRect& area) {
-    for (int y = area.top; y < area.Bottom(); ++y) {
-      std::memcpy(previous_.Row(y) + area.left, picture.Row(y) + area.left, sizeof(uint32_t) * area.width);
+  auto keepPicture = [&](const PixelRect& part) {
+    for (int y = part.top; y < part.Bottom(); ++y) {
+      std::memcpy(previous_.Row(y) + part.left, picture.Row(y) + part.left, sizeof(uint32_t) * part.width);
     }
   };
   if (rect.Empty()) {
@@ -203,139 +477,11 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint16_t delayCs) {
     return;
   }
 
-  // The colours to store: the shared table, the frame's own exact colours,
-  // or a median cut of them.
-  const bool shared = !shared_.empty();
-  ColorSet drawn(256);
-  bool hasKept = false;  // pixels of the rectangle left as they are shown
-  if (!shared) {
-    for (int y = rect.top; y < rect.Bottom(); ++y) {
-      const uint32_t* p = picture.Row(y);
-      for (int x = rect.left; x < rect.Right(); ++x) {
-        if (mustDraw(x, y)) {
-          drawn.Add(p[x]);
-        } else {
-          hasKept = true;
-        }
-      }
-    }
-  } else {
-    for (int y = rect.top; y < rect.Bottom() && !hasKept; ++y) {
-      for (int x = rect.left; x < rect.Right(); ++x) {
-        if (!mustDraw(x, y)) {
-          hasKept = true;
-          break;
-        }
-      }
-    }
-  }
-  // A frame that keeps nothing as shown needs no transparent index and can
-  // use all 256 entries.
-  const bool exact = shared || (!drawn.Overflowed() && (drawn.size() <= kMaxSharedColors || !hasKept));
-
-  std::vector<uint8_t> withHoles = MakeIndexes(rect);
-  std::vector<uint32_t> table;
-  size_t entries = 0;
-  int transparent = -1;
-  const ColorSet& lookup = shared ? sharedSet_ : drawn;
-  if (exact) {
-    table = shared ? shared_ : drawn.colors();
-    transparent = hasKept ? static_cast<int>(table.size()) : -1;
-    // The shared table always keeps its free index.
-    entries = shared ? table.size() + 1 : table.size() + (hasKept ? 1 : 0);
-    size_t i = 0;
-    for (int y = rect.top; y < rect.Bottom(); ++y) {
-      const uint32_t* p = picture.Row(y);
-      for (int x = rect.left; x < rect.Right(); ++x, ++i) {
-        withHoles[i] = mustDraw(x, y) ? lookup.IndexOf(p[x]) : static_cast<uint8_t>(transparent);
-      }
-    }
-  } else {
-    cut_.Reset();
-    for (int y = rect.top; y < rect.Bottom(); ++y) {
-      const uint32_t* p = picture.Row(y);
-      for (int x = rect.left; x < rect.Right(); ++x) {
-        if (mustDraw(x, y)) cut_.Add(p[x]);
-      }
-    }
-    // The first frame keeps nothing as shown: all 256 entries are colours.
-    table = cut_.Build(first ? 256 : static_cast<int>(kMaxSharedColors));
-    transparent = first ? -1 : static_cast<int>(table.size());
-    entries = table.size() + (first ? 0 : 1);
-    NearestColor nearest(table);
-    size_t i = 0;
-    for (int y = rect.top; y < rect.Bottom(); ++y) {
-      const uint32_t* p = picture.Row(y);
-      const uint32_t* s = shown_.Row(y);
-      for (int x = rect.left; x < rect.Right(); ++x, ++i) {
-        uint8_t index = static_cast<uint8_t>(transparent);
-        if (mustDraw(x, y)) {
-          uint8_t near = nearest.Find(p[x]);
-          // What the viewer shows already is as near as the table gets.
-          if (first || table[near] != s[x]) index = near;
-        }
-        withHoles[i] = index;
-      }
-    }
-  }
-
   Pending next;
   next.valid = true;
   next.delayCs = delayCs;
-  next.transparentIndex = transparent;
-  next.image = ImageBlock(rect, withHoles, shared ? nullptr : &table, entries);
-
-  // Without holes: every pixel of the rectangle stored as it is. Runs of
-  // one colour across kept pixels can make that smaller; it needs every
-  // colour of the rectangle in one exact table.
-  std::vector<uint32_t> solidTable;
-  // Not worth a try when nearly the whole rectangle is kept: its
-  // transparent runs win anyway.
-  const size_t area = static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height);
-  if (exact && hasKept && !first && 10 * drawnPixels >= area) {
-    ColorSet all(256);
-    const ColorSet* solidLookup = &sharedSet_;
-    bool fits = true;
-    if (!shared) {
-      for (int y = rect.top; y < rect.Bottom() && fits; ++y) {
-        const uint32_t* p = picture.Row(y);
-        for (int x = rect.left; x < rect.Right(); ++x) {
-          if (!all.Add(p[x])) {
-            fits = false;
-            break;
-          }
-        }
-      }
-      solidLookup = &all;
-    }
-    if (fits) {
-      std::vector<uint8_t> solid = MakeIndexes(rect);
-      size_t i = 0;
-      for (int y = rect.top; y < rect.Bottom(); ++y) {
-        const uint32_t* p = picture.Row(y);
-        for (int x = rect.left; x < rect.Right(); ++x, ++i) solid[i] = solidLookup->IndexOf(p[x]);
-      }
-      solidTable = shared ? shared_ : all.colors();
-      size_t solidEntries = shared ? shared_.size() + 1 : solidTable.size();
-      std::string image = ImageBlock(rect, solid, shared ? nullptr : &solidTable, solidEntries);
-      if (image.size() < next.image.size()) {
-        next.image.swap(image);
-        next.transparentIndex = -1;
-        table.swap(solidTable);
-        withHoles.swap(solid);
-        transparent = -1;
-      }
-    }
-  }
-
-  // What the viewer shows from now on.
-  size_t i = 0;
-  for (int y = rect.top; y < rect.Bottom(); ++y) {
-    uint32_t* s = shown_.Row(y);
-    for (int x = rect.left; x < rect.Right(); ++x, ++i) {
-      if (withHoles[i] != transparent) s[x] = table[withHoles[i]];
-    }
-  }
+  next.image = EncodeRect(picture, rect, draw, changed, first, &next.transparentIndex);
+  next.cornerColor = shown_.Row(0)[0];
   keepPicture(changed);
 
   Flush();

@@ -30,17 +30,33 @@ namespace movrel {
 // for transparency.
 constexpr size_t kMaxSharedColors = 255;
 
+// What the compact layout may give up for a smaller file.
+struct CompactOptions {
+  // 0 exact; 1..100 the LZW coder may write, for a pixel that changed, any
+  // table colour within an error that grows with the level, when that makes
+  // a longer match.
+  int lossyLevel = 0;
+  // Ordered dithering where a frame's colours must be quantised.
+  bool dither = false;
+  // Entries one table may hold (2..256), the transparent one included.
+  int maxColors = 256;
+};
+
 class CompactGifWriter {
  public:
   // `animation` gives the logical screen (both sides set), looping, comment
   // and interlacing. `sharedColors` are every colour the animation's
-  // pictures hold when they are at most kMaxSharedColors, to be the global
-  // table; empty when the frames carry tables of their own.
-  void Begin(const AnimationSettings& animation, const std::vector<uint32_t>& sharedColors, ByteSink& sink);
+  // pictures show when they are at most kMaxSharedColors, the most used
+  // first, to be the global table; empty when the frames carry tables of
+  // their own. A frame showing a colour the shared table lacks gets a table
+  // of its own.
+  void Begin(const AnimationSettings& animation, const std::vector<uint32_t>& sharedColors,
+             const CompactOptions& options, ByteSink& sink);
 
-  // The whole logical screen as it is to be seen next, for `delayCs`.
-  // Raises the sink's write failure and kNoMemoryForBitmap.
-  void AddFrame(const RgbCanvas& picture, uint16_t delayCs);
+  // The whole logical screen as it is to be seen next, for `delayCs`; only
+  // `area` can differ from the picture given before. Raises the sink's write
+  // failure and kNoMemoryForBitmap.
+  void AddFrame(const RgbCanvas& picture, uint32_t delayCs, const PixelRect& area);
 
   // Writes the last frame, the comment and the trailer. Without any frame
   // added nothing is written and the answer is false.
@@ -52,21 +68,28 @@ class CompactGifWriter {
  private:
   struct Pending {
     bool valid = false;
-    uint16_t delayCs = 0;
+    uint32_t delayCs = 0;
     int transparentIndex = -1;
     std::string image;  // descriptor, local table and image data
+    uint32_t cornerColor = 0;  // the top-left pixel as shown after it
   };
+  struct Table;
 
   void WriteHead(bool animated);
   void Flush();
-  void Lengthen(uint16_t delayCs);
-  // The image block of `rect` with the given indexes and table.
-  std::string ImageBlock(const PixelRect& rect, const std::vector<uint8_t>& indexes,
-                         const std::vector<uint32_t>* localTable, size_t tableEntries);
+  void WriteControl(uint16_t delayCs, int transparentIndex);
+  void Lengthen(uint32_t delayCs);
+  // Chooses the frame's table and what each pixel of `rect` may be written
+  // as, compresses it and keeps what the viewer then shows.
+  std::string EncodeRect(const RgbCanvas& picture, const PixelRect& rect, const std::vector<uint8_t>& draw,
+                         const PixelRect& changed, bool first, int* transparentIndex);
+  std::string ImageBlock(const PixelRect& rect, const Table& table, int minCodeSize, const std::string& data);
 
   AnimationSettings animation_;
+  CompactOptions options_;
+  uint32_t lossBound_ = 0;  // squared distance a lossy pixel may be off
   ByteSink* sink_ = nullptr;
-  std::vector<uint32_t> shared_;
+  std::vector<uint32_t> shared_;  // the global table, index 0 left transparent
   ColorSet sharedSet_{kMaxSharedColors};
   bool headWritten_ = false;
   bool seenFrame_ = false;

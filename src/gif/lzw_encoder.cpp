@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 #include "gif/interlace.h"
@@ -201,6 +203,244 @@ void WriteCompressed(const uint8_t* pixels, ptrdiff_t strideBytes, int width, in
   WriteOrFail(sink, &terminator, 1);
 }
 
+// The choice coder's table: the hash of StringTable for exact look-ups,
+// and for every code its string's last pixel, its prefix and its children,
+// so that a tolerant search can walk all strings one pixel longer.
+class ChoiceTable {
+ public:
+  explicit ChoiceTable(unsigned firstFreeCode) : firstFree_(firstFreeCode) { Clear(); }
+
+  void Clear() {
+    table_.Clear();
+    std::fill(std::begin(firstChild_), std::end(firstChild_), kNone);
+  }
+  // The code of (prefix, pixel), or kNone.
+  unsigned Find(unsigned prefix, unsigned pixel) const {
+    int slot = table_.Find(prefix, pixel);
+    return table_.Occupied(slot) ? table_.Code(slot) : kNone;
+  }
+  void Add(unsigned code, unsigned prefix, unsigned pixel) {
+    table_.Store(table_.Find(prefix, pixel), code, prefix, pixel);
+    prefix_[code] = static_cast<uint16_t>(prefix);
+    suffix_[code] = static_cast<uint8_t>(pixel);
+    root_[code] = static_cast<uint8_t>(Root(prefix));
+    nextSibling_[code] = firstChild_[prefix];
+    firstChild_[prefix] = static_cast<uint16_t>(code);
+    firstChild_[code] = kNone;
+  }
+  unsigned FirstChild(unsigned code) const { return firstChild_[code]; }
+  unsigned NextSibling(unsigned code) const { return nextSibling_[code]; }
+  unsigned Suffix(unsigned code) const { return code < firstFree_ ? code : suffix_[code]; }
+  unsigned Prefix(unsigned code) const { return prefix_[code]; }
+  // The first pixel of the string.
+  unsigned Root(unsigned code) const { return code < firstFree_ ? code : root_[code]; }
+  bool IsRoot(unsigned code) const { return code < firstFree_; }
+
+  static constexpr unsigned kNone = 0xFFFF;
+
+ private:
+  unsigned firstFree_;
+  StringTable table_;
+  uint16_t firstChild_[kCodeLimit];
+  uint16_t nextSibling_[kCodeLimit];
+  uint16_t prefix_[kCodeLimit];
+  uint8_t suffix_[kCodeLimit];
+  uint8_t root_[kCodeLimit];
+};
+
+// The choices in the order the coder reads them (the interlace passes
+// reorder the rows).
+struct ChoiceRun {
+  std::vector<uint8_t> primary, flags, second;
+  std::vector<uint32_t> wanted, tolerance;
+  const uint8_t* p = nullptr;
+  const uint8_t* f = nullptr;
+  const uint8_t* s = nullptr;
+  const uint32_t* w = nullptr;
+  const uint32_t* t = nullptr;
+};
+
+class ChoiceCoder {
+ public:
+  ChoiceCoder(const PixelChoices& c, const ChoiceRun& run, size_t count, int minCodeSize)
+      : c_(c), run_(run), count_(count), clearCode_(1u << minCodeSize), table_(clearCode_ + 2) {
+    hasChoices_ = run.t != nullptr;
+    for (size_t i = 0; i < count && !hasChoices_; ++i) hasChoices_ = run.f[i] != 0;
+  }
+
+  void Compress(CodePacker& packer, uint8_t* written) {
+    const unsigned endCode = clearCode_ + 1;
+    const unsigned firstFreeCode = clearCode_ + 2;
+    const int minCodeSize = Bits(clearCode_);
+    int width = minCodeSize + 1;
+    unsigned limit = 1u << width;
+    unsigned nextCode = firstFreeCode;
+    packer.Put(clearCode_, width);
+
+    size_t pos = 0;
+    Match string = Longest(0);
+    for (;;) {
+      Spell(string.code, string.end, written);
+      pos = string.end;
+      packer.Put(string.code, width);
+      if (pos >= count_) break;
+      Match next = Longest(pos);
+      const unsigned root = next.root;
+      unsigned code = nextCode;
+      if (code < kCodeLimit) {
+        table_.Add(code, string.code, root);
+        nextCode = code + 1;
+        // The string just added may lengthen the next one when both start
+        // with the same pixel (a run of one colour needs it at every code).
+        if (table_.Root(string.code) == root) next = LongestFrom(root, pos);
+      }
+      if (code == limit) {
+        if (width < kMaxCodeWidth) {
+          ++width;
+          limit <<= 1;
+        } else {
+          packer.Put(clearCode_, width);
+          width = minCodeSize + 1;
+          limit = 1u << width;
+          nextCode = firstFreeCode;
+          table_.Clear();
+          // The strings found before are gone with the table.
+          next = Match{root, root, pos + 1};
+        }
+      }
+      string = next;
+    }
+    if (nextCode == limit && width < kMaxCodeWidth) ++width;
+    packer.Put(endCode, width);
+    packer.Flush();
+  }
+
+ private:
+  struct Match {
+    unsigned root = 0;
+    unsigned code = 0;
+    size_t end = 0;  // one past the last pixel the string covers
+  };
+
+  static int Bits(unsigned clearCode) {
+    int bits = 0;
+    while ((1u << bits) < clearCode) ++bits;
+    return bits;
+  }
+
+  bool Takes(size_t i, unsigned v) const {
+    if (v >= clearCode_) return false;
+    if (v == run_.p[i]) return true;
+    const uint8_t flags = run_.f[i];
+    if ((flags & kMayBeTransparent) && static_cast<int>(v) == c_.transparent) return true;
+    if ((flags & kHasSecond) && v == run_.s[i]) return true;
+    if (run_.t && static_cast<int>(v) != c_.transparent && static_cast<int>(v) < c_.tableSize) {
+      return ColorDistance(c_.table[v], run_.w[i]) <= run_.t[i];
+    }
+    return false;
+  }
+
+  // The indexes pixel i may start a string with, the primary first.
+  int Starts(size_t i, unsigned out[3]) const {
+    int n = 0;
+    out[n++] = run_.p[i];
+    const uint8_t flags = run_.f[i];
+    if ((flags & kMayBeTransparent) && c_.transparent >= 0 && static_cast<unsigned>(c_.transparent) < clearCode_ &&
+        static_cast<unsigned>(c_.transparent) != out[0]) {
+      out[n++] = static_cast<unsigned>(c_.transparent);
+    }
+    if ((flags & kHasSecond) && run_.s[i] < clearCode_ && run_.s[i] != out[0]) out[n++] = run_.s[i];
+    return n;
+  }
+
+  // The longest string in the table that the pixels from `pos` on may be
+  // written as, over every index the first pixel may take. Depth first;
+  // with choices at many pixels the walk is cut after a fixed number of
+  // strings, keeping the longest found.
+  Match Longest(size_t pos) {
+    unsigned roots[3];
+    const int n = c_.choiceStarts ? Starts(pos, roots) : 1;
+    if (!c_.choiceStarts) roots[0] = run_.p[pos];
+    return Search(roots, n, pos);
+  }
+  Match LongestFrom(unsigned root, size_t pos) { return Search(&root, 1, pos); }
+
+  Match Search(const unsigned* roots, int n, size_t pos) {
+    // The string of the primary indexes alone, walked first: with no
+    // choices anywhere that is all there is to find.
+    Match best{roots[0], roots[0], pos + 1};
+    for (unsigned child;
+         best.end < count_ && (child = table_.Find(best.code, run_.p[best.end])) != ChoiceTable::kNone;) {
+      best.code = child;
+      ++best.end;
+    }
+    if (!hasChoices_) return best;
+    int budget = static_cast<int>(best.end - pos) + kSearchBudget;
+    // Another choice wins only by two pixels or more: a choice taken for a
+    // single pixel more breaks the primary's runs (mostly transparent ones)
+    // that the strings after it would have grown on.
+    const size_t margin = 1;
+    for (int r = 0; r < n && budget > 0; ++r) {
+      stack_.clear();
+      stack_.push_back(Node{roots[r], pos + 1});
+      while (!stack_.empty() && budget > 0) {
+        Node node = stack_.back();
+        stack_.pop_back();
+        --budget;
+        if (node.end > best.end + margin) best = Match{roots[r], node.code, node.end};
+        if (node.end >= count_) continue;
+        const size_t i = node.end;
+        if (!run_.t) {
+          unsigned choices[3];
+          const int m = Starts(i, choices);
+          for (int k = m - 1; k >= 0; --k) {
+            unsigned child = table_.Find(node.code, choices[k]);
+            if (child != ChoiceTable::kNone) stack_.push_back(Node{child, i + 1});
+          }
+          continue;
+        }
+        // The primary's child is tried first: pushed last.
+        unsigned primaryChild = ChoiceTable::kNone;
+        for (unsigned child = table_.FirstChild(node.code); child != ChoiceTable::kNone;
+             child = table_.NextSibling(child)) {
+          const unsigned v = table_.Suffix(child);
+          if (v == run_.p[i]) {
+            primaryChild = child;
+          } else if (Takes(i, v)) {
+            stack_.push_back(Node{child, i + 1});
+          }
+        }
+        if (primaryChild != ChoiceTable::kNone) stack_.push_back(Node{primaryChild, i + 1});
+      }
+    }
+    return best;
+  }
+
+  // Writes the pixels `code` stands for, ending just before `end`.
+  void Spell(unsigned code, size_t end, uint8_t* written) const {
+    size_t i = end;
+    while (!table_.IsRoot(code)) {
+      written[--i] = static_cast<uint8_t>(table_.Suffix(code));
+      code = table_.Prefix(code);
+    }
+    written[--i] = static_cast<uint8_t>(code);
+  }
+
+  struct Node {
+    unsigned code;
+    size_t end;
+  };
+  static constexpr int kSearchBudget = 256;
+
+  const PixelChoices& c_;
+  const ChoiceRun& run_;
+  size_t count_;
+  unsigned clearCode_;
+  bool hasChoices_ = false;
+  ChoiceTable table_;
+  std::vector<Node> stack_;
+};
+
 }  // namespace
 
 std::vector<int> RowOrder(int height, bool interlace) {
@@ -225,6 +465,65 @@ void WriteImageData(const FrameImage& frame, bool interlace, ByteSink& sink) {
 void WriteIndexedImageData(const uint8_t* pixels, int width, int height, int minCodeSize, bool interlace,
                            ByteSink& sink) {
   WriteCompressed(pixels, width, width, height, minCodeSize, interlace, sink);
+}
+
+void WriteChosenImageData(const PixelChoices& choices, int minCodeSize, bool interlace, ByteSink& sink,
+                          uint8_t* written) {
+  const size_t width = static_cast<size_t>(choices.width);
+  const size_t count = width * static_cast<size_t>(choices.height);
+  ChoiceRun run;
+  std::vector<int> rows;
+  const bool reordered = interlace && choices.height > 1;
+  if (!reordered) {
+    run.p = choices.primary;
+    run.f = choices.flags;
+    run.s = choices.second;
+    run.w = choices.wanted;
+    run.t = choices.tolerance;
+  } else {
+    rows = RowOrder(choices.height, true);
+    auto reorder = [&](auto* from, auto& into) {
+      into.resize(count);
+      size_t k = 0;
+      for (int row : rows) {
+        std::copy(from + static_cast<size_t>(row) * width, from + static_cast<size_t>(row + 1) * width, &into[k]);
+        k += width;
+      }
+      return into.data();
+    };
+    run.p = reorder(choices.primary, run.primary);
+    run.f = reorder(choices.flags, run.flags);
+    run.s = reorder(choices.second, run.second);
+    if (choices.tolerance) {
+      run.w = reorder(choices.wanted, run.wanted);
+      run.t = reorder(choices.tolerance, run.tolerance);
+    }
+  }
+
+  const uint8_t codeSize = static_cast<uint8_t>(minCodeSize);
+  WriteOrFail(sink, &codeSize, 1);
+  SubBlockWriter blocks(sink);
+  CodePacker packer(blocks);
+  std::vector<uint8_t> inOrder;
+  uint8_t* out = written;
+  if (reordered) {
+    inOrder.resize(count);
+    out = inOrder.data();
+  }
+  {
+    auto coder = std::make_unique<ChoiceCoder>(choices, run, count, minCodeSize);
+    coder->Compress(packer, out);
+  }
+  blocks.Finish();
+  const uint8_t terminator = 0;
+  WriteOrFail(sink, &terminator, 1);
+  if (reordered) {
+    size_t k = 0;
+    for (int row : rows) {
+      std::copy(&inOrder[k], &inOrder[k] + width, written + static_cast<size_t>(row) * width);
+      k += width;
+    }
+  }
 }
 
 }  // namespace movrel

@@ -60,4 +60,37 @@ void RgbCanvas::CopyTo(const PixelRect& rect, WorkingImage* image) const {
   }
 }
 
+PixelRect ScaleCanvas(const RgbCanvas& from, const PixelRect& rect, RgbCanvas* to) {
+  const int64_t fw = from.width(), fh = from.height(), tw = to->width(), th = to->height();
+  // The target pixels whose source boxes meet `rect`.
+  PixelRect out;
+  out.left = static_cast<int>(rect.left * tw / fw);
+  out.top = static_cast<int>(rect.top * th / fh);
+  const int right = static_cast<int>(std::min<int64_t>(tw, (rect.Right() * tw + fw - 1) / fw));
+  const int bottom = static_cast<int>(std::min<int64_t>(th, (rect.Bottom() * th + fh - 1) / fh));
+  out.width = right - out.left;
+  out.height = bottom - out.top;
+  for (int y = out.top; y < out.Bottom(); ++y) {
+    const int y0 = static_cast<int>(y * fh / th);
+    const int y1 = std::max(y0 + 1, static_cast<int>((y + 1) * fh / th));
+    uint32_t* line = to->Row(y);
+    for (int x = out.left; x < out.Right(); ++x) {
+      const int x0 = static_cast<int>(x * fw / tw);
+      const int x1 = std::max(x0 + 1, static_cast<int>((x + 1) * fw / tw));
+      uint32_t r = 0, g = 0, b = 0;
+      for (int sy = y0; sy < y1; ++sy) {
+        const uint32_t* p = from.Row(sy);
+        for (int sx = x0; sx < x1; ++sx) {
+          r += RedOf(p[sx]);
+          g += GreenOf(p[sx]);
+          b += BlueOf(p[sx]);
+        }
+      }
+      const uint32_t n = static_cast<uint32_t>((y1 - y0) * (x1 - x0));
+      line[x] = PackRgb((r + n / 2) / n, (g + n / 2) / n, (b + n / 2) / n);
+    }
+  }
+  return out;
+}
+
 }  // namespace movrel

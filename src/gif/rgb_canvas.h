@@ -53,4 +53,9 @@ class RgbCanvas {
   std::vector<uint32_t> pixels_;
 };
 
+// Scales the part `rect` of `from` into `to` (already allocated at the
+// scaled size), each pixel the mean of the pixels it covers, and answers the
+// part of `to` that changed with it.
+PixelRect ScaleCanvas(const RgbCanvas& from, const PixelRect& rect, RgbCanvas* to);
+
 }  // namespace movrel

@@ -60,6 +60,7 @@ ColorSet::ColorSet(size_t limit) : limit_(limit) {
   slots_.assign(slots, kEmpty);
   indexes_.assign(slots, 0);
   colors_.reserve(limit);
+  counts_.reserve(limit);
 }
 
 bool ColorSet::Insert(size_t slot, uint32_t rgb) {
@@ -69,14 +70,35 @@ bool ColorSet::Insert(size_t slot, uint32_t rgb) {
     return false;
   }
   slots_[slot] = rgb;
-  indexes_[slot] = static_cast<uint8_t>(colors_.size());
+  indexes_[slot] = static_cast<uint16_t>(colors_.size());
   colors_.push_back(rgb);
+  counts_.push_back(1);
   return true;
 }
 
+std::vector<uint32_t> ColorSet::ByUse() const {
+  std::vector<size_t> order(colors_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return counts_[a] > counts_[b]; });
+  std::vector<uint32_t> sorted;
+  sorted.reserve(order.size());
+  for (size_t i : order) sorted.push_back(colors_[i]);
+  return sorted;
+}
+
 void ColorSet::Clear() {
-  std::fill(slots_.begin(), slots_.end(), kEmpty);
+  // Only the slots in use need emptying; all are found before any is
+  // emptied, as an emptied slot would end another colour's probe early.
+  if (colors_.size() * 8 < slots_.size()) {
+    std::vector<size_t> used;
+    used.reserve(colors_.size());
+    for (uint32_t c : colors_) used.push_back(Find(c));
+    for (size_t slot : used) slots_[slot] = kEmpty;
+  } else {
+    std::fill(slots_.begin(), slots_.end(), kEmpty);
+  }
   colors_.clear();
+  counts_.clear();
   overflowed_ = false;
 }
 

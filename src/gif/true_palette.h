@@ -11,8 +11,8 @@
 namespace movrel {
 
 // The distinct colours seen, up to a limit, each with its index in the
-// order first seen. Adding one more than the limit marks the set as
-// overflowed; it then holds no more.
+// order first seen and how often it was added. Adding one more than the
+// limit marks the set as overflowed; it then holds no more.
 class ColorSet {
  public:
   explicit ColorSet(size_t limit = 256);
@@ -20,14 +20,22 @@ class ColorSet {
   // False once the set has overflowed.
   bool Add(uint32_t rgb) {
     size_t slot = Find(rgb);
-    if (slots_[slot] != kEmpty) return true;
+    if (slots_[slot] != kEmpty) {
+      ++counts_[indexes_[slot]];
+      return true;
+    }
     return Insert(slot, rgb);
   }
   bool Overflowed() const { return overflowed_; }
   size_t size() const { return colors_.size(); }
   const std::vector<uint32_t>& colors() const { return colors_; }
-  // The index of a colour in the set; the colour must be in it.
-  uint8_t IndexOf(uint32_t rgb) const { return indexes_[Find(rgb)]; }
+  // The colours, the most often added first (ties in the order first seen).
+  std::vector<uint32_t> ByUse() const;
+  // The index of a colour in the set, or -1 when it is not there.
+  int IndexOf(uint32_t rgb) const {
+    size_t slot = Find(rgb);
+    return slots_[slot] == kEmpty ? -1 : indexes_[slot];
+  }
   bool Contains(uint32_t rgb) const { return slots_[Find(rgb)] != kEmpty; }
   void Clear();
 
@@ -44,8 +52,9 @@ class ColorSet {
   size_t mask_;
   bool overflowed_ = false;
   std::vector<uint32_t> slots_;
-  std::vector<uint8_t> indexes_;
+  std::vector<uint16_t> indexes_;
   std::vector<uint32_t> colors_;
+  std::vector<uint64_t> counts_;
 };
 
 // Builds a table of at most `maxColors` entries (1..256) for the pixels

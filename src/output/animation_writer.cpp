@@ -1,5 +1,6 @@
 #include "output/animation_writer.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -50,20 +51,27 @@ class WatchedSink : public ByteSink {
   bool refused_ = false;
 };
 
+// Raised by a step that finds the cancel flag set.
+struct Cancelled {};
+
+// A GIF frame's delay field holds at most 655.35 s.
+constexpr uint32_t kLongestFrameCs = 65535;
+
 class Writer {
  public:
   Writer(const FrameSource& source, const std::vector<AnimationFrame>& frames, const AnimationInfo& info,
-         GifLayout layout, ByteSink& sink, const AnimationProgress& progress)
-      : source_(source), frames_(frames), animation_(AnimationSettingsOf(info)), layout_(layout), sink_(sink),
+         const GifOptions& options, ByteSink& sink, const AnimationProgress& progress)
+      : source_(source), frames_(frames), animation_(AnimationSettingsOf(info)), options_(options), sink_(sink),
         progress_(progress) {
     last_ = frames.empty() ? 0 : frames.back().lastFrame;
     if (last_ > source.FrameCount()) last_ = source.FrameCount();
-    steps_ = layout == GifLayout::kCompact ? 2 * last_ : last_;
+    compact_ = options.layout == GifLayout::kCompact;
+    steps_ = compact_ ? 2 * last_ : last_;
   }
 
   void Run() {
     std::vector<uint32_t> shared;
-    if (layout_ == GifLayout::kCompact) shared = GatherColors();
+    if (compact_) shared = GatherColors();
     int next = 1;  // the next store frame to draw
     bool began = false;
     PixelRect dirty;
@@ -72,13 +80,7 @@ class Writer {
         WorkingImage image;
         if (LoadStored(source_, next, &image)) {
           if (!began) {
-            TakeScreenSize(image, &animation_);
-            canvas_.Allocate(animation_.width, animation_.height);
-            if (layout_ == GifLayout::kCompact) {
-              compact_.Begin(animation_, shared, sink_);
-            } else {
-              classic_.Begin(animation_, sink_);
-            }
+            Begin(image, shared);
             began = true;
           }
           FramePosition at = source_.Position(next);
@@ -88,17 +90,22 @@ class Writer {
       }
       // Nothing drawn yet (a recording that starts with still frames) or
       // nothing the picture could show: no frame to write.
-      if (!began || (layout_ == GifLayout::kClassic && dirty.Empty())) continue;
-      if (layout_ == GifLayout::kCompact) {
-        compact_.AddFrame(canvas_, frame.delayCs);
+      if (!began || (!compact_ && dirty.Empty())) continue;
+      if (compact_) {
+        if (scaled_) {
+          if (!dirty.Empty()) dirty = ScaleCanvas(canvas_, dirty, &scaledCanvas_);
+          compactWriter_.AddFrame(scaledCanvas_, frame.delayCs, dirty);
+        } else {
+          compactWriter_.AddFrame(canvas_, frame.delayCs, dirty);
+        }
       } else {
         WriteClassic(dirty, frame.delayCs);
-        dirty = PixelRect();
       }
+      dirty = PixelRect();
     }
     if (!began) throw CodecFailure("录制中没有可以保存的画面");
-    if (layout_ == GifLayout::kCompact) {
-      compact_.Finish();
+    if (compact_) {
+      compactWriter_.Finish();
     } else {
       classic_.Finish();
     }
@@ -106,11 +113,55 @@ class Writer {
 
  private:
   void Step() {
+    if (options_.cancel && options_.cancel->load(std::memory_order_relaxed)) throw Cancelled();
     ++done_;
     if (progress_) progress_(done_, steps_);
   }
 
-  // The colours of every stored picture, while they fit one table.
+  // The logical screen comes from the first picture when it is not given.
+  void Begin(const WorkingImage& first, std::vector<uint32_t>& shared) {
+    TakeScreenSize(first, &animation_);
+    canvas_.Allocate(animation_.width, animation_.height);
+    if (!compact_) {
+      classic_.Begin(animation_, sink_);
+      return;
+    }
+    // The canvas starts black: where the first picture leaves it so, black
+    // is one of the colours shown.
+    FramePosition at = source_.Position(1);
+    const bool coversScreen = at.left <= 0 && at.top <= 0 && at.left + first.width() >= animation_.width &&
+                              at.top + first.height() >= animation_.height;
+    if (!coversScreen && !shared.empty()) AddColor(&shared, 0);
+    AnimationSettings written = animation_;
+    const int percent = std::clamp(options_.scalePercent, 1, 100);
+    if (percent < 100) {
+      written.width = static_cast<uint16_t>(std::max(1, (animation_.width * percent + 50) / 100));
+      written.height = static_cast<uint16_t>(std::max(1, (animation_.height * percent + 50) / 100));
+      scaledCanvas_.Allocate(written.width, written.height);
+      scaled_ = true;
+    }
+    CompactOptions compact;
+    compact.lossyLevel = std::clamp(options_.lossyLevel, 0, kMaxLossyLevel);
+    compact.dither = options_.dither;
+    compact.maxColors = std::clamp(options_.maxColors, 2, 256);
+    // Scaling mixes colours, so the stored pictures' colours are not the
+    // written ones.
+    compactWriter_.Begin(written, scaled_ ? std::vector<uint32_t>() : shared, compact, sink_);
+  }
+
+  static void AddColor(std::vector<uint32_t>* colors, uint32_t rgb) {
+    for (uint32_t c : *colors) {
+      if (c == rgb) return;
+    }
+    if (colors->size() < kMaxSharedColors) {
+      colors->push_back(rgb);
+    } else {
+      colors->clear();  // one too many for a shared table
+    }
+  }
+
+  // The colours of every stored picture, while they fit one table, the most
+  // used first.
   std::vector<uint32_t> GatherColors() {
     ColorSet colors(kMaxSharedColors);
     for (int n = 1; n <= last_; ++n) {
@@ -123,13 +174,23 @@ class Writer {
       }
       Step();
     }
-    return colors.Overflowed() ? std::vector<uint32_t>() : colors.colors();
+    return colors.Overflowed() ? std::vector<uint32_t>() : colors.ByUse();
   }
 
   // The classic frame: what changed since the last GIF frame, cut from the
   // canvas, with its own popularity table. Unmerged, that is exactly the
-  // stored crop.
-  void WriteClassic(const PixelRect& rect, uint16_t delayCs) {
+  // stored crop. A delay beyond one frame's field goes on in frames of one
+  // unchanged pixel.
+  void WriteClassic(const PixelRect& rect, uint32_t delayCs) {
+    WriteClassicPart(rect, static_cast<uint16_t>(std::min(delayCs, kLongestFrameCs)));
+    for (uint32_t left = delayCs > kLongestFrameCs ? delayCs - kLongestFrameCs : 0; left > 0;) {
+      const uint32_t part = std::min(left, kLongestFrameCs);
+      WriteClassicPart(PixelRect{0, 0, 1, 1}, static_cast<uint16_t>(part));
+      left -= part;
+    }
+  }
+
+  void WriteClassicPart(const PixelRect& rect, uint16_t delayCs) {
     WorkingImage crop;
     canvas_.CopyTo(rect, &crop);
     FrameImage image;
@@ -144,27 +205,33 @@ class Writer {
   const FrameSource& source_;
   const std::vector<AnimationFrame>& frames_;
   AnimationSettings animation_;
-  GifLayout layout_;
+  const GifOptions& options_;
+  bool compact_ = true;
   ByteSink& sink_;
   const AnimationProgress& progress_;
   int last_ = 0;
   int steps_ = 0;
   int done_ = 0;
   RgbCanvas canvas_;
-  CompactGifWriter compact_;
+  bool scaled_ = false;
+  RgbCanvas scaledCanvas_;
+  CompactGifWriter compactWriter_;
   ClassicGifStream classic_;
 };
 
 }  // namespace
 
 AnimationOutcome WriteAnimation(const FrameSource& source, const std::vector<AnimationFrame>& frames,
-                                const AnimationInfo& info, GifLayout layout, ByteSink& sink,
+                                const AnimationInfo& info, const GifOptions& options, ByteSink& sink,
                                 const AnimationProgress& progress, std::string* error) {
   WatchedSink watched(sink);
   try {
-    Writer writer(source, frames, info, layout, watched, progress);
+    Writer writer(source, frames, info, options, watched, progress);
     writer.Run();
     return AnimationOutcome::kWritten;
+  } catch (const Cancelled&) {
+    *error = "已取消";
+    return AnimationOutcome::kCancelled;
   } catch (const CodecFailure& failure) {
     *error = failure.text();
   } catch (const std::bad_alloc&) {

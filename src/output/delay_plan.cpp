@@ -95,7 +95,7 @@ void DelayPlanner::Emit(const Group& group) {
   planned.firstFrame = group.firstFrame;
   planned.lastFrame = group.lastFrame;
   planned.pictureFrame = group.pictureFrame;
-  planned.delayCs = static_cast<uint16_t>(std::min<int64_t>(delayCs, std::numeric_limits<uint16_t>::max()));
+  planned.delayCs = static_cast<uint32_t>(std::clamp<int64_t>(delayCs, 0, std::numeric_limits<uint32_t>::max()));
   final_.push_back(planned);
 }
 

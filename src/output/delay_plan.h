@@ -35,7 +35,7 @@ struct PlannedGroup {
   int firstFrame = 0;
   int lastFrame = 0;
   int pictureFrame = 0;
-  uint16_t delayCs = 0;
+  uint32_t delayCs = 0;
   bool operator==(const PlannedGroup& o) const {
     return firstFrame == o.firstFrame && lastFrame == o.lastFrame && pictureFrame == o.pictureFrame &&
            delayCs == o.delayCs;
@@ -57,8 +57,8 @@ constexpr int64_t kShortestGroupMs = 20;
 // the next one, whose picture wins; a short last group merges into the one
 // before it, and its picture wins too. The speed change never takes a group
 // below kShortestGroupMs. Delays are rounded with the remainder carried, so
-// their sum stays within 5 ms of the groups' total time; a delay beyond the
-// 16-bit field is clamped.
+// their sum stays within 5 ms of the groups' total time. A delay may exceed
+// a GIF frame's 16-bit field: the writer splits it.
 class DelayPlanner {
  public:
   explicit DelayPlanner(const DelaySettings& settings) : settings_(settings) {}

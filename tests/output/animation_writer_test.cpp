@@ -159,12 +159,13 @@ TEST(CompactLayout, ScreensOfFewColoursComeBackExactThroughSharedTableAndTranspa
     std::vector<Picture> shown = Play(gif);
     ASSERT_EQ(shown.size(), pictures.size());
     for (size_t i = 0; i < shown.size(); ++i) EXPECT_TRUE(shown[i].pixels == pictures[i].pixels) << "frame " << i;
-    // Five colours at most: one global table of 8 entries, 3-bit codes, no
-    // local tables, and only the changed rectangles after the first frame.
+    // Five colours at most: one global table of 8 entries, codes of at most
+    // 3 bits (fewer where a frame uses only the most used colours), no local
+    // tables, and only the changed rectangles after the first frame.
     EXPECT_EQ(gif.globalTable.size(), 8u);
     for (size_t i = 0; i < gif.frames.size(); ++i) {
       EXPECT_TRUE(gif.frames[i].localTable.empty());
-      EXPECT_EQ(gif.frames[i].minCodeSize, 3);
+      EXPECT_LE(gif.frames[i].minCodeSize, 3);
       if (i > 0) EXPECT_LT(gif.frames[i].width * gif.frames[i].height, 64 * 40 / 2) << "frame " << i;
     }
   }

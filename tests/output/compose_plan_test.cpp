@@ -138,7 +138,7 @@ TEST(DelayPlan, GroupsLastFromCaptureToCaptureLessTheSpeedChange) {
       {"starts with a still, wait", "SKS", {0, 200, 400}, {200, 0, wait}, {{1, 1, 1, 20}, {2, 3, 2, 40}}},
       {"starts with stills, skip", "SSK", {0, 200, 400}, {200, 0, skip}, {{1, 2, 1, 20}, {3, 3, 3, 20}}},
       {"only stills", "SSS", {0, 200, 400}, {200, 0, wait}, {{1, 3, 1, 60}}},
-      {"a wait beyond 16 bits", "KK", {0, 700000}, {200, 0, wait}, {{1, 1, 1, 65535}, {2, 2, 2, 20}}},
+      {"a wait beyond 16 bits", "KK", {0, 700000}, {200, 0, wait}, {{1, 1, 1, 70000}, {2, 2, 2, 20}}},
       {"a clock that went backwards", "KK", {500, 100}, {200, 0, wait}, {{1, 2, 2, 20}}},
       {"empty store", "", {}, {200, 0, wait}, {}},
   };

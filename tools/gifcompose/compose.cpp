@@ -3,17 +3,20 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "common/byte_order.h"
+#include "gif/bmp_decoder.h"
 #include "gif/byte_sink.h"
 #include "gif/codec_failure.h"
-#include "gif/compact_writer.h"
 #include "gif/gif_maker.h"
 #include "gif/picture_decoder.h"
+#include "output/animation_writer.h"
+#include "output/size_fit.h"
 
 namespace movrel {
 
 const char kComposeUsage[] =
     "usage: gifcompose [--width W] [--height H] [--loop N | --no-loop] [--comment TEXT] [--interlace]\n"
-    "                  [--optimize]\n"
+    "                  [--optimize [--lossy N] [--dither] [--max-size BYTES]]\n"
     "                  OUT.gif FRAMESPEC...\n"
     "FRAMESPEC: [--delay D] [--left X] [--top Y] [--disposal M] [--transparent] [--dither]\n"
     "           [--frame-comment TEXT] PICTURE\n";
@@ -92,6 +95,12 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
       result.animation.Interlace = true;
     } else if (option == "--optimize") {
       result.optimize = true;
+    } else if (option == "--lossy") {
+      if (!in.Number(option, 100, &result.lossyLevel)) return false;
+    } else if (option == "--dither") {
+      result.dither = true;
+    } else if (option == "--max-size") {
+      if (!in.Number(option, 2147483647L, &result.maxBytes)) return false;
     } else {
       return in.Fail("unknown option " + option);
     }
@@ -131,6 +140,9 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
     }
   }
   if (pending) return in.Fail("frame options after the last picture");
+  if (!result.optimize && (result.lossyLevel > 0 || result.dither || result.maxBytes > 0)) {
+    return in.Fail("--lossy, --dither and --max-size need --optimize");
+  }
   if (result.pictures.empty()) return in.Fail("no picture given");
   *request = std::move(result);
   return true;
@@ -138,69 +150,99 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
 
 namespace {
 
-bool LoadPicture(const std::string& path, WorkingImage* image) {
-  std::string bytes = ReadPictureFile(path);
-  return DecodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image);
-}
-
 const char kCannotDecode[] = "读入图片文件失败";
 
-// The compact layout: one pass gathers the colours (do they fit one shared
-// table?), the second draws every picture at its offset and writes the
-// frame the canvas then shows.
-int RunCompact(const ComposeRequest& request, std::string* where, std::string* error) {
-  std::string current;
-  try {
-    AnimationSettings animation = AnimationSettingsOf(request.animation);
-
-    ColorSet colors(kMaxSharedColors);
-    for (const ComposedPicture& picture : request.pictures) {
-      current = picture.path;
-      WorkingImage image;
-      if (!LoadPicture(picture.path, &image)) throw CodecFailure(kCannotDecode);
-      if (animation.width == 0) animation.width = static_cast<uint16_t>(image.width());
-      if (animation.height == 0) animation.height = static_cast<uint16_t>(image.height());
-      RgbCanvas one;
-      one.Allocate(image.width(), image.height());
-      one.Paste(image, 0, 0);
-      for (int y = 0; y < one.height() && !colors.Overflowed(); ++y) {
-        const uint32_t* row = one.Row(y);
-        for (int x = 0; x < one.width(); ++x) colors.Add(row[x]);
-      }
+// The pictures as the save path reads a recording: frame n is picture n as
+// BMP file bytes at its offset. A picture that is no BMP the codec reads is
+// decoded by the platform and handed on as a 24-bit BMP.
+class PictureFrames : public FrameSource {
+ public:
+  explicit PictureFrames(const std::vector<ComposedPicture>& pictures) : pictures_(pictures) {}
+  int FrameCount() const override { return static_cast<int>(pictures_.size()); }
+  std::string ReadFrame(int number) const override {
+    const std::string& path = pictures_[static_cast<size_t>(number - 1)].path;
+    failed_ = path;
+    std::string bytes = ReadPictureFile(path);
+    if (InspectBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) == BmpVerdict::kReadable) {
+      return bytes;
     }
-
-    current = request.output;
-    FileSink file;
-    if (!file.Create(request.output)) throw FileFailure(FileFailureKind::kCreate, request.output);
-    CompactGifWriter writer;
-    writer.Begin(animation, colors.Overflowed() ? std::vector<uint32_t>() : colors.colors(), file);
-    RgbCanvas canvas;
-    canvas.Allocate(animation.width, animation.height);
-    for (const ComposedPicture& picture : request.pictures) {
-      current = picture.path;
-      WorkingImage image;
-      if (!LoadPicture(picture.path, &image)) throw CodecFailure(kCannotDecode);
-      canvas.Paste(image, picture.frame.Left, picture.frame.Top);
-      current = request.output;
-      writer.AddFrame(canvas, picture.frame.DelayTime);
+    WorkingImage image;
+    if (!DecodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image)) {
+      throw CodecFailure(kCannotDecode);
     }
-    writer.Finish();
-    if (!file.Commit()) throw FileFailure(FileFailureKind::kWrite, request.output);
-    return 0;
-  } catch (const CodecFailure& failure) {
-    *where = current;
-    *error = failure.text();
-  } catch (const std::exception&) {
-    *where = current;
-    *error = "未知错误";
+    return BmpBytes(image);
   }
+  bool HasPicture(int) const override { return true; }
+  FramePosition Position(int number) const override {
+    const FrameInfo& frame = pictures_[static_cast<size_t>(number - 1)].frame;
+    return {frame.Left, frame.Top};
+  }
+  int64_t CaptureMs(int) const override { return 0; }
+  // The picture read last: the one a failure is about.
+  const std::string& Current() const { return failed_; }
+
+ private:
+  // A working image is stored as a bottom-up 24-bit DIB's rows already.
+  static std::string BmpBytes(const WorkingImage& image) {
+    const size_t pixels = image.strideBytes() * static_cast<size_t>(image.height());
+    std::string bytes;
+    bytes += "BM";
+    AppendLe32(&bytes, static_cast<uint32_t>(54 + pixels));
+    AppendLe32(&bytes, 0);
+    AppendLe32(&bytes, 54);
+    AppendLe32(&bytes, 40);
+    AppendLe32(&bytes, static_cast<uint32_t>(image.width()));
+    AppendLe32(&bytes, static_cast<uint32_t>(image.height()));
+    AppendLe16(&bytes, 1);
+    AppendLe16(&bytes, 24);
+    for (int i = 0; i < 6; ++i) AppendLe32(&bytes, 0);
+    bytes.append(reinterpret_cast<const char*>(image.StoredRow(0)), pixels);
+    return bytes;
+  }
+
+  const std::vector<ComposedPicture>& pictures_;
+  mutable std::string failed_;
+};
+
+// The compact layout through the program's own save path: every picture is
+// one frame, drawn at its offset over the pictures before it, for its delay.
+int RunCompact(const ComposeRequest& request, std::string* where, std::string* error, std::string* report) {
+  PictureFrames frames(request.pictures);
+  std::vector<AnimationFrame> plan;
+  for (size_t i = 0; i < request.pictures.size(); ++i) {
+    plan.push_back(AnimationFrame{static_cast<int>(i) + 1, request.pictures[i].frame.DelayTime});
+  }
+  GifOptions options(GifLayout::kCompact);
+  options.lossyLevel = request.lossyLevel;
+  options.dither = request.dither;
+  FileSink file;
+  if (!file.Create(request.output)) {
+    *where = request.output;
+    *error = "无法创建文件";
+    return 1;
+  }
+  SizeFit fit;
+  std::string failure;
+  FitOutcome outcome =
+      WriteAnimationWithin(frames, plan, request.animation, options, request.maxBytes, file, nullptr, &fit, &failure);
+  if (request.maxBytes > 0) {
+    *report = outcome == FitOutcome::kTooLarge
+                  ? "nothing fits in " + std::to_string(request.maxBytes) + " bytes; the smallest is " +
+                        std::to_string(fit.bytes) + " bytes"
+                  : "lossy " + std::to_string(fit.lossyLevel) + ", " + std::to_string(fit.maxColors) + " colours, " +
+                        std::to_string(fit.scalePercent) + " %, " + std::to_string(fit.bytes) + " bytes";
+  }
+  if (outcome == FitOutcome::kWritten && file.Commit()) return 0;
+  *where = outcome == FitOutcome::kNotComposable ? frames.Current() : request.output;
+  *error = outcome == FitOutcome::kWritten ? "无法写入文件" : failure;
   return 1;
 }
 
 }  // namespace
 
-int RunCompose(const ComposeRequest& request, std::string* where, std::string* makerError) {
-  if (request.optimize) return RunCompact(request, where, makerError);
+int RunCompose(const ComposeRequest& request, std::string* where, std::string* makerError,
+               std::string* report) {
+  if (request.optimize) return RunCompact(request, where, makerError, report);
   GifMaker maker;
   maker.Create(request.animation);
   for (const ComposedPicture& picture : request.pictures) {

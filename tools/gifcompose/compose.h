@@ -2,6 +2,7 @@
 // way of getting arguments and printing text.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ struct ComposeRequest {
   // before it, and the result is what the frame shows; disposal,
   // transparency, dithering and frame comments are not used then.
   bool optimize = false;
+  // With --optimize: the lossy level (--lossy N), ordered dithering
+  // (--dither), and a size the file must keep (--max-size BYTES, 0 none).
+  int lossyLevel = 0;
+  bool dither = false;
+  uint64_t maxBytes = 0;
 };
 
 extern const char kComposeUsage[];
@@ -33,7 +39,9 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
 
 // Creates the maker, adds every picture from its file and saves. 0 on
 // success; otherwise 1, with the picture or output concerned in `where` and
-// the maker's error text (GBK) in `makerError`.
-int RunCompose(const ComposeRequest& request, std::string* where, std::string* makerError);
+// the maker's error text (GBK) in `makerError`. With a size limit `report`
+// says what was chosen to fit (or the smallest size reached).
+int RunCompose(const ComposeRequest& request, std::string* where, std::string* makerError,
+               std::string* report);
 
 }  // namespace movrel

@@ -49,8 +49,9 @@ int main(int argc, char** argv) {
     picture.frame.exposition = Convert(picture.frame.exposition, "GBK", "UTF-8");
     picture.path = Convert(picture.path, "GBK", "UTF-8");
   }
-  std::string where, makerError;
-  int rc = movrel::RunCompose(request, &where, &makerError);
+  std::string where, makerError, report;
+  int rc = movrel::RunCompose(request, &where, &makerError, &report);
+  if (!report.empty()) std::printf("%s\n", report.c_str());
   if (rc != 0) {
     std::fprintf(stderr, "gifcompose: %s: %s\n", where.c_str(), Convert(makerError, "UTF-8", "GBK").c_str());
   }

@@ -40,8 +40,9 @@ int main() {
     PrintError(L"gifcompose: " + movrel::ToWide(error) + L"\n" + movrel::ToWide(movrel::kComposeUsage));
     return 2;
   }
-  std::string where, makerError;
-  int rc = movrel::RunCompose(request, &where, &makerError);
+  std::string where, makerError, report;
+  int rc = movrel::RunCompose(request, &where, &makerError, &report);
+  if (!report.empty()) std::printf("%s\n", report.c_str());
   if (rc != 0) PrintError(L"gifcompose: " + movrel::ToWide(where) + L": " + movrel::ToWide(makerError) + L"\n");
   return rc;
 }
