@@ -42,7 +42,8 @@ The encoders:
     Movrel's lossless compact file (its lossy curve).
 Every row gives seconds, bytes, bytes against the lossless compact file and
 the PSNR of the frames a viewer shows against the source frames (from the
-mean squared error over all frames' pixels; "exact" when nothing differs).
+mean squared error over all frames' pixels; "exact" when nothing differs; a
+file that the size limit scaled down is scaled up to the source's size).
 Movrel's seconds are the encode inside the process; the others' the whole
 native process. Then the saving process's peak working set for a full-screen
 store of 300 and of 3000 frames (the 3000 play the 300 captured pictures
@@ -418,7 +419,8 @@ def shown_frames(gif):
 
 
 def measure_psnr(row, sources):
-    """The PSNR of what the GIF shows at each source frame's time, over all frames' pixels."""
+    """The PSNR of what the GIF shows at each source frame's time, over all frames' pixels.
+    A scaled-down file is measured as a viewer shows it at the source's size (bilinear)."""
     frames = shown_frames(row.gif)
     shown, upcoming = None, next(frames, None)
     squares, samples = 0.0, 0
@@ -429,10 +431,10 @@ def measure_psnr(row, sources):
             upcoming = next(frames, None)
         with Image.open(source) as original:
             original = original.convert("RGB")
-            if shown is None or shown.size != original.size:
-                row.note = (row.note + "; " if row.note else "") + "frame size differs"
-                row.psnr = 0.0
-                return
+            if shown.size != original.size:
+                if k == 0:
+                    row.note = "; ".join(filter(None, [row.note, "PSNR of %dx%d scaled up" % shown.size]))
+                shown = shown.resize(original.size, Image.BILINEAR)
             frame_squares = sum(ImageStat.Stat(ImageChops.difference(original, shown)).sum2)
         row.exact += frame_squares == 0
         squares += frame_squares
@@ -461,20 +463,19 @@ def to_png(sources, folder):
 def movrel_rows(args, folder, sources, out):
     """Movrel's encodes of one store: the rows by key and the JSON line of the lossless compact file."""
     encodes = [("compact", ["compact"], "Movrel compact lossless"),
-               ("classic", ["classic"], "Movrel classic")]
-    if args.options:
-        encodes.append(("dither", ["compact", "--dither"], "Movrel compact dithered"))
-        encodes += [(f"lossy{level}", ["compact", "--lossy", str(level)], f"Movrel compact lossy {level}")
-                    for level in LOSSY_LEVELS]
-        # The limit is half of the first file of the same run, the lossless one.
-        encodes.append(("limit", ["compact", "--max-size", f"{LIMIT_PERCENT}%"],
-                        f"Movrel compact within {LIMIT_PERCENT} % of lossless"))
+               ("classic", ["classic"], "Movrel classic"),
+               ("dither", ["compact", "--dither"], "Movrel compact dithered")]
+    encodes += [(f"lossy{level}", ["compact", "--lossy", str(level)], f"Movrel compact lossy {level}")
+                for level in LOSSY_LEVELS]
+    # The limit is a share of the run's first file, the lossless one.
+    encodes.append(("limit", ["compact", "--max-size", f"{LIMIT_PERCENT}%"],
+                    f"Movrel compact within {LIMIT_PERCENT} % of lossless"))
     results = movrel_encodes(args, folder, len(sources), [(options, out(f"movrel_{key}.gif"))
                                                            for key, options, _ in encodes])
     rows = {}
     for (key, _, label), result in zip(encodes, results):
-        if result.get("outcome", "written") != "written":
-            print(f"  {label}: {result['outcome']}, no file")
+        if result["outcome"] != "written":
+            print(f"  {label}: {result['outcome']} (smallest try {result['fit']['bytes']} bytes), no file")
             continue
         note = ""
         if key == "limit":
@@ -527,8 +528,6 @@ def encode_all(args, name, folder, sources):
           f"{(compact['optimize_ms'] - compact['window_ms']) / 1000:.2f} s (window close wait "
           f"{compact['window_ms'] / 1000:.2f} s apart), the whole process with all its encodes under Wine "
           f"{compact['wall_s']:.2f} s")
-    if not args.options:
-        print("  this compose_bench has no --lossy, --dither or --max-size: those rows are left out")
     return rows
 
 
@@ -595,28 +594,25 @@ def recording_goals(name, rows, text_recording):
     if text_recording:
         goal(compact.psnr == math.inf, f"{name}: lossless compact colours exact (PSNR {psnr_text(compact)})")
 
-    lossy = [rows[f"lossy{level}"] for level in LOSSY_LEVELS if f"lossy{level}" in rows]
-    if not lossy:
-        skip(f"{name}: the lossy, dithered and size-limit goals (no such rows)")
-    else:
-        curve = [(rows[key].psnr, rows[key].bytes) for key in ("O3", *(f"gifsicle{v}" for v in LOSSY_LEVELS))]
-        for row in lossy:
-            at, beyond = curve_bytes(curve, row.psnr)
-            if at is None:
-                skip(f"{name}: {row.label} against gifsicle's lossy curve (too few points of it)")
-                continue
-            goal(row.bytes <= at, f"{name}: {row.label} {row.bytes} bytes <= gifsicle's lossy curve at "
-                                  f"{psnr_text(row)}, {at:.0f} bytes{' (extended)' if beyond else ''} "
-                                  f"({100 * (row.bytes / at - 1):+.1f} %)")
-        good = [row for row in lossy if row.psnr >= 40 and row.bytes <= 0.6 * compact.bytes]
-        goal(bool(good), f"{name}: a lossy level gives >= 40 dB at <= 0.6 of the lossless compact file ("
-                         + ", ".join(f"{row.label.split()[-1]}: {psnr_text(row)} at {row.bytes / compact.bytes:.2f}"
-                                     for row in lossy) + ")")
-        if text_recording:
-            for row in lossy:
-                level = int(row.label.split()[-1])
-                if level <= 40:
-                    goal(row.psnr >= 45, f"{name}: {row.label} PSNR {psnr_text(row)} >= 45 dB")
+    curve = [(rows[key].psnr, rows[key].bytes) for key in ("O3", *(f"gifsicle{v}" for v in LOSSY_LEVELS))]
+    for level in LOSSY_LEVELS:
+        row = rows[f"lossy{level}"]
+        at, beyond = curve_bytes(curve, row.psnr)
+        if at is None:
+            skip(f"{name}: {row.label} against gifsicle's lossy curve (too few points of it)")
+            continue
+        goal(row.bytes <= at, f"{name}: {row.label} {row.bytes} bytes <= gifsicle's lossy curve at "
+                              f"{psnr_text(row)}, {at:.0f} bytes{' (extended)' if beyond else ''} "
+                              f"({100 * (row.bytes / at - 1):+.1f} %)")
+    lossy = [(level, rows[f"lossy{level}"]) for level in LOSSY_LEVELS]
+    goal(any(row.psnr >= 40 and row.bytes <= 0.6 * compact.bytes for _, row in lossy),
+         f"{name}: a lossy level gives >= 40 dB at <= 0.6 of the lossless compact file ("
+         + ", ".join(f"{level}: {psnr_text(row)} at {row.bytes / compact.bytes:.2f}" for level, row in lossy) + ")"
+         + (f"; the lossless file itself has {psnr_text(compact)}" if compact.psnr < 40 else ""))
+    if text_recording:
+        for level, row in lossy:
+            if level <= 40:
+                goal(row.psnr >= 45, f"{name}: {row.label} PSNR {psnr_text(row)} >= 45 dB")
     if "limit" in rows:
         limit = rows["limit"]
         allowed = limit.result["limit"]
@@ -625,8 +621,8 @@ def recording_goals(name, rows, text_recording):
         goal(limit.seconds <= 4 * compact.seconds,
              f"{name}: size-limit save {limit.seconds:.2f} s <= 4 lossless encodes ({4 * compact.seconds:.2f} s; "
              f"{limit.seconds / compact.seconds:.1f} of one)")
-    elif lossy:
-        skip(f"{name}: the size-limit goals (nothing fit the limit)")
+    else:
+        goal(False, f"{name}: nothing fit the size limit of {LIMIT_PERCENT} % of the lossless compact file")
     if "ffmpeg" in rows:
         encode_s, ffmpeg_s = compact.seconds, rows["ffmpeg"].seconds
         goal(encode_s <= ffmpeg_s / 2, f"{name}: lossless compact encode {encode_s:.2f} s <= half of ffmpeg's "
@@ -645,16 +641,17 @@ def print_goals(recordings, peaks):
                       f"10 MB of {low['frames']} frames' {low['peak_working_set'] / MB:.1f} MB ({grown:+.1f} MB)")
 
 
-def bench_options(bench):
-    """True when compose_bench takes the lossy, dithering and size-limit options.
+def start_wine(bench):
+    """Runs compose_bench once for its usage and stops when it predates the lossy and size-limit options.
 
     The first Wine program of a session starts the prefix's services, which
     keep the standard handles they inherit: a pipe there would never reach
-    its end, so the usage goes through a file."""
+    its end, so this first run writes into a file."""
     with tempfile.TemporaryFile() as usage:
         subprocess.run(["wine", bench], stdout=subprocess.DEVNULL, stderr=usage, timeout=600)
         usage.seek(0)
-        return b"--max-size" in usage.read()
+        if b"--max-size" not in usage.read():
+            sys.exit(f"{bench} has no --lossy or --max-size: build it again")
 
 
 def main():
@@ -686,7 +683,7 @@ def main():
     args.ffmpeg = ensure_ffmpeg()
     args.gifski = ensure_gifski()
     wallpaper = ensure_wallpaper()
-    args.options = bench_options(args.bench)
+    start_wine(args.bench)
 
     work = args.keep or tempfile.mkdtemp(prefix="movrel_compose_bench_")
     os.makedirs(work, exist_ok=True)
