@@ -294,6 +294,8 @@ class ChoiceCoder {
         // with the same pixel (a run of one colour needs it at every code).
         if (table_.Root(string.code) == root) next = LongestFrom(root, pos);
       }
+      // As in the plain coder: wider codes right after code 2^width is given
+      // out, and a full table starts over with a clear code.
       if (code == limit) {
         if (width < kMaxCodeWidth) {
           ++width;
@@ -368,52 +370,63 @@ class ChoiceCoder {
   Match Search(const unsigned* roots, int n, size_t pos) {
     // The string of the primary indexes alone, walked first: with no
     // choices anywhere that is all there is to find.
-    Match best{roots[0], roots[0], pos + 1};
+    size_t length = 1;
+    path_[0] = roots[0];
+    for (unsigned child; pos + length < count_ && length < kCodeLimit &&
+                         (child = table_.Find(path_[length - 1], run_.p[pos + length])) != ChoiceTable::kNone;) {
+      path_[length++] = child;
+    }
+    Match best{roots[0], path_[length - 1], pos + length};
+    if (!hasChoices_) return best;
+
+    // Then the strings that leave that path with another choice somewhere,
+    // those leaving it last first, and those of the other first pixels.
+    // Another choice wins only by two pixels or more: one taken for a single
+    // pixel more breaks the primary's runs (mostly transparent ones) that
+    // the strings after it would have grown on.
+    const size_t margin = 1;
+    size_t top = 0;
+    for (int r = n - 1; r >= 1; --r) stack_[top++] = Node{roots[r], pos + 1, r};
+    for (size_t k = 1; k <= length && pos + k < count_; ++k) top = PushChoices(path_[k - 1], pos + k, 0, false, top);
+    int budget = kSearchBudget;
+    while (top > 0 && budget-- > 0) {
+      const Node node = stack_[--top];
+      if (node.end > best.end + margin) best = Match{roots[node.root], node.code, node.end};
+      if (node.end < count_) top = PushChoices(node.code, node.end, node.root, true, top);
+    }
+    // A search cut short may stop where the string still goes on with the
+    // primary indexes.
     for (unsigned child;
          best.end < count_ && (child = table_.Find(best.code, run_.p[best.end])) != ChoiceTable::kNone;) {
       best.code = child;
       ++best.end;
     }
-    if (!hasChoices_) return best;
-    int budget = static_cast<int>(best.end - pos) + kSearchBudget;
-    // Another choice wins only by two pixels or more: a choice taken for a
-    // single pixel more breaks the primary's runs (mostly transparent ones)
-    // that the strings after it would have grown on.
-    const size_t margin = 1;
-    for (int r = 0; r < n && budget > 0; ++r) {
-      stack_.clear();
-      stack_.push_back(Node{roots[r], pos + 1});
-      while (!stack_.empty() && budget > 0) {
-        Node node = stack_.back();
-        stack_.pop_back();
-        --budget;
-        if (node.end > best.end + margin) best = Match{roots[r], node.code, node.end};
-        if (node.end >= count_) continue;
-        const size_t i = node.end;
-        if (!run_.t) {
-          unsigned choices[3];
-          const int m = Starts(i, choices);
-          for (int k = m - 1; k >= 0; --k) {
-            unsigned child = table_.Find(node.code, choices[k]);
-            if (child != ChoiceTable::kNone) stack_.push_back(Node{child, i + 1});
-          }
-          continue;
-        }
-        // The primary's child is tried first: pushed last.
-        unsigned primaryChild = ChoiceTable::kNone;
-        for (unsigned child = table_.FirstChild(node.code); child != ChoiceTable::kNone;
-             child = table_.NextSibling(child)) {
-          const unsigned v = table_.Suffix(child);
-          if (v == run_.p[i]) {
-            primaryChild = child;
-          } else if (Takes(i, v)) {
-            stack_.push_back(Node{child, i + 1});
-          }
-        }
-        if (primaryChild != ChoiceTable::kNone) stack_.push_back(Node{primaryChild, i + 1});
+    return best;
+  }
+
+  // Pushes the strings one pixel longer than `code` that pixel i may take,
+  // the primary's last so that it is walked first (or not at all).
+  size_t PushChoices(unsigned code, size_t i, int root, bool withPrimary, size_t top) {
+    if (!run_.t) {
+      unsigned choices[3];
+      const int m = Starts(i, choices);
+      for (int k = m - 1; k >= (withPrimary ? 0 : 1); --k) {
+        unsigned child = table_.Find(code, choices[k]);
+        if (child != ChoiceTable::kNone) stack_[top++] = Node{child, i + 1, root};
+      }
+      return top;
+    }
+    unsigned primaryChild = ChoiceTable::kNone;
+    for (unsigned child = table_.FirstChild(code); child != ChoiceTable::kNone; child = table_.NextSibling(child)) {
+      const unsigned v = table_.Suffix(child);
+      if (v == run_.p[i]) {
+        primaryChild = child;
+      } else if (Takes(i, v)) {
+        stack_[top++] = Node{child, i + 1, root};
       }
     }
-    return best;
+    if (withPrimary && primaryChild != ChoiceTable::kNone) stack_[top++] = Node{primaryChild, i + 1, root};
+    return top;
   }
 
   // Writes the pixels `code` stands for, ending just before `end`.
@@ -429,6 +442,7 @@ class ChoiceCoder {
   struct Node {
     unsigned code;
     size_t end;
+    int root;  // which of the first pixels' indexes it starts with
   };
   static constexpr int kSearchBudget = 256;
 
@@ -438,7 +452,9 @@ class ChoiceCoder {
   unsigned clearCode_;
   bool hasChoices_ = false;
   ChoiceTable table_;
-  std::vector<Node> stack_;
+  // The strings form a forest, so a walk pushes each code at most once.
+  Node stack_[kCodeLimit + 8];
+  unsigned path_[kCodeLimit];
 };
 
 }  // namespace
