@@ -92,6 +92,9 @@ uint32_t Dithered(uint32_t rgb, int x, int y) {
 
 constexpr uint32_t kLongestFrameCs = 65535;
 
+// Added to the squared distance a quantised pixel may be off.
+constexpr uint32_t kQuantisedSlack = 16;
+
 }  // namespace
 
 // A frame's colours: entry i of `colors` is index i; `transparent` is the
@@ -367,8 +370,11 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
         const uint8_t q = nearest->Find(options_.dither ? Dithered(c, x, y) : c);
         primary[i] = static_cast<uint8_t>(q + offset);
         const uint32_t quantised = ColorDistance(table.colors[q + offset], c);
-        // Without dithering any entry as near as the nearest will do.
-        if (!options_.dither) tolerance[i] += quantised;
+        // A quantised pixel is off anyway: without dithering any entry
+        // nearly as near as the nearest will do (within twice its squared
+        // distance, and 16 more), which lets far longer strings through for
+        // a little of the picture's quality.
+        if (!options_.dither && quantised > 0) tolerance[i] += 2 * quantised + kQuantisedSlack;
         // What the viewer shows may be as near as the table gets: then it
         // stays, or at least may stay.
         if (hasFree) {

@@ -482,7 +482,7 @@ class ChoiceCoder {
     int root;  // which of the first pixels' indexes it starts with
   };
   static constexpr int kSearchBudget = 256;
-  static constexpr size_t kBranchPixels = 24;
+  static constexpr size_t kBranchPixels = 8;
   static constexpr size_t kWindowCodes = 512;
   // A table whose last strings were this long on average is kept when full,
   // until their length falls to a quarter.
