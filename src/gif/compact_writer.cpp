@@ -236,11 +236,13 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
   bool hasFree = false;
   for (int y = rect.top; y < rect.Bottom(); ++y) {
     const uint32_t* p = picture.Row(y);
+    uint32_t last = 0xFFFFFFFFu;  // no colour: runs of one colour are added once
     for (int x = rect.left; x < rect.Right(); ++x) {
-      if (mustDraw(x, y)) {
-        drawn.Add(p[x]);
-      } else {
+      if (!mustDraw(x, y)) {
         hasFree = true;
+      } else if (p[x] != last && !drawn.Overflowed()) {
+        drawn.Add(p[x]);
+        last = p[x];
       }
     }
   }
@@ -337,6 +339,8 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
     for (uint32_t c : colours) exactSet.Add(c);
     lookup = &exactSet;
   }
+  uint32_t lastAsked = 0xFFFFFFFFu;  // no colour
+  uint8_t lastNearest = 0;
   size_t i = 0;
   for (int y = rect.top; y < rect.Bottom(); ++y) {
     const uint32_t* p = picture.Row(y);
@@ -367,7 +371,12 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
         if (index < 0) throw CodecFailure("颜色表中缺少画面的颜色");
         primary[i] = static_cast<uint8_t>(index + offset);
       } else {
-        const uint8_t q = nearest->Find(options_.dither ? Dithered(c, x, y) : c);
+        const uint32_t asked = options_.dither ? Dithered(c, x, y) : c;
+        if (asked != lastAsked) {
+          lastAsked = asked;
+          lastNearest = nearest->Find(asked);
+        }
+        const uint8_t q = lastNearest;
         primary[i] = static_cast<uint8_t>(q + offset);
         const uint32_t quantised = ColorDistance(table.colors[q + offset], c);
         // A quantised pixel is off anyway: without dithering any entry

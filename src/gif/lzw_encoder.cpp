@@ -481,7 +481,7 @@ class ChoiceCoder {
     size_t end;
     int root;  // which of the first pixels' indexes it starts with
   };
-  static constexpr int kSearchBudget = 256;
+  static constexpr int kSearchBudget = 64;
   static constexpr size_t kBranchPixels = 8;
   static constexpr size_t kWindowCodes = 512;
   // A table whose last strings were this long on average is kept when full,
