@@ -168,7 +168,9 @@ TEST(CompactLayout, ScreensOfFewColoursComeBackExactThroughSharedTableAndTranspa
     for (size_t i = 0; i < gif.frames.size(); ++i) {
       EXPECT_TRUE(gif.frames[i].localTable.empty());
       EXPECT_LE(gif.frames[i].minCodeSize, 3);
-      if (i > 0) EXPECT_LT(gif.frames[i].width * gif.frames[i].height, 64 * 40 / 2) << "frame " << i;
+      if (i > 0) {
+        EXPECT_LT(gif.frames[i].width * gif.frames[i].height, 64 * 40 / 2) << "frame " << i;
+      }
     }
   }
 }
