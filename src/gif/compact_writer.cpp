@@ -58,14 +58,6 @@ PixelRect Difference(const RgbCanvas& a, const RgbCanvas& b, const PixelRect& ar
   return PixelRect{left, top, right - left + 1, bottom - top + 1};
 }
 
-std::vector<uint8_t> MakeIndexes(const PixelRect& rect) {
-  try {
-    return std::vector<uint8_t>(static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height));
-  } catch (const std::bad_alloc&) {
-    throw CodecFailure(kNoMemoryForBitmap);
-  }
-}
-
 template <typename T>
 void Reserve(std::vector<T>* v, size_t n) {
   try {
@@ -99,6 +91,9 @@ uint32_t Dithered(uint32_t rgb, int x, int y) {
 }
 
 constexpr uint32_t kLongestFrameCs = 65535;
+
+// Added to the squared distance a quantised pixel may be off.
+constexpr uint32_t kQuantisedSlack = 16;
 
 }  // namespace
 
@@ -241,11 +236,13 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
   bool hasFree = false;
   for (int y = rect.top; y < rect.Bottom(); ++y) {
     const uint32_t* p = picture.Row(y);
+    uint32_t last = 0xFFFFFFFFu;  // no colour: runs of one colour are added once
     for (int x = rect.left; x < rect.Right(); ++x) {
-      if (mustDraw(x, y)) {
-        drawn.Add(p[x]);
-      } else {
+      if (!mustDraw(x, y)) {
         hasFree = true;
+      } else if (p[x] != last && !drawn.Overflowed()) {
+        drawn.Add(p[x]);
+        last = p[x];
       }
     }
   }
@@ -306,6 +303,9 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
           if (mustDraw(x, y)) cut_.Add(p[x]);
         }
       }
+      // After the first frame a quantised pixel may be left as shown where
+      // that is as near as the table gets, so the transparent index is kept.
+      if (!first) hasFree = true;
       std::vector<uint32_t> cut = cut_.Build(maxColors - (hasFree ? 1 : 0));
       if (hasFree) {
         table.colors.push_back(0);
@@ -318,8 +318,12 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
 
   // What each pixel may be written as.
   const bool tolerant = quantised || lossBound_ > 0;
-  std::vector<uint8_t> primary, flags, second;
-  std::vector<uint32_t> wanted, tolerance;
+  // Kept from frame to frame, so that their memory is not had afresh each time.
+  std::vector<uint8_t>& primary = work_.primary;
+  std::vector<uint8_t>& flags = work_.flags;
+  std::vector<uint8_t>& second = work_.second;
+  std::vector<uint32_t>& wanted = work_.wanted;
+  std::vector<uint32_t>& tolerance = work_.tolerance;
   Reserve(&primary, area);
   Reserve(&flags, area);
   Reserve(&second, area);
@@ -331,7 +335,12 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
   if (quantised) {
     std::vector<uint32_t> colours(table.colors.begin() + offset, table.colors.end());
     nearest = std::make_unique<NearestColor>(colours);
+    // Entries that are exactly a colour shown, to redraw a pixel unchanged.
+    for (uint32_t c : colours) exactSet.Add(c);
+    lookup = &exactSet;
   }
+  uint32_t lastAsked = 0xFFFFFFFFu;  // no colour
+  uint8_t lastNearest = 0;
   size_t i = 0;
   for (int y = rect.top; y < rect.Bottom(); ++y) {
     const uint32_t* p = picture.Row(y);
@@ -345,7 +354,10 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
         primary[i] = static_cast<uint8_t>(table.transparent);
         flags[i] = kMayBeTransparent;
         if (lookup) {
-          int index = lookup->IndexOf(c);
+          // Drawn as shown, or as the picture is (which an earlier
+          // quantised frame may have shown otherwise).
+          int index = lookup->IndexOf(shown_.Row(y)[x]);
+          if (index < 0 && !quantised) index = lookup->IndexOf(c);
           if (index >= 0) {
             second[i] = static_cast<uint8_t>(index + offset);
             flags[i] |= kHasSecond;
@@ -359,10 +371,31 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
         if (index < 0) throw CodecFailure("颜色表中缺少画面的颜色");
         primary[i] = static_cast<uint8_t>(index + offset);
       } else {
-        const uint8_t q = nearest->Find(options_.dither ? Dithered(c, x, y) : c);
+        const uint32_t asked = options_.dither ? Dithered(c, x, y) : c;
+        if (asked != lastAsked) {
+          lastAsked = asked;
+          lastNearest = nearest->Find(asked);
+        }
+        const uint8_t q = lastNearest;
         primary[i] = static_cast<uint8_t>(q + offset);
-        // Without dithering any entry as near as the nearest will do.
-        if (!options_.dither) tolerance[i] += ColorDistance(table.colors[q + offset], c);
+        const uint32_t quantised = ColorDistance(table.colors[q + offset], c);
+        // A quantised pixel is off anyway: without dithering any entry
+        // nearly as near as the nearest will do (within twice its squared
+        // distance, and 16 more), which lets far longer strings through for
+        // a little of the picture's quality.
+        if (!options_.dither && quantised > 0) tolerance[i] += 2 * quantised + kQuantisedSlack;
+        // What the viewer shows may be as near as the table gets: then it
+        // stays, or at least may stay.
+        if (hasFree) {
+          const uint32_t shown = ColorDistance(shown_.Row(y)[x], c);
+          if (shown <= quantised) {
+            second[i] = primary[i];
+            primary[i] = static_cast<uint8_t>(table.transparent);
+            flags[i] = kMayBeTransparent | kHasSecond;
+          } else if (shown <= tolerance[i]) {
+            flags[i] = kMayBeTransparent;
+          }
+        }
       }
     }
   }
@@ -413,7 +446,8 @@ std::string CompactGifWriter::EncodeRect(const RgbCanvas& picture, const PixelRe
   }
   choices.table = table.colors.data();
   choices.tableSize = static_cast<int>(table.colors.size());
-  std::vector<uint8_t> written = MakeIndexes(rect);
+  std::vector<uint8_t>& written = work_.written;
+  Reserve(&written, area);
   MemorySink data;
   WriteChosenImageData(choices, minCodeSize, animation_.interlace, data, written.data());
 
@@ -443,7 +477,8 @@ void CompactGifWriter::AddFrame(const RgbCanvas& picture, uint32_t delayCs, cons
   // show its colour (an earlier frame may have left it exactly so, or, at a
   // lossy level, near enough). Unchanged pixels keep what is shown, so an
   // error never grows from frame to frame.
-  std::vector<uint8_t> draw = MakeIndexes(changed);
+  std::vector<uint8_t>& draw = work_.draw;
+  Reserve(&draw, static_cast<size_t>(changed.width) * static_cast<size_t>(changed.height));
   PixelRect rect;
   {
     int left = changed.Right(), right = -1, top = -1, bottom = -1;

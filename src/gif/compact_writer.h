@@ -3,16 +3,20 @@
 // pictures of the logical screen, so nothing but three screen-sized
 // pictures is held however long the animation is.
 //
-// - A frame of at most 255 colours keeps exactly those colours; one with
-//   more gets a median-cut table of its own colours.
-// - Only the rectangle in which the picture changed is stored, and inside
-//   it a pixel the viewer already shows in the right colour becomes the
-//   transparent index (frames are left in place for the next one), unless
-//   storing the rectangle without transparency comes out smaller.
-// - Each table has the smallest power-of-two size that holds its colours,
-//   the LZW code size follows it, and when the whole animation's colours
-//   fit in one table, every frame uses the global table.
-// - A frame in which nothing changed lengthens the frame before it.
+// - A frame of at most 255 colours keeps exactly those colours (256 when no
+//   pixel of it may stay as shown); one with more gets a median-cut table of
+//   its own colours, ordered-dithered if asked.
+// - Only the rectangle in which the picture changed is stored. Inside it a
+//   pixel the viewer already shows in the right colour may be written as the
+//   transparent index (index 0; frames are left in place for the next one)
+//   or as its colour: the LZW coder takes whichever makes the longer string.
+// - Tables are ordered by use and cut after the last index used, and each
+//   frame's LZW code size follows the largest index it uses; when the whole
+//   animation's colours fit in one table, every frame uses the global table.
+// - At a lossy level the coder may also write, for a pixel that changed, any
+//   table colour within an error that grows with the level.
+// - A frame in which nothing changed lengthens the frame before it; a delay
+//   beyond one frame's 655.35 s goes on in frames of one unchanged pixel.
 #pragma once
 
 #include <cstdint>
@@ -95,6 +99,11 @@ class CompactGifWriter {
   bool seenFrame_ = false;
   int frames_ = 0;  // frames already in the sink
   Pending pending_;
+  struct Work {
+    std::vector<uint8_t> draw, primary, flags, second, written;
+    std::vector<uint32_t> wanted, tolerance;
+  };
+  Work work_;
   RgbCanvas shown_;     // what a viewer shows after the frames so far
   RgbCanvas previous_;  // the last picture given
   MedianCutPalette cut_;

@@ -223,6 +223,7 @@ class ChoiceTable {
     table_.Store(table_.Find(prefix, pixel), code, prefix, pixel);
     prefix_[code] = static_cast<uint16_t>(prefix);
     suffix_[code] = static_cast<uint8_t>(pixel);
+    root_[code] = static_cast<uint8_t>(Root(prefix));
     nextSibling_[code] = firstChild_[prefix];
     firstChild_[prefix] = static_cast<uint16_t>(code);
     firstChild_[code] = kNone;
@@ -231,6 +232,8 @@ class ChoiceTable {
   unsigned NextSibling(unsigned code) const { return nextSibling_[code]; }
   unsigned Suffix(unsigned code) const { return code < firstFree_ ? code : suffix_[code]; }
   unsigned Prefix(unsigned code) const { return prefix_[code]; }
+  // The first pixel of the string.
+  unsigned Root(unsigned code) const { return code < firstFree_ ? code : root_[code]; }
   bool IsRoot(unsigned code) const { return code < firstFree_; }
 
   static constexpr unsigned kNone = 0xFFFF;
@@ -242,6 +245,7 @@ class ChoiceTable {
   uint16_t nextSibling_[kCodeLimit];
   uint16_t prefix_[kCodeLimit];
   uint8_t suffix_[kCodeLimit];
+  uint8_t root_[kCodeLimit];
 };
 
 // The choices in the order the coder reads them (the interlace passes
@@ -259,7 +263,10 @@ struct ChoiceRun {
 class ChoiceCoder {
  public:
   ChoiceCoder(const PixelChoices& c, const ChoiceRun& run, size_t count, int minCodeSize)
-      : c_(c), run_(run), count_(count), clearCode_(1u << minCodeSize), table_(clearCode_ + 2) {}
+      : c_(c), run_(run), count_(count), clearCode_(1u << minCodeSize), table_(clearCode_ + 2) {
+    hasChoices_ = run.t != nullptr;
+    for (size_t i = 0; i < count && !hasChoices_; ++i) hasChoices_ = run.f[i] != 0;
+  }
 
   void Compress(CodePacker& packer, uint8_t* written) {
     const unsigned endCode = clearCode_ + 1;
@@ -272,6 +279,12 @@ class ChoiceCoder {
 
     size_t pos = 0;
     Match string = Longest(0);
+    // The pixels of the last kWindowCodes strings, to tell a table that
+    // still serves from one gone stale.
+    uint32_t window[kWindowCodes] = {};
+    size_t windowAt = 0, windowPixels = 0, stringStart = 0;
+    bool full = false;
+    size_t fullPixels = 0;  // the window's pixels when the table filled
     for (;;) {
       Spell(string.code, string.end, written);
       pos = string.end;
@@ -280,14 +293,45 @@ class ChoiceCoder {
       Match next = Longest(pos);
       const unsigned root = next.root;
       unsigned code = nextCode;
+      {
+        const uint32_t pixels = static_cast<uint32_t>(pos - stringStart);
+        windowPixels = windowPixels + pixels - window[windowAt];
+        window[windowAt] = pixels;
+        windowAt = (windowAt + 1) % kWindowCodes;
+        stringStart = pos;
+      }
+      if (full) {
+        // A full table of long strings (runs of flat areas and text) is kept
+        // while its strings stay long; starting over would rebuild the same
+        // strings at a cost. Once they get short it starts over after all.
+        if (windowPixels * kStaleShare < fullPixels) {
+          packer.Put(clearCode_, width);
+          width = minCodeSize + 1;
+          limit = 1u << width;
+          nextCode = firstFreeCode;
+          table_.Clear();
+          full = false;
+          next = Match{root, root, pos + 1};
+        }
+        string = next;
+        continue;
+      }
       if (code < kCodeLimit) {
         table_.Add(code, string.code, root);
         nextCode = code + 1;
+        // The string just added may lengthen the next one when both start
+        // with the same pixel (a run of one colour needs it at every code).
+        if (table_.Root(string.code) == root) next = LongestFrom(root, pos);
       }
+      // As in the plain coder: wider codes right after code 2^width is given
+      // out, and a full table starts over with a clear code.
       if (code == limit) {
         if (width < kMaxCodeWidth) {
           ++width;
           limit <<= 1;
+        } else if (windowPixels >= kKeptStringPixels * kWindowCodes) {
+          full = true;
+          fullPixels = windowPixels;
         } else {
           packer.Put(clearCode_, width);
           width = minCodeSize + 1;
@@ -349,43 +393,77 @@ class ChoiceCoder {
   // strings, keeping the longest found.
   Match Longest(size_t pos) {
     unsigned roots[3];
-    const int n = Starts(pos, roots);
-    Match best{roots[0], roots[0], pos + 1};
+    const int n = c_.choiceStarts ? Starts(pos, roots) : 1;
+    if (!c_.choiceStarts) roots[0] = run_.p[pos];
+    return Search(roots, n, pos);
+  }
+  Match LongestFrom(unsigned root, size_t pos) { return Search(&root, 1, pos); }
+
+  Match Search(const unsigned* roots, int n, size_t pos) {
+    // The string of the primary indexes alone, walked first: with no
+    // choices anywhere that is all there is to find.
+    size_t length = 1;
+    path_[0] = roots[0];
+    for (unsigned child; pos + length < count_ && length < kCodeLimit &&
+                         (child = table_.Find(path_[length - 1], run_.p[pos + length])) != ChoiceTable::kNone;) {
+      path_[length++] = child;
+    }
+    Match best{roots[0], path_[length - 1], pos + length};
+    if (!hasChoices_) return best;
+
+    // Then the strings that leave that path with another choice somewhere,
+    // those leaving it last first, and those of the other first pixels.
+    // Another choice wins only by two pixels or more: one taken for a single
+    // pixel more breaks the primary's runs (mostly transparent ones) that
+    // the strings after it would have grown on.
+    const size_t margin = 1;
+    size_t top = 0;
+    for (int r = n - 1; r >= 1; --r) stack_[top++] = Node{roots[r], pos + 1, r};
+    // Only the last pixels of the path are branched from: a branch must
+    // outrun the whole path, and one leaving it early seldom does.
+    const size_t firstBranch = length > kBranchPixels ? length - kBranchPixels + 1 : 1;
+    for (size_t k = firstBranch; k <= length && pos + k < count_; ++k) {
+      top = PushChoices(path_[k - 1], pos + k, 0, false, top);
+    }
     int budget = kSearchBudget;
-    for (int r = 0; r < n && budget > 0; ++r) {
-      stack_.clear();
-      stack_.push_back(Node{roots[r], pos + 1});
-      while (!stack_.empty() && budget > 0) {
-        Node node = stack_.back();
-        stack_.pop_back();
-        --budget;
-        if (node.end > best.end) best = Match{roots[r], node.code, node.end};
-        if (node.end >= count_) continue;
-        const size_t i = node.end;
-        if (!run_.t) {
-          unsigned choices[3];
-          const int m = Starts(i, choices);
-          for (int k = m - 1; k >= 0; --k) {
-            unsigned child = table_.Find(node.code, choices[k]);
-            if (child != ChoiceTable::kNone) stack_.push_back(Node{child, i + 1});
-          }
-          continue;
-        }
-        // The primary's child is tried first: pushed last.
-        unsigned primaryChild = ChoiceTable::kNone;
-        for (unsigned child = table_.FirstChild(node.code); child != ChoiceTable::kNone;
-             child = table_.NextSibling(child)) {
-          const unsigned v = table_.Suffix(child);
-          if (v == run_.p[i]) {
-            primaryChild = child;
-          } else if (Takes(i, v)) {
-            stack_.push_back(Node{child, i + 1});
-          }
-        }
-        if (primaryChild != ChoiceTable::kNone) stack_.push_back(Node{primaryChild, i + 1});
-      }
+    while (top > 0 && budget-- > 0) {
+      const Node node = stack_[--top];
+      if (node.end > best.end + margin) best = Match{roots[node.root], node.code, node.end};
+      if (node.end < count_) top = PushChoices(node.code, node.end, node.root, true, top);
+    }
+    // A search cut short may stop where the string still goes on with the
+    // primary indexes.
+    for (unsigned child;
+         best.end < count_ && (child = table_.Find(best.code, run_.p[best.end])) != ChoiceTable::kNone;) {
+      best.code = child;
+      ++best.end;
     }
     return best;
+  }
+
+  // Pushes the strings one pixel longer than `code` that pixel i may take,
+  // the primary's last so that it is walked first (or not at all).
+  size_t PushChoices(unsigned code, size_t i, int root, bool withPrimary, size_t top) {
+    if (!run_.t) {
+      unsigned choices[3];
+      const int m = Starts(i, choices);
+      for (int k = m - 1; k >= (withPrimary ? 0 : 1); --k) {
+        unsigned child = table_.Find(code, choices[k]);
+        if (child != ChoiceTable::kNone) stack_[top++] = Node{child, i + 1, root};
+      }
+      return top;
+    }
+    unsigned primaryChild = ChoiceTable::kNone;
+    for (unsigned child = table_.FirstChild(code); child != ChoiceTable::kNone; child = table_.NextSibling(child)) {
+      const unsigned v = table_.Suffix(child);
+      if (v == run_.p[i]) {
+        primaryChild = child;
+      } else if (Takes(i, v)) {
+        stack_[top++] = Node{child, i + 1, root};
+      }
+    }
+    if (withPrimary && primaryChild != ChoiceTable::kNone) stack_[top++] = Node{primaryChild, i + 1, root};
+    return top;
   }
 
   // Writes the pixels `code` stands for, ending just before `end`.
@@ -401,15 +479,25 @@ class ChoiceCoder {
   struct Node {
     unsigned code;
     size_t end;
+    int root;  // which of the first pixels' indexes it starts with
   };
-  static constexpr int kSearchBudget = 256;
+  static constexpr int kSearchBudget = 64;
+  static constexpr size_t kBranchPixels = 8;
+  static constexpr size_t kWindowCodes = 512;
+  // A table whose last strings were this long on average is kept when full,
+  // until their length falls to a quarter.
+  static constexpr size_t kKeptStringPixels = 64;
+  static constexpr size_t kStaleShare = 4;
 
   const PixelChoices& c_;
   const ChoiceRun& run_;
   size_t count_;
   unsigned clearCode_;
+  bool hasChoices_ = false;
   ChoiceTable table_;
-  std::vector<Node> stack_;
+  // The strings form a forest, so a walk pushes each code at most once.
+  Node stack_[kCodeLimit + 8];
+  unsigned path_[kCodeLimit];
 };
 
 }  // namespace

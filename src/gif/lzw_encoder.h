@@ -42,6 +42,11 @@ struct PixelChoices {
   const uint32_t* tolerance = nullptr;
   const uint32_t* table = nullptr;  // colours of the indexes, 0xRRGGBB
   int tableSize = 0;
+  // Whether a string may start with another choice than the primary. Taking
+  // the longest string at every code is greedy: starting strings only with
+  // the primary keeps the table to fewer, longer strings, which wins on some
+  // frames and loses on others.
+  bool choiceStarts = false;
 };
 constexpr uint8_t kMayBeTransparent = 1;
 constexpr uint8_t kHasSecond = 2;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace movrel {
 
@@ -104,16 +105,23 @@ void ColorSet::Clear() {
 
 MedianCutPalette::MedianCutPalette() : buckets_(1 << 16) {}
 
-void MedianCutPalette::Reset() { std::fill(buckets_.begin(), buckets_.end(), Bucket()); }
+void MedianCutPalette::Reset() {
+  if (!empty_) std::fill(buckets_.begin(), buckets_.end(), Bucket());
+  empty_ = true;
+}
 
 std::vector<uint32_t> MedianCutPalette::Build(int maxColors) {
   maxColors = std::clamp(maxColors, 1, 256);
   std::vector<Box> boxes(1);
-  for (const Bucket& b : buckets_) {
+  // The buckets are emptied as they are read, so the next Reset has
+  // nothing to do.
+  for (Bucket& b : buckets_) {
     if (b.count == 0) continue;
     double n = b.count;
     boxes[0].colors.push_back({{b.red / n, b.green / n, b.blue / n}, b.count});
+    b = Bucket();
   }
+  empty_ = true;
   if (boxes[0].colors.empty()) return std::vector<uint32_t>(1, 0);
   Measure(&boxes[0]);
 
@@ -127,12 +135,22 @@ std::vector<uint32_t> MedianCutPalette::Build(int maxColors) {
     Box& box = boxes[widest];
     if (box.spread <= 0) break;
     const int axis = box.axis;
-    std::sort(box.colors.begin(), box.colors.end(),
-              [axis](const Occurring& a, const Occurring& b) { return a.mean[axis] < b.mean[axis]; });
-    uint64_t half = box.count / 2, seen = 0;
-    size_t cut = 0;
-    while (cut + 1 < box.colors.size() && seen + box.colors[cut].count <= half) seen += box.colors[cut++].count;
-    if (cut == 0) cut = 1;
+    // The pixels' median along the axis, from a histogram of the channel
+    // rather than a sort: the colours below its level go to one box.
+    uint64_t levels[256] = {};
+    for (const Occurring& c : box.colors) levels[static_cast<int>(c.mean[axis])] += c.count;
+    const uint64_t half = box.count / 2;
+    uint64_t seen = 0;
+    int level = 0;
+    while (level < 255 && seen + levels[level] <= half) seen += levels[level++];
+    auto below = [axis, &level](const Occurring& c) { return static_cast<int>(c.mean[axis]) < level; };
+    size_t cut = static_cast<size_t>(std::partition(box.colors.begin(), box.colors.end(), below) - box.colors.begin());
+    if (cut == 0 || cut == box.colors.size()) {
+      // Everything on one level: split it by order along the axis.
+      std::sort(box.colors.begin(), box.colors.end(),
+                [axis](const Occurring& a, const Occurring& b) { return a.mean[axis] < b.mean[axis]; });
+      cut = box.colors.size() / 2;
+    }
     Box upper;
     upper.colors.assign(box.colors.begin() + static_cast<ptrdiff_t>(cut), box.colors.end());
     box.colors.resize(cut);
@@ -173,31 +191,33 @@ std::vector<uint32_t> MedianCutPalette::Build(int maxColors) {
   return table;
 }
 
-NearestColor::NearestColor(const std::vector<uint32_t>& table)
-    : cacheKey_(kCacheSize, 0xFFFFFFFFu), cacheIndex_(kCacheSize, 0) {
-  byGreen_.reserve(table.size());
-  for (size_t i = 0; i < table.size(); ++i) {
-    uint32_t c = table[i];
-    byGreen_.push_back({static_cast<int>(c >> 16 & 0xFF), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c & 0xFF),
-                        static_cast<uint8_t>(i)});
+NearestColor::NearestColor(const std::vector<uint32_t>& table) : cellStart_(kCells, -1), cellCount_(kCells, 0) {
+  entries_.reserve(table.size());
+  for (uint32_t c : table) {
+    entries_.push_back({static_cast<int>(c >> 16 & 0xFF), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c & 0xFF)});
   }
-  std::stable_sort(byGreen_.begin(), byGreen_.end(), [](const Entry& a, const Entry& b) { return a.green < b.green; });
+  if (entries_.empty()) entries_.push_back({0, 0, 0});
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    byGreen_.push_back({entries_[i].red, entries_[i].green, entries_[i].blue, static_cast<uint8_t>(i)});
+  }
+  std::stable_sort(byGreen_.begin(), byGreen_.end(), [](const Sorted& a, const Sorted& b) { return a.green < b.green; });
+  least_.resize(entries_.size());
 }
 
-uint8_t NearestColor::Search(uint32_t rgb) const {
+uint8_t NearestColor::SearchByGreen(uint32_t rgb) const {
   const int red = static_cast<int>(rgb >> 16 & 0xFF);
   const int green = static_cast<int>(rgb >> 8 & 0xFF);
   const int blue = static_cast<int>(rgb & 0xFF);
   // Walk outwards from the entries of the same green; once the green
-  // difference alone is at least the best distance, nothing further can win.
+  // difference alone is beyond the best distance, nothing further can win.
   const size_t n = byGreen_.size();
   size_t up = static_cast<size_t>(
-      std::lower_bound(byGreen_.begin(), byGreen_.end(), green, [](const Entry& e, int g) { return e.green < g; }) -
+      std::lower_bound(byGreen_.begin(), byGreen_.end(), green, [](const Sorted& e, int g) { return e.green < g; }) -
       byGreen_.begin());
   size_t down = up;  // entries below `down` are still to be looked at
   int best = 1 << 30;
   uint8_t bestIndex = 0;
-  auto consider = [&](const Entry& e) {
+  auto consider = [&](const Sorted& e) {
     int dr = e.red - red, dg = e.green - green, db = e.blue - blue;
     int d = dr * dr + dg * dg + db * db;
     if (d < best || (d == best && e.index < bestIndex)) {
@@ -228,6 +248,34 @@ uint8_t NearestColor::Search(uint32_t rgb) const {
     if (!moved) break;
   }
   return bestIndex;
+}
+
+void NearestColor::ListCell(size_t cell) {
+  const int low[3] = {static_cast<int>(cell >> 10 & 0x1F) << 3, static_cast<int>(cell >> 5 & 0x1F) << 3,
+                      static_cast<int>(cell & 0x1F) << 3};
+  // For each entry the least and the greatest squared distance to any
+  // colour of the cell; an entry whose least is beyond the smallest
+  // greatest can never be nearest there.
+  std::vector<int>& nearest = least_;
+  int bound = 1 << 30;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const int v[3] = {entries_[i].red, entries_[i].green, entries_[i].blue};
+    int least = 0, most = 0;
+    for (int k = 0; k < 3; ++k) {
+      const int lo = low[k], hi = low[k] + 7;
+      const int in = v[k] < lo ? lo - v[k] : v[k] > hi ? v[k] - hi : 0;
+      const int out = std::max(std::abs(v[k] - lo), std::abs(v[k] - hi));
+      least += in * in;
+      most += out * out;
+    }
+    nearest[i] = least;
+    bound = std::min(bound, most);
+  }
+  cellStart_[cell] = static_cast<int32_t>(candidates_.size());
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (nearest[i] <= bound) candidates_.push_back(static_cast<uint8_t>(i));
+  }
+  cellCount_[cell] = static_cast<uint16_t>(candidates_.size() - static_cast<size_t>(cellStart_[cell]));
 }
 
 }  // namespace movrel

@@ -65,6 +65,7 @@ class MedianCutPalette {
   void Reset();
   void Add(uint32_t rgb) {
     Bucket& b = buckets_[BucketOf(rgb)];
+    empty_ = false;
     ++b.count;
     b.red += rgb >> 16 & 0xFF;
     b.green += rgb >> 8 & 0xFF;
@@ -85,33 +86,62 @@ class MedianCutPalette {
     return (rgb >> 19 & 0x1F) << 11 | (rgb >> 10 & 0x3F) << 5 | (rgb >> 3 & 0x1F);
   }
   std::vector<Bucket> buckets_;
+  bool empty_ = true;
 };
 
 // The nearest entry of a table to any colour (smallest squared distance;
-// the lowest index wins ties), with a cache for colours already asked.
+// the lowest index wins ties). The colour cube is cut into cells of 8 levels
+// a channel; the first colour asked in a cell lists the entries that can be
+// nearest to any colour of it, and every colour of the cell then looks at
+// those alone.
 class NearestColor {
  public:
   explicit NearestColor(const std::vector<uint32_t>& table);
   uint8_t Find(uint32_t rgb) {
-    size_t h = (rgb * 2654435761u) >> 16 & (kCacheSize - 1);
-    if (cacheKey_[h] == rgb) return cacheIndex_[h];
-    uint8_t index = Search(rgb);
-    cacheKey_[h] = rgb;
-    cacheIndex_[h] = index;
-    return index;
+    const size_t cell = (rgb >> 19 & 0x1F) << 10 | (rgb >> 11 & 0x1F) << 5 | (rgb >> 3 & 0x1F);
+    if (cellStart_[cell] < 0) {
+      // Listing a cell looks at every entry: worth it only for a cell asked
+      // often, the others are searched through the entries by green.
+      if (--cellStart_[cell] > -kAskedBeforeListing) return SearchByGreen(rgb);
+      ListCell(cell);
+    }
+    const int red = static_cast<int>(rgb >> 16 & 0xFF), green = static_cast<int>(rgb >> 8 & 0xFF),
+              blue = static_cast<int>(rgb & 0xFF);
+    int best = 1 << 30;
+    uint8_t bestIndex = 0;
+    const uint8_t* c = &candidates_[static_cast<size_t>(cellStart_[cell])];
+    for (int n = cellCount_[cell]; n > 0; --n, ++c) {
+      const Entry& e = entries_[*c];
+      const int dr = e.red - red, dg = e.green - green, db = e.blue - blue;
+      const int d = dr * dr + dg * dg + db * db;
+      // Candidates are listed by index, so the first of equals stays.
+      if (d < best) {
+        best = d;
+        bestIndex = *c;
+      }
+    }
+    return bestIndex;
   }
 
  private:
-  static constexpr size_t kCacheSize = 1 << 16;
-  uint8_t Search(uint32_t rgb) const;
+  static constexpr size_t kCells = 1 << 15;
+  static constexpr int kAskedBeforeListing = 16;
+  void ListCell(size_t cell);
+  uint8_t SearchByGreen(uint32_t rgb) const;
 
   struct Entry {
     int red, green, blue;
+  };
+  struct Sorted {
+    int red, green, blue;
     uint8_t index;
   };
-  std::vector<Entry> byGreen_;  // the table sorted by green, to stop the search early
-  std::vector<uint32_t> cacheKey_;
-  std::vector<uint8_t> cacheIndex_;
+  std::vector<Entry> entries_;
+  std::vector<Sorted> byGreen_;  // the entries by green, to stop a search early
+  std::vector<int> least_;       // scratch of ListCell
+  std::vector<int32_t> cellStart_;  // into candidates_, -1 while not listed
+  std::vector<uint16_t> cellCount_;
+  std::vector<uint8_t> candidates_;
 };
 
 }  // namespace movrel

@@ -77,7 +77,7 @@ class Writer {
     PixelRect dirty;
     for (const AnimationFrame& frame : frames_) {
       for (; next <= frame.lastFrame && next <= last_; ++next) {
-        WorkingImage image;
+        WorkingImage& image = image_;
         if (LoadStored(source_, next, &image)) {
           if (!began) {
             Begin(image, shared);
@@ -160,21 +160,27 @@ class Writer {
     }
   }
 
-  // The colours of every stored picture, while they fit one table, the most
-  // used first.
+  // The colours of every stored picture, while they fit one table, those
+  // in the most pictures first: a frame that shows only common colours then
+  // needs only low indexes and short codes.
   std::vector<uint32_t> GatherColors() {
     ColorSet colors(kMaxSharedColors);
+    ColorSet picture(kMaxSharedColors);
+    bool fits = true;
     for (int n = 1; n <= last_; ++n) {
-      WorkingImage image;
-      if (!colors.Overflowed() && LoadStored(source_, n, &image)) {
-        for (int y = 0; y < image.height() && !colors.Overflowed(); ++y) {
+      WorkingImage& image = image_;
+      if (fits && LoadStored(source_, n, &image)) {
+        picture.Clear();
+        for (int y = 0; y < image.height() && !picture.Overflowed(); ++y) {
           const uint8_t* p = image.StoredRow(y);
-          for (int x = 0; x < image.width(); ++x, p += 3) colors.Add(PackRgb(p[2], p[1], p[0]));
+          for (int x = 0; x < image.width(); ++x, p += 3) picture.Add(PackRgb(p[2], p[1], p[0]));
         }
+        for (uint32_t c : picture.colors()) colors.Add(c);
+        fits = !picture.Overflowed() && !colors.Overflowed();
       }
       Step();
     }
-    return colors.Overflowed() ? std::vector<uint32_t>() : colors.ByUse();
+    return fits ? colors.ByUse() : std::vector<uint32_t>();
   }
 
   // The classic frame: what changed since the last GIF frame, cut from the
@@ -212,6 +218,8 @@ class Writer {
   int last_ = 0;
   int steps_ = 0;
   int done_ = 0;
+  // One picture at a time, its memory kept for the next.
+  WorkingImage image_;
   RgbCanvas canvas_;
   bool scaled_ = false;
   RgbCanvas scaledCanvas_;

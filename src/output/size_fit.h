@@ -20,6 +20,7 @@ constexpr uint64_t kBytesPerMb = 1024 * 1024;
 // What was chosen to fit.
 struct SizeFit {
   bool reduced = false;  // anything but the options as given
+  GifLayout layout = GifLayout::kCompact;
   int lossyLevel = 0;
   int maxColors = 256;
   int scalePercent = 100;
@@ -42,7 +43,8 @@ FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<Ani
                                 std::string* error);
 
 // "已压缩到 9.6 MB：有损 35" (with "，128 色" and "，缩放 50%" where those
-// were needed): what a reduced save did.
+// were needed, or "精简GIF" where the compact layout alone did it): what a
+// reduced save did.
 std::string SizeFitSummary(const SizeFit& fit);
 
 // "9.6 MB", "850 KB": a file size as the caption and the preview show it.

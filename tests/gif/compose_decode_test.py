@@ -324,6 +324,64 @@ class Layout(ComposerCase):
             self.check_frames(gif, [(0, 0, p, False)])
 
 
+class Compact(ComposerCase):
+    """--optimize writes through the program's own save path."""
+
+    def frames_of(self, gif):
+        with Image.open(gif) as im:
+            shown = []
+            for i in range(im.n_frames):
+                im.seek(i)
+                shown.append(list(im.convert("RGB").getdata()))
+            return shown
+
+    def test_a_screen_larger_than_the_first_picture_is_black_around_it(self):
+        red = self.save(Image.new("RGB", (10, 10), (255, 0, 0)), "red.bmp")
+        gif = self.path("framed.gif")
+        self.compose(["--optimize", "--width", "20", "--height", "20", gif, red])
+        (pixels,) = self.frames_of(gif)
+        self.assertEqual(pixels.count((255, 0, 0)), 100)
+        self.assertEqual(pixels.count((0, 0, 0)), 300)
+
+    def test_lossy_levels_and_a_size_limit(self):
+        # A band of close colours moving over a flat page: exact without
+        # loss, within the level's error with it.
+        paths, pictures = [], []
+        for f in range(6):
+            def band(x, y, f=f):
+                v = (x * 3 + y * 5 + f * 9) % 120
+                return (60 + v, 90 + v // 2, 200 - v) if 10 <= y < 38 else (250, 250, 250)
+            im = picture(96, 48, band)
+            paths.append(self.save(im, "f%d.bmp" % f))
+            pictures.append(list(im.getdata()))
+        args = [a for p in paths for a in ("--delay", "10", p)]
+        sizes = {}
+        for level in (0, 40, 90):
+            gif = self.path("lossy%d.gif" % level)
+            self.compose(["--optimize", "--lossy", str(level), gif] + args)
+            sizes[level] = os.path.getsize(gif)
+            for i, (got, want) in enumerate(zip(self.frames_of(gif), pictures)):
+                worst = max(sum((a - b) ** 2 for a, b in zip(g, w)) for g, w in zip(got, want))
+                self.assertLessEqual(worst, (level // 2) ** 2, "level %d frame %d" % (level, i))
+        self.assertLess(sizes[90], sizes[40])
+        self.assertLess(sizes[40], sizes[0])
+
+        limit = sizes[0] * 7 // 10
+        gif = self.path("limit.gif")
+        r = subprocess.run([GIFCOMPOSE, "--optimize", "--max-size", str(limit), gif] + args, capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertLessEqual(os.path.getsize(gif), limit)
+        self.assertIn("lossy", r.stdout)
+        self.assertEqual(len(self.frames_of(gif)), 6)
+
+        gif = self.path("none.gif")
+        r = subprocess.run([GIFCOMPOSE, "--optimize", "--max-size", "30", gif] + args, capture_output=True, text=True)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("nothing fits", r.stdout)
+        self.assertFalse(os.path.exists(gif))
+        self.compose(["--lossy", "20", gif] + args, expect_rc=2)
+
+
 class BadInput(ComposerCase):
     def bmp_bytes(self, w=4, h=3):
         p = self.save(Image.new("RGB", (w, h), (1, 2, 3)), "ok.bmp")

@@ -287,5 +287,95 @@ TEST(GifWriter, InterlacedRowsComeInPassOrderEachOnce) {
   EXPECT_EQ(RowOrder(3, false), (std::vector<int>{0, 1, 2}));
 }
 
+// The compact layout's coder: whatever it chooses, a decoder must read back
+// exactly the indexes it says it wrote, each one of the pixel's choices.
+TEST(ChoiceCoder, EveryPixelDecodesToAChoiceItWasGiven) {
+  enum Kind { kNoise, kText, kTextThenNoise };
+  struct Case {
+    const char* name;
+    Kind kind;
+    int width, height, minCodeSize;
+    bool interlace, tolerant;
+    bool keepsFullTable;  // the table fills up and is never started over
+  };
+  const Case cases[] = {
+      {"noise", kNoise, 300, 200, 8, false, false, false},
+      {"noise, interlaced, tolerant", kNoise, 257, 131, 6, true, true, false},
+      {"text", kText, 1200, 900, 3, false, false, true},
+      {"text then noise, tolerant", kTextThenNoise, 1200, 1100, 4, false, true, false},
+      {"one pixel", kNoise, 1, 1, 2, true, false, false},
+  };
+  for (const Case& c : cases) {
+    const size_t n = static_cast<size_t>(c.width) * c.height;
+    const unsigned colours = (1u << c.minCodeSize) - 1;  // index 0 is transparent
+    std::vector<uint8_t> primary(n), flags(n), second(n), written(n, 0xFF);
+    std::vector<uint32_t> wanted(n), tolerance(n), table(colours + 1);
+    uint32_t state = 7;
+    auto random = [&](uint32_t range) {
+      state = state * 1664525u + 1013904223u;
+      return (state >> 8) % range;
+    };
+    for (uint32_t& t : table) t = random(1u << 24);
+    for (int y = 0; y < c.height; ++y) {
+      // Lines of strokes at varying places on a flat page.
+      const bool noise = c.kind == kNoise || (c.kind == kTextThenNoise && y >= c.height / 2);
+      for (int x = 0; x < c.width; ++x) {
+        const size_t i = static_cast<size_t>(y) * c.width + x;
+        uint8_t v = 1;
+        if (noise) {
+          v = static_cast<uint8_t>(1 + random(colours));
+        } else if (y % 16 < 7 && (x * 7 + y * 3 + (x / 9) * (y / 16)) % 29 == 0) {
+          v = static_cast<uint8_t>(1 + (x / 5 + y / 12) % colours);
+        }
+        primary[i] = v;
+        const uint32_t r = random(10);
+        if (r < 3) flags[i] |= kMayBeTransparent;
+        if (r >= 2 && r < 4) {
+          flags[i] |= kHasSecond;
+          second[i] = static_cast<uint8_t>(1 + v % colours);
+        }
+        wanted[i] = table[v];
+        tolerance[i] = random(3) == 0 ? random(40000) : 0;
+      }
+    }
+    PixelChoices choices;
+    choices.width = c.width;
+    choices.height = c.height;
+    choices.primary = primary.data();
+    choices.flags = flags.data();
+    choices.second = second.data();
+    choices.transparent = 0;
+    if (c.tolerant) {
+      choices.wanted = wanted.data();
+      choices.tolerance = tolerance.data();
+    }
+    choices.table = table.data();
+    choices.tableSize = static_cast<int>(table.size());
+    MemorySink sink;
+    WriteChosenImageData(choices, c.minCodeSize, c.interlace, sink, written.data());
+
+    test::GifFrame decoded;
+    std::string error;
+    ASSERT_TRUE(test::DecodeImageData(sink.bytes(), n, &decoded, &error)) << c.name << ": " << error;
+    const std::vector<int> rows = RowOrder(c.height, c.interlace);
+    for (size_t k = 0; k < n; ++k) {
+      const size_t i = static_cast<size_t>(rows[k / c.width]) * c.width + k % c.width;
+      const uint8_t w = written[i];
+      ASSERT_EQ(decoded.indices[k], w) << c.name << ", pixel " << i;
+      const bool allowed = w == primary[i] || (w == 0 && (flags[i] & kMayBeTransparent)) ||
+                           ((flags[i] & kHasSecond) && w == second[i]) ||
+                           (c.tolerant && w != 0 && ColorDistance(table[w], wanted[i]) <= tolerance[i]);
+      ASSERT_TRUE(allowed) << c.name << ", pixel " << i << " got " << int{w};
+    }
+    const size_t clears = static_cast<size_t>(std::count(decoded.codes.begin(), decoded.codes.end(), 1 << c.minCodeSize));
+    if (c.keepsFullTable) {
+      EXPECT_EQ(clears, 1u) << c.name;
+      EXPECT_GT(decoded.codes.size(), 4096u) << c.name;
+    } else if (n > 10000) {
+      EXPECT_GT(clears, 1u) << c.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace movrel

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "memory_frames.h"
 #include "output/compose_plan.h"
 #include "output/frame_edit.h"
+#include "output/size_fit.h"
 
 namespace movrel {
 namespace {
@@ -97,12 +99,12 @@ struct Written {
   std::string error;
 };
 
-Written Write(const FrameSource& store, const std::vector<AnimationFrame>& frames, GifLayout layout) {
+Written Write(const FrameSource& store, const std::vector<AnimationFrame>& frames, const GifOptions& options,
+              AnimationInfo info = AnimationInfo()) {
   MemorySink sink;
   Written w;
-  AnimationInfo info;
   info.exposition = "Movrel";
-  w.outcome = WriteAnimation(store, frames, info, layout, sink, nullptr, &w.error);
+  w.outcome = WriteAnimation(store, frames, info, options, sink, nullptr, &w.error);
   w.bytes = sink.bytes();
   return w;
 }
@@ -166,7 +168,9 @@ TEST(CompactLayout, ScreensOfFewColoursComeBackExactThroughSharedTableAndTranspa
     for (size_t i = 0; i < gif.frames.size(); ++i) {
       EXPECT_TRUE(gif.frames[i].localTable.empty());
       EXPECT_LE(gif.frames[i].minCodeSize, 3);
-      if (i > 0) EXPECT_LT(gif.frames[i].width * gif.frames[i].height, 64 * 40 / 2) << "frame " << i;
+      if (i > 0) {
+        EXPECT_LT(gif.frames[i].width * gif.frames[i].height, 64 * 40 / 2) << "frame " << i;
+      }
     }
   }
 }
@@ -306,6 +310,189 @@ TEST(BothLayouts, FailuresSayWhatHappened) {
     EXPECT_EQ(WriteAnimation(store, OneEach(3), AnimationInfo(), layout, full, nullptr, &error),
               AnimationOutcome::kWriteFailed);
     EXPECT_NE(error.find("full.gif"), std::string::npos) << error;
+  }
+}
+
+TEST(CompactLayout, EveryColourShownIsInTheTableItIsWrittenWith) {
+  // A logical screen larger than the first picture shows black around it,
+  // which no stored picture holds; and a frame of exactly 256 colours with
+  // pixels that stay as they are is still stored exactly.
+  Picture red(10, 10, Rgb{255, 0, 0});
+  MemoryFrames framed;
+  framed.Add(MakeBmp(red));
+  framed.Add(MakeBmp(Picture(2, 2, kBlue)), FramePosition{14, 14});
+  AnimationInfo screen;
+  screen.Width = 20;
+  screen.Depth = 20;
+  Written w = Write(framed, OneEach(2), GifLayout::kCompact, screen);
+  ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+  std::vector<Picture> shown = Play(Parse(w.bytes));
+  ASSERT_EQ(shown.size(), 2u);
+  Picture expected(20, 20, Rgb{0, 0, 0});
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 10; ++x) expected.At(x, y) = Rgb{255, 0, 0};
+  }
+  EXPECT_TRUE(shown[0].pixels == expected.pixels);
+  for (int y = 14; y < 16; ++y) {
+    for (int x = 14; x < 16; ++x) expected.At(x, y) = kBlue;
+  }
+  EXPECT_TRUE(shown[1].pixels == expected.pixels);
+
+  auto key = [](int i) { return Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7)}; };
+  Picture a(16, 16), b(16, 16);
+  for (int i = 0; i < 256; ++i) {
+    a.At(i % 16, i / 16) = key(i);
+    b.At(i % 16, i / 16) = i % 7 == 0 ? key(i) : key((i + 1) % 256);
+  }
+  Written full = Write(StoreOf({a, b}), OneEach(2), GifLayout::kCompact);
+  ASSERT_EQ(full.outcome, AnimationOutcome::kWritten) << full.error;
+  shown = Play(Parse(full.bytes));
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_TRUE(shown[0].pixels == a.pixels);
+  EXPECT_TRUE(shown[1].pixels == b.pixels);
+}
+
+// A band of close colours (at most 255 a frame, so the lossless file is
+// exact) moving across a page with a line of text.
+std::vector<Picture> GradientRecording() {
+  std::vector<Picture> pictures;
+  for (int f = 0; f < 6; ++f) {
+    Picture p = Editor(f);
+    for (int y = 20; y < 36; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        const int v = (x * 3 + y * 5 + f * 7) % 120;
+        p.At(x, y) = Rgb{static_cast<uint8_t>(60 + v), static_cast<uint8_t>(90 + v / 2), static_cast<uint8_t>(200 - v)};
+      }
+    }
+    pictures.push_back(p);
+  }
+  return pictures;
+}
+
+int WorstSquaredError(const Picture& a, const Picture& b) {
+  int worst = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i) {
+    const int r = a.pixels[i].r - b.pixels[i].r, g = a.pixels[i].g - b.pixels[i].g, bl = a.pixels[i].b - b.pixels[i].b;
+    worst = std::max(worst, r * r + g * g + bl * bl);
+  }
+  return worst;
+}
+
+TEST(SmallerFiles, ALossyLevelKeepsEveryPixelWithinItsErrorAndTheSameBytes) {
+  const std::vector<Picture> pictures = GradientRecording();
+  MemoryFrames store = StoreOf(pictures);
+  size_t lossless = 0;
+  for (int level : {0, 30, 80}) {
+    GifOptions options(GifLayout::kCompact);
+    options.lossyLevel = level;
+    Written w = Write(store, OneEach(store.FrameCount()), options);
+    ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+    std::vector<Picture> shown = Play(Parse(w.bytes));
+    ASSERT_EQ(shown.size(), pictures.size());
+    // Level L lets a pixel be off by L / 2 over the three channels.
+    for (size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_LE(WorstSquaredError(shown[i], pictures[i]), (level / 2) * (level / 2)) << "level " << level << " frame " << i;
+    }
+    if (level == 0) {
+      lossless = w.bytes.size();
+    } else {
+      EXPECT_LT(w.bytes.size(), lossless) << "level " << level;
+    }
+    EXPECT_EQ(Write(store, OneEach(store.FrameCount()), options).bytes, w.bytes) << "level " << level;
+  }
+}
+
+TEST(SmallerFiles, DitheringTouchesOnlyWhatChanges) {
+  // Thousands of colours: quantised, so dithered; the second frame changes
+  // one corner, and only that corner is stored again.
+  Picture p(80, 40, kWhite);
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      p.At(x, y) = Rgb{static_cast<uint8_t>(x * 3), static_cast<uint8_t>(y * 6), static_cast<uint8_t>((x + y) * 2)};
+    }
+  }
+  Picture q = p;
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) q.At(x, y) = kInk;
+  }
+  GifOptions options(GifLayout::kCompact);
+  options.dither = true;
+  Written w = Write(StoreOf({p, q}), OneEach(2), options);
+  ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+  GifFile gif = Parse(w.bytes);
+  std::vector<Picture> shown = Play(gif);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_LE(WorstChannelError(shown[0], p), 32);
+  EXPECT_LE(gif.frames[1].width * gif.frames[1].height, 16);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 4; ++x) shown[0].At(x, y) = kInk;
+  }
+  EXPECT_TRUE(shown[1].pixels == shown[0].pixels);
+  // The pattern differs from the plain nearest colours.
+  EXPECT_NE(Write(StoreOf({p, q}), OneEach(2), GifLayout::kCompact).bytes, w.bytes);
+}
+
+TEST(SmallerFiles, ASizeLimitIsKeptOrNothingIsWritten) {
+  MemoryFrames store = StoreOf(GradientRecording());
+  const std::vector<AnimationFrame> frames = OneEach(store.FrameCount());
+  const size_t lossless = Write(store, frames, GifLayout::kCompact).bytes.size();
+  for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
+    struct Case {
+      uint64_t limit;
+      FitOutcome outcome;
+      bool reduced;
+    };
+    for (const Case& c : {Case{0, FitOutcome::kWritten, false}, Case{lossless * 4, FitOutcome::kWritten, false},
+                          Case{lossless * 6 / 10, FitOutcome::kWritten, true}, Case{40, FitOutcome::kTooLarge, false}}) {
+      MemorySink sink;
+      SizeFit fit;
+      std::string error;
+      FitOutcome outcome =
+          WriteAnimationWithin(store, frames, AnimationInfo(), layout, c.limit, sink, nullptr, &fit, &error);
+      const std::string what = "limit " + std::to_string(c.limit) + (layout == GifLayout::kCompact ? " compact" : " classic");
+      ASSERT_EQ(outcome, c.outcome) << what << ": " << error;
+      if (outcome == FitOutcome::kTooLarge) {
+        EXPECT_TRUE(sink.bytes().empty()) << what;
+        EXPECT_GT(fit.bytes, c.limit) << what;
+        continue;
+      }
+      EXPECT_EQ(fit.reduced, c.reduced) << what;
+      EXPECT_EQ(fit.bytes, sink.bytes().size()) << what;
+      if (c.limit > 0) {
+        EXPECT_LE(sink.bytes().size(), c.limit) << what;
+      }
+      EXPECT_EQ(Play(Parse(sink.bytes())).size(), frames.size()) << what;
+      if (c.reduced) {
+        EXPECT_NE(SizeFitSummary(fit).find("有损"), std::string::npos) << SizeFitSummary(fit);
+      }
+    }
+  }
+}
+
+TEST(BothLayouts, AWaitLongerThanAFrameHoldsGoesOnInMoreFrames) {
+  MemoryFrames store = StoreOf({Editor(0), Editor(1)});
+  for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
+    Written w = Write(store, {{1, 140000}, {2, 10}}, layout);
+    ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
+    GifFile gif = Parse(w.bytes);
+    std::vector<Picture> shown = Play(gif);
+    uint32_t total = 0;
+    for (size_t i = 0; i + 1 < gif.frames.size(); ++i) {
+      total += gif.frames[i].delayCs;
+      EXPECT_TRUE(WorstChannelError(shown[i], Editor(0)) <= (layout == GifLayout::kCompact ? 0 : 15)) << i;
+    }
+    EXPECT_EQ(total, 140000u);
+    EXPECT_EQ(gif.frames.back().delayCs, 10);
+  }
+}
+
+TEST(BothLayouts, ACancelledWriteStops) {
+  MemoryFrames store = StoreOf({Editor(0), Editor(1), Editor(2)});
+  std::atomic<bool> cancel{true};
+  for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
+    GifOptions options(layout);
+    options.cancel = &cancel;
+    EXPECT_EQ(Write(store, OneEach(3), options).outcome, AnimationOutcome::kCancelled);
   }
 }
 

@@ -1,28 +1,34 @@
 // The save path's cost on a real recording: captures a screen rectangle a
 // number of times with the recorder's own capture, then builds a frame
 // store from the pictures (with the recorder's still test), runs the
-// changed-region pass and writes the GIF in either layout into a file,
-// timing each stage and reporting the process's peak working set.
+// changed-region pass and writes one GIF for each ENCODE from that store
+// through WriteAnimationWithin, as a save does, timing each stage and
+// reporting the process's peak working set.
 // bench/compose_side_by_side.py drives it and sets other encoders beside it.
 //
 //   compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]
-//   compose_bench compose DIR COUNT INTERVAL_MS classic|compact OUT.gif [PICTURES]
+//   compose_bench compose DIR COUNT INTERVAL_MS [--pictures P] ENCODE...
+//     ENCODE: classic|compact [--lossy N] [--dither] [--max-size BYTES|P%] OUT.gif
 //
 // With a backdrop the capture first covers the screen with that picture in
 // a window of its own (below the target window, which stays on top), so the
 // recording shows a desktop-like screen around the moving content.
 //
-// compose reads DIR's frame0001.bmp.. as the recording. Given PICTURES
-// (fewer than COUNT), a store of COUNT frames is made from those pictures
-// played forwards and backwards in turn, so every frame still differs from
-// the one before it as in a real recording: a long recording without
-// capturing it.
+// compose reads DIR's frame0001.bmp.. as the recording and prints one JSON
+// line per encode, with what the size limit chose. A limit of P% is that
+// share of the first encode's file, so a run can save within half of the
+// lossless file it has just written. Given P pictures (fewer than COUNT), a
+// store of COUNT frames is made from those pictures played forwards and
+// backwards in turn, so every frame still differs from the one before it as
+// in a real recording: a long recording without capturing it.
 #include <windows.h>
 
 #include <psapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -32,6 +38,7 @@
 #include "gif/byte_sink.h"
 #include "output/animation_writer.h"
 #include "output/compose_plan.h"
+#include "output/size_fit.h"
 #include "output/store_frames.h"
 #include "record/optimize_win.h"
 #include "record/recorder.h"
@@ -132,8 +139,74 @@ int Capture(int x, int y, int width, int height, int count, int intervalMs, cons
   return 0;
 }
 
-int Compose(const std::string& folder, int count, int pictures, int intervalMs, GifLayout layout,
-            const std::string& out) {
+// One file to write from the store.
+struct Encode {
+  GifOptions options;
+  uint64_t limitBytes = 0;  // 0: the options as given
+  int limitPercent = 0;     // of the first encode's file, when not 0
+  std::string out;
+};
+
+// A whole decimal number in [low, high], or -1.
+int64_t WholeNumber(const std::wstring& text, int64_t low, int64_t high) {
+  if (text.empty() || text.size() > 18 || text.find_first_not_of(L"0123456789") != std::wstring::npos) return -1;
+  const int64_t value = static_cast<int64_t>(wcstoull(text.c_str(), nullptr, 10));
+  return value < low || value > high ? -1 : value;
+}
+
+// Reads the ENCODEs of the usage from `args`; false on anything else.
+bool ParseEncodes(const std::vector<std::wstring>& args, std::vector<Encode>* encodes) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    Encode encode;
+    if (args[i] == L"classic") {
+      encode.options.layout = GifLayout::kClassic;
+    } else if (args[i] != L"compact") {
+      return false;
+    }
+    for (++i; i < args.size() && args[i].compare(0, 2, L"--") == 0; ++i) {
+      const bool valued = i + 1 < args.size();
+      if (args[i] == L"--dither") {
+        encode.options.dither = true;
+      } else if (args[i] == L"--lossy" && valued) {
+        const int64_t level = WholeNumber(args[++i], 0, kMaxLossyLevel);
+        if (level < 0) return false;
+        encode.options.lossyLevel = static_cast<int>(level);
+      } else if (args[i] == L"--max-size" && valued) {
+        std::wstring limit = args[++i];
+        const bool percent = !limit.empty() && limit.back() == L'%';
+        if (percent) limit.pop_back();
+        const int64_t value = WholeNumber(limit, 1, percent ? 100 : INT64_MAX);
+        if (value < 0 || (percent && encodes->empty())) return false;
+        if (percent) {
+          encode.limitPercent = static_cast<int>(value);
+        } else {
+          encode.limitBytes = static_cast<uint64_t>(value);
+        }
+      } else {
+        return false;
+      }
+    }
+    if (i == args.size()) return false;
+    encode.out = ToGbk(args[i]);
+    encodes->push_back(encode);
+  }
+  return !encodes->empty();
+}
+
+const char* FitOutcomeName(FitOutcome outcome) {
+  switch (outcome) {
+    case FitOutcome::kWritten: return "written";
+    case FitOutcome::kTooLarge: return "too_large";
+    case FitOutcome::kWriteFailed: return "write_failed";
+    case FitOutcome::kNotComposable: return "not_composable";
+    case FitOutcome::kCancelled: return "cancelled";
+  }
+  return "unknown";
+}
+
+const char* LayoutName(GifLayout layout) { return layout == GifLayout::kCompact ? "compact" : "classic"; }
+
+int Compose(const std::string& folder, int count, int pictures, int intervalMs, const std::vector<Encode>& encodes) {
   // What showing and closing one captioned window costs in this session
   // (without a window manager the platform waits for the window to be
   // withdrawn): the pass opens and closes such a window once.
@@ -182,23 +255,46 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
   // it), waiting as long as the group's frames took.
   const StoreFrames source(Frames());
   const std::vector<AnimationFrame> plan = PlanAnimationFrames(source, {intervalMs, 0, StillFrames::kWait});
+  const AnimationInfo info = MakeAnimationInfo(width, height, 0);
 
-  double planned = NowMs();
-  FileSink sink;
-  if (!sink.Create(out)) return fprintf(stderr, "cannot create %s\n", out.c_str()), 1;
-  std::string error;
-  AnimationOutcome outcome =
-      WriteAnimation(source, plan, MakeAnimationInfo(width, height, 0), layout, sink, nullptr, &error);
-  if (outcome != AnimationOutcome::kWritten) return fprintf(stderr, "%s\n", error.c_str()), 1;
-  if (!sink.Commit()) return fprintf(stderr, "cannot finish %s\n", out.c_str()), 1;
-  double saved = NowMs();
-  const size_t peakBytes = PeakWorkingSetBytes();  // before the file is read back for its size
-  std::string gif;
-  ReadWholeFile(out, &gif);
-  printf("{\"frames\":%d,\"kept\":%d,\"groups\":%zu,\"width\":%d,\"height\":%d,\"store_ms\":%.1f,"
-         "\"optimize_ms\":%.1f,\"encode_ms\":%.1f,\"window_ms\":%.1f,\"bytes\":%zu,\"peak_working_set\":%zu}\n",
-         count, kept, plan.size(), width, height, stored - start, optimized - stored, saved - planned, windowMs,
-         gif.size(), peakBytes);
+  // Every encode reads the same store, as saving the recording again with
+  // other choices does.
+  uint64_t firstBytes = 0;
+  for (const Encode& encode : encodes) {
+    const uint64_t limit = encode.limitPercent ? firstBytes * encode.limitPercent / 100 : encode.limitBytes;
+    double begun = NowMs();
+    FitOutcome outcome;
+    SizeFit fit;
+    {
+      FileSink sink;
+      if (!sink.Create(encode.out)) return fprintf(stderr, "cannot create %s\n", encode.out.c_str()), 1;
+      std::string error;
+      outcome = WriteAnimationWithin(source, plan, info, encode.options, limit, sink, nullptr, &fit, &error);
+      if (outcome != FitOutcome::kWritten && outcome != FitOutcome::kTooLarge) {
+        return fprintf(stderr, "%s\n", error.c_str()), 1;
+      }
+      // Nothing that fits leaves no file, as a save does.
+      if (outcome == FitOutcome::kWritten && !sink.Commit()) {
+        return fprintf(stderr, "cannot finish %s\n", encode.out.c_str()), 1;
+      }
+    }
+    double saved = NowMs();
+    const size_t peakBytes = PeakWorkingSetBytes();  // before the file is read back for its size
+    std::string gif;
+    if (outcome == FitOutcome::kWritten) ReadWholeFile(encode.out, &gif);
+    if (&encode == &encodes.front()) firstBytes = gif.size();
+    printf("{\"frames\":%d,\"kept\":%d,\"groups\":%zu,\"width\":%d,\"height\":%d,\"store_ms\":%.1f,"
+           "\"optimize_ms\":%.1f,\"window_ms\":%.1f,\"layout\":\"%s\",\"lossy\":%d,\"dither\":%s,"
+           "\"limit\":%llu,\"outcome\":\"%s\",\"encode_ms\":%.1f,\"bytes\":%zu,"
+           "\"fit\":{\"reduced\":%s,\"lossy\":%d,\"colors\":%d,\"scale\":%d,\"bytes\":%llu},"
+           "\"peak_working_set\":%zu}\n",
+           count, kept, plan.size(), width, height, stored - start, optimized - stored, windowMs,
+           LayoutName(encode.options.layout), encode.options.lossyLevel, encode.options.dither ? "true" : "false",
+           static_cast<unsigned long long>(limit), FitOutcomeName(outcome), saved - begun, gif.size(),
+           fit.reduced ? "true" : "false", fit.lossyLevel, fit.maxColors, fit.scalePercent,
+           static_cast<unsigned long long>(fit.bytes), peakBytes);
+    fflush(stdout);
+  }
   return 0;
 }
 
@@ -210,13 +306,22 @@ int wmain(int argc, wchar_t** argv) {
     return Capture(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7]),
                    ToGbk(argv[8]) + "\\", argc == 10 ? ToGbk(argv[9]) : std::string());
   }
-  const std::wstring layout = argc > 5 ? argv[5] : L"";
-  if (command == L"compose" && (argc == 7 || argc == 8) && (layout == L"classic" || layout == L"compact")) {
-    return Compose(ToGbk(argv[2]) + "\\", _wtoi(argv[3]), argc == 8 ? _wtoi(argv[7]) : 0, _wtoi(argv[4]),
-                   layout == L"compact" ? GifLayout::kCompact : GifLayout::kClassic, ToGbk(argv[6]));
+  if (command == L"compose" && argc >= 5) {
+    std::vector<std::wstring> rest(argv + 5, argv + argc);
+    int pictures = 0;
+    if (rest.size() >= 2 && rest[0] == L"--pictures") {
+      pictures = _wtoi(rest[1].c_str());
+      rest.erase(rest.begin(), rest.begin() + 2);
+    }
+    std::vector<Encode> encodes;
+    if (ParseEncodes(rest, &encodes)) {
+      return Compose(ToGbk(argv[2]) + "\\", _wtoi(argv[3]), pictures, _wtoi(argv[4]), encodes);
+    }
   }
   fprintf(stderr,
           "usage: compose_bench capture X Y WIDTH HEIGHT COUNT INTERVAL_MS DIR [BACKDROP.bmp]\n"
-          "       compose_bench compose DIR COUNT INTERVAL_MS classic|compact OUT.gif [PICTURES]\n");
+          "       compose_bench compose DIR COUNT INTERVAL_MS [--pictures P] ENCODE...\n"
+          "ENCODE: classic|compact [--lossy N] [--dither] [--max-size BYTES|P%%] OUT.gif\n"
+          "(P%% of the first encode's file; --max-size 50%% needs an encode before it)\n");
   return 2;
 }
