@@ -39,24 +39,6 @@ std::string ComposingCaption(int percent) {
 constexpr const char kCopiedCaption[] = "已复制";
 constexpr int32_t kCopiedShownMs = 2000;
 
-// Passes the bytes on and counts them: what the file really holds, so a
-// save never reports that a file fits a limit it does not.
-class CountedSink : public ByteSink {
- public:
-  explicit CountedSink(ByteSink& sink) : sink_(sink) {}
-  bool Write(const void* data, size_t size) override {
-    if (!sink_.Write(data, size)) return false;
-    count_ += size;
-    return true;
-  }
-  std::string TargetName() const override { return sink_.TargetName(); }
-  uint64_t count() const { return count_; }
-
- private:
-  ByteSink& sink_;
-  uint64_t count_ = 0;
-};
-
 // The preview's size estimate reads the store: it waits while a save may
 // rewrite the store (the changed-region pass) and starts afresh after.
 class EstimatePause {
@@ -222,16 +204,12 @@ void ComposeAndSave(bool copyToClipboard) {
     if (!file.Create(target)) {
       error = "无法创建文件";
     } else {
-      CountedSink counted(file);
-      const FitOutcome outcome =
-          WriteAnimationWithin(frames, plan, recipe.info, recipe.options, recipe.limitBytes, counted, progress,
-                               &fit, &error);
-      tooLarge = outcome == FitOutcome::kTooLarge ||
-                 (outcome == FitOutcome::kWritten && recipe.limitBytes > 0 && counted.count() > recipe.limitBytes);
-      if (tooLarge) {
-        // Nothing is committed: the sink goes with the old target untouched.
-        if (outcome == FitOutcome::kWritten) fit.bytes = counted.count();
-      } else if (outcome == FitOutcome::kWritten) {
+      const FitOutcome outcome = WriteAnimationWithin(frames, plan, recipe.info, recipe.options, recipe.limitBytes,
+                                                      file, progress, &fit, &error);
+      // Too large, nothing is committed: the sink goes with the old target
+      // untouched.
+      tooLarge = outcome == FitOutcome::kTooLarge;
+      if (outcome == FitOutcome::kWritten) {
         saved = file.Commit();
         if (!saved) error = "无法写入文件";
       } else {

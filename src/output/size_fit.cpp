@@ -263,6 +263,13 @@ FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<Ani
   }
   SizedSink sized(sink);
   AnimationOutcome outcome = WriteAnimation(source, frames, info, best, sized, progress, error);
+  fit->bytes = sized.count();
+  // The same frames and options give the same bytes, so this never happens
+  // unless the recording changed under the save; it must not pass as fitting.
+  if (outcome == AnimationOutcome::kWritten && fit->bytes > limitBytes) {
+    *error = "无法压缩到 " + FormatFileSize(limitBytes) + " 以内";
+    return FitOutcome::kTooLarge;
+  }
   return FitOutcomeOf(outcome);
 }
 

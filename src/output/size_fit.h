@@ -36,7 +36,9 @@ enum class FitOutcome {
 };
 
 // Writes the best file within `limitBytes` into `sink`; a limit of 0 writes
-// the options as given. `progress` runs over all the tries.
+// the options as given. `progress` runs over all the tries. On kWritten
+// `fit->bytes` is what reached the sink, never more than a limit given; on
+// kTooLarge the sink may hold a partial file to discard.
 FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<AnimationFrame>& frames,
                                 const AnimationInfo& info, const GifOptions& options, uint64_t limitBytes,
                                 ByteSink& sink, const AnimationProgress& progress, SizeFit* fit,
