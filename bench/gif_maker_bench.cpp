@@ -13,20 +13,6 @@
 namespace movrel {
 namespace {
 
-// Counts the bytes and keeps none of them.
-class CountingSink : public ByteSink {
- public:
-  bool Write(const void*, size_t size) override {
-    bytes_ += size;
-    return true;
-  }
-  std::string TargetName() const override { return "count"; }
-  size_t bytes() const { return bytes_; }
-
- private:
-  size_t bytes_ = 0;
-};
-
 void SetSizes(benchmark::State& state, int width, int height) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * width * height * 3);
   state.counters["pixels"] = static_cast<double>(width) * height;
@@ -70,7 +56,7 @@ void BM_LzwAndWriter(benchmark::State& state) {
   for (auto _ : state) {
     CountingSink sink;
     WriteGif(animation, records, images, sink);
-    gifBytes = sink.bytes();
+    gifBytes = static_cast<size_t>(sink.count());
   }
   SetSizes(state, width, height);
   state.counters["gif_bytes"] = static_cast<double>(gifBytes);
@@ -85,7 +71,7 @@ void BM_WholeFrameFromBmp(benchmark::State& state) {
     if (!maker.AddFrame(FrameInfo(), "", bmp)) state.SkipWithError("AddFrame failed");
     CountingSink sink;
     if (!maker.WriteGif(sink)) state.SkipWithError("WriteGif failed");
-    benchmark::DoNotOptimize(sink.bytes());
+    benchmark::DoNotOptimize(sink.count());
   }
   SetSizes(state, width, height);
 }

@@ -276,6 +276,14 @@ class ChoiceCoder {
     unsigned limit = 1u << width;
     unsigned nextCode = firstFreeCode;
     packer.Put(clearCode_, width);
+    // A clear code, and the table and the code width as at the start.
+    auto startOver = [&] {
+      packer.Put(clearCode_, width);
+      width = minCodeSize + 1;
+      limit = 1u << width;
+      nextCode = firstFreeCode;
+      table_.Clear();
+    };
 
     size_t pos = 0;
     Match string = Longest(0);
@@ -305,11 +313,7 @@ class ChoiceCoder {
         // while its strings stay long; starting over would rebuild the same
         // strings at a cost. Once they get short it starts over after all.
         if (windowPixels * kStaleShare < fullPixels) {
-          packer.Put(clearCode_, width);
-          width = minCodeSize + 1;
-          limit = 1u << width;
-          nextCode = firstFreeCode;
-          table_.Clear();
+          startOver();
           full = false;
           next = Match{root, root, pos + 1};
         }
@@ -333,11 +337,7 @@ class ChoiceCoder {
           full = true;
           fullPixels = windowPixels;
         } else {
-          packer.Put(clearCode_, width);
-          width = minCodeSize + 1;
-          limit = 1u << width;
-          nextCode = firstFreeCode;
-          table_.Clear();
+          startOver();
           // The strings found before are gone with the table.
           next = Match{root, root, pos + 1};
         }
