@@ -10,7 +10,7 @@ packages=(
   wine wine32:i386
   xvfb xdotool x11-utils xauth
   locales fonts-wqy-zenhei
-  python3 python3-pil imagemagick gifsicle
+  python3 python3-pil imagemagick gifsicle chromium
 )
 
 sudo_cmd=()
@@ -25,6 +25,9 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# The browser check installs puppeteer-core with npm; a Node.js from another
+# source may bring its own npm, so Debian's is added only when there is none.
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   echo "Installing: ${missing[*]}"
   "${sudo_cmd[@]}" apt-get update -q

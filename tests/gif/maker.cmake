@@ -1,6 +1,6 @@
 # Tests of the GIF maker side: the unit tests run in both builds (under Wine
 # in the Windows build); the independent-decoder checks of gifcompose's files
-# run with Pillow and ImageMagick in the host build.
+# run with Pillow and ImageMagick, and in headless Chromium, in the host build.
 movrel_test(gif_maker_test
   SOURCES maker_test_support.cpp ${GIF_SAVE_TEST_SUPPORT} bmp_decoder_test.cpp palette_test.cpp gif_writer_test.cpp
           gif_maker_test.cpp
@@ -21,4 +21,8 @@ else()
   add_test(NAME gif_compose_decode_test
     COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/compose_decode_test.py $<TARGET_FILE:gifcompose>)
   set_tests_properties(gif_compose_decode_test PROPERTIES TIMEOUT 600)
+  # The first run also installs puppeteer-core into build/browser-tools.
+  add_test(NAME gif_browser_decode_test
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/browser_decode_test.py $<TARGET_FILE:gifcompose>)
+  set_tests_properties(gif_browser_decode_test PROPERTIES TIMEOUT 300)
 endif()
