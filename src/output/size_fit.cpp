@@ -105,7 +105,10 @@ class SizedSink : public ByteSink {
   uint64_t count_ = 0;
 };
 
-constexpr int kLevelsApart = 2;
+// Four levels apart (two steps of the error, which grows every second
+// level) is near enough: a file between them is within a few hundredths of
+// either, and every try costs a whole encode.
+constexpr int kLevelsApart = 4;
 // A reduction that leaves more than this share of the size is not pursued.
 constexpr double kWorthwhileShare = 0.95;
 constexpr int kMostScaleTries = 4;
