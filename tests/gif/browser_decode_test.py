@@ -236,10 +236,10 @@ class BrowserDecode(unittest.TestCase):
                                                                [3, 2, 4, 2, 5, 100]))
 
         cls.gifs = {}
-        for name, (options, spec) in cls.files.items():
+        for name, (options, shots) in cls.files.items():
             gif = os.path.join(cls.dir, name + ".gif")
             args = [GIFCOMPOSE] + options + [gif]
-            for delay, extra, picture_path in spec:
+            for delay, extra, picture_path in shots:
                 args += ["--delay", str(delay)] + extra + [picture_path]
             r = subprocess.run(args, capture_output=True, timeout=120)
             if r.returncode != 0:
@@ -264,17 +264,17 @@ class BrowserDecode(unittest.TestCase):
         """exact: the pictures have few colours and fill the screen, so the
         frames must show them unchanged too."""
         gif = self.gifs[name]
-        spec = self.files[name][1]
+        shots = self.files[name][1]
         width, height, shown = self.browser[name]
         expected = pillow_frames(gif)
         with Image.open(gif) as im:
             self.assertEqual((width, height), im.size, name)
-        self.assertEqual(len(expected), len(spec), name)
+        self.assertEqual(len(expected), len(shots), name)
         if len(shown) != len(expected):
             self.fail("%s: %d frames in the browser, %d in Pillow (kept %s)"
                       % (name, len(shown), len(expected), self.keep(name)))
         for i, ((duration_us, rgba), (duration_ms, rgb), (delay, _, picture_path)) in enumerate(
-                zip(shown, expected, spec)):
+                zip(shown, expected, shots)):
             where = "%s frame %d" % (name, i)
             if exact:
                 with Image.open(picture_path) as im:
