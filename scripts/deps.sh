@@ -9,6 +9,7 @@ packages=(
   googletest libbenchmark-dev
   wine wine32:i386
   xvfb xdotool x11-utils xauth
+  xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386
   locales fonts-wqy-zenhei
   python3 python3-pil imagemagick gifsicle chromium
 )

@@ -325,6 +325,28 @@ int wmain(int argc, wchar_t** argv) {
     EnumWindows(Tips::Each, 0);
     return 0;
   }
+  if (command == L"monitors") {
+    // The desktop as the system reports it: the virtual screen, then each
+    // monitor with its place and whether it is the primary.
+    Print("{\"virtual\":[" + std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)) + "," +
+          std::to_string(GetSystemMetrics(SM_YVIRTUALSCREEN)) + "," +
+          std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "," +
+          std::to_string(GetSystemMetrics(SM_CYVIRTUALSCREEN)) + "]}");
+    struct Monitors {
+      static BOOL CALLBACK Each(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+        const RECT& r = info.rcMonitor;
+        Print("{\"monitor\":[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+              std::to_string(r.right) + "," + std::to_string(r.bottom) + "],\"primary\":" +
+              ((info.dwFlags & MONITORINFOF_PRIMARY) ? "true" : "false") + "}");
+        return TRUE;
+      }
+    };
+    EnumDisplayMonitors(nullptr, nullptr, Monitors::Each, 0);
+    return 0;
+  }
   if (command == L"foreground") {
     HWND window = GetForegroundWindow();
     Print("{\"title\":" + Json(window ? Caption(window) : std::wstring()) + ",\"class\":" +
