@@ -20,8 +20,13 @@ echo "== GIF reader fuzzing, bounded run"
 tests/gif/fuzz/run.sh 60
 
 source scripts/env.sh
+trap 'wineserver -k 2>/dev/null || true; movrel_stop_display; movrel_stop_two_monitors' EXIT
 movrel_start_display
-trap 'wineserver -k 2>/dev/null || true; movrel_stop_display' EXIT
+# Beside it, two monitors on Xorg's dummy driver for the tests of a desktop
+# with several monitors (test_monitors.py), with a session and throw-away
+# prefix of their own: a Wine session lives on one display.
+movrel_start_two_monitors
+movrel_two_monitor_prefix "$PWD/build/wineprefix-2mon"
 # A throw-away prefix for this run.
 rm -rf build/wineprefix
 movrel_wine_prefix "$PWD/build/wineprefix"

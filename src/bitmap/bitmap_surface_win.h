@@ -18,6 +18,8 @@
 #include <optional>
 #include <string>
 
+#include "common/desktop.h"
+
 #include "bitmap/bmp_layout.h"
 #include "common/handle_win.h"
 
@@ -162,5 +164,11 @@ class BitmapSurface {
   std::string dibImage;
   bool bitsChanged = false;
 };
+
+// `rect` of the desktop at `depth`, wherever it lies: what no monitor
+// shows (a gap between monitors of different sizes, or beyond the desktop)
+// is black, and only the part within the desktop's bounds is read from the
+// screen. False only when the picture itself cannot be made.
+bool CaptureDesktopArea(BitmapSurface& surface, const RecordRect& rect, const Desktop& desktop, int depth);
 
 }  // namespace movrel

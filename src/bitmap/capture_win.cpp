@@ -77,3 +77,31 @@ bool BitmapSurface::LoadFromIcon(HICON icon, int width, int height, int depth) {
 }
 
 }  // namespace movrel
+
+namespace movrel {
+
+bool CaptureDesktopArea(BitmapSurface& surface, const RecordRect& rect, const Desktop& desktop, int depth) {
+  const DesktopBox area = BoxOf(rect);
+  const std::vector<DesktopBox> unseen = desktop.Uncovered(area);
+  if (unseen.empty()) return surface.CaptureScreen(rect.left, rect.top, rect.width, rect.height, depth);
+  // A new section starts black; the visible part is copied in, and the
+  // unseen parts are blacked out again, since what a screen read gives
+  // there differs between systems.
+  if (!surface.CreateBlank(rect.width, rect.height, depth)) return false;
+  HDC target = surface.GetMemoryDc();
+  const DesktopBox visible = Intersection(area, desktop.Bounds());
+  if (!visible.Empty()) {
+    WindowDc screen(nullptr);
+    if (!screen || !BitBlt(target, visible.left - area.left, visible.top - area.top, visible.Width(),
+                           visible.Height(), screen.get(), visible.left, visible.top, SRCCOPY)) {
+      return false;
+    }
+  }
+  for (const DesktopBox& part : unseen) {
+    PatBlt(target, part.left - area.left, part.top - area.top, part.Width(), part.Height(), BLACKNESS);
+  }
+  surface.RefreshImage();
+  return true;
+}
+
+}  // namespace movrel

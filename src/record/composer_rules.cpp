@@ -17,9 +17,9 @@ FrameSize ScaledFrameSize(int32_t width, int32_t height, int32_t percent) {
 }
 
 RecordRect CaptureRectFor(bool recordArea, const std::string& leftText, const std::string& topText,
-                          const std::string& widthText, const std::string& heightText, int32_t screenWidth,
-                          int32_t screenHeight) {
-  if (!recordArea) return {0, 0, screenWidth, screenHeight};
+                          const std::string& widthText, const std::string& heightText,
+                          const DesktopBox& fullScreen) {
+  if (!recordArea) return RectOf(fullScreen);
   return {LeadingInt(leftText), LeadingInt(topText), LeadingInt(widthText), LeadingInt(heightText)};
 }
 

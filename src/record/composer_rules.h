@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/screen_rect.h"
+#include "common/desktop.h"
 
 namespace movrel {
 
@@ -24,10 +24,10 @@ int ScalePercentFromItem(const std::string& itemText);
 FrameSize ScaledFrameSize(int32_t width, int32_t height, int32_t percent);
 
 // The capture rectangle: the four edits' leading integers when a rectangle is
-// recorded ("录制区域"), the whole primary screen otherwise.
+// recorded ("录制区域"), the whole monitor `fullScreen` otherwise.
 RecordRect CaptureRectFor(bool recordArea, const std::string& leftText, const std::string& topText,
-                          const std::string& widthText, const std::string& heightText, int32_t screenWidth,
-                          int32_t screenHeight);
+                          const std::string& widthText, const std::string& heightText,
+                          const DesktopBox& fullScreen);
 
 // The largest picture a frame may be, counted at 24 bits per pixel: the
 // grab, the work canvas, the frame and its file bytes are all alive at once

@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
+#include "common/desktop_win.h"
 #include "record/recording_window_win.h"
 
 namespace movrel {
 namespace {
 
 void PrepareFromSettings(FrameComposer& composer) {
-  composer.Prepare(TheRecordingWindow().ReadComposerSettings(), GetSystemMetrics(SM_CXSCREEN),
-                   GetSystemMetrics(SM_CYSCREEN));
+  // The whole screen is the monitor that holds the main window.
+  composer.Prepare(TheRecordingWindow().ReadComposerSettings(), ReadDesktop(), HomeMonitor());
 }
 
 }  // namespace

@@ -7,13 +7,14 @@
 
 namespace movrel {
 
-void FrameComposer::Prepare(const ComposerSettings& settings, int32_t screenWidth, int32_t screenHeight) {
+void FrameComposer::Prepare(const ComposerSettings& settings, const Desktop& desktop, const DesktopBox& fullScreen) {
   Release();
   settings_ = settings;
+  desktop_ = desktop;
   scalePercent_ = ScalePercentFromItem(settings.scaleItemText);
   depth_ = QualityDepth(settings.standardQuality);
   rect_ = CaptureRectFor(settings.recordArea, settings.leftText, settings.topText, settings.widthText,
-                         settings.heightText, screenWidth, screenHeight);
+                         settings.heightText, fullScreen);
   if (settings.showCursor) {
     std::string bytes;
     if (!ReadWholeFile(settings.cursorFile, &bytes) || bytes.empty()) bytes = DefaultCursorBytes();
@@ -47,7 +48,7 @@ std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY) {
     // The grab is made at the quality's depth, so "稍逊" frames are reduced
     // to the fixed 8-bit table even when nothing else is drawn.
     BitmapSurface grab;
-    if (!grab.CaptureScreen(rect_.left, rect_.top, rect_.width, rect_.height, depth_)) return std::string();
+    if (!CaptureDesktopArea(grab, rect_, desktop_, depth_)) return std::string();
     if (!needsOverlay()) {
       std::string frame = grab.ToBmpBytes();
       frameSize_ = {rect_.width, rect_.height};

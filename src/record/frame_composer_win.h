@@ -30,11 +30,12 @@ struct ComposerSettings {
 
 class FrameComposer {
  public:
-  // The rectangle comes from the edits, or is the screenWidth x
-  // screenHeight screen. The cursor picture is the chosen cursor file, or
+  // The rectangle comes from the edits, or is `fullScreen` (a whole
+  // monitor); it is read wherever it lies on `desktop`, with black where no
+  // monitor shows. The cursor picture is the chosen cursor file, or
   // the default cursor when that file gives no bytes; a file that is no
   // cursor gives no cursor picture.
-  void Prepare(const ComposerSettings& settings, int32_t screenWidth, int32_t screenHeight);
+  void Prepare(const ComposerSettings& settings, const Desktop& desktop, const DesktopBox& fullScreen);
   // Frees the pictures and the work canvas.
   void Release();
 
@@ -58,6 +59,7 @@ class FrameComposer {
   std::string Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY);
 
   ComposerSettings settings_;
+  Desktop desktop_ = Desktop::Single(1, 1);
   bool prepared_ = false;
   RecordRect rect_;
   int32_t scalePercent_ = 100;

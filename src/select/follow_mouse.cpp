@@ -12,21 +12,20 @@ int32_t Clamp32(int64_t v) {
       std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-// The start that centres `size` on `mouse` and keeps it on a screen of
-// `screenSize`: the last start that fits is screenSize - size, so the last
-// column or row can be reached; a rectangle larger than the screen starts
-// at 0.
-int64_t CentredStart(int mouse, int32_t size, int screenSize) {
+// The start that centres `size` on `mouse` and keeps it within [first,
+// end): the last start that fits is end - size, so the last column or row
+// can be reached; a rectangle larger than the monitor starts at `first`.
+int64_t CentredStart(int mouse, int32_t size, int32_t first, int32_t end) {
   // Integer halves truncate toward zero, as every conversion does here.
   const int64_t start = static_cast<int64_t>(mouse) - size / 2;
-  return std::max<int64_t>(0, std::min<int64_t>(start, static_cast<int64_t>(screenSize) - size));
+  return std::max<int64_t>(first, std::min<int64_t>(start, static_cast<int64_t>(end) - size));
 }
 
 }  // namespace
 
-void FollowMouse(RecordRect& rect, int mouseX, int mouseY, int screenWidth, int screenHeight) {
-  rect.left = Clamp32(CentredStart(mouseX, rect.width, screenWidth));
-  rect.top = Clamp32(CentredStart(mouseY, rect.height, screenHeight));
+void FollowMouse(RecordRect& rect, int mouseX, int mouseY, const DesktopBox& monitor) {
+  rect.left = Clamp32(CentredStart(mouseX, rect.width, monitor.left, monitor.right));
+  rect.top = Clamp32(CentredStart(mouseY, rect.height, monitor.top, monitor.bottom));
 }
 
 RecordRect FramePlacement(const RecordRect& rect) {

@@ -3,7 +3,7 @@
 // the Win32 side supplies the pointer and the screen size.
 #pragma once
 
-#include "common/screen_rect.h"
+#include "common/desktop.h"
 
 namespace movrel {
 
@@ -12,11 +12,11 @@ namespace movrel {
 constexpr int kFrameMargin = 5;
 
 // Centres `rect` on the pointer (mouseX, mouseY) in place, keeping its size,
-// and keeps it on a screenWidth x screenHeight screen: the left lies
-// between 0 and screenWidth - width (the rectangle may touch the last
-// column), the top likewise; a rectangle wider or taller than the screen
-// starts at 0.
-void FollowMouse(RecordRect& rect, int mouseX, int mouseY, int screenWidth, int screenHeight);
+// and keeps it on `monitor`, the one under the pointer: the left lies
+// between monitor.left and monitor.right - width (the rectangle may touch
+// the last column), the top likewise; a rectangle wider or taller than the
+// monitor starts at its left or top edge.
+void FollowMouse(RecordRect& rect, int mouseX, int mouseY, const DesktopBox& monitor);
 
 // Where the frame window goes for `rect`: {left, top, width, height}.
 // Negative sizes count as 0.

@@ -1,5 +1,6 @@
 #include "select/frame_window_win.h"
 
+#include "common/desktop_win.h"
 #include "select/follow_mouse.h"
 
 namespace movrel {
@@ -107,7 +108,10 @@ FrameWindow& TheFrameWindow() {
 void FollowMouse(RecordRect& rect) {
   POINT pointer{};
   if (!GetCursorPos(&pointer)) return;
-  FollowMouse(rect, pointer.x, pointer.y, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  FollowMouse(rect, pointer.x, pointer.y, ToDesktopBox(monitor.rcMonitor));
 }
 
 }  // namespace movrel

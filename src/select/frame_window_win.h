@@ -40,7 +40,7 @@ class FrameWindow {
 // The one frame window of the program.
 FrameWindow& TheFrameWindow();
 
-// Centres `rect` on the mouse pointer, on the primary screen, keeping its
+// Centres `rect` on the mouse pointer, on the monitor under it, keeping its
 // size (the rules are in follow_mouse.h). Before every grab the shell
 // applies this to the capture rectangle when "跟随鼠标" is checked.
 void FollowMouse(RecordRect& rect);

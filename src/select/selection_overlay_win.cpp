@@ -5,6 +5,7 @@
 #include "app/hotkey_poll.h"
 #include "app/message_box_win.h"
 #include "app/ui_win.h"
+#include "common/desktop_win.h"
 #include "common/gbk_win.h"
 
 namespace movrel {
@@ -18,6 +19,8 @@ constexpr COLORREF kLabelFill = RGB(255, 255, 225);
 constexpr COLORREF kLabelBorder = RGB(0, 0, 0);
 constexpr COLORREF kLabelText = RGB(0, 0, 0);
 constexpr COLORREF kMagnifierBorder = RGB(0, 0, 0);
+// Parts of the desktop's bounding box that no monitor shows.
+constexpr COLORREF kUnseenFill = RGB(32, 32, 32);
 
 // The frozen screen and the magnifier's picture are made once and kept for
 // the life of the program, so opening the overlay again costs no allocation
@@ -92,10 +95,6 @@ const wchar_t* CursorFor(SelectionPointer pointer) {
   }
 }
 
-ScreenPoint PointFromLParam(LPARAM lParam) {
-  return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-}
-
 ScreenPoint PointerPosition() {
   POINT p{};
   GetCursorPos(&p);
@@ -163,8 +162,8 @@ void PaintSceneMarks(HDC dc, const SelectionScene& scene, HDC magnifierDc, HFONT
   UniqueBrush labelBorder(CreateSolidBrush(kLabelBorder));
   UniqueBrush magnifierBorder(CreateSolidBrush(kMagnifierBorder));
   if (scene.crossVisible) {
-    Fill(dc, {scene.cross.x, 0, scene.cross.x + 1, scene.screenHeight}, mark.get());
-    Fill(dc, {0, scene.cross.y, scene.screenWidth, scene.cross.y + 1}, mark.get());
+    Fill(dc, {scene.cross.x, scene.bounds.top, scene.cross.x + 1, scene.bounds.bottom}, mark.get());
+    Fill(dc, {scene.bounds.left, scene.cross.y, scene.bounds.right, scene.cross.y + 1}, mark.get());
   }
   if (scene.rectVisible) {
     RECT outline = ToRect(scene.rect);
@@ -196,12 +195,23 @@ SelectionOverlay::~SelectionOverlay() { Close(); }
 
 bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
   if (window || !RegisterOverlayClass()) return false;
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  // The picture is taken before the overlay shows, so it holds the screen
-  // as the user saw it.
+  const Desktop desktop = ReadDesktop();
+  const DesktopBox bounds = desktop.Bounds();
+  const int width = bounds.Width(), height = bounds.Height();
+  origin = {bounds.left, bounds.top};
+  // The picture is taken before the overlay shows, so it holds the desktop
+  // as the user saw it: all monitors at once.
   BitmapSurface& screen = ScreenCopy();
-  if (!screen.CaptureScreen(0, 0, width, height)) return false;
-  state = SelectionState(width, height);
+  if (!screen.CaptureScreen(bounds.left, bounds.top, width, height)) return false;
+  {
+    UniqueBrush unseen(CreateSolidBrush(kUnseenFill));
+    for (const DesktopBox& gap : desktop.Uncovered(bounds)) {
+      Fill(screen.GetMemoryDc(), {gap.left - origin.x, gap.top - origin.y, gap.right - origin.x, gap.bottom - origin.y},
+           unseen.get());
+    }
+    screen.RefreshImage();
+  }
+  state = SelectionState(desktop);
   {
     WindowDc screenDc(nullptr);
     backDc.reset(CreateCompatibleDC(screenDc.get()));
@@ -215,7 +225,8 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
   MagnifierImage().CreateBlank(kMagnifierPictureSize, kMagnifierPictureSize, 24);
   magnifierPainted = false;
 
-  window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kOverlayClass, L"", WS_POPUP, 0, 0, width, height, owner,
+  window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kOverlayClass, L"", WS_POPUP, bounds.left, bounds.top, width,
+                           height, owner,
                            nullptr, GetModuleHandleW(nullptr), this);
   if (!window) return false;
   state.Open(PointerPosition(), preset);
@@ -274,13 +285,14 @@ void SelectionOverlay::UpdateView() {
   if (!window) return;
   SelectionScene scene = state.Scene(*measurer);
   if (scene.magnifierVisible && (!magnifierPainted || scene.magnifierSource != magnifierPaintedFor)) {
-    magnifierPainted = PaintMagnifier(ScreenCopy(), MagnifierImage(), scene.magnifierSource);
+    const ScreenPoint source{scene.magnifierSource.x - origin.x, scene.magnifierSource.y - origin.y};
+    magnifierPainted = PaintMagnifier(ScreenCopy(), MagnifierImage(), source);
     magnifierPaintedFor = scene.magnifierSource;
   }
   if (scene != shown) {
     for (const SelectionScene* s : {&shown, &scene}) {
       for (const ScreenBox& area : s->PaintedAreas()) {
-        RECT r = ToRect(area);
+        RECT r = ToClient(area);
         InvalidateRect(window, &r, FALSE);
       }
     }
@@ -302,9 +314,21 @@ void SelectionOverlay::OnPaint() {
   SelectClipRgn(back, kind == ERROR ? nullptr : update.get());
   BitBlt(back, box.left, box.top, box.right - box.left, box.bottom - box.top, ScreenCopy().GetMemoryDc(), box.left,
          box.top, SRCCOPY);
+  // The scene is in desktop pixels; the clip region stays in the buffer's.
+  POINT previousOrigin{};
+  SetViewportOrgEx(back, -origin.x, -origin.y, &previousOrigin);
   PaintSceneMarks(back, shown, magnifierPainted ? MagnifierImage().GetMemoryDc() : nullptr, font.get());
+  SetViewportOrgEx(back, previousOrigin.x, previousOrigin.y, nullptr);
   SelectClipRgn(back, nullptr);
   BitBlt(paint.dc(), box.left, box.top, box.right - box.left, box.bottom - box.top, back, box.left, box.top, SRCCOPY);
+}
+
+ScreenPoint SelectionOverlay::ToDesktop(LPARAM lParam) const {
+  return {origin.x + static_cast<short>(LOWORD(lParam)), origin.y + static_cast<short>(HIWORD(lParam))};
+}
+
+RECT SelectionOverlay::ToClient(const ScreenBox& b) const {
+  return {b.left - origin.x, b.top - origin.y, b.right - origin.x, b.bottom - origin.y};
 }
 
 void SelectionOverlay::OnKey(WPARAM key, bool down) {
@@ -342,31 +366,31 @@ LRESULT SelectionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       break;
     case WM_MOUSEMOVE:
       SyncHeldKeys();
-      if (state.MouseMove(PointFromLParam(lParam))) UpdateView();
+      if (state.MouseMove(ToDesktop(lParam))) UpdateView();
       return 0;
     case WM_LBUTTONDOWN:
       SetCapture(window);
       SyncHeldKeys();
-      state.LeftDown(PointFromLParam(lParam));
+      state.LeftDown(ToDesktop(lParam));
       UpdateView();
       return 0;
     case WM_LBUTTONDBLCLK:
       SetCapture(window);
       SyncHeldKeys();
-      state.DoubleClick(PointFromLParam(lParam));
+      state.DoubleClick(ToDesktop(lParam));
       UpdateView();
       return 0;
     case WM_LBUTTONUP: {
       ReleaseCapture();
       SyncHeldKeys();
-      bool help = state.LeftUp(PointFromLParam(lParam));
+      bool help = state.LeftUp(ToDesktop(lParam));
       UpdateView();
       if (help) ShowHelp();
       return 0;
     }
     case WM_RBUTTONDOWN:
       SyncHeldKeys();
-      state.RightDown(PointFromLParam(lParam));
+      state.RightDown(ToDesktop(lParam));
       UpdateView();
       return 0;
     case WM_KEYDOWN:

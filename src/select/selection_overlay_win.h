@@ -1,5 +1,5 @@
-// The selection overlay: a borderless full-screen window over a frozen
-// picture of the screen in which the user marks the record rectangle. The
+// The selection overlay: a borderless window over the whole desktop (every
+// monitor) showing a frozen picture of it, in which the user marks the record rectangle. The
 // decisions are SelectionState's; this window feeds it the mouse and the
 // keys, moves the pointer when told, and paints the scene it answers from an
 // off-screen buffer, only where something changed.
@@ -27,13 +27,14 @@ class GdiTextMeasurer : public TextMeasurer {
   HGDIOBJ previousFont = nullptr;
 };
 
-// Paints the 20 x 20 pixels of `screen` around `centre` as 5 x 5 blocks into
+// Paints the 20 x 20 pixels of `screen` around `centre` (in the picture's
+// own pixels) as 5 x 5 blocks into
 // `magnifier`, making it a blank 100 x 100 24-bit picture first when it is
 // not one. Pixels beyond the screen's edge come out black.
 bool PaintMagnifier(BitmapSurface& screen, BitmapSurface& magnifier, ScreenPoint centre);
 
 // Paints the scene's marks (everything but the background picture) into
-// `dc`, with the magnifier's picture taken from `magnifierDc`.
+// `dc`, whose origin is the desktop's, with the magnifier's picture taken from `magnifierDc`.
 void PaintSceneMarks(HDC dc, const SelectionScene& scene, HDC magnifierDc, HFONT font);
 
 class SelectionOverlay {
@@ -43,8 +44,8 @@ class SelectionOverlay {
   SelectionOverlay(const SelectionOverlay&) = delete;
   SelectionOverlay& operator=(const SelectionOverlay&) = delete;
 
-  // Takes the screen's picture and shows the overlay over the whole primary
-  // screen, in stage 2 on `preset` when one is given. `owner` (may be null)
+  // Takes the desktop's picture, with the parts no monitor shows darkened,
+  // and shows the overlay over the whole desktop, in stage 2 on `preset` when one is given. `owner` (may be null)
   // owns the overlay while it is visible. False when it cannot be made.
   bool Open(HWND owner, const SelectionRect* preset);
   // Handles events with `disabledOwner` disabled until the user accepts or
@@ -65,9 +66,14 @@ class SelectionOverlay {
   void OnKey(WPARAM key, bool down);
   void ShowHelp();
   void Close();
+  // Desktop and window coordinates differ by the desktop's top-left corner,
+  // which is negative where a monitor lies left of or above the primary.
+  ScreenPoint ToDesktop(LPARAM lParam) const;
+  RECT ToClient(const ScreenBox& box) const;
 
   HWND window = nullptr;
-  SelectionState state{1, 1};
+  SelectionState state{Desktop::Single(1, 1)};
+  ScreenPoint origin;
   UniqueFont font;
   std::unique_ptr<GdiTextMeasurer> measurer;
   UniqueMemoryDc backDc;

@@ -145,14 +145,59 @@ SelectionPointer PointerForHit(int hitCode) {
   }
 }
 
-SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pressPoint, ScreenPoint mouse,
-                       int screenWidth, int screenHeight) {
+bool CornersOnMonitors(const SelectionRect& r, const Desktop& desktop) {
+  return desktop.Covers(r.x1, r.y1) && desktop.Covers(r.x2, r.y1) && desktop.Covers(r.x1, r.y2) &&
+         desktop.Covers(r.x2, r.y2);
+}
+
+namespace {
+
+ScreenPoint NearestOnMonitor(ScreenPoint p, const Desktop& desktop) {
+  const DesktopPoint q = desktop.NearestCovered(p.x, p.y);
+  return {q.x, q.y};
+}
+
+// `make(mouse)` for the mouse nearest to `to` on the way from `from` whose
+// rectangle keeps its corners on monitors: first along the straight way,
+// then along each axis on its own, so a rectangle that meets a gap slides
+// along its edge instead of sticking. When even `from` gives no such
+// rectangle there is nothing to hold on to and `to` is taken as it is.
+template <class Make>
+SelectionRect KeepCornersOnMonitors(ScreenPoint from, ScreenPoint to, const Desktop& desktop, Make make) {
+  const SelectionRect wanted = make(to);
+  if (CornersOnMonitors(wanted, desktop) || !CornersOnMonitors(make(from), desktop)) return wanted;
+  const int64_t dx = int64_t{to.x} - from.x, dy = int64_t{to.y} - from.y;
+  const int64_t steps = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
+  ScreenPoint best = from;
+  for (int64_t k = steps - 1; k > 0; --k) {
+    const ScreenPoint q{static_cast<int>(from.x + dx * k / steps), static_cast<int>(from.y + dy * k / steps)};
+    if (CornersOnMonitors(make(q), desktop)) {
+      best = q;
+      break;
+    }
+  }
+  auto slide = [&](int ScreenPoint::*axis) {
+    const int target = to.*axis, step = target > best.*axis ? 1 : -1;
+    for (int v = target; v != best.*axis; v -= step) {
+      ScreenPoint q = best;
+      q.*axis = v;
+      if (CornersOnMonitors(make(q), desktop)) {
+        best = q;
+        return;
+      }
+    }
+  };
+  slide(&ScreenPoint::x);
+  slide(&ScreenPoint::y);
+  return make(best);
+}
+
+SelectionRect DragWithin(int hitCode, const SelectionRect& atPress, ScreenPoint pressPoint, ScreenPoint mouse,
+                         const Desktop& desktop) {
   // Corners are kept as two free points until the end, so dragging a handle
   // across the opposite edge swaps the corners instead of inverting.
   ScreenPoint a{atPress.x1, atPress.y1}, b{atPress.x2, atPress.y2};
-  if (hitCode != kHitInside) {
-    mouse = {std::clamp(mouse.x, 0, std::max(1, screenWidth) - 1), std::clamp(mouse.y, 0, std::max(1, screenHeight) - 1)};
-  }
+  if (hitCode != kHitInside) mouse = NearestOnMonitor(mouse, desktop);
   switch (hitCode) {
     case kHitTopLeft: a = mouse; break;
     case kHitTopMiddle: a.y = mouse.y; break;
@@ -165,22 +210,23 @@ SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pr
     case kHitInside: {
       // The size never changes: what the near edge overshoots is added to
       // the far one, and what the far edge overshoots is taken from both.
-      auto move = [](int lo, int hi, int d, int limit, int* outLo, int* outHi) {
+      auto move = [](int lo, int hi, int d, int first, int last, int* outLo, int* outHi) {
         int64_t newLo = static_cast<int64_t>(lo) + d, overshoot = 0;
-        if (newLo < 0) {
-          overshoot = -newLo;
-          newLo = 0;
+        if (newLo < first) {
+          overshoot = first - newLo;
+          newLo = first;
         }
         int64_t newHi = static_cast<int64_t>(hi) + d + overshoot;
-        if (newHi > limit - 1) {
-          newLo -= newHi - (limit - 1);
-          newHi = limit - 1;
+        if (newHi > last) {
+          newLo -= newHi - last;
+          newHi = last;
         }
         *outLo = static_cast<int>(newLo);
         *outHi = static_cast<int>(newHi);
       };
-      move(atPress.x1, atPress.x2, mouse.x - pressPoint.x, screenWidth, &a.x, &b.x);
-      move(atPress.y1, atPress.y2, mouse.y - pressPoint.y, screenHeight, &a.y, &b.y);
+      const DesktopBox& bounds = desktop.Bounds();
+      move(atPress.x1, atPress.x2, mouse.x - pressPoint.x, bounds.left, bounds.right - 1, &a.x, &b.x);
+      move(atPress.y1, atPress.y2, mouse.y - pressPoint.y, bounds.top, bounds.bottom - 1, &a.y, &b.y);
       break;
     }
     default:
@@ -189,38 +235,51 @@ SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pr
   return NormalisedRect(a, b);
 }
 
-ScreenPoint MagnifierPlace(ScreenPoint mouse, int screenWidth, int screenHeight) {
-  const ScreenPoint upLeft{mouse.x - 130, mouse.y - 130};
-  ScreenPoint at = upLeft;
-  if (at.x < 0 || at.y < 0) at = {mouse.x + 30, mouse.y + 80};
-  // Each side keeps the pointer out of the box on its own, so the two can
-  // be mixed.
-  if (at.x + kMagnifierBoxSize > screenWidth) at.x = upLeft.x;
-  if (at.y + kMagnifierBoxSize > screenHeight) at.y = upLeft.y;
-  at.x = std::max(0, std::min(at.x, screenWidth - kMagnifierBoxSize));
-  at.y = std::max(0, std::min(at.y, screenHeight - kMagnifierBoxSize));
-  return at;
+}  // namespace
+
+SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pressPoint, ScreenPoint mouse,
+                       const Desktop& desktop) {
+  return KeepCornersOnMonitors(pressPoint, mouse, desktop, [&](ScreenPoint q) {
+    return DragWithin(hitCode, atPress, pressPoint, q, desktop);
+  });
 }
 
-SelectionRect RectOnScreen(const SelectionRect& rect, int screenWidth, int screenHeight) {
-  auto fit = [](int lo, int hi, int limit, int* outLo, int* outHi) {
-    const int64_t size = std::min<int64_t>(static_cast<int64_t>(hi) - lo + 1, std::max(1, limit));
-    const int64_t start = std::clamp<int64_t>(lo, 0, std::max(1, limit) - size);
+ScreenPoint MagnifierPlace(ScreenPoint mouse, const ScreenBox& monitor) {
+  // Worked out with the monitor's top-left corner as the origin.
+  const int width = monitor.right - monitor.left, height = monitor.bottom - monitor.top;
+  const ScreenPoint local{mouse.x - monitor.left, mouse.y - monitor.top};
+  const ScreenPoint upLeft{local.x - 130, local.y - 130};
+  ScreenPoint at = upLeft;
+  if (at.x < 0 || at.y < 0) at = {local.x + 30, local.y + 80};
+  // Each side keeps the pointer out of the box on its own, so the two can
+  // be mixed.
+  if (at.x + kMagnifierBoxSize > width) at.x = upLeft.x;
+  if (at.y + kMagnifierBoxSize > height) at.y = upLeft.y;
+  at.x = std::max(0, std::min(at.x, width - kMagnifierBoxSize));
+  at.y = std::max(0, std::min(at.y, height - kMagnifierBoxSize));
+  return {monitor.left + at.x, monitor.top + at.y};
+}
+
+SelectionRect RectOnScreen(const SelectionRect& rect, const ScreenBox& area) {
+  auto fit = [](int lo, int hi, int first, int end, int* outLo, int* outHi) {
+    const int64_t limit = std::max<int64_t>(1, int64_t{end} - first);
+    const int64_t size = std::min<int64_t>(static_cast<int64_t>(hi) - lo + 1, limit);
+    const int64_t start = std::clamp<int64_t>(lo, first, first + limit - size);
     *outLo = static_cast<int>(start);
     *outHi = static_cast<int>(start + size - 1);
   };
   const SelectionRect r = NormalisedRect({rect.x1, rect.y1}, {rect.x2, rect.y2});
   SelectionRect on;
-  fit(r.x1, r.x2, screenWidth, &on.x1, &on.x2);
-  fit(r.y1, r.y2, screenHeight, &on.y1, &on.y2);
+  fit(r.x1, r.x2, area.left, area.right, &on.x1, &on.x2);
+  fit(r.y1, r.y2, area.top, area.bottom, &on.y1, &on.y2);
   return on;
 }
 
 std::vector<ScreenBox> SelectionScene::PaintedAreas() const {
   std::vector<ScreenBox> areas;
   if (crossVisible) {
-    areas.push_back({cross.x, 0, cross.x + 1, screenHeight});
-    areas.push_back({0, cross.y, screenWidth, cross.y + 1});
+    areas.push_back({cross.x, bounds.top, cross.x + 1, bounds.bottom});
+    areas.push_back({bounds.left, cross.y, bounds.right, cross.y + 1});
   }
   for (const TextBox* t : {&pointLabel, &sizeLabel, &hint}) {
     if (!t->visible) continue;
@@ -240,22 +299,27 @@ std::vector<ScreenBox> SelectionScene::PaintedAreas() const {
 }
 
 bool SelectionScene::operator==(const SelectionScene& o) const {
-  return screenWidth == o.screenWidth && screenHeight == o.screenHeight && crossVisible == o.crossVisible &&
+  return bounds == o.bounds && crossVisible == o.crossVisible &&
          (!crossVisible || cross == o.cross) && pointLabel == o.pointLabel && sizeLabel == o.sizeLabel &&
          hint == o.hint && rectVisible == o.rectVisible && (!rectVisible || rect == o.rect) &&
          magnifierVisible == o.magnifierVisible &&
          (!magnifierVisible || (magnifierAt == o.magnifierAt && magnifierSource == o.magnifierSource));
 }
 
-SelectionState::SelectionState(int screenWidth, int screenHeight)
-    : screenWidth(std::max(1, screenWidth)), screenHeight(std::max(1, screenHeight)) {}
+namespace {
+
+ScreenBox ToScreenBox(const DesktopBox& b) { return {b.left, b.top, b.right, b.bottom}; }
+
+}  // namespace
+
+SelectionState::SelectionState(const Desktop& desktop) : desktop(desktop), bounds(ToScreenBox(desktop.Bounds())) {}
 
 void SelectionState::Open(ScreenPoint mouse, const SelectionRect* preset) {
   mouse = ClampToScreen(mouse);
   outcome = SelectionOutcome::kOpen;
   Reset(mouse);
   if (preset) {
-    rect = RectOnScreen(*preset, screenWidth, screenHeight);
+    rect = RectOnScreen(*preset, bounds);
     stage = 2;
     // The pointer shows what it is over before the mouse moves at all.
     hitCode = HitTest(rect, mouse);
@@ -288,23 +352,23 @@ void SelectionState::HandleMove(ScreenPoint p) {
     case 0:
       break;
     case 1:
-      rect = NormalisedRect(firstPoint, p);
+      rect = RubberBand(p);
       break;
     default:
       if (buttonDown) {
-        rect = DragRect(hitCode, rectAtPress, pressPoint, p, screenWidth, screenHeight);
+        rect = DragRect(hitCode, rectAtPress, pressPoint, p, desktop);
       } else {
         hitCode = HitTest(rect, p);
       }
       break;
   }
   DrawAt(p);
-  if (enteredMagnifier) magnifierAt = MagnifierPlace(p, screenWidth, screenHeight);
+  if (enteredMagnifier) magnifierAt = MagnifierPlace(p, ToScreenBox(desktop.MonitorNear(p.x, p.y)));
 }
 
 void SelectionState::DrawAt(ScreenPoint p) {
   mouse = p;
-  if (!magnifierPinned) magnifierAt = MagnifierPlace(p, screenWidth, screenHeight);
+  if (!magnifierPinned) magnifierAt = MagnifierPlace(p, ToScreenBox(desktop.MonitorNear(p.x, p.y)));
 }
 
 void SelectionState::Press(ScreenPoint p, bool keepHit) {
@@ -317,7 +381,7 @@ void SelectionState::Press(ScreenPoint p, bool keepHit) {
       rect = NormalisedRect(p, p);
       break;
     case 1:
-      rect = NormalisedRect(firstPoint, p);
+      rect = RubberBand(p);
       stage = 2;
       break;
     default:
@@ -338,7 +402,7 @@ bool SelectionState::Release(ScreenPoint p) {
   keyboardMove = false;
   if (stage == 1) {
     if (p == pressPoint) return false;  // a click: the second point comes with the next one
-    rect = NormalisedRect(firstPoint, p);
+    rect = RubberBand(p);
     stage = 2;
     hitCode = HitTest(rect, p);
     DrawAt(p);
@@ -374,8 +438,10 @@ void SelectionState::Reset(ScreenPoint p) {
   HandleMove(p);
 }
 
-ScreenPoint SelectionState::ClampToScreen(ScreenPoint p) const {
-  return {std::clamp(p.x, 0, screenWidth - 1), std::clamp(p.y, 0, screenHeight - 1)};
+ScreenPoint SelectionState::ClampToScreen(ScreenPoint p) const { return NearestOnMonitor(p, desktop); }
+
+SelectionRect SelectionState::RubberBand(ScreenPoint p) const {
+  return KeepCornersOnMonitors(firstPoint, p, desktop, [&](ScreenPoint q) { return NormalisedRect(firstPoint, q); });
 }
 
 KeyResult SelectionState::KeyDown(SelectionKey key, int modifiers, ScreenPoint pointer) {
@@ -454,8 +520,7 @@ SelectionPointer SelectionState::Pointer() const {
 
 SelectionScene SelectionState::Scene(const TextMeasurer& measurer) const {
   SelectionScene s;
-  s.screenWidth = screenWidth;
-  s.screenHeight = screenHeight;
+  s.bounds = bounds;
   s.magnifierVisible = MagnifierShown();
   s.magnifierAt = magnifierAt;
   s.magnifierSource = mouse;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/desktop.h"
+
 namespace movrel {
 
 struct ScreenPoint {
@@ -108,23 +110,29 @@ int HitTest(const SelectionRect& rect, ScreenPoint p);
 
 SelectionPointer PointerForHit(int hitCode);
 
+// Whether all four corners of `rect` lie on monitors: the parts of the
+// desktop's bounding box that no monitor shows cannot hold a corner.
+bool CornersOnMonitors(const SelectionRect& rect, const Desktop& desktop);
+
 // The rectangle after dragging `hitCode` from `pressPoint` to `mouse`,
 // starting from `atPress`, normalised. A move keeps the size and stops at
-// the screen's edges; a handle follows the mouse only as far as the
-// screen's edges.
+// the desktop's edges; a handle follows the mouse only as far as the
+// monitors reach. Neither puts a corner into a gap between monitors: the
+// rectangle stops where the way toward the mouse would, sliding along the
+// edge it met.
 SelectionRect DragRect(int hitCode, const SelectionRect& atPress, ScreenPoint pressPoint, ScreenPoint mouse,
-                       int screenWidth, int screenHeight);
+                       const Desktop& desktop);
 
-// Top-left corner of the magnifier box for the mouse at `mouse`: up and to
-// the left of it, or below and to the right when that would leave the
-// screen; on a side where that leaves the screen too (near the top-right
-// and bottom-left corners) the box goes back to the pointer's other side.
-// A screen smaller than the box shows it from the top-left corner.
-ScreenPoint MagnifierPlace(ScreenPoint mouse, int screenWidth, int screenHeight);
+// Top-left corner of the magnifier box for the mouse at `mouse`, kept on
+// `monitor` (the one under the pointer): up and to the left of the
+// pointer, or below and to the right when that would leave the monitor; on
+// a side where that leaves it too (near the top-right and bottom-left
+// corners) the box goes back to the pointer's other side. A monitor
+// smaller than the box shows it from its top-left corner.
+ScreenPoint MagnifierPlace(ScreenPoint mouse, const ScreenBox& monitor);
 
-// `rect` moved onto a screenWidth x screenHeight screen, its size cut to
-// the screen's where it is larger.
-SelectionRect RectOnScreen(const SelectionRect& rect, int screenWidth, int screenHeight);
+// `rect` moved into `area`, its size cut to the area's where it is larger.
+SelectionRect RectOnScreen(const SelectionRect& rect, const ScreenBox& area);
 
 // A label or hint: a filled box with text in it.
 struct TextBox {
@@ -142,7 +150,7 @@ struct TextBox {
 
 // Everything the overlay paints over the frozen screen picture.
 struct SelectionScene {
-  int screenWidth = 0, screenHeight = 0;
+  ScreenBox bounds;  // the whole desktop
   bool crossVisible = false;  // stage 0: full-width and full-height lines
   ScreenPoint cross;
   TextBox pointLabel;
@@ -174,12 +182,13 @@ struct KeyResult {
 
 class SelectionState {
  public:
-  SelectionState(int screenWidth, int screenHeight);
+  explicit SelectionState(const Desktop& desktop);
 
   // Starts at the mouse in stage 0, or with `preset` (moved onto the
-  // screen) in stage 2. Every point given to the state is first clamped to
-  // the screen: with the mouse captured, a drag reports points past the
-  // overlay's edges, and the accepted rectangle never leaves the screen.
+  // desktop) in stage 2. Every point given to the state is first moved to
+  // the nearest point a monitor shows: with the mouse captured, a drag
+  // reports points past the overlay's edges or in gaps between monitors,
+  // and the accepted rectangle never leaves the desktop.
   void Open(ScreenPoint mouse, const SelectionRect* preset);
 
   // W held hides the texts, S held keeps the magnifier where it is; the
@@ -210,8 +219,7 @@ class SelectionState {
   bool ButtonDown() const { return buttonDown; }
   SelectionPointer Pointer() const;
   SelectionOutcome Outcome() const { return outcome; }
-  int ScreenWidth() const { return screenWidth; }
-  int ScreenHeight() const { return screenHeight; }
+  const Desktop& GetDesktop() const { return desktop; }
 
  private:
   void HandleMove(ScreenPoint p);
@@ -221,9 +229,12 @@ class SelectionState {
   void Press(ScreenPoint p, bool keepHit);
   bool Release(ScreenPoint p);
   ScreenPoint ClampToScreen(ScreenPoint p) const;
+  // The rubber band of stage 1 from the first point toward `p`.
+  SelectionRect RubberBand(ScreenPoint p) const;
   bool MagnifierShown() const { return stage != 2 || buttonDown; }
 
-  int screenWidth, screenHeight;
+  Desktop desktop;
+  ScreenBox bounds;
   int stage = 0;
   SelectionRect rect;
   SelectionOutcome outcome = SelectionOutcome::kOpen;

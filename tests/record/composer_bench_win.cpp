@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "app/control_table.h"
+#include "common/desktop_win.h"
 #include "record/frame_composer_win.h"
 
 using namespace movrel;
@@ -37,7 +38,7 @@ ComposerSettings Settings(bool fullScreen, bool overlays, bool standard) {
 
 void Run(const char* name, const ComposerSettings& settings, int frames) {
   FrameComposer composer;
-  composer.Prepare(settings, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  composer.Prepare(settings, ReadDesktop(), HomeMonitor());
   size_t bytes = composer.Compose(700, 400).size();  // warm-up
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < frames; ++i) bytes += composer.Compose(700 + i, 400).size();

@@ -71,14 +71,14 @@ TEST(FrameScale, ItemTextAndTruncatedSizes) {
 }
 
 TEST(CaptureRect, EditsOrTheWholeScreen) {
-  RecordRect r = CaptureRectFor(true, "10", "20", "300", "200", 1280, 1024);
+  RecordRect r = CaptureRectFor(true, "10", "20", "300", "200", {0, 0, 1280, 1024});
   EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height), std::make_tuple(10, 20, 300, 200));
   // Leading numbers as typed: blanks, decimals, signs and junk.
-  r = CaptureRectFor(true, " 12.9px", "-5", "", "abc", 1280, 1024);
+  r = CaptureRectFor(true, " 12.9px", "-5", "", "abc", {0, 0, 1280, 1024});
   EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height), std::make_tuple(12, -5, 0, 0));
-  // Unchecked: the edits do not matter.
-  r = CaptureRectFor(false, "10", "20", "300", "200", 1280, 1024);
-  EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height), std::make_tuple(0, 0, 1280, 1024));
+  // Unchecked: the edits do not matter; the whole monitor, wherever it lies.
+  r = CaptureRectFor(false, "10", "20", "300", "200", {-1280, -200, 0, 824});
+  EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height), std::make_tuple(-1280, -200, 1280, 1024));
 }
 
 TEST(CaptureRect, FrameLimitRefusesEmptyAndHugePictures) {

@@ -14,6 +14,7 @@
 #include "../bitmap/pattern_window_win.h"
 #include "bitmap/bmp_layout.h"
 #include "bitmap/reencode_win.h"
+#include "common/desktop_win.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
 #include "record/composer_win.h"
@@ -187,7 +188,7 @@ class ComposerTest : public ::testing::Test {
   }
 
   Frame Compose(int pointerX = -1000, int pointerY = -1000) {
-    composer_.Prepare(settings_, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    composer_.Prepare(settings_, ReadDesktop(), HomeMonitor());
     bytes_ = composer_.Compose(pointerX, pointerY);
     return Frame::Decode(bytes_);
   }

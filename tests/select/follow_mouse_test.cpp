@@ -30,7 +30,7 @@ TEST(FollowMouse, CentresOnThePointerAndKeepsToTheScreen) {
   };
   for (const Case& c : cases) {
     RecordRect r = c.rect;
-    FollowMouse(r, c.mouseX, c.mouseY, c.screenW, c.screenH);
+    FollowMouse(r, c.mouseX, c.mouseY, {0, 0, c.screenW, c.screenH});
     EXPECT_EQ(r.left, c.left) << c.what;
     EXPECT_EQ(r.top, c.top) << c.what;
     EXPECT_EQ(r.width, c.rect.width) << c.what;
@@ -38,14 +38,36 @@ TEST(FollowMouse, CentresOnThePointerAndKeepsToTheScreen) {
   }
 }
 
+TEST(FollowMouse, KeepsToTheMonitorUnderThePointer) {
+  // A monitor left of the primary has negative coordinates; one above it too.
+  const DesktopBox left{-1280, 0, 0, 1024}, above{0, -900, 1600, 0};
+  struct Case {
+    const char* what;
+    DesktopBox monitor;
+    int width, mouseX, mouseY;
+    int left, top;
+  } cases[] = {
+      {"near the left monitor's left edge", left, 500, -1270, 500, -1280, 250},
+      {"near its right edge, next to the primary", left, 500, -5, 1020, -500, 524},
+      {"on the monitor above", above, 500, 10, -10, 0, -500},
+      {"wider than the monitor above", above, 2000, 800, -450, 0, -700},
+  };
+  for (const Case& c : cases) {
+    RecordRect r{0, 0, c.width, 500};
+    FollowMouse(r, c.mouseX, c.mouseY, c.monitor);
+    EXPECT_EQ(r.left, c.left) << c.what;
+    EXPECT_EQ(r.top, c.top) << c.what;
+  }
+}
+
 TEST(FollowMouse, HugeRectanglesDoNotOverflow) {
   RecordRect r{0, 0, INT_MAX, INT_MAX};
-  FollowMouse(r, INT_MAX, INT_MIN, 1920, 1080);
+  FollowMouse(r, INT_MAX, INT_MIN, {0, 0, 1920, 1080});
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
   EXPECT_EQ(r.width, INT_MAX);
   RecordRect small{0, 0, 10, 10};
-  FollowMouse(small, INT_MAX, INT_MIN, 1920, 1080);
+  FollowMouse(small, INT_MAX, INT_MIN, {0, 0, 1920, 1080});
   EXPECT_EQ(small.left, 1910);
   EXPECT_EQ(small.top, 0);
 }

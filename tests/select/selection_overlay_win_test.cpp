@@ -67,7 +67,7 @@ TEST(SceneMarks, StageZeroCrossLabelAndMagnifier) {
   const COLORREF white = RGB(255, 255, 255);
   FixedFont font;
   GdiTextMeasurer measurer(font.get());
-  SelectionState state(kW, kH);
+  SelectionState state(Desktop::Single(kW, kH));
   state.Open({300, 200}, nullptr);
   const SelectionScene scene = state.Scene(measurer);
   ASSERT_TRUE(scene.pointLabel.visible);
@@ -114,7 +114,7 @@ TEST(SceneMarks, StageTwoOutlineAndHandles) {
   FixedFont font;
   GdiTextMeasurer measurer(font.get());
   const SelectionRect rect{100, 80, 400, 300};
-  SelectionState state(kW, kH);
+  SelectionState state(Desktop::Single(kW, kH));
   state.Open({600, 450}, &rect);
   const SelectionScene scene = state.Scene(measurer);
   BitmapSurface canvas;

@@ -8,6 +8,7 @@ namespace movrel {
 namespace {
 
 constexpr int kScreenW = 1920, kScreenH = 1080;
+const Desktop kScreen = Desktop::Single(kScreenW, kScreenH);
 
 // Every byte is 4 pixels wide (a GBK character 8), every line 14 high.
 class FixedMeasurer : public TextMeasurer {
@@ -26,7 +27,7 @@ SelectionRect R(int x1, int y1, int x2, int y2) { return {x1, y1, x2, y2}; }
 
 // A state in stage 2 on `rect`, opened from it with the mouse at `mouse`.
 SelectionState OpenedOn(const SelectionRect& rect, ScreenPoint mouse = {5, 5}) {
-  SelectionState s(kScreenW, kScreenH);
+  SelectionState s(kScreen);
   s.Open(mouse, &rect);
   return s;
 }
@@ -91,16 +92,16 @@ TEST(SelectionGeometry, HandleDragsResizeFromTheRectangleAtThePress) {
       {kHitOutside, start},                    {kHitNone, start},
   };
   for (const Case& c : cases) {
-    EXPECT_TRUE(SameRect(DragRect(c.hit, start, press, m, kScreenW, kScreenH), c.expected)) << "hit " << c.hit;
+    EXPECT_TRUE(SameRect(DragRect(c.hit, start, press, m, kScreen), c.expected)) << "hit " << c.hit;
   }
   // Past the opposite corner the corners swap.
-  EXPECT_TRUE(SameRect(DragRect(kHitTopLeft, start, press, {400, 260}, kScreenW, kScreenH), R(300, 200, 400, 260)));
-  EXPECT_TRUE(SameRect(DragRect(kHitMiddleRight, start, press, {40, 0}, kScreenW, kScreenH), R(40, 100, 100, 200)));
+  EXPECT_TRUE(SameRect(DragRect(kHitTopLeft, start, press, {400, 260}, kScreen), R(300, 200, 400, 260)));
+  EXPECT_TRUE(SameRect(DragRect(kHitMiddleRight, start, press, {40, 0}, kScreen), R(40, 100, 100, 200)));
   // A captured mouse past the screen's edges takes the handle only to them.
-  EXPECT_TRUE(SameRect(DragRect(kHitTopLeft, start, press, {-40, -9}, kScreenW, kScreenH), R(0, 0, 300, 200)));
-  EXPECT_TRUE(SameRect(DragRect(kHitBottomRight, start, press, {5000, 1080}, kScreenW, kScreenH),
+  EXPECT_TRUE(SameRect(DragRect(kHitTopLeft, start, press, {-40, -9}, kScreen), R(0, 0, 300, 200)));
+  EXPECT_TRUE(SameRect(DragRect(kHitBottomRight, start, press, {5000, 1080}, kScreen),
                        R(100, 100, 1919, 1079)));
-  EXPECT_TRUE(SameRect(DragRect(kHitTopMiddle, start, press, {0, -1}, kScreenW, kScreenH), R(100, 0, 300, 200)));
+  EXPECT_TRUE(SameRect(DragRect(kHitTopMiddle, start, press, {0, -1}, kScreen), R(100, 0, 300, 200)));
 }
 
 TEST(SelectionGeometry, MovesKeepTheSizeAndStopAtTheEdges) {
@@ -121,7 +122,7 @@ TEST(SelectionGeometry, MovesKeepTheSizeAndStopAtTheEdges) {
       {"into a corner", {-500, -500}, R(0, 0, 199, 99)},
   };
   for (const Case& c : cases) {
-    const SelectionRect moved = DragRect(kHitInside, start, press, c.mouse, kScreenW, kScreenH);
+    const SelectionRect moved = DragRect(kHitInside, start, press, c.mouse, kScreen);
     EXPECT_TRUE(SameRect(moved, c.expected)) << c.what;
     EXPECT_EQ(moved.Width(), 200) << c.what;
     EXPECT_EQ(moved.Height(), 100) << c.what;
@@ -139,7 +140,7 @@ TEST(SelectionGeometry, MagnifierGoesUpLeftOrElseDownRightAndStaysOnTheScreen) {
       {{1850, 1000}, {1720, 870}},
   };
   for (const Case& c : cases) {
-    const ScreenPoint at = MagnifierPlace(c.mouse, kScreenW, kScreenH);
+    const ScreenPoint at = MagnifierPlace(c.mouse, {0, 0, kScreenW, kScreenH});
     EXPECT_EQ(at, c.at) << c.mouse.x << "," << c.mouse.y;
     // Whole on the screen, and never under the pointer.
     const ScreenBox box{at.x, at.y, at.x + kMagnifierBoxSize, at.y + kMagnifierBoxSize};
@@ -147,7 +148,7 @@ TEST(SelectionGeometry, MagnifierGoesUpLeftOrElseDownRightAndStaysOnTheScreen) {
     EXPECT_FALSE(box.Contains(c.mouse));
   }
   // A screen smaller than the box: from its top-left corner.
-  EXPECT_EQ(MagnifierPlace({50, 50}, 80, 60), (ScreenPoint{0, 0}));
+  EXPECT_EQ(MagnifierPlace({50, 50}, {0, 0, 80, 60}), (ScreenPoint{0, 0}));
 }
 
 TEST(SelectionGeometry, PresetFromTheEdits) {
@@ -166,7 +167,7 @@ TEST(SelectionGeometry, PresetFromTheEdits) {
 // ---- mouse selection ----------------------------------------------------
 
 TEST(SelectionMouse, DragFromPressToReleaseNormalises) {
-  SelectionState s(kScreenW, kScreenH);
+  SelectionState s(kScreen);
   s.Open({100, 100}, nullptr);
   s.LeftDown({100, 100});
   EXPECT_EQ(s.Stage(), 1);
@@ -195,7 +196,7 @@ TEST(SelectionMouse, TwoClicksSetTheCorners) {
       {"second point up left", {4, 3}, false, R(4, 3, 10, 10)},
   };
   for (const Case& c : cases) {
-    SelectionState s(kScreenW, kScreenH);
+    SelectionState s(kScreen);
     s.Open({0, 0}, nullptr);
     s.MouseMove({10, 10});
     s.LeftDown({10, 10});
@@ -259,7 +260,7 @@ TEST(SelectionMouse, HandleDragPastTheOppositeCornerSwapsAndRelabels) {
 
 TEST(SelectionMouse, EveryPointStaysOnTheScreen) {
   // With the mouse captured the overlay hears of points past its edges.
-  SelectionState band(kScreenW, kScreenH);
+  SelectionState band(kScreen);
   band.Open({-5, -5}, nullptr);
   band.LeftDown({-50, -20});
   band.MouseMove({2500, 1500});
@@ -267,7 +268,7 @@ TEST(SelectionMouse, EveryPointStaysOnTheScreen) {
   EXPECT_FALSE(band.LeftUp({3000, -5}));
   EXPECT_TRUE(SameRect(band.Rect(), R(0, 0, 1919, 0)));
   // Two clicks, the second one past the bottom-left corner.
-  SelectionState clicks(kScreenW, kScreenH);
+  SelectionState clicks(kScreen);
   clicks.Open({0, 0}, nullptr);
   clicks.LeftDown({1930, 40});
   clicks.LeftUp({1930, 40});
@@ -334,7 +335,7 @@ TEST(SelectionKeys, ArrowStepsGrowWithTheModifiers) {
       {SelectionKey::kLeft, kModifierCtrl | kModifierShift | kModifierAlt, {479, 400}},
   };
   for (const Case& c : cases) {
-    SelectionState s(kScreenW, kScreenH);
+    SelectionState s(kScreen);
     s.Open({500, 400}, nullptr);
     KeyResult r = s.KeyDown(c.key, c.modifiers, {500, 400});
     EXPECT_TRUE(r.moveCursor);
@@ -342,13 +343,13 @@ TEST(SelectionKeys, ArrowStepsGrowWithTheModifiers) {
     EXPECT_EQ(s.Stage(), 0);
   }
   // The pointer never leaves the screen.
-  SelectionState corner(kScreenW, kScreenH);
+  SelectionState corner(kScreen);
   corner.Open({1, 1}, nullptr);
   EXPECT_EQ(corner.KeyDown(SelectionKey::kUp, kModifierAlt, {1, 1}).cursor, (ScreenPoint{1, 0}));
 }
 
 TEST(SelectionKeys, SpaceAndEnterSetThePointsThenEnterAccepts) {
-  SelectionState s(kScreenW, kScreenH);
+  SelectionState s(kScreen);
   s.Open({10, 20}, nullptr);
   s.KeyDown(SelectionKey::kSpace, 0, {10, 20});
   EXPECT_EQ(s.Stage(), 1);
@@ -369,7 +370,7 @@ TEST(SelectionKeys, SpaceAndDelInStageTwoReset) {
     EXPECT_EQ(s.Stage(), 0);
     EXPECT_EQ(s.Outcome(), SelectionOutcome::kOpen);
   }
-  SelectionState band(kScreenW, kScreenH);
+  SelectionState band(kScreen);
   band.Open({5, 5}, nullptr);
   band.LeftDown({5, 5});
   band.KeyDown(SelectionKey::kDelete, 0, {9, 9});
@@ -378,7 +379,7 @@ TEST(SelectionKeys, SpaceAndDelInStageTwoReset) {
 
 TEST(SelectionKeys, EscapeCancelsInEveryStage) {
   for (int stage = 0; stage < 3; ++stage) {
-    SelectionState s(kScreenW, kScreenH);
+    SelectionState s(kScreen);
     s.Open({5, 5}, nullptr);
     if (stage >= 1) s.LeftDown({5, 5});
     if (stage >= 2) s.LeftUp({50, 50});
@@ -432,7 +433,7 @@ TEST(SelectionKeys, AModifierHeldSinceOpeningDoesNotReleaseOnItsKeyUp) {
 
 TEST(SelectionScene, StageZeroShowsCrossLabelAndMagnifier) {
   FixedMeasurer measurer;
-  SelectionState s(kScreenW, kScreenH);
+  SelectionState s(kScreen);
   s.Open({300, 200}, nullptr);
   const SelectionScene scene = s.Scene(measurer);
   EXPECT_TRUE(scene.crossVisible);
@@ -478,7 +479,7 @@ TEST(SelectionScene, LabelAndHintAreCentredOnTheRectangle) {
 
 TEST(SelectionScene, WHidesTheLabelsAndSPinsTheMagnifier) {
   FixedMeasurer measurer;
-  SelectionState s(kScreenW, kScreenH);
+  SelectionState s(kScreen);
   s.Open({500, 500}, nullptr);
   s.SetHeldKeys(true, true);
   s.MouseMove({600, 550});
@@ -516,7 +517,7 @@ TEST(SelectionScene, MagnifierShowsWhileDraggingInStageTwo) {
 
 TEST(SelectionScene, PaintedAreasCoverEveryMark) {
   FixedMeasurer measurer;
-  SelectionState s(kScreenW, kScreenH);
+  SelectionState s(kScreen);
   s.Open({10, 10}, nullptr);
   s.LeftDown({10, 10});
   s.MouseMove({400, 300});
@@ -540,6 +541,77 @@ TEST(SelectionScene, PaintedAreasCoverEveryMark) {
   s.MouseMove({401, 300});
   EXPECT_NE(s.Scene(measurer), scene);
   EXPECT_EQ(s.Scene(measurer), s.Scene(measurer));
+}
+
+// ---- several monitors ------------------------------------------------------
+
+// The primary at the origin and a smaller monitor left of it, with a gap
+// (-1280, 1024)-(0, 1080) below the smaller one.
+const Desktop kTwo({{0, 0, 1920, 1080}, {-1280, 0, 0, 1024}});
+
+TEST(SelectionOnTwoMonitors, RectanglesLieAnywhereButKeepTheirCornersOnMonitors) {
+  FixedMeasurer measurer;
+  SelectionState s(kTwo);
+  s.Open({-900, 100}, nullptr);
+  EXPECT_EQ(s.Scene(measurer).bounds, (ScreenBox{-1280, 0, 1920, 1080}));
+  EXPECT_EQ(s.Scene(measurer).pointLabel.text.rfind("点：-900,100", 0), 0u);
+  s.LeftDown({-900, 100});
+  s.MouseMove({-700, 400});
+  s.LeftUp({-700, 400});
+  EXPECT_TRUE(SameRect(s.Rect(), R(-900, 100, -700, 400)));
+  EXPECT_EQ(s.Scene(measurer).sizeLabel.text, "起始：-900,100\r\n宽高：201,301");
+
+  struct Case {
+    const char* what;
+    ScreenPoint first, to;
+    SelectionRect expected;
+  } bands[] = {
+      {"across both monitors", {-100, 100}, {100, 900}, R(-100, 100, 100, 900)},
+      // The band's far corner would lie in the gap: it stops on the last row
+      // the left monitor shows.
+      {"down into the gap", {-100, 100}, {-50, 1060}, R(-100, 100, -50, 1023)},
+      // From a first point below the left monitor's last row, any corner
+      // left of the primary would be in the gap: the band stops at the
+      // primary's left edge.
+      {"from the primary toward the gap", {100, 1070}, {-300, 1070}, R(0, 1023, 100, 1070)},
+      {"a point in the gap is moved onto a monitor first", {-600, 1050}, {-100, 500}, R(-600, 500, -100, 1023)},
+  };
+  for (const Case& c : bands) {
+    SelectionState band(kTwo);
+    band.Open(c.first, nullptr);
+    band.LeftDown(c.first);
+    band.MouseMove(c.to);
+    EXPECT_TRUE(SameRect(band.Rect(), c.expected)) << c.what;
+    EXPECT_TRUE(CornersOnMonitors(band.Rect(), kTwo)) << c.what;
+  }
+
+  // A move keeps the size and slides along the gap's edge instead of
+  // entering it.
+  const SelectionRect start = R(-600, 800, -401, 899);
+  const SelectionRect moved = DragRect(kHitInside, start, {-500, 850}, {-400, 1000}, kTwo);
+  EXPECT_TRUE(SameRect(moved, R(-500, 924, -301, 1023)));
+  // Onto the primary the way is open.
+  EXPECT_TRUE(SameRect(DragRect(kHitInside, start, {-500, 850}, {500, 1000}, kTwo), R(400, 950, 599, 1049)));
+  // A handle stops at the monitors too.
+  EXPECT_TRUE(SameRect(DragRect(kHitBottomRight, start, {-401, 899}, {-380, 1079}, kTwo), R(-600, 800, -380, 1023)));
+}
+
+TEST(SelectionOnTwoMonitors, TheMagnifierStaysOnTheMonitorUnderThePointer) {
+  SelectionState s(kTwo);
+  for (ScreenPoint p : {ScreenPoint{-5, 500}, ScreenPoint{-1275, 1020}, ScreenPoint{3, 1075}, ScreenPoint{-640, 5}}) {
+    s.MouseMove(p);
+    const ScreenBox box = s.Scene(FixedMeasurer()).MagnifierBox();
+    const DesktopBox& monitor = kTwo.MonitorNear(p.x, p.y);
+    EXPECT_TRUE(box.left >= monitor.left && box.right <= monitor.right && box.top >= monitor.top &&
+                box.bottom <= monitor.bottom)
+        << p.x << "," << p.y;
+    EXPECT_FALSE(box.Contains(p));
+  }
+  // A preset that no longer fits is moved onto the desktop's bounds.
+  const SelectionRect far = R(5000, 5000, 5099, 5099);
+  SelectionState opened(kTwo);
+  opened.Open({0, 0}, &far);
+  EXPECT_TRUE(SameRect(opened.Rect(), R(1820, 980, 1919, 1079)));
 }
 
 }  // namespace
