@@ -16,6 +16,7 @@
 #include "app/recording_window_win.h"
 #include "app/text_entry_dialog_win.h"
 #include "app/ui_win.h"
+#include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "output/compose_win.h"
@@ -313,11 +314,8 @@ void ShowSampleFullSize(MainWindow& w) {
   RECT frame = {0, 0, bm.bmWidth, bm.bmHeight};
   AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOOLWINDOW);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT main{};
-  GetWindowRect(w.window, &main);
-  int x = std::max(0, static_cast<int>(main.left + ((main.right - main.left) - width) / 2));
-  int y = std::max(0, static_cast<int>(main.top + ((main.bottom - main.top) - height) / 2));
-  HWND view = CreateWindowExW(WS_EX_TOOLWINDOW, kSampleViewClass, L"", WS_POPUP | WS_BORDER, x, y, width, height,
+  const POINT at = CentredOnHome(width, height);
+  HWND view = CreateWindowExW(WS_EX_TOOLWINDOW, kSampleViewClass, L"", WS_POPUP | WS_BORDER, at.x, at.y, width, height,
                               w.window, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!view) return;
   ModalLoopGuard modal;
@@ -583,6 +581,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE: {
       w.window = window;
+      // Windows the program opens go to the monitor that holds this one.
+      SetHomeWindow(window);
       w.dpi = WindowDpi(window);
       for (const ControlSpec& row : MainControls()) w.controls[row.index] = CreateControl(window, row);
       SetPickerColour(颜色选择器图像水印透明色, w.pickerColours[颜色选择器图像水印透明色]);

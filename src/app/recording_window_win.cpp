@@ -6,6 +6,8 @@
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "app/tray_icon_win.h"
+#include "common/desktop_win.h"
+#include "common/number.h"
 #include "output/compose_win.h"
 #include "output/preview_window_win.h"
 #include "output/shell_handoff_win.h"
@@ -58,6 +60,10 @@ class MainRecordingWindow : public RecordingWindow {
     if (s.saveFormatIndex < 0) s.saveFormatIndex = 0;
     s.saveFormatText = ListItemText(组合框保存格式, s.saveFormatIndex);
     s.autoClear = IsChecked(选择框自动清空帧);
+    s.recordArea = IsChecked(选择框录制区域);
+    s.rect = {LeadingInt(ControlText(编辑框左边)), LeadingInt(ControlText(编辑框顶边)), LeadingInt(ControlText(编辑框宽度)),
+              LeadingInt(ControlText(编辑框高度))};
+    s.desktop = ReadDesktop().Bounds();
     return s;
   }
   ComposerSettings ReadComposerSettings() override {

@@ -6,6 +6,7 @@
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
+#include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "config/settings.h"
@@ -125,7 +126,7 @@ void OpenSettingsStore() {
 
 void LoadAllSettings() {
   MainWindowControls controls;
-  LoadSettings(SettingsStore(), controls);
+  LoadSettings(SettingsStore(), controls, ReadDesktop());
 }
 
 bool SaveAllSettings() {

@@ -6,6 +6,7 @@
 #include "app/hotkey_poll.h"
 #include "app/message_box_win.h"
 #include "app/ui_win.h"
+#include "common/desktop_win.h"
 #include "common/gbk_win.h"
 
 namespace movrel {
@@ -193,16 +194,17 @@ bool TextEntryDialog(const std::string& prompt, const std::string& caption, cons
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  // Over a visible owner on its own monitor, else on the home monitor.
+  POINT at = CentredOnHome(width, height);
   RECT owner{};
-  if (parent && IsWindowVisible(parent)) {
-    GetWindowRect(parent, &owner);
-  } else {
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
+  if (parent && IsWindowVisible(parent) && GetWindowRect(parent, &owner)) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(parent, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      at = CentredOn(ToDesktopBox(owner), width, height, ToDesktopBox(monitor.rcWork));
+    }
   }
-  int x = owner.left + ((owner.right - owner.left) - width) / 2;
-  int y = owner.top + ((owner.bottom - owner.top) - height) / 2;
-  if (x < 0) x = 0;
-  if (y < 0) y = 0;
+  const int x = at.x, y = at.y;
 
   s.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, ToWide(MessageCaption(caption)).c_str(), style, x, y,
                              width, height, parent, nullptr, GetModuleHandleW(nullptr), &s);

@@ -115,15 +115,17 @@ std::vector<DesktopBox> Desktop::Uncovered(const DesktopBox& area) const {
 }
 
 RecordRect KeepOnDesktop(const RecordRect& rect, const Desktop& desktop) {
-  const DesktopBox box = BoxOf(rect);
+  // An empty rectangle is judged by its corner and keeps its size: the
+  // start of a recording refuses it with a message.
+  const DesktopBox box = BoxOf({rect.left, rect.top, std::max(1, rect.width), std::max(1, rect.height)});
   const auto& monitors = desktop.Monitors();
   if (std::any_of(monitors.begin(), monitors.end(), [&](const DesktopBox& m) { return Overlaps(m, box); })) {
     return rect;
   }
   const DesktopBox& primary = desktop.Primary();
   auto fit = [](int32_t start, int32_t size, int32_t lo, int32_t hi, int32_t* outStart, int32_t* outSize) {
-    *outSize = std::clamp(size, 1, hi - lo);
-    *outStart = std::clamp(start, lo, hi - *outSize);
+    *outSize = std::min(size, hi - lo);
+    *outStart = std::clamp(start, lo, hi - std::max(1, *outSize));
   };
   RecordRect moved;
   fit(rect.left, rect.width, primary.left, primary.right, &moved.left, &moved.width);

@@ -70,7 +70,8 @@ class Desktop {
 // A rectangle from the settings that lies on no monitor (the monitor it
 // was drawn on is gone) is moved onto the primary at the nearest place,
 // keeping its size where it fits and cut to the primary's size where it
-// does not. A rectangle that touches any monitor is returned as it is.
+// does not. A rectangle that touches any monitor is returned as it is; an
+// empty one is judged by its corner and keeps its size.
 RecordRect KeepOnDesktop(const RecordRect& rect, const Desktop& desktop);
 
 }  // namespace movrel

@@ -57,12 +57,23 @@ DesktopBox HomeWorkArea() {
   return HomeMonitorInfo(&info) ? ToDesktopBox(info.rcWork) : PrimaryScreen();
 }
 
-POINT CentredIn(const DesktopBox& area, int width, int height) {
-  auto place = [](int lo, int hi, int size) {
-    const int start = lo + (hi - lo - size) / 2;
-    return size >= hi - lo ? lo : std::clamp(start, lo, hi - size);
+POINT CentredOn(const DesktopBox& anchor, int width, int height, const DesktopBox& area) {
+  auto place = [](int64_t anchorLo, int64_t anchorHi, int size, int lo, int hi) {
+    const int64_t start = anchorLo + (anchorHi - anchorLo - size) / 2;
+    return size >= hi - lo ? lo : static_cast<int>(std::clamp<int64_t>(start, lo, hi - size));
   };
-  return {place(area.left, area.right, width), place(area.top, area.bottom, height)};
+  return {place(anchor.left, anchor.right, width, area.left, area.right),
+          place(anchor.top, anchor.bottom, height, area.top, area.bottom)};
+}
+
+POINT CentredOnHome(int width, int height) {
+  const DesktopBox area = HomeWorkArea();
+  HWND home = HomeWindow();
+  RECT r{};
+  if (home && IsWindowVisible(home) && !IsIconic(home) && GetWindowRect(home, &r)) {
+    return CentredOn(ToDesktopBox(r), width, height, area);
+  }
+  return CentredOn(area, width, height, area);
 }
 
 }  // namespace movrel

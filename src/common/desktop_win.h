@@ -26,8 +26,13 @@ HWND HomeWindow();
 DesktopBox HomeMonitor();
 DesktopBox HomeWorkArea();
 
-// The top-left corner that centres a width x height window in `area`,
-// kept inside it where the window fits.
-POINT CentredIn(const DesktopBox& area, int width, int height);
+// The top-left corner that centres a width x height window on `anchor`,
+// kept inside `area` where the window fits there (else at its top-left).
+POINT CentredOn(const DesktopBox& anchor, int width, int height, const DesktopBox& area);
+
+// A window `width` x `height` centred on the visible home window, or on the
+// home monitor's work area when the home window is hidden, kept on that
+// monitor.
+POINT CentredOnHome(int width, int height);
 
 }  // namespace movrel

@@ -254,9 +254,23 @@ void CheckRadioGroup(SettingsControls& controls, const std::vector<std::pair<std
   for (const auto& button : before) controls.SetChecked(button.first, button.second);
 }
 
+// The rectangle edits, in the order of RecordRect's fields.
+constexpr const char* kRectEdits[] = {"编辑框左边", "编辑框顶边", "编辑框宽度", "编辑框高度"};
+
+void KeepRectangleOnDesktop(SettingsControls& controls, const Desktop& desktop) {
+  const RecordRect rect{LeadingInt(controls.GetText(kRectEdits[0])), LeadingInt(controls.GetText(kRectEdits[1])),
+                        LeadingInt(controls.GetText(kRectEdits[2])), LeadingInt(controls.GetText(kRectEdits[3]))};
+  const RecordRect kept = KeepOnDesktop(rect, desktop);
+  if (kept.left == rect.left && kept.top == rect.top && kept.width == rect.width && kept.height == rect.height) return;
+  controls.SetSettingsLoading(true);
+  const int32_t values[] = {kept.left, kept.top, kept.width, kept.height};
+  for (int i = 0; i < 4; ++i) controls.SetText(kRectEdits[i], std::to_string(values[i]));
+  controls.SetSettingsLoading(false);
+}
+
 }  // namespace
 
-void LoadSettings(ConfigStore& store, SettingsControls& controls) {
+void LoadSettings(ConfigStore& store, SettingsControls& controls, const Desktop& desktop) {
   store.SetSection(kSettingsSection);
   controls.SetSettingsLoading(true);
   std::vector<std::pair<std::string, bool>> radioGroup;
@@ -279,6 +293,7 @@ void LoadSettings(ConfigStore& store, SettingsControls& controls) {
   // The font keys appended behind the others change the font after that
   // copy; the dialog must open with the font the edit shows.
   controls.SetFontDialog(kFontDialog, controls.GetFont(kWatermarkEdit), controls.GetTextColour(kWatermarkEdit));
+  KeepRectangleOnDesktop(controls, desktop);
   controls.RefreshDependentControls(true);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/desktop.h"
 #include "config/config_store.h"
 
 namespace movrel {
@@ -138,9 +139,11 @@ class SettingsControls {
 // ("文字.字体大小"), settingsLoading cleared just before "合成路径" (key 47),
 // the keys after it (48 "选择框精简GIF", 49 "文字.字符集", 50 "文字.粗细",
 // 51 "选择框抖动", 52 "有损压缩", 53 "大小上限"), the font copied to the font
-// dialog once more after the last key, then RefreshDependentControls with
-// preview refresh.
-void LoadSettings(ConfigStore& store, SettingsControls& controls);
+// dialog once more after the last key; a record rectangle that lies on no
+// monitor of `desktop` (its monitor is gone) is moved onto the primary, the
+// four edits written with settingsLoading set; then RefreshDependentControls
+// with preview refresh.
+void LoadSettings(ConfigStore& store, SettingsControls& controls, const Desktop& desktop);
 
 // Writes every key from the controls' current values, in order. True when
 // every write was carried out at once.

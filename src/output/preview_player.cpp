@@ -243,17 +243,18 @@ void PreviewPlayer::SetFrameTimer() {
   view_.SetTimerInterval(ms);
 }
 
-PreviewPlacement PlacePreviewWindow(int32_t screenWidth, int32_t screenHeight, int32_t frameWidth,
+PreviewPlacement PlacePreviewWindow(const DesktopBox& monitor, int32_t frameWidth,
                                     int32_t frameHeight, int32_t nonClientWidth, int32_t nonClientHeight,
                                     int32_t barHeight, int32_t minClientWidth) {
   PreviewPlacement placement;
   PreviewRect& w = placement.window;
   w.width = std::max(frameWidth, minClientWidth) + nonClientWidth;
   w.height = frameHeight + barHeight + nonClientHeight;
-  int32_t x = TruncToInt(screenWidth / 2.0 - w.width / 2.0);
-  int32_t y = TruncToInt(screenHeight / 2.0 - w.height / 2.0);
-  w.left = std::max(0, x);
-  w.top = std::max(0, y);
+  // Worked out from the monitor's top-left corner.
+  int32_t x = TruncToInt(monitor.Width() / 2.0 - w.width / 2.0);
+  int32_t y = TruncToInt(monitor.Height() / 2.0 - w.height / 2.0);
+  w.left = monitor.left + std::max(0, x);
+  w.top = monitor.top + std::max(0, y);
   placement.maximized = x <= 0 || y <= 10;
   return placement;
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/desktop.h"
 #include "output/compose_plan.h"
 #include "output/frame_edit.h"
 #include "output/frame_seek.h"
@@ -189,10 +190,10 @@ struct PreviewPlacement {
 // The window on opening: the client area holds the frame (at least
 // `minClientWidth` wide, so the control bar's buttons fit) above the control
 // bar; `frameWidth`/`frameHeight` are the non-client additions (borders and
-// caption). The window is centred on the screen, its corner raised to 0, and
-// shown maximised when the frame does not fit (left at 0, or top at or above
-// 10).
-PreviewPlacement PlacePreviewWindow(int32_t screenWidth, int32_t screenHeight, int32_t frameWidth,
+// caption). The window is centred on `monitor` (the main window's), its
+// corner kept on the monitor, and shown maximised when the frame does not
+// fit (left at the monitor's left edge, or top within 10 pixels of its top).
+PreviewPlacement PlacePreviewWindow(const DesktopBox& monitor, int32_t frameWidth,
                                     int32_t frameHeight, int32_t nonClientWidth, int32_t nonClientHeight,
                                     int32_t barHeight, int32_t minClientWidth);
 

@@ -11,6 +11,7 @@
 
 #include "app/control_table.h"
 #include "app/ui_win.h"
+#include "common/desktop_win.h"
 #include "output/output_window_win.h"
 #include "bitmap/bmp_layout.h"
 #include "common/gbk_win.h"
@@ -406,8 +407,9 @@ void PreviewWindow::Place() {
   RECT frame{0, 0, 0, 0};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   const RecorderState& state = RecordingState();
+  // Full screen and the first placement are on the main window's monitor.
   PreviewPlacement placement = PlacePreviewWindow(
-      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), std::max(1, state.animationSize.width),
+      HomeMonitor(), std::max(1, state.animationSize.width),
       std::max(1, state.animationSize.height), frame.right - frame.left, frame.bottom - frame.top, BarHeight(),
       Scale(kMinClientWidth96, dpi_));
   const PreviewRect& r = placement.window;

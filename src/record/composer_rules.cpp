@@ -30,6 +30,23 @@ bool FitsFrameLimit(int32_t width, int32_t height) {
   return strideBytes <= kMaxFramePixelBytes && strideBytes * height <= kMaxFramePixelBytes;
 }
 
+std::string CaptureRectRefusal(const RecordRect& rect, const DesktopBox& desktop) {
+  const char* const kAdvice = "，请修改后再开始录制。";
+  if (rect.width < 1) return std::string("“宽度”必须是大于0的像素数") + kAdvice;
+  if (rect.height < 1) return std::string("“高度”必须是大于0的像素数") + kAdvice;
+  if (!FitsFrameLimit(rect.width, rect.height)) {
+    return "“宽度”和“高度”太大：一帧不能超过" + std::to_string(kMaxFramePixelBytes >> 20) + " MB" + kAdvice;
+  }
+  const DesktopBox box = BoxOf(rect);
+  if (box.right <= desktop.left || box.left >= desktop.right) {
+    return std::string("“左边”使录制区域完全落在桌面之外") + kAdvice;
+  }
+  if (box.bottom <= desktop.top || box.top >= desktop.bottom) {
+    return std::string("“顶边”使录制区域完全落在桌面之外") + kAdvice;
+  }
+  return std::string();
+}
+
 bool NeedsOverlay(const OverlayNeeds& needs) {
   return needs.cursor || needs.imageWatermark || needs.textWatermark || needs.scalePercent != 100;
 }

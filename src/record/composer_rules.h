@@ -39,6 +39,12 @@ constexpr int64_t kMaxFramePixelBytes = int64_t{128} << 20;
 bool FitsFrameLimit(int32_t width, int32_t height);
 inline bool IsCapturable(const RecordRect& r) { return FitsFrameLimit(r.width, r.height); }
 
+// Why a recorded rectangle cannot start a recording, naming the edit to
+// change: no pixels, a frame past the limit, or no part on the desktop
+// (`desktop` is its bounding box). Empty when it can be recorded; parts
+// beyond the desktop or in gaps between monitors record as black.
+std::string CaptureRectRefusal(const RecordRect& rect, const DesktopBox& desktop);
+
 // What the overlay stage would draw. The grab alone is the frame unless at
 // least one of these asks for the work canvas.
 struct OverlayNeeds {

@@ -11,6 +11,7 @@
 #include "app/ui_win.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "bitmap/bmp_layout.h"
+#include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "record/changed_rect.h"
@@ -150,9 +151,8 @@ bool OpenWindow(OptimizeWindow* w) {
   RECT frame = {0, 0, Scale(420, dpi), Scale(72, dpi)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &area);
-  const int x = area.left + ((area.right - area.left) - width) / 2, y = area.top + ((area.bottom - area.top) - height) / 2;
+  const POINT at = CentredOnHome(width, height);
+  const int x = at.x, y = at.y;
   w->window = CreateWindowExW(WS_EX_DLGMODALFRAME, kOptimizeClass, ToWide(kOptimizeTitle).c_str(), style, x, y, width,
                               height, owner, nullptr, instance, nullptr);
   if (!w->window) return false;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/number.h"
+#include "record/composer_rules.h"
 
 namespace movrel {
 
@@ -54,6 +55,11 @@ void Recorder::ToggleRecording() {
     const RecordingSettings settings = host_.ReadSettings();
     if (FrameIntervalMs(settings) <= 0) {
       Warn(kIntervalRefusal);
+      return;
+    }
+    const std::string rectRefusal = settings.recordArea ? CaptureRectRefusal(settings.rect, settings.desktop) : "";
+    if (!rectRefusal.empty()) {
+      Warn(rectRefusal);
       return;
     }
     held_ = settings;

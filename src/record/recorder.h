@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/desktop.h"
 #include "record/frame_store.h"
 #include "record/recording_rules.h"
 
@@ -61,6 +62,9 @@ struct RecordingSettings {
   int saveFormatIndex = 0;       // 0 BMP, 1 JPG, 2 GIF, 3 TIFF, 4 PNG
   std::string saveFormatText = "BMP";
   bool autoClear = false;        // 自动清空帧
+  bool recordArea = false;       // 录制区域(否则全屏幕)
+  RecordRect rect;               // the four rectangle edits
+  DesktopBox desktop;            // the bounding box of every monitor
 };
 
 class RecorderHost {

@@ -6,6 +6,7 @@
 
 #include "app/message_box_win.h"
 #include "app/ui_win.h"
+#include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "common/system_error_win.h"
@@ -117,7 +118,10 @@ void RunCountdownWindow(int seconds) {
   HWND owner = TheRecordingWindow().Handle();
   const UINT dpi = WindowDpi(owner);
   const int side = Scale(220, dpi);
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - side) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - side) / 2;
+  // In the middle of the monitor the user works on.
+  const DesktopBox area = HomeWorkArea();
+  const POINT at = CentredOn(area, side, side, area);
+  const int x = at.x, y = at.y;
   // Owned by the main window only while it is visible: a hidden owner would
   // hide the countdown with it.
   HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCountdownClass, L"", WS_POPUP | WS_BORDER, x, y,

@@ -61,6 +61,7 @@ TEST(Desktop, ARectangleOnNoMonitorMovesOntoThePrimary) {
       {"in the gap only", {-500, 1030, 100, 40}, {0, 1030, 100, 40}},
       {"larger than the primary", {-90000, -90000, 5000, 5000}, {0, 0, 1920, 1080}},
       {"huge numbers", {INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {0, 0, 1920, 1080}},
+      {"empty, far off", {9000, -9000, 0, -5}, {1919, 0, 0, -5}},
   };
   for (const Case& c : cases) EXPECT_EQ(Tie(KeepOnDesktop(c.rect, kTwo)), Tie(c.kept)) << c.what;
 }

@@ -136,7 +136,7 @@ class SettingsTest : public ::testing::Test {
     store_.Close();
     ASSERT_TRUE(WriteWholeFile(path_, content));
     ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
-    LoadSettings(store_, loaded_);
+    LoadSettings(store_, loaded_, desktop_);
   }
   std::string FileText() {
     std::string bytes;
@@ -148,6 +148,8 @@ class SettingsTest : public ::testing::Test {
   std::string path_ = dir_.Path("Movrel.ini");
   ConfigStore store_;
   FakeControls loaded_;
+  // The primary and a monitor left of it.
+  Desktop desktop_{{{0, 0, 1920, 1080}, {-1280, 0, 0, 1024}}};
 };
 
 // Golden bytes: the file the program writes from its initial values.
@@ -195,6 +197,23 @@ TEST_F(SettingsTest, MissingKeysKeepInitialValues) {
   EXPECT_EQ(loaded_.s.texts["编辑框宽度"], "800");
   // Files written before 选择框精简GIF existed lack its key.
   EXPECT_TRUE(loaded_.s.checks["选择框精简GIF"]);
+}
+
+TEST_F(SettingsTest, ARectangleOnAMonitorThatIsGoneMovesOntoThePrimary) {
+  LoadFrom("[主界面]\r\n矩形.左边=5000\r\n矩形.顶边=3000\r\n矩形.右边=400\r\n矩形.底边=300");
+  EXPECT_EQ(loaded_.s.texts["编辑框左边"], "1520");
+  EXPECT_EQ(loaded_.s.texts["编辑框顶边"], "780");
+  EXPECT_EQ(loaded_.s.texts["编辑框宽度"], "400");
+  EXPECT_EQ(loaded_.s.texts["编辑框高度"], "300");
+  // Written while loading, so no change handler reacts before the refresh.
+  for (const auto& call : loaded_.calls) {
+    if (call.what == "text" && call.control == "编辑框左边") EXPECT_TRUE(call.loading);
+  }
+  EXPECT_EQ(loaded_.calls.back().what, "refresh+preview");
+  // One on the monitor left of the primary stays where it is.
+  LoadFrom("[主界面]\r\n矩形.左边=-1000\r\n矩形.顶边=-20\r\n矩形.右边=400\r\n矩形.底边=300");
+  EXPECT_EQ(loaded_.s.texts["编辑框左边"], "-1000");
+  EXPECT_EQ(loaded_.s.texts["编辑框顶边"], "-20");
 }
 
 TEST_F(SettingsTest, AFileWithoutTheFileOptionsLoadsThemAsDefaults) {

@@ -494,11 +494,15 @@ TEST(PreviewGeometry, PlacementCentresAndMaximisesWhenTheFrameDoesNotFit) {
       {"screen size", 1280, 1024, 1280, 1024, {0, 0, 1296, 1123}, true},
   };
   for (const Case& c : cases) {
-    PreviewPlacement p = PlacePreviewWindow(c.screenW, c.screenH, c.frameW, c.frameH, 16, 39, 60, 480);
+    PreviewPlacement p = PlacePreviewWindow({0, 0, c.screenW, c.screenH}, c.frameW, c.frameH, 16, 39, 60, 480);
     EXPECT_EQ(p.window, c.window) << c.name << ": " << p.window.left << "," << p.window.top << " "
                                   << p.window.width << "x" << p.window.height;
     EXPECT_EQ(p.maximized, c.maximized) << c.name;
   }
+  // On a monitor left of the primary the window opens there.
+  const PreviewPlacement left = PlacePreviewWindow({-1280, -100, 0, 924}, 500, 500, 16, 39, 60, 480);
+  EXPECT_EQ(left.window, (PreviewRect{-898, 112, 516, 599}));
+  EXPECT_FALSE(left.maximized);
 }
 
 TEST(PreviewGeometry, BarAlongTheBottomAndSliderUpToTheEditButtons) {

@@ -81,6 +81,28 @@ TEST(CaptureRect, EditsOrTheWholeScreen) {
   EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height), std::make_tuple(-1280, -200, 1280, 1024));
 }
 
+TEST(CaptureRect, RefusalsNameTheEditToChange) {
+  const DesktopBox desktop{-1280, 0, 1920, 1080};
+  struct Case {
+    RecordRect rect;
+    const char* field;  // "" when it can be recorded
+  } cases[] = {
+      {{-1280, 0, 3200, 1080}, ""},
+      {{-1500, -50, 400, 100}, ""},  // partly beyond the desktop: black there
+      {{0, 0, 0, 100}, "“宽度”"},
+      {{0, 0, 100, -1}, "“高度”"},
+      {{0, 0, 30000, 30000}, "“宽度”和“高度”"},
+      {{-1680, 0, 400, 100}, "“左边”"},
+      {{1920, 0, 400, 100}, "“左边”"},
+      {{0, 2147483000, 400, 100000}, "“顶边”"},
+  };
+  for (const Case& c : cases) {
+    const std::string refusal = CaptureRectRefusal(c.rect, desktop);
+    EXPECT_EQ(refusal.rfind(c.field, 0), 0u) << refusal;
+    EXPECT_EQ(refusal.empty(), *c.field == 0) << refusal;
+  }
+}
+
 TEST(CaptureRect, FrameLimitRefusesEmptyAndHugePictures) {
   EXPECT_TRUE(FitsFrameLimit(1, 1));
   EXPECT_TRUE(FitsFrameLimit(3840, 2160));

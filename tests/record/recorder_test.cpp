@@ -2,6 +2,7 @@
 // list, the clock moves on by one tick with every frame composed (and as the
 // test says), the calls into windows, composer and folders are noted in
 // order, and the frame store is the real one on real files.
+#include "record/composer_rules.h"
 #include "record/recorder.h"
 
 #include <gtest/gtest.h>
@@ -289,17 +290,31 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   EXPECT_EQ(store.CaptureMs(1), 0);    // and the clock starts again
 }
 
-TEST_F(RecorderTest, IntervalOfZeroOrLessIsRefusedBeforeTheStart) {
-  for (const char* interval : {"0", "-200", "abc"}) {
+TEST_F(RecorderTest, AnIntervalOrARectangleThatCannotRecordIsRefusedBeforeTheStart) {
+  struct Case {
+    const char* interval;
+    RecordRect rect;
+    std::string warning;
+  } cases[] = {
+      {"0", {0, 0, 500, 500}, kIntervalRefusal},
+      {"-200", {0, 0, 500, 500}, kIntervalRefusal},
+      {"abc", {0, 0, 500, 500}, kIntervalRefusal},
+      {"200", {0, 0, 0, 500}, CaptureRectRefusal({0, 0, 0, 500}, {-1280, 0, 1920, 1080})},
+      {"200", {-9000, 0, 500, 500}, CaptureRectRefusal({-9000, 0, 500, 500}, {-1280, 0, 1920, 1080})},
+  };
+  for (const Case& c : cases) {
     ScriptedHost h;
     RecorderState s;
     FrameStore fs;
     Recorder r(s, fs, h);
-    h.settings.intervalText = interval;
+    h.settings.intervalText = c.interval;
+    h.settings.recordArea = true;
+    h.settings.rect = c.rect;
+    h.settings.desktop = {-1280, 0, 1920, 1080};
     r.ToggleRecording();
     r.RecordTick();
-    EXPECT_EQ(h.calls, std::vector<std::string>{std::string("warn ") + kIntervalRefusal}) << interval;
-    EXPECT_EQ(h.composed, 0) << interval;
+    EXPECT_EQ(h.calls, std::vector<std::string>{"warn " + c.warning}) << c.interval;
+    EXPECT_EQ(h.composed, 0) << c.interval;
     EXPECT_EQ(s.phase, RecorderPhase::kIdle);
     EXPECT_TRUE(fs.Folder().empty());
   }
