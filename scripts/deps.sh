@@ -31,7 +31,13 @@ done
 command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -q
+  # A mirror in the middle of a sync serves index files of the wrong size
+  # for a while: try again, and go on with what was fetched if it persists
+  # (the install then says which package it cannot find).
+  for attempt in 1 2 3; do
+    "${sudo_cmd[@]}" apt-get update -q && break
+    [ "$attempt" = 3 ] || sleep 20
+  done
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
