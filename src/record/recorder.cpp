@@ -114,13 +114,23 @@ void Recorder::RecordTick() {
   // arrives while the events of this one are being processed.
   if (state_.timerIntervalMs == 0 || inTick_) return;
   inTick_ = true;
+  const uint32_t recording = store_.Recording();
   const int64_t captureMs = RecordingClockMs();
   PixelSize size;
   const std::string frame = host_.ComposeFrame(&size);
+  host_.PumpEvents();
+  // The events may have stopped the recording this frame was taken for, and
+  // a start among them a new one, whose first frame this tick kept its own
+  // start from taking. The frame belongs to neither: it goes, and the new
+  // recording gets its first frame now, on its own clock.
+  if (state_.phase == RecorderPhase::kIdle || store_.Recording() != recording) {
+    inTick_ = false;
+    if (store_.Recording() != recording) RecordTick();
+    return;
+  }
   // A failed grab (a locked screen) has no size worth keeping: the saved
   // animation's screen would be 0 x 0.
   if (!frame.empty()) state_.frameSize = size;
-  host_.PumpEvents();
 
   // A frame that could not be captured, or equals the last frame that went
   // into the store, is a still frame: the store keeps an empty entry.

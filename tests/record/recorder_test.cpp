@@ -385,6 +385,40 @@ TEST_F(RecorderTest, EventsDuringAStartOrATickDoNotReenter) {
   EXPECT_EQ(state.countdownSeconds, 2);
 }
 
+// 停止 and 开始录制 queued behind a slow compose run inside the tick: its
+// frame belongs to the recording that stopped, not to the one after it.
+TEST_F(RecorderTest, AStopOrARestartDuringATickDropsItsFrame) {
+  struct Case {
+    const char* name;
+    bool restart;
+    std::vector<std::string> frames;  // the store's frames after the tick
+  };
+  const Case cases[] = {
+      {"stop", false, {"A"}},
+      {"stop and start", true, {"new"}},  // taken at once, as every start does
+  };
+  for (const Case& c : cases) {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    Recorder r(s, fs, h);
+    h.frames = {"A", "old", "new"};
+    r.ToggleRecording();
+    bool clicked = false;
+    h.duringPump = [&] {
+      if (clicked) return;
+      clicked = true;
+      r.StopRecording();
+      if (c.restart) r.ToggleRecording();
+    };
+    r.RecordTick();
+    std::vector<std::string> frames;
+    for (int n = 1; n <= fs.Count(); ++n) frames.push_back(fs.ReadFrame(n));
+    EXPECT_EQ(frames, c.frames) << c.name;
+    EXPECT_EQ(fs.CaptureMs(1), 0) << c.name;
+  }
+}
+
 TEST_F(RecorderTest, StopWhileIdleChangesNothingAndAHiddenTrayKeepsTheWindowHidden) {
   recorder.StopRecording();
   EXPECT_TRUE(host.calls.empty());
