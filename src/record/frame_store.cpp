@@ -22,7 +22,10 @@ bool FrameStore::AppendFrame(const std::string& bytes, int64_t captureMs) {
 
 bool FrameStore::ReplaceFrame(int n, const std::string& bytes) {
   if (n < 1 || n > Count()) return AppendFrame(bytes, CaptureMs(Count()));
-  if (!WriteOrDelete(FramePath(n), bytes)) return false;
+  // A new picture goes beside the old one and moves over it once whole: a
+  // write that fails (a full disk) leaves the old picture, never none.
+  const FilePath path = FramePath(n);
+  if (!(bytes.empty() ? WriteOrDelete(path, bytes) : ReplaceWholeFile(path, bytes))) return false;
   entries_[static_cast<size_t>(n - 1)].picture = !bytes.empty();
   return true;
 }

@@ -36,10 +36,10 @@ class FrameStore {
   // for empty bytes (a still frame). False when non-empty bytes could not be
   // written: the entry is there all the same and reads as a still frame.
   bool AppendFrame(const std::string& bytes, int64_t captureMs);
-  // For 1 <= n <= count rewrites frame n's file, or deletes it for empty
-  // bytes (the frame becomes a still frame); any other n appends, at the
-  // last frame's capture time. False when the file could not be written or
-  // deleted.
+  // For 1 <= n <= count rewrites frame n's file whole (a failed write leaves
+  // the old one), or deletes it for empty bytes (the frame becomes a still
+  // frame); any other n appends, at the last frame's capture time. False
+  // when the file could not be written or deleted.
   bool ReplaceFrame(int n, const std::string& bytes);
   // The whole content of frame n's file; empty for a still frame, a missing
   // or unreadable file, and an n outside 1..count.

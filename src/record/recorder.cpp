@@ -62,11 +62,15 @@ void Recorder::ToggleRecording() {
       Warn(rectRefusal);
       return;
     }
+    if (settings.countdown && LeadingInt(settings.countdownText) > kMaxCountdownSeconds) {
+      Warn(kCountdownRefusal);
+      return;
+    }
     held_ = settings;
   }
   state_.phase = RecorderPhase::kRecording;
   host_.ShowPhase(RecorderPhase::kRecording);
-  if (fresh) FreshStart(held_);
+  if (fresh && !FreshStart(held_)) return;
   SetTimer(FrameIntervalMs(held_));
   // The clock starts (or goes on) with the frame taken at once.
   runStartMs_ = host_.NowMs();
@@ -76,12 +80,34 @@ void Recorder::ToggleRecording() {
   if (state_.phase == RecorderPhase::kRecording) SetTray(RecorderTrayState::kRecording);
 }
 
-void Recorder::FreshStart(const RecordingSettings& settings) {
+bool Recorder::FreshStart(const RecordingSettings& settings) {
   starting_ = true;
   if (settings.hideMainWindow) host_.HideMainWindow();
   if (settings.saveFrames) {
     state_.frameFolder = ResolveFrameFolder(settings.savePathText, host_.ProgramFolder());
     host_.MakeDirectoryChain(state_.frameFolder);  // a folder that cannot be made fails the first save
+  }
+  host_.EnablePreviewAndSave(false);
+  host_.PumpEvents();
+  host_.EnableSettingsGroups(false);
+  if (settings.countdown) {
+    // F10 and the stop link cancel the countdown, and with it the start:
+    // the last recording is still there, so nothing of it may go before.
+    countingDown_ = true;
+    countdownCancelled_ = false;
+    state_.countdownSeconds = LeadingInt(settings.countdownText);
+    host_.RunCountdown(CountdownStartSeconds(state_.countdownSeconds));
+    if (!countdownCancelled_) host_.WaitWithEvents(500);
+    countingDown_ = false;
+    if (countdownCancelled_) {
+      starting_ = false;
+      state_.phase = RecorderPhase::kIdle;
+      host_.ShowPhase(RecorderPhase::kIdle);
+      if (state_.hasRecording && picturesKept_ > 0) host_.EnablePreviewAndSave(true);
+      host_.EnableSettingsGroups(true);
+      if (!host_.TrayHidden()) host_.ShowMainWindow();
+      return false;
+    }
   }
   store_.ClearFrames();
   picturesKept_ = 0;
@@ -89,14 +115,6 @@ void Recorder::FreshStart(const RecordingSettings& settings) {
   state_.framesOptimized = false;
   state_.previousFrame.clear();
   state_.frameSize = PixelSize{};
-  host_.EnablePreviewAndSave(false);
-  if (settings.countdown) {
-    state_.countdownSeconds = LeadingInt(settings.countdownText);
-    host_.RunCountdown(CountdownStartSeconds(state_.countdownSeconds));
-    host_.WaitWithEvents(500);
-  }
-  host_.PumpEvents();
-  host_.EnableSettingsGroups(false);
   host_.PrepareCapture();
   state_.totalTimeMs = 0;
   state_.startIntervalMs = FrameIntervalMs(settings);
@@ -107,6 +125,7 @@ void Recorder::FreshStart(const RecordingSettings& settings) {
   }
   store_.SetFolder(host_.MakeRecordingTempDir());
   starting_ = false;
+  return true;
 }
 
 void Recorder::RecordTick() {
@@ -128,13 +147,17 @@ void Recorder::RecordTick() {
     if (store_.Recording() != recording) RecordTick();
     return;
   }
-  // A failed grab (a locked screen) has no size worth keeping: the saved
-  // animation's screen would be 0 x 0.
-  if (!frame.empty()) state_.frameSize = size;
+  if (frame.empty()) {
+    inTick_ = false;
+    StopRecording();
+    Warn(kCaptureFailureMessage);
+    return;
+  }
+  state_.frameSize = size;
 
-  // A frame that could not be captured, or equals the last frame that went
-  // into the store, is a still frame: the store keeps an empty entry.
-  const bool still = frame.empty() || frame == state_.previousFrame;
+  // A frame equal to the last frame that went into the store is a still
+  // frame: the store keeps an empty entry.
+  const bool still = frame == state_.previousFrame;
   if (!store_.AppendFrame(still ? std::string() : frame, captureMs) && !still) {
     // Read before anything else can overwrite the system's error.
     const std::string reason = host_.LastErrorText();
@@ -189,6 +212,11 @@ void Recorder::StopForWriteFailure(const std::string& folder, const std::string&
 }
 
 void Recorder::StopRecording() {
+  if (countingDown_) {
+    countdownCancelled_ = true;
+    host_.CancelCountdown();
+    return;
+  }
   // Nothing to stop: without this a stop while idle would announce a
   // recording that does not exist and enable saving an empty store.
   if (starting_ || warning_ || state_.phase == RecorderPhase::kIdle) return;

@@ -81,8 +81,10 @@ class RecorderHost {
   virtual void ShowMainWindow() = 0;
   virtual void EnableSettingsGroups(bool enabled) = 0;
   virtual void EnablePreviewAndSave(bool enabled) = 0;
-  // The modal countdown window; returns once it has closed.
+  // The modal countdown window; returns once it has closed, by itself or
+  // by CancelCountdown.
   virtual void RunCountdown(int seconds) = 0;
+  virtual void CancelCountdown() = 0;
   virtual void WaitWithEvents(int ms) = 0;
   virtual void PumpEvents() = 0;
   virtual void PrepareCapture() = 0;
@@ -120,7 +122,9 @@ class Recorder {
   static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeSettingMs(s.timeText, s.timeUnit); }
 
  private:
-  void FreshStart(const RecordingSettings& settings);
+  // False when the countdown was cancelled: the start is undone and the
+  // last recording is kept.
+  bool FreshStart(const RecordingSettings& settings);
   // Stops the recording at the first frame that could not be written and
   // says why; the frames written before stay and can be saved.
   void StopForWriteFailure(const std::string& folder, const std::string& reason);
@@ -137,6 +141,8 @@ class Recorder {
   FrameStore& store_;
   RecorderHost& host_;
   bool starting_ = false;
+  bool countingDown_ = false;
+  bool countdownCancelled_ = false;
   bool inTick_ = false;
   bool warning_ = false;
   // The settings that steer the running recording, as they were at its
