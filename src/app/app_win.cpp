@@ -73,6 +73,7 @@ int AppStartup() {
 
 void OnMainWindowCreated() {
   CreateFrameWindow();
+  RemoveLeftoverCopiesAtStart();
   // Loading ends with RefreshDependentControls and the sample frame.
   LoadAllSettings();
   SetStartPictureLook(false);

@@ -94,7 +94,7 @@ bool AskSavePath(FilePath* path) {
 FilePath TemporaryGifPath() {
   const FilePath folder = SystemTempFolder();
   wchar_t name[MAX_PATH + 1] = {};
-  if (folder.empty() || GetTempFileNameW(WidePath(folder), L"", 0, name) == 0) return FilePath();
+  if (folder.empty() || GetTempFileNameW(WidePath(folder), kCopyFilePrefix, 0, name) == 0) return FilePath();
   return FilePathFromWide(name);
 }
 
@@ -150,6 +150,8 @@ FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettin
 }
 
 bool ComposingAnimation() { return composing; }
+
+void RemoveLeftoverCopiesAtStart() { RemoveLeftoverCopies(SystemTempFolder()); }
 
 void CloseOutputAtExit() {
   ClosePreviewWindow();

@@ -21,6 +21,9 @@ void ComposeAndSave(bool copyToClipboard);
 // True while ComposeAndSave runs (it processes window events between frames
 // and during the two seconds of "已复制"): a new recording must not start
 // then, since it would empty the store being composed.
+// At start-up: the copies' temporary GIFs an earlier run left behind go,
+// except one the clipboard still offers.
+void RemoveLeftoverCopiesAtStart();
 bool ComposingAnimation();
 
 // 组合框播放次数's "指定次数.." item was chosen.

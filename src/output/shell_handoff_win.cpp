@@ -32,6 +32,16 @@ bool IsFolder(const FilePath& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Whether the file begins as a GIF does ("GIF87a", "GIF89a").
+bool StartsAsGif(const FilePath& path) {
+  UniqueFile file(CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  char head[4] = {};
+  DWORD got = 0;
+  return file && ReadFile(file.get(), head, sizeof head, &got, nullptr) && got == sizeof head &&
+         std::memcmp(head, "GIF8", 4) == 0;
+}
+
 FilePath WindowsFolder() {
   wchar_t folder[MAX_PATH + 1] = {};
   UINT n = GetWindowsDirectoryW(folder, MAX_PATH + 1);
@@ -81,6 +91,33 @@ void CopiedAnimations::Release() {
   if (onClipboard_ && GetClipboardSequenceNumber() == clipboardSequence_) return;
   RemoveFile(last_);
   last_ = FilePath();
+}
+
+void RemoveLeftoverCopies(const FilePath& folder) {
+  // What the clipboard offers now, as another program would read it: the
+  // copy it names is still wanted.
+  std::string offered;
+  const UINT format = RegisterClipboardFormatW(ToWide(kHtmlClipboardFormat).c_str());
+  if (format != 0 && IsClipboardFormatAvailable(format)) {
+    ClipboardGuard clipboard(nullptr);  // reading needs no owner
+    HANDLE data = clipboard.open() ? GetClipboardData(format) : nullptr;
+    GlobalLockGuard lock(data);
+    if (lock.data()) {
+      const char* text = static_cast<const char*>(lock.data());
+      offered.assign(text, strnlen(text, GlobalSize(data)));
+    }
+  }
+  const std::wstring base = WidePath(folder);
+  WIN32_FIND_DATAW found;
+  UniqueFind search(FindFirstFileW((base + kCopyFilePrefix + L"*.tmp").c_str(), &found));
+  if (!search) return;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const FilePath path = FilePathFromWide(base + found.cFileName);
+    if (!StartsAsGif(path)) continue;
+    if (!offered.empty() && offered.find(ClipboardImageSource(path.Utf8())) != std::string::npos) continue;
+    RemoveFile(path);
+  } while (FindNextFileW(search.get(), &found));
 }
 
 void OpenWithShell(const FilePath& path) {

@@ -39,6 +39,16 @@ class CopiedAnimations {
   DWORD clipboardSequence_ = 0;
 };
 
+// The copies' temporary GIFs are named "mvg" + a hexadecimal number +
+// ".tmp" in the system temporary folder (GetTempFileNameW).
+constexpr const wchar_t kCopyFilePrefix[] = L"mvg";
+
+// At start-up: removes the copies' temporary GIFs that an earlier run left in
+// `folder` (it ended before it could remove them, or kept the last one for
+// a paste), except the one the clipboard still offers. Only files of the
+// copies' name that hold a GIF are touched.
+void RemoveLeftoverCopies(const FilePath& folder);
+
 // Opens the file at `path` with its associated program, as a double click
 // would. Failures are not reported.
 void OpenWithShell(const FilePath& path);

@@ -334,7 +334,7 @@ class SaveTest(SaveTestCase):
         m = re.fullmatch(r'<IMG src="file:///([A-Za-z]:[A-Za-z0-9%/._~-]+)">', fragment)
         self.assertTrue(m, fragment)
         windows_path = urllib.parse.unquote(m.group(1)).replace("/", "\\")
-        self.assertRegex(windows_path, r"(?i)\\[0-9a-f]+\.tmp$")
+        self.assertRegex(windows_path, r"(?i)\\mvg[0-9a-f]+\.tmp$")
         unix_path = subprocess.run(["winepath", "-u", windows_path], capture_output=True, text=True).stdout.strip()
         self.assertTrue(os.path.exists(unix_path), unix_path)
         return unix_path

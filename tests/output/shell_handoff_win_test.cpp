@@ -131,6 +131,29 @@ TEST(CopiedAnimations, OnlyTheNewestCopyStaysAndOnlyWhileTheClipboardOffersIt) {
   EXPECT_FALSE(FileExists(refused));
 }
 
+// What an earlier run left in the temporary folder goes at start-up, but
+// not the copy the clipboard still offers, nor files that are not the
+// copies' GIFs.
+TEST(CopiedAnimations, LeftoversOfAnEarlierRunGoExceptTheOneOnTheClipboard) {
+  ScratchFolder folder;
+  const FilePath base = FilePath::FromGbk(folder.Path());
+  const FilePath left = base.Plus(u"mvgA1.tmp"), offered = base.Plus(u"mvgB2.tmp"),
+                 notGif = base.Plus(u"mvgC3.tmp"), other = base.Plus(u"xyzD4.tmp");
+  for (const FilePath& path : {left, offered, other}) ASSERT_TRUE(WriteWholeFile(path, "GIF89a"));
+  ASSERT_TRUE(WriteWholeFile(notGif, "someone else's"));
+  OwnerWindow owner;
+  ASSERT_TRUE(PutImageOnClipboardAsHtml(owner.get(), offered));
+  RemoveLeftoverCopies(base);
+  EXPECT_FALSE(FileExists(left));
+  EXPECT_TRUE(FileExists(offered));
+  EXPECT_TRUE(FileExists(notGif));
+  EXPECT_TRUE(FileExists(other));
+  ASSERT_TRUE(PutTextOnClipboard(owner.get(), L"other"));
+  RemoveLeftoverCopies(base);
+  EXPECT_FALSE(FileExists(offered));
+  for (const FilePath& path : {notGif, other}) RemoveFile(path);
+}
+
 std::string SystemProgram(const char* name) {
   wchar_t folder[MAX_PATH];
   UINT n = GetSystemDirectoryW(folder, MAX_PATH);
