@@ -40,9 +40,12 @@ bool IsLinkEntry(unsigned long attributes);
 bool MakeDirectoryChain(const FilePath& path);
 
 // Deletes the folder with everything in it; whether the folder is gone.
-// Refuses blanks, drives, drive roots and UNC share roots, and removes a
-// junction or symbolic link inside the tree as a link, never what it points
-// to. Closes this process's lock on a recording folder first.
+// Refuses blanks, drives, drive roots and UNC share roots. Every entry is
+// opened as itself and judged on the open handle, so a junction or symbolic
+// link inside the tree, even one put in place of a folder while the
+// deletion runs, is removed as a link and never walked into; where the
+// system cannot open a link as itself (Wine) the link stays. Closes this
+// process's lock on a recording folder first.
 bool DeleteDirectoryTree(const FilePath& path);
 
 // The same on a thread of its own; the handle is only for waiting (it may be
