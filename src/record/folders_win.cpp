@@ -175,20 +175,28 @@ FilePath MakeRecordingTempDir(const FilePath& tempFolder) {
   const std::wstring base =
       ToWide(tempFolder) + kRecordingFolderPrefix + std::to_wstring(LocalSecondsSince19700101At8());
   // A name still held by an earlier folder (a second start within the same
-  // second, or another copy) is skipped: CreateDirectoryW makes the folder
-  // ours alone.
-  std::wstring folder = base;
-  for (int n = 1; n < 1000; ++n) {
-    if (CreateDirectoryW(folder.c_str(), nullptr)) {
-      UniqueFile lock(CreateFileW((folder + L"\\" + kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (lock) Locks().Add(folder, std::move(lock));
-      break;
+  // second, or another copy) is skipped: only a folder CreateDirectoryW made
+  // here is ours alone.
+  for (int n = 0; n < 1000; ++n) {
+    const std::wstring folder = n == 0 ? base : base + L"_" + std::to_wstring(n);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+      if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      return FilePath();  // the system's error says why
     }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-    folder = base + L"_" + std::to_wstring(n);
+    UniqueFile lock(CreateFileW((folder + L"\\" + kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (lock) {
+      Locks().Add(folder, std::move(lock));
+      return FilePathFromWide(folder + L"\\");
+    }
+    // Without its lock the folder would look like a leftover to the start-up
+    // sweep of another copy, which deletes it a minute later while it is
+    // recording. It goes, and the next name is tried.
+    const DWORD error = GetLastError();
+    RemoveDirectoryW(folder.c_str());
+    SetLastError(error);
   }
-  return FilePathFromWide(folder + L"\\");
+  return FilePath();
 }
 
 int RemoveStaleRecordingFolders(const FilePath& tempFolder) {

@@ -20,7 +20,9 @@ namespace movrel {
 // "_1", "_2" ... appended, so a new recording never shares a folder. The
 // folder holds the lock file "KVGifRecord.lock", open in this process until
 // DeleteDirectoryTree removes the folder, which tells other copies the
-// folder is in use.
+// folder is in use; a folder whose lock could not be made is removed again
+// and the next name tried. Empty when no folder could be made and locked
+// (GetLastError says why).
 FilePath MakeRecordingTempDir(const FilePath& tempFolder = SystemTempFolder());
 
 // Removes the "KVGifRecord_*" folders in `tempFolder` that no running copy

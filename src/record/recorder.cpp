@@ -66,7 +66,7 @@ void Recorder::ToggleRecording() {
   }
   state_.phase = RecorderPhase::kRecording;
   host_.ShowPhase(RecorderPhase::kRecording);
-  if (fresh) FreshStart(held_);
+  if (fresh && !FreshStart(held_)) return;
   SetTimer(FrameIntervalMs(held_));
   // The clock starts (or goes on) with the frame taken at once.
   runStartMs_ = host_.NowMs();
@@ -76,7 +76,7 @@ void Recorder::ToggleRecording() {
   if (state_.phase == RecorderPhase::kRecording) SetTray(RecorderTrayState::kRecording);
 }
 
-void Recorder::FreshStart(const RecordingSettings& settings) {
+bool Recorder::FreshStart(const RecordingSettings& settings) {
   starting_ = true;
   if (settings.hideMainWindow) host_.HideMainWindow();
   if (settings.saveFrames) {
@@ -107,6 +107,13 @@ void Recorder::FreshStart(const RecordingSettings& settings) {
   }
   store_.SetFolder(host_.MakeRecordingTempDir());
   starting_ = false;
+  if (!store_.Folder().empty()) return true;
+  // No folder of its own for the frames: the start ends as when the first
+  // frame cannot be written, with the system's reason read before anything
+  // else can overwrite it.
+  const std::string reason = host_.LastErrorText();
+  StopForWriteFailure(host_.TempFolder().Gbk(), reason);
+  return false;
 }
 
 void Recorder::RecordTick() {

@@ -99,7 +99,10 @@ class RecorderHost {
   // Folders (see folders_win.h).
   virtual void MakeDirectoryChain(const FilePath& path) = 0;
   virtual void DeleteTreeInBackground(const FilePath& path) = 0;
+  // The recording's own new folder in the temporary folder; empty when none
+  // could be made there (LastErrorText then says why).
   virtual FilePath MakeRecordingTempDir() = 0;
+  virtual FilePath TempFolder() = 0;
   // False when the frame could not be encoded or written.
   virtual bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
                                  const std::string& extension) = 0;
@@ -120,7 +123,8 @@ class Recorder {
   static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeSettingMs(s.timeText, s.timeUnit); }
 
  private:
-  void FreshStart(const RecordingSettings& settings);
+  // False when the recording could not begin (it has stopped with a message).
+  bool FreshStart(const RecordingSettings& settings);
   // Stops the recording at the first frame that could not be written and
   // says why; the frames written before stay and can be saved.
   void StopForWriteFailure(const std::string& folder, const std::string& reason);

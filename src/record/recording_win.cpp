@@ -214,6 +214,7 @@ class SystemRecorderHost : public RecorderHost {
   void MakeDirectoryChain(const FilePath& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
+  FilePath TempFolder() override { return SystemTempFolder(); }
   bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
                          const std::string& extension) override {
     return !movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension).empty();
