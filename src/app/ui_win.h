@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_path.h"
 #include "common/handle_win.h"
 
 namespace movrel {
@@ -26,14 +27,23 @@ void SetWindowTextGbk(HWND window, const std::string& text);
 // A file dialog's filter given as "name|pattern|name|pattern".
 std::wstring FileDialogFilter(const std::string& pairs);
 
-// Open dialog; false when cancelled. With `multiSelect`, every chosen path.
+// Open dialog; false when cancelled. With `multiSelect`, every chosen path,
+// as the system names it.
+bool AskOpenFiles(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
+                  std::vector<FilePath>* paths);
+// The same for paths that go into text the settings file keeps: a path GBK
+// cannot name is refused with a message, since its GBK form would name
+// another file. False when cancelled or nothing is left.
 bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
                  std::vector<std::string>* paths);
 
 // Reads a file the user picked to bring into the window, if it holds at
 // most `maxBytes`; the size is asked first, so a huge file is never read.
 enum class ImportRead { kRead, kTooLarge, kUnreadable };
-ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes);
+ImportRead ReadImportFile(const FilePath& path, uint64_t maxBytes, std::string* bytes);
+inline ImportRead ReadImportFile(const std::string& gbkPath, uint64_t maxBytes, std::string* bytes) {
+  return ReadImportFile(FilePath::FromGbk(gbkPath), maxBytes, bytes);
+}
 
 // Shows, restores and raises `window` above every other and gives it the
 // keyboard.

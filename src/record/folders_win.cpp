@@ -308,16 +308,15 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
   return 0;
 }
 
-std::string TrimBlanks(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return std::string();
-  size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
+FilePath TrimBlanks(const std::u16string& units) {
+  const size_t first = units.find_first_not_of(u" \t");
+  if (first == std::u16string::npos) return FilePath();
+  return FilePath(units.substr(first, units.find_last_not_of(u" \t") - first + 1));
 }
 
 }  // namespace
 
-std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& startFolder) {
+FilePath BrowseForFolder(HWND owner, const std::string& title, const FilePath& startFolder) {
   const std::wstring wideTitle = ToWide(title.empty() ? std::string("请选择一个文件夹") : title);
   const std::wstring start = ToWide(startFolder);
   BROWSEINFOW info{};
@@ -331,11 +330,11 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
     ModalLoopGuard modal;  // no hotkey acts under the dialog
     chosen = SHBrowseForFolderW(&info);
   }
-  if (!chosen) return std::string();
+  if (!chosen) return FilePath();
   wchar_t path[MAX_PATH] = {};
   bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
   CoTaskMemFree(chosen);
-  return ok ? TrimBlanks(ToGbk(path)) : std::string();
+  return ok ? TrimBlanks(FilePathFromWide(path).Units()) : FilePath();
 }
 
 std::string FrameFolderBrowserTitle() {

@@ -62,9 +62,9 @@ UniqueKernelHandle DeleteDirectoryTreeInBackground(const FilePath& path);
 FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, int formatIndex,
                            const std::string& extension);
 
-// The folder browser: opens at `startFolder`; the chosen folder trimmed of
-// blanks, or empty on cancel.
-std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& startFolder);
+// The folder browser: opens at `startFolder`; the chosen folder as the
+// system names it, trimmed of blanks, or empty on cancel.
+FilePath BrowseForFolder(HWND owner, const std::string& title, const FilePath& startFolder);
 
 // The title of the frame folder's browser: every "''" shows as one '"'.
 std::string FrameFolderBrowserTitle();
