@@ -86,10 +86,15 @@ void OnMainWindowClose() {
   HideMainWindowToTray();
 }
 
+namespace {
+bool shuttingDown = false;
+}  // namespace
+
+bool ShuttingDown() { return shuttingDown; }
+
 void ShutdownApplication() {
   // Saving pumps window events, and a message box may be up: a second exit
   // request meanwhile must not end the process under the first.
-  static bool shuttingDown = false;
   if (shuttingDown) return;
   shuttingDown = true;
   // The recording stops before anything else: its timer would otherwise go

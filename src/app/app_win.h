@@ -19,5 +19,8 @@ void OnMainWindowClose();
 // question and the end of the user's session both come here. A call made by
 // an event handled while the shutdown is under way returns at once.
 void ShutdownApplication();
+// True from the start of the shutdown on: hotkeys, clicks and commands then
+// do nothing, so nothing starts that the shutdown would cut off.
+bool ShuttingDown();
 
 }  // namespace movrel

@@ -1,5 +1,7 @@
 #include "app/dialog_rules.h"
 
+#include "common/format.h"
+
 namespace movrel {
 
 unsigned MessageBoxStyle(unsigned flags) {
@@ -44,8 +46,8 @@ std::string ImportedFileText(const std::string& bytes) {
 }
 
 std::string ImportRefusedText(const std::string& path, bool tooLarge, uint64_t limitBytes) {
-  std::string reason = tooLarge ? "文件太大（最多" + std::to_string(limitBytes / (1024 * 1024)) + " MiB）" : "无法读取该文件";
-  return "无法导入文件：" + path + "\r\n原因：" + reason;
+  return "无法导入文件：" + path + "\r\n原因：" +
+         FileRefusalReason(tooLarge ? FileRead::kTooLarge : FileRead::kUnreadable, limitBytes);
 }
 
 }  // namespace movrel

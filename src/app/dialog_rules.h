@@ -48,13 +48,10 @@ std::string UnstorablePathText(const std::string& shownPath, bool folder);
 // Appends one imported item (a file's text or its path) on a line of its own.
 void AppendImportedItem(std::string* text, const std::string& item);
 
-// The most a file brought into the window may hold: the text-entry dialog's
-// whole text with the imported files, a cursor file, a watermark picture.
-// Beyond these a file is refused with a message; it is no file the program
-// can use, and reading it whole could exhaust the 32-bit address space.
+// The most the text-entry dialog's whole text with the imported files may
+// hold. Beyond this a file is refused with a message; reading it whole
+// could exhaust the 32-bit address space.
 constexpr uint64_t kMaxImportedTextBytes = 16u * 1024u * 1024u;
-constexpr uint64_t kMaxCursorFileBytes = 4u * 1024u * 1024u;
-constexpr uint64_t kMaxWatermarkPictureBytes = 64u * 1024u * 1024u;
 
 // A file's text as it is imported: every byte but the zero bytes. The edit
 // control ends its text at the first zero, so a zero byte kept would make

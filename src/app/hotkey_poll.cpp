@@ -4,6 +4,7 @@ namespace movrel {
 namespace {
 
 int openModalLoops = 0;
+int openStoppableLoops = 0;  // of those, the ones F10 may end
 
 }  // namespace
 
@@ -28,7 +29,7 @@ HotkeyHit HotkeyPoll::Poll() {
 }
 
 void RunHotkey(const HotkeyHit& hit, HotkeyTarget& target) {
-  if (ModalLoopOpen()) return;
+  if (ModalLoopOpen() && !(hit.key == Hotkey::kStopRecording && openModalLoops == openStoppableLoops)) return;
   switch (hit.key) {
     case Hotkey::kToggleRecording:
       if (!target.OptimizationWindowOpen()) target.ToggleRecording();
@@ -59,8 +60,14 @@ void RunHotkeyLoop(HotkeyPoll& poll, const HotkeyLoop& loop) {
   }
 }
 
-ModalLoopGuard::ModalLoopGuard() { ++openModalLoops; }
-ModalLoopGuard::~ModalLoopGuard() { --openModalLoops; }
+ModalLoopGuard::ModalLoopGuard(ModalKeys keys) : keys_(keys) {
+  ++openModalLoops;
+  if (keys_ == ModalKeys::kStop) ++openStoppableLoops;
+}
+ModalLoopGuard::~ModalLoopGuard() {
+  --openModalLoops;
+  if (keys_ == ModalKeys::kStop) --openStoppableLoops;
+}
 bool ModalLoopOpen() { return openModalLoops > 0; }
 
 }  // namespace movrel

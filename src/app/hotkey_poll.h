@@ -79,17 +79,22 @@ class HotkeyTarget {
 void RunHotkey(const HotkeyHit& hit, HotkeyTarget& target);
 
 // Held by every modal loop the program runs (its message boxes, dialogs,
-// the selection overlay, the full-size sample view) for as long as it is
-// open. The hand-over of a hotkey is a sent message, which every message
-// loop carries out, modal ones included: without the guard F9 could start a
-// recording under the overlay or the exit question. Guards nest.
-// User-interface thread only.
+// the selection overlay, the full-size sample view, the countdown) for as
+// long as it is open. The hand-over of a hotkey is a sent message, which
+// every message loop carries out, modal ones included: without the guard F9
+// could start a recording under the overlay or the exit question. Guards
+// nest. A loop that F10 may end (the countdown) lets F10 through, as long as
+// no other loop is open within or around it. User-interface thread only.
+enum class ModalKeys { kNone, kStop };
 class ModalLoopGuard {
  public:
-  ModalLoopGuard();
+  explicit ModalLoopGuard(ModalKeys keys = ModalKeys::kNone);
   ~ModalLoopGuard();
   ModalLoopGuard(const ModalLoopGuard&) = delete;
   ModalLoopGuard& operator=(const ModalLoopGuard&) = delete;
+
+ private:
+  ModalKeys keys_;
 };
 bool ModalLoopOpen();
 

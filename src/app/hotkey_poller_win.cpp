@@ -1,6 +1,7 @@
 #include "app/hotkey_poller_win.h"
 
 #include "app/app_globals.h"
+#include "app/app_win.h"
 #include "app/main_window_win.h"
 #include "app/recording_window_win.h"
 #include "app/tray_icon_win.h"
@@ -106,7 +107,7 @@ DWORD WINAPI HotkeyPoller::ThreadMain(void* param) {
 LRESULT CALLBACK HotkeyPoller::HandOverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRunHotkeyMessage) {
     auto* self = reinterpret_cast<HotkeyPoller*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self) RunHotkey(*reinterpret_cast<const HotkeyHit*>(lParam), self->target_);
+    if (self && !ShuttingDown()) RunHotkey(*reinterpret_cast<const HotkeyHit*>(lParam), self->target_);
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

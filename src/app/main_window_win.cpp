@@ -21,6 +21,7 @@
 #include "common/message_pump_win.h"
 #include "output/compose_win.h"
 #include "output/preview_window_win.h"
+#include "record/composer_rules.h"
 #include "record/recording_win.h"
 #include "select/select_entry_win.h"
 
@@ -594,7 +595,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     }
     case WM_COMMAND:
-      if (lParam) OnCommand(wParam);
+      // Once the shutdown has begun, a click starts nothing it would cut off.
+      if (lParam && !ShuttingDown()) OnCommand(wParam);
       return 0;
     case WM_DRAWITEM:
       OnDrawItem(w, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
@@ -631,6 +633,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnMainWindowClose();
       return 0;
     case WM_QUERYENDSESSION:
+      // A GIF being written would be left half done beside its target: the
+      // session waits, and the system shows the user why.
+      if (ComposingAnimation()) {
+        ShutdownBlockReasonCreate(window, ToWide("Movrel 正在生成GIF动画").c_str());
+        return FALSE;
+      }
+      ShutdownBlockReasonDestroy(window);
       return TRUE;
     case WM_ENDSESSION:
       // Logging off or shutting down: the process may be ended as soon as

@@ -78,7 +78,7 @@ void Import(DialogState* s, bool contents) {
     // The whole text, imported files included, stays within the limit.
     const uint64_t room = text.size() < kMaxImportedTextBytes ? kMaxImportedTextBytes - text.size() : 0;
     std::string bytes;
-    const ImportRead read = ReadImportFile(file, room, &bytes);
+    const ImportRead read = ReadFileWithin(file, room, &bytes);
     if (read == ImportRead::kRead) {
       AppendImportedItem(&text, ImportedFileText(bytes));
     } else {

@@ -9,6 +9,7 @@
 #include "app/main_window_win.h"
 #include "app/message_box_win.h"
 #include "common/gbk_win.h"
+#include "output/compose_win.h"
 #include "common/handle_win.h"
 
 namespace movrel {
@@ -182,12 +183,35 @@ bool TrayIconShown() {
   return t.shown && t.added;
 }
 
+namespace {
+
+constexpr const char kExitWhileSavingText[] = "正在生成GIF动画，请等它完成后再退出。";
+
+// The user asks to end the program: asked first, and refused while a GIF is
+// being written, which an exit would leave half done beside its target.
+void RequestExit() {
+  if (ShuttingDown()) return;
+  if (ComposingAnimation()) {
+    ShowMessage(kExitWhileSavingText, kMbOk | kMbIconExclamation);
+    return;
+  }
+  if (ShowMessage("确定要退出 Movrel 吗？", kMbOkCancel | kMbIconQuestion) != kResultOk) return;
+  // A save may have begun while the question was open.
+  if (ComposingAnimation()) {
+    ShowMessage(kExitWhileSavingText, kMbOk | kMbIconExclamation);
+    return;
+  }
+  ShutdownApplication();
+}
+
+}  // namespace
+
 void HideMainWindowToTray() {
   if (TrayIconShown()) {
     ShowWindow(Main().window, SW_HIDE);
     return;
   }
-  if (ShowMessage("确定要退出 Movrel 吗？", kMbOkCancel | kMbIconQuestion) == kResultOk) ShutdownApplication();
+  RequestExit();
 }
 
 void OnTrayMouse(UINT mouseMessage) {
@@ -202,9 +226,8 @@ void OnTrayMouse(UINT mouseMessage) {
     TrayIcon& t = Tray();
     if (t.asking) return;
     t.asking = true;
-    int answer = ShowMessage("确定要退出 Movrel 吗？", kMbOkCancel | kMbIconQuestion);
+    RequestExit();
     t.asking = false;
-    if (answer == kResultOk) ShutdownApplication();
   }
 }
 

@@ -109,23 +109,8 @@ bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter
   return !paths->empty();
 }
 
-ImportRead ReadImportFile(const FilePath& path, uint64_t maxBytes, std::string* bytes) {
-  UniqueFile file(CreateFileW(WidePath(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size;
-  if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return ImportRead::kUnreadable;
-  if (static_cast<uint64_t>(size.QuadPart) > maxBytes) return ImportRead::kTooLarge;
-  std::string data(static_cast<size_t>(size.QuadPart), '\0');
-  size_t done = 0;
-  while (done < data.size()) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), &data[done], static_cast<DWORD>(data.size() - done), &got, nullptr) || got == 0) {
-      return ImportRead::kUnreadable;
-    }
-    done += got;
-  }
-  *bytes = std::move(data);
-  return ImportRead::kRead;
+ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes) {
+  return ReadFileWithin(FilePath::FromGbk(path), maxBytes, bytes);
 }
 
 void BringWindowToFront(HWND window) {

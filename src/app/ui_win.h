@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/file_path.h"
+#include "common/file_io.h"
 #include "common/handle_win.h"
 
 namespace movrel {
@@ -39,11 +39,8 @@ bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter
 
 // Reads a file the user picked to bring into the window, if it holds at
 // most `maxBytes`; the size is asked first, so a huge file is never read.
-enum class ImportRead { kRead, kTooLarge, kUnreadable };
-ImportRead ReadImportFile(const FilePath& path, uint64_t maxBytes, std::string* bytes);
-inline ImportRead ReadImportFile(const std::string& gbkPath, uint64_t maxBytes, std::string* bytes) {
-  return ReadImportFile(FilePath::FromGbk(gbkPath), maxBytes, bytes);
-}
+using ImportRead = FileRead;
+ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes);
 
 // Shows, restores and raises `window` above every other and gives it the
 // keyboard.

@@ -163,16 +163,6 @@ bool BitmapSurface::LoadFromHandle(HBITMAP bitmap, int depth) {
   return FinishAttach(filled);
 }
 
-bool BitmapSurface::LoadFromClipboard(int depth) {
-  Reset();
-  ClipboardGuard clipboard(nullptr);
-  if (!clipboard.open()) return false;
-  // The clipboard's bitmap stays the clipboard's.
-  HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-  if (!bitmap) return false;
-  return LoadFromHandle(bitmap, depth);
-}
-
 bool BitmapSurface::CreateBlank(int width, int height, int depth) {
   Reset();
   if (!BuildImage(width, height, depth) || !AttachSection(ScreenDc())) return false;
@@ -313,23 +303,6 @@ COLORREF BitmapSurface::GetPixel(int x, int y) {
 bool BitmapSurface::SetPixel(int x, int y, COLORREF colour) {
   if (!Contains(x, y) || !SetPixelV(section.memoryDc.get(), x, y, colour)) return false;
   bitsChanged = true;
-  return true;
-}
-
-bool BitmapSurface::CopyToClipboard() {
-  BITMAP info;
-  if (!GetBitmapInfo(section.dibHandle.get(), &info)) return false;
-  UniqueBitmap copy(CreateCompatibleBitmap(ScreenDc(), info.bmWidth, info.bmHeight));
-  UniqueMemoryDc dc(CreateCompatibleDC(ScreenDc()));
-  if (!copy || !dc) return false;
-  {
-    SelectGuard select(dc.get(), copy.get());
-    if (!BitBlt(dc.get(), 0, 0, info.bmWidth, info.bmHeight, section.memoryDc.get(), 0, 0, SRCCOPY)) return false;
-  }
-  ClipboardGuard clipboard(nullptr);
-  if (!clipboard.open() || !EmptyClipboard()) return false;
-  if (!SetClipboardData(CF_BITMAP, copy.get())) return false;
-  copy.release();  // the clipboard owns it now
   return true;
 }
 

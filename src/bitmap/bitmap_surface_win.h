@@ -85,8 +85,6 @@ class BitmapSurface {
   // A rectangle of any DC, in that DC's coordinates.
   virtual bool CaptureDc(HDC dc, const RECT& rect, int depth);
 
-  // The clipboard's CF_BITMAP; depth 0: the clipboard bitmap's own.
-  virtual bool LoadFromClipboard(int depth = 0);
   // A picture of zero pixel bytes: black, or colour-table entry 0 (black).
   virtual bool CreateBlank(int width, int height, int depth);
   // Copies the section's pixel memory into the pixel rows of the byte image.
@@ -141,8 +139,6 @@ class BitmapSurface {
   // Writes one pixel into the section; the byte image catches up at the next
   // ToBmpBytes, GetPixelBytes or GetPixel. False outside the picture.
   virtual bool SetPixel(int x, int y, COLORREF colour);
-  // Puts a display-compatible copy on the clipboard as CF_BITMAP.
-  virtual bool CopyToClipboard();
 
  private:
   // The common tail of every load: a section made on `referenceDc` from the

@@ -49,6 +49,42 @@ NewFileResult WriteNewFile(const FilePath& path, const std::string& bytes) {
   return ok ? NewFileResult::kWritten : NewFileResult::kFailed;
 }
 
+bool ReplaceWholeFile(const FilePath& path, const std::string& bytes) {
+  const FilePath beside = path.Plus(u".new");
+  if (!WriteWholeFile(beside, bytes)) return false;
+  if (std::rename(beside.Utf8().c_str(), path.Utf8().c_str()) == 0) return true;
+  std::remove(beside.Utf8().c_str());
+  return false;
+}
+
+FileRead ReadFileWithin(const FilePath& path, uint64_t maxBytes, std::string* bytes) {
+  FILE* f = std::fopen(path.Utf8().c_str(), "rb");
+  if (!f) return FileRead::kUnreadable;
+  struct stat st;
+  FileRead result = FileRead::kUnreadable;
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<uint64_t>(st.st_size) > maxBytes) {
+      result = FileRead::kTooLarge;
+    } else {
+      std::string data(static_cast<size_t>(st.st_size), '\0');
+      if (std::fread(&data[0], 1, data.size(), f) == data.size()) {
+        *bytes = std::move(data);
+        result = FileRead::kRead;
+      }
+    }
+  }
+  std::fclose(f);
+  return result;
+}
+
+bool ReadFileVersion(const FilePath& path, FileVersion* version) {
+  struct stat st;
+  if (stat(path.Utf8().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  version->size = static_cast<uint64_t>(st.st_size);
+  version->writeTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return true;
+}
+
 bool FileExists(const FilePath& path) {
   struct stat st;
   return stat(path.Utf8().c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -37,4 +37,9 @@ std::string FormatByteSize(uint64_t bytes) {
   return FormatNumber(x, 2) + " PB";
 }
 
+std::string FileRefusalReason(FileRead read, uint64_t limitBytes) {
+  return read == FileRead::kTooLarge ? "文件太大（最多" + std::to_string(limitBytes / (1024 * 1024)) + " MiB）"
+                                     : "无法读取该文件";
+}
+
 }  // namespace movrel

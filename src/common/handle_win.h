@@ -65,6 +65,11 @@ struct FileTraits {
   static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
   static void Close(HANDLE h) { CloseHandle(h); }
 };
+struct FindTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
 struct KernelTraits : NullInvalid<HANDLE> {
   static void Close(HANDLE h) { CloseHandle(h); }
 };
@@ -89,6 +94,7 @@ using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueCursor = UniqueHandle<HCURSOR, CursorTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+using UniqueFind = UniqueHandle<HANDLE, FindTraits>;  // FindFirstFileW
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;

@@ -1,5 +1,7 @@
 #include "config/config_file.h"
 
+#include "common/gbk.h"
+
 namespace movrel {
 namespace {
 
@@ -21,28 +23,32 @@ bool ConfigFile::ReadAll(std::string* bytes) {
   return ReadAt(0, static_cast<size_t>(size), bytes);
 }
 
-bool ConfigFile::Replace(uint64_t offset, uint64_t removeCount, const std::string& bytes) {
-  uint64_t size = 0;
-  if (!Size(&size)) return false;
-  if (offset > size || removeCount > size - offset) {
-    SetConfigFileError("文件已被其他程序改短");
-    return false;
-  }
-  if (removeCount == bytes.size()) return bytes.empty() || WriteAt(offset, bytes);
+ConfigDisk& SystemConfigDisk() {
+  static ConfigDisk disk;
+  return disk;
+}
 
-  // The tail behind the removed range moves: read it before anything is
-  // overwritten, then write the new bytes and the tail in one go.
-  uint64_t tailStart = offset + removeCount;
-  std::string tail;
-  if (size - tailStart > kMaxConfigFileBytes) {
-    SetConfigFileError("文件大于4 MiB，不是本程序写的配置文件");
-    return false;
+bool ReplaceConfigFile(ConfigDisk& disk, const FilePath& path, const std::string& bytes,
+                       const std::function<void()>& beforeMove) {
+  const FilePath temporary = ConfigTemporaryPath(path);
+  bool ok = disk.WriteFlushed(temporary, bytes);
+  if (ok) {
+    if (beforeMove) beforeMove();
+    ok = disk.MoveOver(temporary, path);
   }
-  if (!ReadAt(tailStart, static_cast<size_t>(size - tailStart), &tail)) return false;
-  std::string moved = bytes + tail;
-  if (!moved.empty() && !WriteAt(offset, moved)) return false;
-  uint64_t newSize = offset + moved.size();
-  return newSize >= size || Truncate(newSize);
+  if (!ok) disk.Remove(temporary);
+  return ok;
+}
+
+bool IsTornConfigText(const std::string& bytes) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0 || c == 0xFF) return true;
+    if (!IsGbkLeadByte(c)) continue;  // ASCII, or 0x80: the euro sign in code page 936
+    if (i + 1 == bytes.size() || !IsGbkTrailByte(static_cast<unsigned char>(bytes[i + 1]))) return true;
+    ++i;
+  }
+  return false;
 }
 
 }  // namespace movrel

@@ -1,10 +1,11 @@
-// Host stand-in for the settings file: a POSIX descriptor. POSIX has no share
+// Host stand-in for the settings file: POSIX descriptors. POSIX has no share
 // modes, so only the Windows build keeps other writers out.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "config/config_file.h"
@@ -48,30 +49,29 @@ class HostConfigFile : public ConfigFile {
     return true;
   }
 
-  bool WriteAt(uint64_t offset, const std::string& bytes) override {
-    size_t done = 0;
-    while (done < bytes.size()) {
-      ssize_t n = pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Failed();
-      if (n == 0) {
-        SetConfigFileError("no progress writing");
-        return false;
-      }
-      done += static_cast<size_t>(n);
-    }
-    return true;
-  }
-
-  bool Truncate(uint64_t size) override { return ftruncate(fd_, static_cast<off_t>(size)) == 0 || Failed(); }
-
  private:
   int fd_;
 };
 
+// Writes every byte to the descriptor and flushes them to the disk.
+bool FillAndFlush(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Failed();
+    if (n == 0) {
+      SetConfigFileError("no progress writing");
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return fsync(fd) == 0 || Failed();
+}
+
 }  // namespace
 
-std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable) {
+std::unique_ptr<ConfigFile> ConfigDisk::Open(const FilePath& path, bool writable) {
   const std::string name = path.Utf8();
   int fd = writable ? open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -86,5 +86,19 @@ std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable) 
   }
   return std::make_unique<HostConfigFile>(fd);
 }
+
+bool ConfigDisk::WriteFlushed(const FilePath& path, const std::string& bytes) {
+  int fd = open(path.Utf8().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return Failed();
+  bool ok = FillAndFlush(fd, bytes);
+  if (close(fd) != 0 && ok) ok = Failed();
+  return ok;
+}
+
+bool ConfigDisk::MoveOver(const FilePath& from, const FilePath& to) {
+  return std::rename(from.Utf8().c_str(), to.Utf8().c_str()) == 0 || Failed();
+}
+
+void ConfigDisk::Remove(const FilePath& path) { unlink(path.Utf8().c_str()); }
 
 }  // namespace movrel

@@ -1,11 +1,12 @@
-// The settings file on Windows: one handle opened with the W API. While the
-// program holds it, other processes may open it for reading (with write
-// sharing, since this handle writes) but never for writing.
+// The settings file on Windows through the W API. The held handle has write
+// access, so a file the program may not write is known when it loads; other
+// processes may open it for reading (with write sharing, because of that
+// access) but never for writing.
 #include <windows.h>
 
 #include "common/file_path_win.h"
-#include "common/system_error_win.h"
 #include "common/handle_win.h"
+#include "common/system_error_win.h"
 #include "config/config_file.h"
 
 namespace movrel {
@@ -42,7 +43,11 @@ class WinConfigFile : public ConfigFile {
     while (done < count) {
       DWORD chunk = static_cast<DWORD>(count - done > 0x10000000 ? 0x10000000 : count - done);
       DWORD got = 0;
-      OVERLAPPED at = AtOffset(offset + done);
+      // A synchronous handle reads at the offset an OVERLAPPED names, so no
+      // read depends on where a previous one left the file pointer.
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>((offset + done) & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
       if (!ReadFile(file_.get(), &data[done], chunk, &got, &at)) return Failed();
       if (got == 0) {
         SetConfigFileError("文件比它报告的大小短");
@@ -54,45 +59,29 @@ class WinConfigFile : public ConfigFile {
     return true;
   }
 
-  bool WriteAt(uint64_t offset, const std::string& bytes) override {
-    size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD chunk = static_cast<DWORD>(bytes.size() - done > 0x10000000 ? 0x10000000 : bytes.size() - done);
-      DWORD put = 0;
-      OVERLAPPED at = AtOffset(offset + done);
-      if (!WriteFile(file_.get(), bytes.data() + done, chunk, &put, &at)) return Failed();
-      if (put == 0) {
-        SetConfigFileError("写入没有进展（磁盘可能已满）");
-        return false;
-      }
-      done += put;
-    }
-    return true;
-  }
-
-  bool Truncate(uint64_t size) override {
-    LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get())) return Failed();
-    return true;
-  }
-
  private:
-  // A synchronous handle reads and writes at the offset an OVERLAPPED names,
-  // so no call depends on where a previous one left the file pointer.
-  static OVERLAPPED AtOffset(uint64_t offset) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    return at;
-  }
-
   UniqueFile file_;
 };
 
+// Writes every byte to the file and flushes them to the disk.
+bool FillAndFlush(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(bytes.size() - done > 0x10000000 ? 0x10000000 : bytes.size() - done);
+    DWORD put = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &put, nullptr)) return Failed();
+    if (put == 0) {
+      SetConfigFileError("写入没有进展（磁盘可能已满）");
+      return false;
+    }
+    done += put;
+  }
+  return FlushFileBuffers(file) != FALSE || Failed();
+}
+
 }  // namespace
 
-std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable) {
+std::unique_ptr<ConfigFile> ConfigDisk::Open(const FilePath& path, bool writable) {
   const wchar_t* widePath = WidePath(path);
   UniqueFile file(writable ? CreateFileW(widePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
@@ -108,5 +97,20 @@ std::unique_ptr<ConfigFile> OpenConfigFile(const FilePath& path, bool writable) 
   }
   return std::make_unique<WinConfigFile>(std::move(file));
 }
+
+bool ConfigDisk::WriteFlushed(const FilePath& path, const std::string& bytes) {
+  UniqueFile file(CreateFileW(WidePath(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return Failed();
+  bool ok = FillAndFlush(file.get(), bytes);
+  if (!CloseHandle(file.release()) && ok) ok = Failed();
+  return ok;
+}
+
+bool ConfigDisk::MoveOver(const FilePath& from, const FilePath& to) {
+  return MoveFileExW(WidePath(from), WidePath(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE ||
+         Failed();
+}
+
+void ConfigDisk::Remove(const FilePath& path) { DeleteFileW(WidePath(path)); }
 
 }  // namespace movrel

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/file_io.h"
 #include "common/gbk.h"
 #include "common/number.h"
 
@@ -20,6 +21,11 @@ constexpr int kMaxHeaderAppends = 11;
 const char kTooLargeReason[] = "配置文件将超过4 MiB的上限";
 const char kLineBreakReason[] = "名称或值含有换行";
 const char kNoReason[] = "无法写入文件";
+const char kBackupReason[] = "无法保留上一版配置文件";
+// Shown when the backup stands in for the settings file.
+const char kBackupLoadedText[] =
+    "配置文件已损坏或无法读取，已改用上次保存前的备份中的设置。\r\n下次保存配置时将用这些设置重写配置文件。";
+constexpr unsigned kConfigNoticeFlags = 0x30;  // exclamation icon
 // The second alert shows the buffer; a huge or binary file must not make a
 // message box the size of the screen.
 constexpr size_t kMaxAlertBytes = 4096;
@@ -58,7 +64,7 @@ std::string FormatConfigNumber(double number) {
   return std::string(buffer, result.ptr);
 }
 
-ConfigStore::ConfigStore() : fileOpener_(OpenConfigFile) {}
+ConfigStore::ConfigStore() : disk_(&SystemConfigDisk()) {}
 
 ConfigStore::~ConfigStore() { Close(); }
 
@@ -75,6 +81,7 @@ void ConfigStore::Close() {
   fileHandle.reset();
   contentBuffer.clear();
   fileError_.clear();
+  savedText_.clear();
   ++generation_;
 }
 
@@ -82,20 +89,38 @@ bool ConfigStore::Load(const FilePath& name) {
   Close();
   fileName = name;
   ClearConfigFileError();
-  if (fileOpener_) fileHandle = fileOpener_(name, true);
-  if (fileHandle && !fileHandle->ReadAll(&contentBuffer)) {
+  fileHandle = disk_->Open(name, true);
+  bool read = fileHandle && fileHandle->ReadAll(&contentBuffer);
+  if (!read) {
     fileHandle.reset();
     contentBuffer.clear();
-  }
-  if (!fileHandle) fileError_ = ConfigFileError().empty() ? kNoReason : ConfigFileError();
-  if (!fileHandle && fileOpener_) {
+    fileError_ = ConfigFileError().empty() ? kNoReason : ConfigFileError();
     // Not writable (read-only, locked, no rights): still answer reads from
     // what can be read.
-    std::unique_ptr<ConfigFile> reader = fileOpener_(name, false);
+    std::unique_ptr<ConfigFile> reader = disk_->Open(name, false);
     std::string bytes;
-    if (reader && reader->ReadAll(&bytes)) contentBuffer = std::move(bytes);
+    read = reader && reader->ReadAll(&bytes);
+    if (read) contentBuffer = std::move(bytes);
+  }
+  // A missing file is a first start, not a damaged one.
+  if ((!read && FileExists(name)) || IsTornConfigText(contentBuffer)) {
+    LoadBackup();
+  } else {
+    savedText_ = contentBuffer;
   }
   return fileHandle != nullptr;
+}
+
+void ConfigStore::LoadBackup() {
+  std::unique_ptr<ConfigFile> backup = disk_->Open(ConfigBackupPath(fileName), false);
+  std::string bytes;
+  if (!backup || !backup->ReadAll(&bytes) || bytes.empty() || IsTornConfigText(bytes)) return;
+  contentBuffer = std::move(bytes);
+  if (messageBox_) {
+    messageBox_(std::string(kBackupLoadedText) + "\r\n\r\n配置文件：" + fileName.Gbk() +
+                    "\r\n备份：" + ConfigBackupPath(fileName).Gbk(),
+                kConfigNoticeFlags, std::string());
+  }
 }
 
 bool ConfigStore::Open(const FilePath& path) {
@@ -163,9 +188,15 @@ int ConfigStore::WriteNow(const std::string& section, const std::string& key, co
   // A line break in any part would split the entry over lines that the
   // search can never find again.
   if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return Fail(kLineBreakReason);
+  const int edited = EditBuffer(section, key, value);
+  if (edited != kWriteDone || batchDepth_ > 0) return edited;
+  std::string reason;
+  return SaveBuffer(&reason) ? kWriteDone : Fail(reason);
+}
+
+int ConfigStore::EditBuffer(const std::string& section, const std::string& key, const std::string& value) {
   size_t searchFrom = 0;
   int appends = 0;
-  bool fileOk = true;
   for (;;) {
     uint64_t generation = generation_;
     Pump();
@@ -178,13 +209,12 @@ int ConfigStore::WriteNow(const std::string& section, const std::string& key, co
     if (at.sectionFound && at.keyFound) {
       size_t oldLength = at.valueEnd - at.valueBegin;
       if (contentBuffer.size() - oldLength + value.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
-      fileOk = Splice(at.valueBegin, oldLength, value) && fileOk;
-      return fileOk ? kWriteDone : Fail(fileError_);
+      contentBuffer.replace(at.valueBegin, oldLength, value);
+      return kWriteDone;
     }
     if (at.sectionFound) {
       // The new key goes directly behind the header, together with its
-      // value: one file edit, and never a moment where the file holds the
-      // key without it. When the header's line goes on behind the "]" (text,
+      // value. When the header's line goes on behind the "]" (text,
       // or a lone "\n" line end), the new line gets a line end of its own;
       // otherwise that rest would become part of the value and be lost at
       // its next write.
@@ -192,13 +222,13 @@ int ConfigStore::WriteNow(const std::string& section, const std::string& key, co
       bool headerLineEnds = behind == contentBuffer.size() || contentBuffer.compare(behind, 2, kLineBreak) == 0;
       std::string line = kLineBreak + key + "=" + value + (headerLineEnds ? "" : kLineBreak);
       if (contentBuffer.size() + line.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
-      fileOk = Splice(at.headerEnd + 1, 0, line) && fileOk;
-      return fileOk ? kWriteDone : Fail(fileError_);
+      contentBuffer.insert(at.headerEnd + 1, line);
+      return kWriteDone;
     }
     size_t length = contentBuffer.size();
     std::string header = (length == 0 ? "[" : "\r\n[") + section + "]";
     if (length + header.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
-    fileOk = Splice(length, 0, header) && fileOk;
+    contentBuffer += header;
     searchFrom = length;
     if (++appends >= kMaxHeaderAppends) break;
   }
@@ -276,6 +306,16 @@ bool ConfigStore::ReadBool(const std::string& key, bool defaultValue) {
   return ReadEntry(sectionName, key, defaultValue ? "真" : "假") == "真";
 }
 
+void ConfigStore::BeginBatch() { ++batchDepth_; }
+
+bool ConfigStore::EndBatch() {
+  if (batchDepth_ > 0 && --batchDepth_ > 0) return true;
+  std::string reason;
+  if (SaveBuffer(&reason)) return true;
+  Fail(reason);
+  return false;
+}
+
 bool ConfigStore::SaveCheckBox(const ToggleControl& control) {
   return WriteBool(control.ControlName(), control.IsChecked());
 }
@@ -290,18 +330,33 @@ bool ConfigStore::SaveRadioButton(const ToggleControl& control) { return SaveChe
 
 bool ConfigStore::LoadRadioButton(ToggleControl& control) { return LoadCheckBox(control); }
 
-bool ConfigStore::Splice(size_t offset, size_t removeCount, const std::string& bytes) {
-  bool ok = fileError_.empty();
-  if (fileHandle) {
-    ClearConfigFileError();
-    if (!fileHandle->Replace(offset, removeCount, bytes)) {
-      fileHandle.reset();
-      fileError_ = ConfigFileError().empty() ? kNoReason : ConfigFileError();
-      ok = false;
-    }
+bool ConfigStore::SaveBuffer(std::string* reason) {
+  if (!fileHandle) {
+    *reason = fileError_;
+    return fileError_.empty();
   }
-  contentBuffer.replace(offset, removeCount, bytes);
-  return ok;
+  ClearConfigFileError();
+  auto why = [](const std::string& what) {
+    return what + (ConfigFileError().empty() ? std::string() : "：" + ConfigFileError());
+  };
+  // The previous text becomes the backup first: a file that is torn later,
+  // by whatever, still has it beside it. An unchanged text keeps the backup
+  // one save further back.
+  if (!savedText_.empty() && savedText_ != contentBuffer &&
+      !ReplaceConfigFile(*disk_, ConfigBackupPath(fileName), savedText_)) {
+    *reason = why(kBackupReason);
+    return false;
+  }
+  // Windows moves nothing over a file that is open: the held file is let go
+  // just for the move and taken again at once.
+  const bool saved = ReplaceConfigFile(*disk_, fileName, contentBuffer, [this] { fileHandle.reset(); });
+  *reason = saved ? std::string() : why(kNoReason);
+  if (!fileHandle) {
+    fileHandle = disk_->Open(fileName, true);
+    if (!fileHandle) fileError_ = why(kNoReason);
+  }
+  if (saved) savedText_ = contentBuffer;
+  return saved;
 }
 
 void ConfigStore::Pump() {

@@ -2,9 +2,15 @@
 // lines and key=value lines, separated by "\r\n", in GBK.
 //
 // The whole file is kept in `contentBuffer` and every read is answered from
-// it. Every write edits the buffer and the same byte range of the file, which
-// stays open for the store's whole life, so the file is always current and is
-// never rewritten whole.
+// it. Every write edits the buffer, and the whole buffer then replaces the
+// file at once (see config_file.h); the writes between BeginBatch and
+// EndBatch reach the file together, in one replacement at the end. Bytes
+// outside the edited range stay as they were. The file stays open for the
+// store's whole life, so no other copy of the program writes it.
+//
+// A file whose bytes cannot be the settings text (IsTornConfigText), or that
+// is there but cannot be read, is not taken when the backup beside it is
+// sound: the store loads the backup instead and says so.
 //
 // File format, as the store reads and writes it:
 //   - A header "[name]" counts only at the start of the file or behind
@@ -65,8 +71,6 @@ class ConfigStore {
   using MessagePump = std::function<void()>;
   // The program's message box: text, button and icon flags, caption.
   using MessageBoxFn = std::function<int(const std::string& text, unsigned flags, const std::string& caption)>;
-  // Opens the file behind the store (see OpenConfigFile).
-  using FileOpener = std::function<std::unique_ptr<ConfigFile>(const FilePath& path, bool writable)>;
 
   ConfigStore();
   virtual ~ConfigStore();
@@ -82,7 +86,9 @@ class ConfigStore {
   // Reads the file into the buffer and holds it open for writing; true if it
   // is open. A file that cannot be opened for writing is still read when it
   // can be; writes then change only the buffer and fail, with the reason the
-  // file could not be opened.
+  // file could not be opened. A torn or unreadable file is replaced by a
+  // sound backup in the buffer, told through the message box; the file is
+  // still the one held and written.
   virtual bool Load(const FilePath& name);
   // Carries out the queued writes, oldest first, including those queued
   // meanwhile; the result of the first one, or -1 when the queue is empty.
@@ -112,6 +118,12 @@ class ConfigStore {
   virtual bool WriteBool(const std::string& key, bool value);
   // True exactly when the stored text is "真".
   virtual bool ReadBool(const std::string& key, bool defaultValue);
+  // From here to the matching EndBatch writes change only the buffer;
+  // EndBatch then writes the whole buffer to the file once. Pairs nest: the
+  // outermost EndBatch writes. False, with WriteError set, when the text did
+  // not reach the file.
+  virtual void BeginBatch();
+  virtual bool EndBatch();
   virtual bool SaveCheckBox(const ToggleControl& control);
   virtual bool LoadCheckBox(ToggleControl& control);
   virtual bool SaveRadioButton(const ToggleControl& control);
@@ -119,7 +131,9 @@ class ConfigStore {
 
   void SetMessagePump(MessagePump pump) { messagePump_ = std::move(pump); }
   void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
-  void SetFileOpener(FileOpener opener) { fileOpener_ = std::move(opener); }
+  // The file operations behind the store; the system's files unless a test
+  // hands in others. The disk must outlive the store.
+  void SetDisk(ConfigDisk& disk) { disk_ = &disk; }
 
   // Why the last failed write since ClearWriteError did not reach the file
   // (GBK, the system's words where it gave any); empty while every write
@@ -154,11 +168,15 @@ class ConfigStore {
   // move `searchFrom` behind them and make the pass report `retry`.
   Lookup Search(const std::string& section, const std::string& key, size_t* searchFrom, bool* retry) const;
   int WriteNow(const std::string& section, const std::string& key, const std::string& value);
-  // Replaces bytes in the buffer and the file alike. A file edit that fails
-  // lets the store go on with the buffer alone, since buffer offsets no
-  // longer describe the file; false whenever the bytes did not reach the
-  // file the store was loaded from.
-  bool Splice(size_t offset, size_t removeCount, const std::string& bytes);
+  // The buffer edit of WriteNow.
+  int EditBuffer(const std::string& section, const std::string& key, const std::string& value);
+  // Takes the backup into the buffer when it is sound; says so.
+  void LoadBackup();
+  // Replaces the file by the buffer, keeping the file's previous text as the
+  // backup. True when the text is in the file, or the store has no file of
+  // its own; otherwise false with the reason in `reason`. The file is the
+  // same as before a failed save, and is held again after either.
+  bool SaveBuffer(std::string* reason);
   int Fail(const std::string& reason);
   void Pump();
   void ReportRunaway();
@@ -173,14 +191,20 @@ class ConfigStore {
 
   MessagePump messagePump_;
   MessageBoxFn messageBox_;
-  FileOpener fileOpener_;
+  ConfigDisk* disk_;
   // Changes whenever the buffer is replaced as a whole (Close, Load,
   // CopyFrom), so a search interrupted by the pump can tell.
   uint64_t generation_ = 0;
   // Why the loaded file is not held for writing (it could not be opened so,
-  // or an edit failed); every write fails with it until the next Load.
+  // or not again after a save); every write fails with it until the next
+  // Load.
   std::string fileError_;
   std::string writeError_;
+  // What the file holds as far as it is worth keeping: the text loaded or
+  // last saved. Empty for a torn or unreadable file, which never displaces
+  // the backup.
+  std::string savedText_;
+  int batchDepth_ = 0;
 };
 
 // "\r\n" to "┊*┊" and back.

@@ -299,9 +299,13 @@ void LoadSettings(ConfigStore& store, SettingsControls& controls, const Desktop&
 
 bool SaveSettings(ConfigStore& store, SettingsControls& controls) {
   store.SetSection(kSettingsSection);
+  // The keys go into the buffer one by one, with window events between
+  // them, and reach the file together: the file never holds half a save.
+  store.BeginBatch();
   bool all = true;
   for (const SettingKey& k : kSettingsKeys) all = SaveKey(store, controls, k) && all;
-  return all;
+  const bool written = store.EndBatch();
+  return written && all;
 }
 
 }  // namespace movrel

@@ -145,8 +145,9 @@ class SettingsControls {
 // with preview refresh.
 void LoadSettings(ConfigStore& store, SettingsControls& controls, const Desktop& desktop);
 
-// Writes every key from the controls' current values, in order. True when
-// every write was carried out at once.
+// Writes every key from the controls' current values, in order, and the
+// file once at the end. True when every write was carried out at once and
+// the file was written.
 bool SaveSettings(ConfigStore& store, SettingsControls& controls);
 
 }  // namespace movrel

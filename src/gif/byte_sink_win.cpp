@@ -17,6 +17,21 @@ namespace {
 
 LONG g_temporaryCounter = 0;
 
+// Removes the temporary files that saves into `folder` left behind when
+// their program was ended in the middle (a crash, a killed process). A save
+// still running holds its file open without sharing, so the system refuses
+// to remove that one.
+void RemoveLeftoverTemporaries(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  UniqueFind search(FindFirstFileW((folder + L"~movrel-*.tmp").c_str(), &found));
+  if (!search) return;
+  do {
+    if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+      DeleteFileW((folder + found.cFileName).c_str());
+    }
+  } while (FindNextFileW(search.get(), &found));
+}
+
 }  // namespace
 
 // The temporary file of a save; removed again unless it became the target.
@@ -45,6 +60,7 @@ bool FileSink::Create(const FilePath& path) {
   }
   auto temporary = std::make_unique<Temporary>();
   const std::wstring folder = ToWide(path.FolderPart());
+  RemoveLeftoverTemporaries(folder);
   // CREATE_NEW makes the name ours alone; a name someone else holds (another
   // save, a file left by a crash) is skipped.
   for (int attempt = 0; attempt < 100; ++attempt) {

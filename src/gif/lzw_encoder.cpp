@@ -146,6 +146,13 @@ void Compress(const uint8_t* pixels, ptrdiff_t strideBytes, int columns, const s
   unsigned nextCode = firstFreeCode;
 
   packer.Put(clearCode, width);
+  // A picture without pixels (no rows or empty ones) is a clear code and
+  // the end code: there is no first pixel to start the string with.
+  if (rows.empty() || columns <= 0) {
+    packer.Put(endCode, width);
+    packer.Flush();
+    return;
+  }
   unsigned prefix = pixels[rows[0] * strideBytes];
   int x = 1;
   for (int row : rows) {
@@ -276,6 +283,11 @@ class ChoiceCoder {
     unsigned limit = 1u << width;
     unsigned nextCode = firstFreeCode;
     packer.Put(clearCode_, width);
+    if (count_ == 0) {
+      packer.Put(endCode, width);
+      packer.Flush();
+      return;
+    }
     // A clear code, and the table and the code width as at the start.
     auto startOver = [&] {
       packer.Put(clearCode_, width);
@@ -516,9 +528,11 @@ std::vector<int> RowOrder(int height, bool interlace) {
 }
 
 void WriteImageData(const FrameImage& frame, bool interlace, ByteSink& sink) {
-  // The frame is stored bottom-up: the top row is the last in memory.
+  // The frame is stored bottom-up: the top row is the last in memory. A
+  // frame without rows has no top row.
   const ptrdiff_t stride = static_cast<ptrdiff_t>(frame.rowBytes());
-  WriteCompressed(frame.TopRow(0), -stride, frame.width(), frame.height(), 8, interlace, sink);
+  const uint8_t* top = frame.height() > 0 ? frame.TopRow(0) : nullptr;
+  WriteCompressed(top, -stride, frame.width(), frame.height(), 8, interlace, sink);
 }
 
 void WriteIndexedImageData(const uint8_t* pixels, int width, int height, int minCodeSize, bool interlace,
@@ -532,7 +546,7 @@ void WriteChosenImageData(const PixelChoices& choices, int minCodeSize, bool int
   const size_t count = width * static_cast<size_t>(choices.height);
   ChoiceRun run;
   std::vector<int> rows;
-  const bool reordered = interlace && choices.height > 1;
+  const bool reordered = interlace && choices.height > 1 && count > 0;
   if (!reordered) {
     run.p = choices.primary;
     run.f = choices.flags;

@@ -18,10 +18,14 @@ namespace {
 std::string UnreadableFrame(int number) { return "第 " + std::to_string(number) + " 帧的图片无法读取"; }
 
 // Frame `number`'s stored picture; false for a still frame (no picture).
-// Raises the failure to read it when it is there but is no picture.
+// Raises the failure to read it when it should be there but cannot be read
+// (its file has gone) or is no picture.
 bool LoadStored(const FrameSource& source, int number, WorkingImage* image) {
   std::string bytes = source.ReadFrame(number);
-  if (bytes.empty()) return false;
+  if (bytes.empty()) {
+    if (source.HasPicture(number)) throw CodecFailure(UnreadableFrame(number));
+    return false;
+  }
   if (!DecodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image)) {
     throw CodecFailure(UnreadableFrame(number));
   }

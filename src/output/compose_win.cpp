@@ -114,13 +114,21 @@ CopiedAnimations& Copies() {
   return copies;
 }
 
+// The copy's GIF when the clipboard would not take it: where it is, and
+// how long it stays there.
+std::string CopyNotOfferedText(const std::string& path) {
+  return "复制动画失败！剪贴板正被其他程序占用。\r\n动画暂存在：" + path +
+         "\r\n下次复制或退出 Movrel 时将删除该文件；要留下动画，请用“保存动画”。";
+}
+
 void ReportCopied(const FilePath& path, const std::string& reduced) {
   const bool offered = PutImageOnClipboardAsHtml(TheOutputWindow().Handle(), path);
   Copies().Kept(path, offered);
   if (!offered) {
     // The GIF is written but nothing refers to it: say so rather than
-    // announce a copy that is not there.
-    ShowMessage("复制动画失败！剪贴板正被其他程序占用，动画已保存在：" + path.Gbk(), kMbOk | kMbIconExclamation);
+    // announce a copy that is not there, and say that the file is only
+    // kept until the next copy or the exit, which remove it.
+    ShowMessage(CopyNotOfferedText(path.Gbk()), kMbOk | kMbIconExclamation);
     return;
   }
   TheOutputWindow().SetSaveCaption(reduced.empty() ? std::string(kCopiedCaption)

@@ -25,7 +25,9 @@ class FrameSource {
   virtual std::string ReadFrame(int number) const = 0;
   virtual FramePosition Position(int number) const = 0;
   // Whether frame `number` holds a picture (it is no still frame), without
-  // reading it where the source can tell.
+  // reading it where the source can tell. A frame that has a picture but
+  // reads empty could not be read: saving it as a still frame would freeze
+  // the animation there.
   virtual bool HasPicture(int number) const { return !ReadFrame(number).empty(); }
   // Milliseconds on the recording clock (pauses left out) when frame
   // `number` was captured; the first frame of a recording is at 0.

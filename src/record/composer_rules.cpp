@@ -90,4 +90,33 @@ std::string SingleFrameCaption(size_t frameBytes, const FrameSize& size) {
          std::to_string(size.height) + "）";
 }
 
+const std::string& ComposerFile::Bytes(const FilePath& path) {
+  FileVersion version;
+  const bool present = !path.empty() && ReadFileVersion(path, &version);
+  if (known_ && path == path_ && present == present_ && (!present || version == version_)) return bytes_;
+  known_ = true;
+  path_ = path;
+  present_ = present;
+  version_ = version;
+  bytes_.clear();
+  untold_ = present ? ReadFileWithin(path, maxBytes_, &bytes_) : FileRead::kRead;
+  return bytes_;
+}
+
+FileRead ComposerFile::TakeRefusal() {
+  const FileRead refusal = untold_;
+  untold_ = FileRead::kRead;
+  return refusal;
+}
+
+std::string CursorFileRefusedText(const std::string& path, FileRead read) {
+  return "无法使用鼠标指针文件：" + path + "\r\n原因：" + FileRefusalReason(read, kMaxCursorFileBytes) +
+         "\r\n录制时将画出默认的鼠标指针。";
+}
+
+std::string WatermarkPictureRefusedText(const std::string& path, FileRead read) {
+  return "无法使用水印图片：" + path + "\r\n原因：" + FileRefusalReason(read, kMaxWatermarkPictureBytes) +
+         "\r\n录制时不画图像水印。";
+}
+
 }  // namespace movrel

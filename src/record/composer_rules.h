@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/desktop.h"
+#include "common/file_io.h"
 
 namespace movrel {
 
@@ -92,5 +93,41 @@ TextBlock MeasureTextBlock(const std::vector<int32_t>& lineWidths, int32_t lineH
 
 // "1.基本设置（单帧大小：1.5 KB 500×500）".
 std::string SingleFrameCaption(size_t frameBytes, const FrameSize& size);
+
+// The most a cursor file and a watermark picture may hold. Beyond these a
+// file is no file of its kind, and reading it whole could exhaust the 32-bit
+// address space.
+constexpr uint64_t kMaxCursorFileBytes = 4u * 1024u * 1024u;
+constexpr uint64_t kMaxWatermarkPictureBytes = 64u * 1024u * 1024u;
+
+// A file the composer draws from (the cursor, the watermark picture) as the
+// settings name it. It is read through its limit only when the path or the
+// file itself changes, since the frame preview prepares the composer at
+// every keystroke in the edits; a path that names no file (an empty edit, a
+// path half typed) gives no bytes and nothing to tell.
+class ComposerFile {
+ public:
+  explicit ComposerFile(uint64_t maxBytes) : maxBytes_(maxBytes) {}
+  // The file's bytes; empty when there is no file or it was refused.
+  const std::string& Bytes(const FilePath& path);
+  // Why the file last read was refused (too large or unreadable), once for
+  // each version of it; kRead when there is nothing new to tell.
+  FileRead TakeRefusal();
+  uint64_t maxBytes() const { return maxBytes_; }
+
+ private:
+  uint64_t maxBytes_;
+  bool known_ = false;
+  bool present_ = false;
+  FilePath path_;
+  FileVersion version_;
+  std::string bytes_;
+  FileRead untold_ = FileRead::kRead;
+};
+
+// What the user is told of a refused cursor file or watermark picture: which
+// file, why, and what the recording draws instead.
+std::string CursorFileRefusedText(const std::string& path, FileRead read);
+std::string WatermarkPictureRefusedText(const std::string& path, FileRead read);
 
 }  // namespace movrel

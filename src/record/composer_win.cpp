@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "app/dialog_rules.h"
+#include "app/message_box_win.h"
 #include "common/desktop_win.h"
 #include "record/recording_window_win.h"
 
@@ -11,6 +13,9 @@ namespace {
 void PrepareFromSettings(FrameComposer& composer) {
   // The whole screen is the monitor that holds the main window.
   composer.Prepare(TheRecordingWindow().ReadComposerSettings(), ReadDesktop(), HomeMonitor());
+  // A file the settings name that cannot be used is told once, whether the
+  // preview or a recording read it first; the frames go on without it.
+  for (const std::string& text : composer.TakeFileRefusals()) ShowMessage(text, kMbOk | kMbIconExclamation);
 }
 
 }  // namespace

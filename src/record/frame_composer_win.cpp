@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "common/file_io.h"
+#include "common/file_path.h"
 #include "record/icon_file.h"
 
 namespace movrel {
@@ -16,13 +16,27 @@ void FrameComposer::Prepare(const ComposerSettings& settings, const Desktop& des
   rect_ = CaptureRectFor(settings.recordArea, settings.leftText, settings.topText, settings.widthText,
                          settings.heightText, fullScreen);
   if (settings.showCursor) {
-    std::string bytes;
-    if (!ReadWholeFile(settings.cursorFile, &bytes) || bytes.empty()) bytes = DefaultCursorBytes();
-    cursor_.Load(bytes);
+    const std::string& bytes = cursorFile_.Bytes(FilePath::FromGbk(settings.cursorFile));
+    cursor_.Load(bytes.empty() ? DefaultCursorBytes() : bytes);
   }
-  watermarks_.Prepare(settings.watermarks, rect_.width, rect_.height);
+  static const std::string kNoPicture;
+  watermarks_.Prepare(settings.watermarks,
+                      settings.watermarks.imageOn ? pictureFile_.Bytes(FilePath::FromGbk(settings.watermarks.imageFile))
+                                                  : kNoPicture,
+                      rect_.width, rect_.height);
   if (needsOverlay() && IsCapturable(rect_)) canvas_.CreateBlank(rect_.width, rect_.height, 24);
   prepared_ = true;
+}
+
+std::vector<std::string> FrameComposer::TakeFileRefusals() {
+  std::vector<std::string> texts;
+  const FileRead cursor = cursorFile_.TakeRefusal();
+  if (cursor != FileRead::kRead) texts.push_back(CursorFileRefusedText(settings_.cursorFile, cursor));
+  const FileRead picture = pictureFile_.TakeRefusal();
+  if (picture != FileRead::kRead) {
+    texts.push_back(WatermarkPictureRefusedText(settings_.watermarks.imageFile, picture));
+  }
+  return texts;
 }
 
 void FrameComposer::Release() {
@@ -69,8 +83,9 @@ std::string FrameComposer::Overlay(const BitmapSurface& grab, int32_t pointerX, 
     if (!canvas_.CreateBlank(w, h, 24)) return std::string();
   }
   HDC canvas = canvas_.GetMemoryDc();
-  // The grab covers the whole canvas, so nothing of the last frame remains.
-  BitBlt(canvas, 0, 0, w, h, grab.GetMemoryDc(), 0, 0, SRCCOPY);
+  // The grab covers the whole canvas, so nothing of the last frame remains;
+  // a copy that fails would leave the last frame there, so it is no frame.
+  if (!BitBlt(canvas, 0, 0, w, h, grab.GetMemoryDc(), 0, 0, SRCCOPY)) return std::string();
   watermarks_.DrawImageWatermark(canvas);
   watermarks_.DrawTextWatermark(canvas);
   if (settings_.showCursor && cursor_.loaded()) {

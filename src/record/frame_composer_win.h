@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap_surface_win.h"
 #include "common/screen_rect.h"
@@ -33,9 +34,14 @@ class FrameComposer {
   // The rectangle comes from the edits, or is `fullScreen` (a whole
   // monitor); it is read wherever it lies on `desktop`, with black where no
   // monitor shows. The cursor picture is the chosen cursor file, or
-  // the default cursor when that file gives no bytes; a file that is no
-  // cursor gives no cursor picture.
+  // the default cursor when there is no such file or it is refused (larger
+  // than any cursor, unreadable); a file that is no cursor gives no cursor
+  // picture. The cursor file and the watermark picture are read again only
+  // when their paths or the files change.
   void Prepare(const ComposerSettings& settings, const Desktop& desktop, const DesktopBox& fullScreen);
+  // What the user should be told of the files the preparations read: one
+  // text for each refused file, once for each version of it.
+  std::vector<std::string> TakeFileRefusals();
   // Frees the pictures and the work canvas.
   void Release();
 
@@ -66,6 +72,8 @@ class FrameComposer {
   int depth_ = 24;
   IconPicture cursor_;
   Watermarks watermarks_;
+  ComposerFile cursorFile_{kMaxCursorFileBytes};
+  ComposerFile pictureFile_{kMaxWatermarkPictureBytes};
   BitmapSurface canvas_;  // 24 bits, the rectangle's size
   FrameSize frameSize_;
 };

@@ -14,13 +14,20 @@ bool WriteOrDelete(const FilePath& path, const std::string& bytes) {
 }  // namespace
 
 bool FrameStore::AppendFrame(const std::string& bytes, int64_t captureMs) {
-  entries_.push_back(Entry{FrameOffset{}, captureMs});
-  return WriteOrDelete(FramePath(Count()), bytes);
+  entries_.push_back(Entry{FrameOffset{}, captureMs, false});
+  const bool written = WriteOrDelete(FramePath(Count()), bytes);
+  entries_.back().picture = written && !bytes.empty();
+  return written;
 }
 
 bool FrameStore::ReplaceFrame(int n, const std::string& bytes) {
   if (n < 1 || n > Count()) return AppendFrame(bytes, CaptureMs(Count()));
-  return WriteOrDelete(FramePath(n), bytes);
+  // A new picture goes beside the old one and moves over it once whole: a
+  // write that fails (a full disk) leaves the old picture, never none.
+  const FilePath path = FramePath(n);
+  if (!(bytes.empty() ? WriteOrDelete(path, bytes) : ReplaceWholeFile(path, bytes))) return false;
+  entries_[static_cast<size_t>(n - 1)].picture = !bytes.empty();
+  return true;
 }
 
 std::string FrameStore::ReadFrame(int n) const {
@@ -29,7 +36,9 @@ std::string FrameStore::ReadFrame(int n) const {
   return bytes;
 }
 
-bool FrameStore::HasPicture(int n) const { return n >= 1 && n <= Count() && FileExists(FramePath(n)); }
+bool FrameStore::HasPicture(int n) const {
+  return n >= 1 && n <= Count() && entries_[static_cast<size_t>(n - 1)].picture;
+}
 
 FrameOffset FrameStore::Offset(int n) const {
   if (n < 1 || n > Count()) return FrameOffset{};

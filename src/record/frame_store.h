@@ -1,9 +1,11 @@
 // The frame store: the frames of the current recording, one file per frame
 // ("n.TMP", numbered from 1) in the recording's own folder, so that a long
 // recording does not grow the process. In memory it keeps only the frame
-// count, one offset and one capture time per frame. A still frame is an entry without a file;
-// reading it (or any frame whose file is missing or unreadable) gives empty
-// bytes.
+// count and, per frame, its offset, its capture time and whether it has a
+// picture. A still frame is an entry without a file; reading it (or any
+// frame whose file is missing or unreadable) gives empty bytes. Whether a
+// frame has a picture is what was written, not what is on the disk now, so
+// a picture that a temp cleaner took away is told from a still frame.
 #pragma once
 
 #include <cstdint>
@@ -34,15 +36,17 @@ class FrameStore {
   // for empty bytes (a still frame). False when non-empty bytes could not be
   // written: the entry is there all the same and reads as a still frame.
   bool AppendFrame(const std::string& bytes, int64_t captureMs);
-  // For 1 <= n <= count rewrites frame n's file, or deletes it for empty
-  // bytes (the frame becomes a still frame); any other n appends, at the
-  // last frame's capture time. False when the file could not be written or
-  // deleted.
+  // For 1 <= n <= count rewrites frame n's file whole (a failed write leaves
+  // the old one), or deletes it for empty bytes (the frame becomes a still
+  // frame); any other n appends, at the last frame's capture time. False
+  // when the file could not be written or deleted.
   bool ReplaceFrame(int n, const std::string& bytes);
   // The whole content of frame n's file; empty for a still frame, a missing
   // or unreadable file, and an n outside 1..count.
   std::string ReadFrame(int n) const;
-  // Whether frame n has its file (a still frame has none).
+  // Whether frame n was given a picture (a still frame has none), even when
+  // its file has gone since. A failed rewrite leaves it true: whatever the
+  // file now holds, the frame was no still frame.
   bool HasPicture(int n) const;
   // Takes the last entry off the list (its file, if any, stays).
   void DropLastFrame() {
@@ -71,6 +75,7 @@ class FrameStore {
   struct Entry {
     FrameOffset offset;
     int64_t captureMs = 0;
+    bool picture = false;
   };
   std::vector<Entry> entries_;  // one per frame: its length is the frame count
   uint32_t recording_ = 0;

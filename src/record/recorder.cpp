@@ -62,6 +62,10 @@ void Recorder::ToggleRecording() {
       Warn(rectRefusal);
       return;
     }
+    if (settings.countdown && LeadingInt(settings.countdownText) > kMaxCountdownSeconds) {
+      Warn(kCountdownRefusal);
+      return;
+    }
     held_ = settings;
   }
   state_.phase = RecorderPhase::kRecording;
@@ -83,20 +87,34 @@ bool Recorder::FreshStart(const RecordingSettings& settings) {
     state_.frameFolder = ResolveFrameFolder(settings.savePathText, host_.ProgramFolder());
     host_.MakeDirectoryChain(state_.frameFolder);  // a folder that cannot be made fails the first save
   }
+  host_.EnablePreviewAndSave(false);
+  host_.PumpEvents();
+  host_.EnableSettingsGroups(false);
+  if (settings.countdown) {
+    // F10 and the stop link cancel the countdown, and with it the start:
+    // the last recording is still there, so nothing of it may go before.
+    countingDown_ = true;
+    countdownCancelled_ = false;
+    state_.countdownSeconds = LeadingInt(settings.countdownText);
+    host_.RunCountdown(CountdownStartSeconds(state_.countdownSeconds));
+    if (!countdownCancelled_) host_.WaitWithEvents(500);
+    countingDown_ = false;
+    if (countdownCancelled_) {
+      starting_ = false;
+      state_.phase = RecorderPhase::kIdle;
+      host_.ShowPhase(RecorderPhase::kIdle);
+      if (state_.hasRecording && picturesKept_ > 0) host_.EnablePreviewAndSave(true);
+      host_.EnableSettingsGroups(true);
+      if (!host_.TrayHidden()) host_.ShowMainWindow();
+      return false;
+    }
+  }
   store_.ClearFrames();
   picturesKept_ = 0;
   state_.hasRecording = false;
   state_.framesOptimized = false;
   state_.previousFrame.clear();
   state_.frameSize = PixelSize{};
-  host_.EnablePreviewAndSave(false);
-  if (settings.countdown) {
-    state_.countdownSeconds = LeadingInt(settings.countdownText);
-    host_.RunCountdown(CountdownStartSeconds(state_.countdownSeconds));
-    host_.WaitWithEvents(500);
-  }
-  host_.PumpEvents();
-  host_.EnableSettingsGroups(false);
   host_.PrepareCapture();
   state_.totalTimeMs = 0;
   state_.startIntervalMs = FrameIntervalMs(settings);
@@ -121,17 +139,31 @@ void Recorder::RecordTick() {
   // arrives while the events of this one are being processed.
   if (state_.timerIntervalMs == 0 || inTick_) return;
   inTick_ = true;
+  const uint32_t recording = store_.Recording();
   const int64_t captureMs = RecordingClockMs();
   PixelSize size;
   const std::string frame = host_.ComposeFrame(&size);
-  // A failed grab (a locked screen) has no size worth keeping: the saved
-  // animation's screen would be 0 x 0.
-  if (!frame.empty()) state_.frameSize = size;
   host_.PumpEvents();
+  // The events may have stopped the recording this frame was taken for, and
+  // a start among them a new one, whose first frame this tick kept its own
+  // start from taking. The frame belongs to neither: it goes, and the new
+  // recording gets its first frame now, on its own clock.
+  if (state_.phase == RecorderPhase::kIdle || store_.Recording() != recording) {
+    inTick_ = false;
+    if (store_.Recording() != recording) RecordTick();
+    return;
+  }
+  if (frame.empty()) {
+    inTick_ = false;
+    StopRecording();
+    Warn(kCaptureFailureMessage);
+    return;
+  }
+  state_.frameSize = size;
 
-  // A frame that could not be captured, or equals the last frame that went
-  // into the store, is a still frame: the store keeps an empty entry.
-  const bool still = frame.empty() || frame == state_.previousFrame;
+  // A frame equal to the last frame that went into the store is a still
+  // frame: the store keeps an empty entry.
+  const bool still = frame == state_.previousFrame;
   if (!store_.AppendFrame(still ? std::string() : frame, captureMs) && !still) {
     // Read before anything else can overwrite the system's error.
     const std::string reason = host_.LastErrorText();
@@ -186,6 +218,11 @@ void Recorder::StopForWriteFailure(const std::string& folder, const std::string&
 }
 
 void Recorder::StopRecording() {
+  if (countingDown_) {
+    countdownCancelled_ = true;
+    host_.CancelCountdown();
+    return;
+  }
   // Nothing to stop: without this a stop while idle would announce a
   // recording that does not exist and enable saving an empty store.
   if (starting_ || warning_ || state_.phase == RecorderPhase::kIdle) return;

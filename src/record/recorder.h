@@ -81,8 +81,10 @@ class RecorderHost {
   virtual void ShowMainWindow() = 0;
   virtual void EnableSettingsGroups(bool enabled) = 0;
   virtual void EnablePreviewAndSave(bool enabled) = 0;
-  // The modal countdown window; returns once it has closed.
+  // The modal countdown window; returns once it has closed, by itself or
+  // by CancelCountdown.
   virtual void RunCountdown(int seconds) = 0;
+  virtual void CancelCountdown() = 0;
   virtual void WaitWithEvents(int ms) = 0;
   virtual void PumpEvents() = 0;
   virtual void PrepareCapture() = 0;
@@ -123,7 +125,9 @@ class Recorder {
   static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeSettingMs(s.timeText, s.timeUnit); }
 
  private:
-  // False when the recording could not begin (it has stopped with a message).
+  // False when the recording did not begin: the countdown was cancelled
+  // (the start is undone and the last recording is kept), or no folder could
+  // be made for its frames (it has stopped with a message).
   bool FreshStart(const RecordingSettings& settings);
   // Stops the recording at the first frame that could not be written and
   // says why; the frames written before stay and can be saved.
@@ -141,6 +145,8 @@ class Recorder {
   FrameStore& store_;
   RecorderHost& host_;
   bool starting_ = false;
+  bool countingDown_ = false;
+  bool countdownCancelled_ = false;
   bool inTick_ = false;
   bool warning_ = false;
   // The settings that steer the running recording, as they were at its

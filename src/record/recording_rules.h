@@ -47,8 +47,18 @@ constexpr const char* kIntervalRefusal = "“帧间隔”必须是大于0的时�
 // written to `folder`; `reason` is the system's text for the failure.
 std::string FrameWriteFailureMessage(const std::string& folder, const std::string& reason);
 
+// The one message of a recording stopped because the screen could not be
+// read (a locked screen, a frame too large to make): going on would store
+// still or stale frames as if the screen had not changed.
+constexpr const char* kCaptureFailureMessage = "无法截取屏幕画面，录制已停止。\r\n已录制的帧都保留着。";
+
 // A countdown below one second counts down from 3.
 int CountdownStartSeconds(int seconds);
+
+// The longest countdown: an hour. A longer one is refused at the start,
+// naming the edit.
+constexpr int kMaxCountdownSeconds = 3600;
+constexpr const char* kCountdownRefusal = "“倒计时”不能超过3600秒，请修改后再开始录制。";
 
 // ---- folders and file names (paths use "\", searched DBCS-aware) --------
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/hotkey_poll.h"
 #include "app/message_box_win.h"
 #include "app/ui_win.h"
 #include "common/desktop_win.h"
@@ -99,7 +100,18 @@ LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Ends the countdown that is showing, as if it had run out.
+void CancelCountdownWindow() {
+  if (!activeCountdown) return;
+  ShowWindow(activeCountdown->window, SW_HIDE);
+  KillTimer(activeCountdown->window, kCountdownTimerId);
+  activeCountdown->done = true;
+}
+
 // Shows the countdown modally: N, N-1 ... 1 a second each, then closes.
+// The main window stays enabled (its settings are already held) so that its
+// stop link can cancel the countdown; F10 does too, and no other hotkey
+// acts while it shows.
 void RunCountdownWindow(int seconds) {
   static bool registered = false;
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -130,8 +142,7 @@ void RunCountdownWindow(int seconds) {
   c.window = window;
   Countdown* outer = activeCountdown;
   activeCountdown = &c;
-  const bool ownerWasEnabled = IsWindowEnabled(owner) != FALSE;
-  EnableWindow(owner, FALSE);
+  ModalLoopGuard modal(ModalKeys::kStop);
   ShowWindow(window, SW_SHOWNOACTIVATE);
   UpdateWindow(window);
   SetTimer(window, kCountdownTimerId, 1000, nullptr);
@@ -146,7 +157,6 @@ void RunCountdownWindow(int seconds) {
     DispatchMessageW(&msg);
   }
   KillTimer(window, kCountdownTimerId);
-  if (ownerWasEnabled) EnableWindow(owner, TRUE);
   activeCountdown = outer;
   DestroyWindow(window);
 }
@@ -188,6 +198,7 @@ class SystemRecorderHost : public RecorderHost {
   void EnableSettingsGroups(bool enabled) override { TheRecordingWindow().EnableSettingsGroups(enabled); }
   void EnablePreviewAndSave(bool enabled) override { TheRecordingWindow().EnablePreviewAndSave(enabled); }
   void RunCountdown(int seconds) override { RunCountdownWindow(seconds); }
+  void CancelCountdown() override { CancelCountdownWindow(); }
   void WaitWithEvents(int ms) override { movrel::WaitWithEvents(ms); }
   void PumpEvents() override { PumpPendingMessages(); }
   void PrepareCapture() override { movrel::PrepareCapture(); }

@@ -2,7 +2,6 @@
 
 #include "bitmap/image_format.h"
 #include "bitmap/reencode_win.h"
-#include "common/file_io.h"
 #include "common/gbk.h"
 #include "common/gbk_win.h"
 #include "common/number.h"
@@ -11,12 +10,13 @@
 
 namespace movrel {
 
-void Watermarks::Prepare(const WatermarkSettings& settings, int canvasWidth, int canvasHeight) {
+void Watermarks::Prepare(const WatermarkSettings& settings, const std::string& pictureBytes, int canvasWidth,
+                         int canvasHeight) {
   Release();
   settings_ = settings;
   const int32_t margin = LeadingInt(settings.marginText);
   if (settings.imageOn) {
-    LoadPicture(settings.imageFile);
+    LoadPicture(pictureBytes);
     if (imageLoaded()) {
       imagePosition_ = PlaceWatermark(settings.placement, canvasWidth, canvasHeight, image_.GetWidth(),
                                       image_.GetHeight(), margin);
@@ -44,9 +44,8 @@ void Watermarks::Prepare(const WatermarkSettings& settings, int canvasWidth, int
   }
 }
 
-void Watermarks::LoadPicture(const std::string& path) {
-  std::string bytes;
-  if (!ReadWholeFile(path, &bytes) || bytes.empty()) return;
+void Watermarks::LoadPicture(const std::string& bytes) {
+  if (bytes.empty()) return;
   // Icons and cursors are drawn over white, so with the default transparent
   // colour their transparent pixels stay transparent.
   IconPicture icon;

@@ -30,11 +30,13 @@ struct WatermarkSettings {
 
 class Watermarks {
  public:
-  // Loads the image watermark (any picture GDI+ decodes, or an icon or
-  // cursor file) and measures the text watermark as it expands now, and
-  // places both on a canvas of canvasWidth x canvasHeight. A picture that
-  // cannot be read or decoded gives no image watermark.
-  void Prepare(const WatermarkSettings& settings, int canvasWidth, int canvasHeight);
+  // Loads the image watermark from `pictureBytes` (the bytes of the file
+  // the settings name: any picture GDI+ decodes, or an icon or cursor file)
+  // and measures the text watermark as it expands now, and places both on a
+  // canvas of canvasWidth x canvasHeight. Bytes that do not decode give no
+  // image watermark.
+  void Prepare(const WatermarkSettings& settings, const std::string& pictureBytes, int canvasWidth,
+               int canvasHeight);
   void Release();
 
   bool imageLoaded() const { return image_.GetHandle() != nullptr; }
@@ -52,7 +54,7 @@ class Watermarks {
   void DrawTextWatermark(HDC canvas, const std::string& expandedText) const;
 
  private:
-  void LoadPicture(const std::string& path);
+  void LoadPicture(const std::string& bytes);
 
   WatermarkSettings settings_;
   BitmapSurface image_;

@@ -219,7 +219,10 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
   }
   if (!backDc || !backBitmap) return false;
   previousBackBitmap = SelectObject(backDc.get(), backBitmap.get());
-  BitBlt(backDc.get(), 0, 0, width, height, screen.GetMemoryDc(), 0, 0, SRCCOPY);
+  if (!BitBlt(backDc.get(), 0, 0, width, height, screen.GetMemoryDc(), 0, 0, SRCCOPY)) {
+    Close();  // no frozen picture to show: the overlay does not open
+    return false;
+  }
   font = CreateUiFont(WindowDpi(nullptr));
   measurer = std::make_unique<GdiTextMeasurer>(font.get());
   MagnifierImage().CreateBlank(kMagnifierPictureSize, kMagnifierPictureSize, 24);

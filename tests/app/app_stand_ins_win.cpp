@@ -13,6 +13,7 @@ namespace movrel {
 
 void OnMainWindowCreated() {}
 void OnMainWindowClose() {}
+bool ShuttingDown() { return false; }
 
 void ShutdownApplication() {
   std::fprintf(stderr, "ShutdownApplication was called by a test\n");

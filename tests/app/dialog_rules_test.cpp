@@ -61,7 +61,7 @@ TEST(DialogTexts, ImportedFileKeepsEveryLineAroundZeroBytes) {
 TEST(DialogTexts, RefusedFilesAndFailedSavesNameFileAndReason) {
   EXPECT_EQ(ImportRefusedText("D:\\運\\big.txt", true, kMaxImportedTextBytes),
             "无法导入文件：D:\\運\\big.txt\r\n原因：文件太大（最多16 MiB）");
-  EXPECT_EQ(ImportRefusedText("a.cur", false, kMaxCursorFileBytes), "无法导入文件：a.cur\r\n原因：无法读取该文件");
+  EXPECT_EQ(ImportRefusedText("a.cur", false, 4u * 1024u * 1024u), "无法导入文件：a.cur\r\n原因：无法读取该文件");
   EXPECT_EQ(SettingsSaveFailedText("C:\\閉\\Movrel.ini", "拒绝访问。"),
             "配置保存失败！\r\n\r\n文件：C:\\閉\\Movrel.ini\r\n原因：拒绝访问。");
 }

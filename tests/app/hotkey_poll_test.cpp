@@ -257,6 +257,19 @@ TEST(RunHotkey, NoKeyActsWhileAModalLoopIsOpen) {
     runAll();
   }
   EXPECT_TRUE(target.calls.empty());
+  // The countdown lets F10 through, and only F10, unless a message box
+  // shows over it.
+  {
+    ModalLoopGuard countdown(ModalKeys::kStop);
+    {
+      ModalLoopGuard messageBox;
+      runAll();
+    }
+    EXPECT_TRUE(target.calls.empty());
+    runAll();
+  }
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"stop"}));
+  target.calls.clear();
   // Once the last loop has closed, every key acts again.
   EXPECT_FALSE(ModalLoopOpen());
   runAll();

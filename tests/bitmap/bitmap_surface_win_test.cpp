@@ -68,7 +68,6 @@ TEST(SurfaceEmpty, EveryReadAnswersEmptyAndEveryUseFails) {
   EXPECT_FALSE(s.SetPixel(0, 0, 0));
   EXPECT_FALSE(s.ConvertDepth(24));
   EXPECT_FALSE(s.CopyRegionTo(target, 0, 0));
-  EXPECT_FALSE(s.CopyToClipboard());
   ExpectEmpty(s);
   ASSERT_TRUE(s.CreateBlank(5, 5, 24));
   s.Reset();
@@ -315,24 +314,6 @@ TEST(LoadFromHandle, CopiesFreeBitmapsAndRefusesOthers) {
   EXPECT_FALSE(s.LoadFromHandle(other.GetHandle()));
   ExpectEmpty(s);
   EXPECT_TRUE(other.SetPixel(1, 1, RGB(5, 6, 7)));
-}
-
-TEST(Clipboard, RoundTripThroughTheClipboard) {
-  BitmapSurface source, back;
-  ASSERT_TRUE(source.LoadFromBmpBytes(GradientBmp(23, 11)));
-  ASSERT_TRUE(source.ConvertDepth(24));
-  ASSERT_TRUE(source.CopyToClipboard());
-  ASSERT_TRUE(back.LoadFromClipboard(24));
-  EXPECT_EQ(back.ToBmpBytes(), source.ToBmpBytes());
-  ASSERT_TRUE(back.LoadFromClipboard());
-  EXPECT_EQ(back.GetDepth(), DisplayDepth());
-  {
-    ClipboardGuard clipboard(nullptr);
-    ASSERT_TRUE(clipboard.open());
-    EmptyClipboard();
-  }
-  EXPECT_FALSE(back.LoadFromClipboard());
-  ExpectEmpty(back);
 }
 
 TEST(SurfaceResources, ReplacedAndDestroyedPicturesFreeTheirObjects) {

@@ -3,6 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#endif
 
 #include "common/file_io.h"
 #include "temp_dir.h"
@@ -232,8 +240,8 @@ TEST_F(ConfigStoreTest, FindSectionHeaderCases) {
   }
 }
 
-// Settings files the program did not write: it reads what it can, and a
-// write keeps every byte outside its range.
+// Settings files the program did not write, with no backup beside them: it
+// reads what it can, and a write keeps every byte outside its range.
 TEST_F(ConfigStoreTest, DamagedFilesKeepTheirBytes) {
   std::mt19937 random(5);
   std::string junk;
@@ -257,6 +265,8 @@ TEST_F(ConfigStoreTest, DamagedFilesKeepTheirBytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    store_.Close();
+    RemoveFile(path_ + ".bak");
     OpenWith(c.content);
     EXPECT_EQ(store_.ReadText("a", "default"), c.readA);
     EXPECT_TRUE(store_.WriteText("a", "5"));
@@ -309,10 +319,13 @@ TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
 
   // A file that may be read but not written (read-only, or locked by
   // another program): reads come from it, writes leave it alone.
+  struct ReadOnlyDisk : ConfigDisk {
+    std::unique_ptr<ConfigFile> Open(const FilePath& path, bool writable) override {
+      return writable ? nullptr : ConfigDisk::Open(path, false);
+    }
+  } readOnly;
   ASSERT_TRUE(WriteWholeFile(path_, "[S]\r\na=7"));
-  store_.SetFileOpener([](const FilePath& path, bool writable) {
-    return writable ? nullptr : OpenConfigFile(path, false);
-  });
+  store_.SetDisk(readOnly);
   store_.ClearWriteError();
   EXPECT_FALSE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_EQ(store_.ReadText("a", ""), "7");
@@ -321,7 +334,7 @@ TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
   EXPECT_EQ(store_.ReadText("a", ""), "8");
   EXPECT_EQ(FileBytes(path_), "[S]\r\na=7");
   // Loaded again with the file writable, writes reach it and succeed.
-  store_.SetFileOpener(OpenConfigFile);
+  store_.SetDisk(SystemConfigDisk());
   store_.ClearWriteError();
   ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
   EXPECT_TRUE(store_.WriteText("a", "9"));
@@ -329,40 +342,101 @@ TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
   EXPECT_EQ(FileBytes(path_), "[S]\r\na=9");
 }
 
-// A file whose writes start failing (a full disk): the store reports the
-// failure once and then goes on with its buffer, never editing the file at
-// offsets that no longer describe it.
-TEST_F(ConfigStoreTest, FailedFileEditDetachesTheFile) {
-  class FailingFile : public ConfigFile {
-   public:
-    explicit FailingFile(std::unique_ptr<ConfigFile> real) : real_(std::move(real)) {}
-    bool Size(uint64_t* size) override { return real_->Size(size); }
-    bool ReadAt(uint64_t offset, size_t count, std::string* bytes) override {
-      return real_->ReadAt(offset, count, bytes);
-    }
-    bool WriteAt(uint64_t, const std::string&) override { return false; }
-    bool Truncate(uint64_t size) override { return real_->Truncate(size); }
+#ifndef _WIN32
+// A disk that fills up in the middle of a save (here a file size limit):
+// the settings file stays whole as it was, and the save says it failed.
+TEST_F(ConfigStoreTest, AWriteThatFailsHalfWayLeavesTheFileAsItWas) {
+  const std::string before = "[S]\r\na=1\r\nb=2";
+  OpenWith(before);
+  EXPECT_EXIT(
+      {
+        // Past the limit a write fails instead of ending the process.
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = before.size() + 8;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = store_.WriteText("a", std::string(64, 'x'));
+        std::exit(!saved && !store_.WriteError().empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(FileBytes(path_), before);
+  EXPECT_FALSE(FileExists(path_ + ".tmp"));
+}
+#endif
 
-   private:
-    std::unique_ptr<ConfigFile> real_;
-  };
+// A save that cannot replace the file (the move refused): the file is as it
+// was, the store still holds it, and the next save writes it.
+TEST_F(ConfigStoreTest, AFailedSaveKeepsTheFileAndTheNextOneWrites) {
+  struct RefusingDisk : ConfigDisk {
+    bool MoveOver(const FilePath& from, const FilePath& to) override {
+      if (refuse) {
+        SetConfigFileError("拒绝访问。");
+        return false;
+      }
+      return ConfigDisk::MoveOver(from, to);
+    }
+    bool refuse = true;
+  } disk;
   ASSERT_TRUE(WriteWholeFile(path_, "[S]\r\na=1"));
-  store_.SetFileOpener([](const FilePath& path, bool writable) -> std::unique_ptr<ConfigFile> {
-    std::unique_ptr<ConfigFile> real = OpenConfigFile(path, writable);
-    if (!real) return nullptr;
-    return std::make_unique<FailingFile>(std::move(real));
-  });
-  ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
-  store_.SetSection("S");
+  store_.SetDisk(disk);
+  OpenWith(nullptr, 0);
   EXPECT_FALSE(store_.WriteText("a", "22"));
-  EXPECT_FALSE(store_.IsFileOpen());
-  EXPECT_FALSE(store_.WriteError().empty());
-  EXPECT_EQ(store_.ReadText("a", ""), "22");
-  // Later writes change the buffer but are no more saved than the first.
-  store_.ClearWriteError();
-  EXPECT_FALSE(store_.WriteText("b", "3"));
-  EXPECT_FALSE(store_.WriteError().empty());
+  EXPECT_NE(store_.WriteError().find("拒绝访问。"), std::string::npos) << store_.WriteError();
+  EXPECT_TRUE(store_.IsFileOpen());
   EXPECT_EQ(FileBytes(path_), "[S]\r\na=1");
+  EXPECT_FALSE(FileExists(path_ + ".tmp"));
+  disk.refuse = false;
+  EXPECT_TRUE(store_.WriteText("b", "3"));
+  EXPECT_EQ(Bytes(), "[S]\r\nb=3\r\na=22");
+  EXPECT_EQ(FileBytes(path_ + ".bak"), "[S]\r\na=1");
+}
+
+// A settings file that cannot be the text any program wrote is set aside for
+// the backup beside it, with a message; a file edited by hand is not.
+TEST_F(ConfigStoreTest, ATornOrUnreadableFileLoadsTheBackup) {
+  const std::string backup = "[S]\r\na=7";
+  const std::string byHand = "; mine\r\n[S]\r\na=3\r\n新键=值\nx";
+  const std::string torn("[S]\r\na=1\r\n\0\0", 12);
+  struct Case {
+    const char* name;
+    std::string content;
+    std::string backup;  // empty for none
+    const char* readA;
+    bool fromBackup;
+    std::string backupAfterSave;
+  };
+  const Case cases[] = {
+      {"zeros of a lost write", torn, backup, "7", true, backup},
+      {"cut inside a character", "[S]\r\na=1\r\nb=\xD6", backup, "7", true, backup},
+      {"unreadable", std::string(kMaxConfigFileBytes + 1, 'x'), backup, "7", true, backup},
+      {"edited by hand", byHand, backup, "3", false, byHand},
+      {"torn backup", torn, backup + "\xFF", "1", false, backup + "\xFF"},
+      {"no backup", torn, "", "1", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    store_.Close();
+    RemoveFile(path_ + ".bak");
+    if (!c.backup.empty()) ASSERT_TRUE(WriteWholeFile(path_ + ".bak", c.backup));
+    ASSERT_TRUE(WriteWholeFile(path_, c.content));
+    std::vector<std::string> messages;
+    store_.SetMessageBox([&](const std::string& text, unsigned, const std::string&) {
+      messages.push_back(text);
+      return 0;
+    });
+    const bool held = store_.Open(FilePath::FromGbk(path_));
+    store_.SetSection("S");
+    EXPECT_EQ(store_.ReadText("a", "default"), c.readA);
+    ASSERT_EQ(messages.size(), c.fromBackup ? 1u : 0u);
+    if (c.fromBackup) EXPECT_NE(messages[0].find(path_ + ".bak"), std::string::npos) << messages[0];
+    // The next save writes the settings file; the previous one becomes the
+    // backup only when it was sound.
+    EXPECT_EQ(store_.WriteText("b", "5"), held) << store_.WriteError();
+    if (held && c.fromBackup) EXPECT_EQ(FileBytes(path_), "[S]\r\nb=5\r\na=7");
+    EXPECT_EQ(FileExists(path_ + ".bak"), !c.backupAfterSave.empty());
+    if (!c.backupAfterSave.empty()) EXPECT_EQ(FileBytes(path_ + ".bak"), c.backupAfterSave);
+  }
 }
 
 TEST_F(ConfigStoreTest, LineBreaksInNamesAreRefused) {

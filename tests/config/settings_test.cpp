@@ -174,12 +174,26 @@ TEST_F(SettingsTest, SavedFileHoldsExactlyTheKeyLines) {
   for (size_t i = kSettingsKeyCount; i-- > 0;) expected += std::string("\r\n") + lines[i];
 
   ASSERT_TRUE(store_.Open(FilePath::FromGbk(path_)));
+  // The window events handled between the keys see the file as it was: a
+  // save reaches it whole, once, at its end.
+  std::string before;
+  int changedDuringSave = 0;
+  store_.SetMessagePump([&] { changedDuringSave += FileText() == before ? 0 : 1; });
   FakeControls controls;
   EXPECT_TRUE(SaveSettings(store_, controls));
   EXPECT_EQ(FileText(), expected);
+  EXPECT_EQ(changedDuringSave, 0);
   // Saving again rewrites values in place: the same bytes.
+  before = expected;
   EXPECT_TRUE(SaveSettings(store_, controls));
   EXPECT_EQ(FileText(), expected);
+  // A changed save keeps the file before it beside it, byte for byte.
+  controls.s.texts["编辑框帧间隔"] = "150";
+  EXPECT_TRUE(SaveSettings(store_, controls));
+  EXPECT_EQ(changedDuringSave, 0);
+  std::string backup;
+  ASSERT_TRUE(ReadWholeFile(path_ + ".bak", &backup));
+  EXPECT_EQ(backup, expected);
   // The "┊*┊" of the watermark text is A9 AE 2A A9 AE.
   EXPECT_NE(expected.find("Movrel \xC2\xBC\xD6\xC6\xA9\xAE*\xA9\xAE"), std::string::npos);
 }

@@ -1,5 +1,6 @@
 // A fresh folder for one test's files, removed with the files handed out by
-// Path when the test ends. Its name contains 運 and 閉, whose second bytes
+// Path (and the backup and temporary file a settings file has beside it)
+// when the test ends. Its name contains 運 and 閉, whose second bytes
 // are "\" and "]", so every test also runs on a path that a byte search
 // would cut.
 #pragma once

@@ -15,7 +15,9 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  for (const std::string& file : files_) std::remove(FilePath::FromGbk(file).Utf8().c_str());
+  for (const std::string& file : files_) {
+    for (const char* suffix : {"", ".bak", ".tmp"}) std::remove(FilePath::FromGbk(file + suffix).Utf8().c_str());
+  }
   if (!folder_.empty()) rmdir(FilePath::FromGbk(folder_).Utf8().c_str());
 }
 

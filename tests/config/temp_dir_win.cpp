@@ -21,9 +21,11 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   for (const std::string& file : files_) {
-    std::wstring wide = ToWide(file);
-    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(wide.c_str());
+    for (const char* suffix : {"", ".bak", ".tmp"}) {
+      std::wstring wide = ToWide(file + suffix);
+      SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(wide.c_str());
+    }
   }
   if (!folder_.empty()) RemoveDirectoryW(ToWide(folder_).c_str());
 }

@@ -78,12 +78,19 @@ class Movrel:
         self.process = None
 
     # -- life cycle
-    def start(self):
-        global _first_start
+    def start(self, until_shown=True):
+        """Starts the program and, unless told otherwise, waits for its main
+        window (a message at start-up comes before it)."""
         # Tests must not meet a copy left by an earlier one.
         self.wait_gone(TITLE)
         self.process = subprocess.Popen([WINE, self.exe], cwd=self.folder,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if until_shown:
+            self.wait_main_window()
+        return self
+
+    def wait_main_window(self):
+        global _first_start
         # The first program of a session may wait for Wine's font and desktop
         # set-up on a loaded machine.
         self.wait_window(TITLE, timeout=TIMEOUT * 4 if _first_start else TIMEOUT)

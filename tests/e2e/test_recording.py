@@ -170,6 +170,30 @@ class RecordingTest(MovrelTestCase):
         for n in files[:3] + files[-2:]:
             self.check_frame(os.path.join(folder, f"{n}.TMP"))
 
+    def test_stop_link_and_f10_cancel_the_countdown(self):
+        app = self.launch(settings(选择框录制倒计时="真", 倒计时值="3600"))
+
+        def counting():
+            return any(w["class"] == "MovrelCountdown" for w in app.windows())
+        for stop in ("link", "F10"):
+            app.click("链接开始录制")
+            wait_until(counting, what="the countdown")
+            if stop == "link":
+                app.click("链接停止录制")
+            else:
+                app.focus()
+
+                def pressed():
+                    if not counting():
+                        return True
+                    xdotool("keydown", "F10", "sleep", "0.15", "keyup", "F10")
+                    return False
+                wait_until(pressed, interval=1.0, what="the countdown ended by F10")
+            wait_until(lambda: not counting(), what=f"the countdown cancelled by {stop}")
+            self.wait_link(app, "开始录制(F9)")
+            self.assertEqual(frame_count(self.caption(app)), -1, stop)  # no recording began
+            self.assertTrue(app.get("编辑框帧间隔")["enabled"], stop)
+
     def test_unchanged_rectangle_gives_still_frames(self):
         self.start_target(0)
         before = temp_folders()

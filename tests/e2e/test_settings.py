@@ -58,6 +58,31 @@ class SettingsTest(MovrelTestCase):
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(os.listdir(app.ini), [])
 
+    def test_a_huge_cursor_file_named_in_the_file_is_refused_and_the_program_starts(self):
+        app = Movrel()
+        self.addCleanup(app.cleanup)
+        # 2.5 GiB that take no room on the disk; the file picker's size limit
+        # never saw it.
+        huge = os.path.join(app.root, "huge.cur")
+        with open(huge, "wb") as f:
+            f.truncate(5 << 29)
+        with open(app.ini, "wb") as f:
+            f.write(f"[主界面]\r\n选择框显示鼠标=真\r\n光标文件={wine_path(huge)}".encode(GBK))
+        app.start(until_shown=False)
+        app.wait_window("Kelv：", timeout=240)  # the first program of a session may wait for Wine's set-up
+        app.answer_message("无法使用鼠标指针文件：", "确定")
+        app.wait_main_window()
+        self.assertEqual(app.get("编辑框光标文件")["text"], wine_path(huge))
+        # Typing in the rectangle's edits prepares the sample frame again,
+        # without reading the file again or telling it again.
+        app.focus()
+        app.mouse_click("编辑框宽度")
+        app.key("End")
+        app.type_text("1")
+        wait_until(lambda: app.get("编辑框宽度")["text"] == "5001", what="the width typed")
+        self.assertFalse(any(w["title"] == "Kelv：" for w in app.windows()))
+        self.assertEqual(app.exit_through_tray(), 0)
+
     def test_changes_made_in_the_window_come_back_after_a_restart(self):
         app = self.launch()
         app.focus()

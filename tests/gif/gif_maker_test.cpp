@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include "common/gbk_win.h"
+#include "common/handle_win.h"
 #endif
 
 namespace movrel {
@@ -270,6 +271,20 @@ TEST(GifMaker, AFailedSaveKeepsTheOldFileByteForByte) {
   ASSERT_TRUE(ReadWholeFile(path, &now));
   EXPECT_TRUE(now == old) << "the old file changed";
   EXPECT_EQ(folder.FileNames(), onlyTheTarget);
+  // What a save ended in the middle (a killed process) leaves beside the
+  // target goes with the next save there; the file of a save still running
+  // is held open without sharing and stays.
+  const std::string running = folder / "~movrel-7-2.tmp";
+  ASSERT_TRUE(WriteWholeFile(folder / "~movrel-7-1.tmp", "half a GIF"));
+  ASSERT_TRUE(WriteWholeFile(running, "being written"));
+  {
+    UniqueFile held(CreateFileW(ToWide(running).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(maker.SaveGif(path)) << maker.GetError();
+  }
+  EXPECT_EQ(folder.FileNames(), (std::vector<std::string>{"~movrel-7-2.tmp", "運閉.gif"}));
+  RemoveFile(running);
 #endif
 
   ASSERT_TRUE(maker.SaveGif(path)) << maker.GetError();

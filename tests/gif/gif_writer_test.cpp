@@ -287,6 +287,45 @@ TEST(GifWriter, InterlacedRowsComeInPassOrderEachOnce) {
   EXPECT_EQ(RowOrder(3, false), (std::vector<int>{0, 1, 2}));
 }
 
+// A picture without pixels has no first pixel to read: each coder writes a
+// clear code and the end code, and nothing else.
+TEST(GifWriter, PicturesWithoutPixelsAreAClearAndAnEndCode) {
+  enum Coder { kFrame, kIndexed, kChosen };
+  struct Case {
+    Coder coder;
+    int width, height;
+    bool interlace;
+  };
+  const Case cases[] = {
+      {kFrame, 0, 0, false},  {kFrame, 0, 0, true},  // a frame image never allocated
+      {kIndexed, 4, 0, false}, {kIndexed, 0, 3, true}, {kChosen, 4, 0, false}, {kChosen, 0, 3, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "coder " << c.coder << ", " << c.width << " x " << c.height);
+    MemorySink sink;
+    std::vector<uint8_t> none;
+    int minCodeSize = 8;
+    if (c.coder == kFrame) {
+      WriteImageData(FrameImage(), c.interlace, sink);
+    } else if (c.coder == kIndexed) {
+      minCodeSize = 2;
+      WriteIndexedImageData(none.data(), c.width, c.height, minCodeSize, c.interlace, sink);
+    } else {
+      minCodeSize = 3;
+      PixelChoices choices;
+      choices.width = c.width;
+      choices.height = c.height;
+      choices.primary = choices.flags = choices.second = none.data();
+      WriteChosenImageData(choices, minCodeSize, c.interlace, sink, none.data());
+    }
+    test::GifFrame decoded;
+    std::string error;
+    ASSERT_TRUE(test::DecodeImageData(sink.bytes(), 0, &decoded, &error)) << error;
+    EXPECT_EQ(decoded.minCodeSize, minCodeSize);
+    EXPECT_EQ(decoded.codes, (std::vector<int>{1 << minCodeSize, (1 << minCodeSize) + 1}));
+  }
+}
+
 // The compact layout's coder: whatever it chooses, a decoder must read back
 // exactly the indexes it says it wrote, each one of the pixel's choices.
 TEST(ChoiceCoder, EveryPixelDecodesToAChoiceItWasGiven) {

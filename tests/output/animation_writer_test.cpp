@@ -8,15 +8,19 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "../gif/maker_test_support.h"
+#include "../record/scratch_folder.h"
 #include "gif/gif_maker.h"
 #include "memory_frames.h"
 #include "output/compose_plan.h"
 #include "output/frame_edit.h"
 #include "output/size_fit.h"
+#include "output/store_frames.h"
 
 namespace movrel {
 namespace {
@@ -310,6 +314,37 @@ TEST(BothLayouts, FailuresSayWhatHappened) {
     EXPECT_EQ(WriteAnimation(store, OneEach(3), AnimationInfo(), layout, full, nullptr, &error),
               AnimationOutcome::kWriteFailed);
     EXPECT_NE(error.find("full.gif"), std::string::npos) << error;
+  }
+}
+
+// A frame file that went from the disk between recording and saving (a temp
+// cleaner, a quarantine) fails the save with its number, as one that does
+// not decode: read as a still frame it would freeze the animation there.
+TEST(BothLayouts, AFrameFileGoneBeforeTheSaveFailsIt) {
+  const std::function<void(const std::filesystem::path&)> faults[] = {
+      [](const std::filesystem::path& file) { std::filesystem::remove(file); },
+      [](const std::filesystem::path& file) {
+        std::filesystem::remove(file);
+        std::filesystem::create_directory(file);  // a folder where the picture was
+      },
+  };
+  for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
+    for (const auto& fault : faults) {
+      ScratchFolder folder;
+      FrameStore store;
+      store.SetFolder(folder.Folder());
+      const MemoryFrames pictures = StoreOf({Editor(0), Editor(1), Editor(2)});
+      for (int n = 1; n <= 3; ++n) {
+        ASSERT_TRUE(store.AppendFrame(pictures.ReadFrame(n), pictures.CaptureMs(n)));
+        store.SetOffset(n, FrameOffset{pictures.Position(n).left, pictures.Position(n).top});
+      }
+      ASSERT_TRUE(store.AppendFrame(std::string(), 600));  // a still frame stays one
+      fault(std::filesystem::path(store.FramePath(2).Units()));
+      const StoreFrames frames(store);
+      Written w = Write(frames, PlanAnimationFrames(frames, ComposeSettings{200}), layout);
+      EXPECT_EQ(w.outcome, AnimationOutcome::kNotComposable);
+      EXPECT_NE(w.error.find("第 2 帧"), std::string::npos) << w.error;
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <tuple>
+#include <vector>
 
 #include "../bitmap/pattern_window_win.h"
 #include "bitmap/bmp_layout.h"
@@ -17,6 +18,7 @@
 #include "common/desktop_win.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
+#include "common/handle_win.h"
 #include "record/composer_win.h"
 #include "record/icon_file.h"
 #include "record/recording_window_win.h"
@@ -109,6 +111,16 @@ class TestFolder {
     return files_.back();
   }
   std::string Missing() const { return folder_ + "\\none.cur"; }
+  // A file of `size` bytes that takes no room: its end is set, nothing written.
+  std::string Huge(const std::string& name, int64_t size) {
+    files_.push_back(folder_ + "\\" + name);
+    UniqueFile file(CreateFileW(ToWide(files_.back()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    EXPECT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+    return files_.back();
+  }
 
  private:
   std::string folder_;
@@ -358,6 +370,36 @@ TEST_F(ComposerTest, ChosenCursorFileOrNoneWhenItIsNoCursor) {
   EXPECT_FALSE(composer_.cursor().loaded());
   EXPECT_FALSE(composer_.needsOverlay());
   EXPECT_EQ(f.Count(kGreen), 120 * 80);
+}
+
+// A settings file may name any file (the file picker's limits never apply
+// to it): one larger than any cursor or picture is refused without being
+// read, told once, and the frames go on with the default cursor and no
+// image watermark.
+TEST_F(ComposerTest, FilesLargerThanAnyCursorOrPictureAreRefusedOnce) {
+  Show(120, 80, kGreen);
+  settings_.showCursor = true;
+  settings_.cursorFile = files_.Huge("huge.cur", int64_t{5} << 29);  // 2.5 GiB
+  settings_.watermarks.imageOn = true;
+  settings_.watermarks.imageFile = files_.Huge("huge.png", int64_t{65} << 20);
+  Frame f = Compose(kX + 10, kY + 20);
+  EXPECT_EQ(composer_.cursor().width(), 32);  // the default cursor
+  EXPECT_FALSE(composer_.watermarks().imageLoaded());
+  EXPECT_NE(f.Count(kGreen), 120 * 80);
+  const std::vector<std::string> told = composer_.TakeFileRefusals();
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[0], "无法使用鼠标指针文件：" + settings_.cursorFile + "\r\n原因：文件太大（最多4 MiB）\r\n"
+                     "录制时将画出默认的鼠标指针。");
+  EXPECT_EQ(told[1], "无法使用水印图片：" + settings_.watermarks.imageFile + "\r\n原因：文件太大（最多64 MiB）\r\n"
+                     "录制时不画图像水印。");
+  // The preview prepares again at every keystroke: nothing more to tell.
+  Compose();
+  EXPECT_TRUE(composer_.TakeFileRefusals().empty());
+  // A path that names no file (half typed) is not worth a message.
+  settings_.cursorFile = files_.Missing();
+  Compose();
+  EXPECT_TRUE(composer_.TakeFileRefusals().empty());
+  EXPECT_EQ(composer_.cursor().width(), 32);
 }
 
 // ---- the text watermark -----------------------------------------------------

@@ -4,6 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#endif
+
 #include "common/file_io.h"
 #include "scratch_folder.h"
 
@@ -47,6 +54,32 @@ TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
   EXPECT_EQ(store.CaptureMs(3), 210);  // the last capture time: time never runs backwards
   EXPECT_EQ(store.CaptureMs(2), 210);
 }
+
+#ifndef _WIN32
+// A disk that fills up while the changed-region pass rewrites a frame (here
+// a file size limit): the frame keeps its whole picture.
+TEST(FrameStoreTest, ARewriteThatFailsHalfWayKeepsTheOldPicture) {
+  ScratchFolder folder;
+  FrameStore store;
+  store.SetFolder(folder.Folder());
+  const std::string whole(100, 'w');
+  store.AppendFrame(whole, 0);
+  EXPECT_EXIT(
+      {
+        signal(SIGXFSZ, SIG_IGN);  // past the limit a write fails instead of ending the process
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 50;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool replaced = store.ReplaceFrame(1, std::string(80, 'c'));
+        std::exit(!replaced ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(store.ReadFrame(1), whole);
+  EXPECT_TRUE(store.HasPicture(1));
+  EXPECT_FALSE(FileExists(store.FramePath(1).Plus(u".new")));
+}
+#endif
 
 TEST(FrameStoreTest, OffsetsAndCaptureTimesFollowTheFrames) {
   ScratchFolder folder;

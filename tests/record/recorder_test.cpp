@@ -38,6 +38,7 @@ class ScriptedHost : public RecorderHost {
     Note("countdown " + std::to_string(seconds));
     if (duringCountdown) duringCountdown();
   }
+  void CancelCountdown() override { Note("cancel countdown"); }
   void WaitWithEvents(int ms) override { Note("wait " + std::to_string(ms)); }
   void PumpEvents() override {
     if (duringPump) duringPump();
@@ -118,7 +119,7 @@ TEST_F(RecorderTest, FreshStartRunsItsStepsInOrderAndTakesTheFirstFrameAtOnce) {
   host.frames = {"A"};
   recorder.ToggleRecording();
   std::vector<std::string> expected = {"暂停录制(F9)", "hide", "chain C:\\prog\\帧文件夹\\", "save off",
-                                       "countdown 3", "wait 500", "groups off", "prepare", "tempdir"};
+                                       "groups off", "countdown 3", "wait 500", "prepare", "tempdir"};
   EXPECT_EQ(host.calls, expected);
   EXPECT_EQ(host.timerMs, 200);
   EXPECT_EQ(state.startIntervalMs, 200);
@@ -131,7 +132,7 @@ TEST_F(RecorderTest, FreshStartRunsItsStepsInOrderAndTakesTheFirstFrameAtOnce) {
   EXPECT_EQ(state.frameFolder.Gbk(), "C:\\prog\\帧文件夹\\");
 }
 
-TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTime) {
+TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTimeAndAFailedGrabStops) {
   host.frames = {"A", "A", "B", "B"};
   recorder.ToggleRecording();
   Ticks(1);
@@ -145,11 +146,13 @@ TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTime) {
   EXPECT_EQ(store.ReadFrame(3), "B");
   EXPECT_EQ(store.ReadFrame(4), "");
   EXPECT_EQ(state.totalTimeMs, 800);
-  host.frames = {""};  // a grab that failed (a locked screen) is still, and has no size
+  // A grab that failed (a locked screen) is no picture of the screen: the
+  // recording stops there, with what it has, and says why.
+  host.frames = {""};
   Ticks(1);
-  EXPECT_EQ(store.ReadFrame(5), "");
-  EXPECT_EQ(state.previousFrame, "B");
-  recorder.StopRecording();
+  EXPECT_EQ(state.phase, RecorderPhase::kIdle);
+  EXPECT_EQ(store.Count(), 4);
+  EXPECT_EQ(host.calls.back(), std::string("warn ") + kCaptureFailureMessage);
   EXPECT_EQ(state.animationSize.width, 40);
   EXPECT_EQ(state.animationSize.height, 30);
 }
@@ -277,9 +280,8 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   const FilePath first = store.Folder();
   state.framesOptimized = true;
   host.calls.clear();
-  host.frames = {"", "B"};  // the new recording's first grab fails
+  host.frames = {"B", "C"};
   recorder.ToggleRecording();
-  EXPECT_EQ(state.frameSize.width, 0);  // not the size of the recording before
   recorder.RecordTick();
   EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "delete " + first.Utf8()), host.calls.end());
   EXPECT_NE(store.Folder(), first);
@@ -287,27 +289,39 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   EXPECT_FALSE(state.hasRecording);
   EXPECT_FALSE(state.framesOptimized);
   EXPECT_EQ(store.Count(), 2);
-  EXPECT_EQ(store.ReadFrame(2), "B");  // previousFrame was emptied: not a still frame
+  EXPECT_EQ(store.ReadFrame(1), "B");  // previousFrame was emptied: not a still frame
   EXPECT_EQ(store.CaptureMs(1), 0);    // and the clock starts again
+  recorder.StopRecording();
+  // A recording whose first grab fails has no size, not the one before.
+  host.frames = {""};
+  recorder.ToggleRecording();
+  EXPECT_EQ(state.phase, RecorderPhase::kIdle);
+  EXPECT_EQ(state.animationSize.width, 0);
 }
 
-TEST_F(RecorderTest, AnIntervalOrARectangleThatCannotRecordIsRefusedBeforeTheStart) {
+TEST_F(RecorderTest, AnIntervalARectangleOrACountdownThatCannotRecordIsRefusedBeforeTheStart) {
   struct Case {
     const char* interval;
     RecordRect rect;
     std::string warning;
+    const char* countdown = nullptr;
   } cases[] = {
       {"0", {0, 0, 500, 500}, kIntervalRefusal},
       {"-200", {0, 0, 500, 500}, kIntervalRefusal},
       {"abc", {0, 0, 500, 500}, kIntervalRefusal},
       {"200", {0, 0, 0, 500}, CaptureRectRefusal({0, 0, 0, 500}, {-1280, 0, 1920, 1080})},
       {"200", {-9000, 0, 500, 500}, CaptureRectRefusal({-9000, 0, 500, 500}, {-1280, 0, 1920, 1080})},
+      // A countdown that would hold the start for days.
+      {"200", {0, 0, 500, 500}, kCountdownRefusal, "99999999"},
+      {"200", {0, 0, 500, 500}, kCountdownRefusal, "3601"},
   };
   for (const Case& c : cases) {
     ScriptedHost h;
     RecorderState s;
     FrameStore fs;
     Recorder r(s, fs, h);
+    h.settings.countdown = c.countdown != nullptr;
+    if (c.countdown) h.settings.countdownText = c.countdown;
     h.settings.intervalText = c.interval;
     h.settings.recordArea = true;
     h.settings.rect = c.rect;
@@ -382,7 +396,6 @@ TEST_F(RecorderTest, EventsDuringAStartOrATickDoNotReenter) {
   host.settings.countdownText = "2";
   host.duringCountdown = [&] {
     recorder.ToggleRecording();
-    recorder.StopRecording();
     recorder.RecordTick();
   };
   host.duringPump = [&] { recorder.RecordTick(); };
@@ -391,6 +404,69 @@ TEST_F(RecorderTest, EventsDuringAStartOrATickDoNotReenter) {
   EXPECT_EQ(host.composed, 1);
   EXPECT_EQ(store.Count(), 1);
   EXPECT_EQ(state.countdownSeconds, 2);
+}
+
+// F10 or 停止 during the countdown: no recording starts, the last one is
+// still there to save, and the window is as it was.
+TEST_F(RecorderTest, AStopDuringTheCountdownCancelsTheStartAndKeepsTheLastRecording) {
+  host.frames = {"A", "B"};
+  recorder.ToggleRecording();
+  recorder.RecordTick();
+  recorder.StopRecording();
+  const FilePath folder = store.Folder();
+  host.settings.countdown = true;
+  host.settings.countdownText = "3600";
+  host.duringCountdown = [&] { recorder.StopRecording(); };
+  host.calls.clear();
+  recorder.ToggleRecording();
+  const std::vector<std::string> expected = {"暂停录制(F9)", "save off", "groups off", "countdown 3600",
+                                             "cancel countdown", "开始录制(F9)", "save on", "groups on", "show"};
+  EXPECT_EQ(host.calls, expected);
+  EXPECT_EQ(state.phase, RecorderPhase::kIdle);
+  EXPECT_TRUE(state.hasRecording);
+  EXPECT_EQ(store.Folder(), folder);
+  ASSERT_EQ(store.Count(), 2);
+  EXPECT_EQ(store.ReadFrame(2), "B");
+  EXPECT_EQ(host.composed, 2);
+  // The next start is an ordinary one.
+  host.duringCountdown = nullptr;
+  recorder.ToggleRecording();
+  EXPECT_EQ(state.phase, RecorderPhase::kRecording);
+  EXPECT_EQ(store.Count(), 1);
+}
+
+// 停止 and 开始录制 queued behind a slow compose run inside the tick: its
+// frame belongs to the recording that stopped, not to the one after it.
+TEST_F(RecorderTest, AStopOrARestartDuringATickDropsItsFrame) {
+  struct Case {
+    const char* name;
+    bool restart;
+    std::vector<std::string> frames;  // the store's frames after the tick
+  };
+  const Case cases[] = {
+      {"stop", false, {"A"}},
+      {"stop and start", true, {"new"}},  // taken at once, as every start does
+  };
+  for (const Case& c : cases) {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    Recorder r(s, fs, h);
+    h.frames = {"A", "old", "new"};
+    r.ToggleRecording();
+    bool clicked = false;
+    h.duringPump = [&] {
+      if (clicked) return;
+      clicked = true;
+      r.StopRecording();
+      if (c.restart) r.ToggleRecording();
+    };
+    r.RecordTick();
+    std::vector<std::string> frames;
+    for (int n = 1; n <= fs.Count(); ++n) frames.push_back(fs.ReadFrame(n));
+    EXPECT_EQ(frames, c.frames) << c.name;
+    EXPECT_EQ(fs.CaptureMs(1), 0) << c.name;
+  }
 }
 
 TEST_F(RecorderTest, StopWhileIdleChangesNothingAndAHiddenTrayKeepsTheWindowHidden) {

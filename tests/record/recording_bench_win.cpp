@@ -87,6 +87,7 @@ class BenchHost : public RecorderHost {
   void EnableSettingsGroups(bool) override {}
   void EnablePreviewAndSave(bool) override {}
   void RunCountdown(int) override {}
+  void CancelCountdown() override {}
   void WaitWithEvents(int) override {}
   void PumpEvents() override {
     MSG msg;
