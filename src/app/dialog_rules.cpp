@@ -26,6 +26,11 @@ std::string SettingsSaveFailedText(const std::string& path, const std::string& r
   return "配置保存失败！\r\n\r\n文件：" + path + "\r\n原因：" + reason;
 }
 
+std::string UnstorablePathText(const std::string& shownPath, bool folder) {
+  const std::string what = folder ? "文件夹" : "文件";
+  return "无法使用该" + what + "：" + shownPath + "\r\n原因：路径中有配置文件无法保存的文字，请另选一个" + what + "。";
+}
+
 void AppendImportedItem(std::string* text, const std::string& item) {
   if (!text->empty() && text->back() != '\n') *text += "\r\n";
   *text += item;

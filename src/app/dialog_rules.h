@@ -41,6 +41,10 @@ std::string TextEntryPrompt(const std::string& prompt, bool readOnly);
 // which file, and the system's reason.
 std::string SettingsSaveFailedText(const std::string& path, const std::string& reason);
 
+// The message for a chosen file or folder (`shownPath`, its GBK form) that
+// the settings file cannot name: it would store another path.
+std::string UnstorablePathText(const std::string& shownPath, bool folder);
+
 // Appends one imported item (a file's text or its path) on a line of its own.
 void AppendImportedItem(std::string* text, const std::string& item);
 

@@ -62,22 +62,28 @@ void SetEditText(DialogState* s, const std::string& text) { SetWindowTextGbk(s->
 
 void Import(DialogState* s, bool contents) {
   std::string title = std::string("选择多个文件，将导入其") + (contents ? "文件内容" : "文件路径");
-  std::vector<std::string> paths;
-  if (!AskOpenFile(s->window, title, kImportFilter, true, &paths)) return;
   std::string text = EditText(s);
-  for (const std::string& path : paths) {
-    if (!contents) {
-      AppendImportedItem(&text, path);
-      continue;
-    }
+  if (!contents) {
+    std::vector<std::string> paths;
+    if (!AskOpenFile(s->window, title, kImportFilter, true, &paths)) return;
+    for (const std::string& path : paths) AppendImportedItem(&text, path);
+    SetEditText(s, text);
+    return;
+  }
+  // The contents are read by the path as the system names it: only the text
+  // goes into the window.
+  std::vector<FilePath> files;
+  if (!AskOpenFiles(s->window, title, kImportFilter, true, &files)) return;
+  for (const FilePath& file : files) {
     // The whole text, imported files included, stays within the limit.
     const uint64_t room = text.size() < kMaxImportedTextBytes ? kMaxImportedTextBytes - text.size() : 0;
     std::string bytes;
-    const ImportRead read = ReadImportFile(path, room, &bytes);
+    const ImportRead read = ReadFileWithin(file, room, &bytes);
     if (read == ImportRead::kRead) {
       AppendImportedItem(&text, ImportedFileText(bytes));
     } else {
-      ShowMessage(ImportRefusedText(path, read == ImportRead::kTooLarge, kMaxImportedTextBytes), kMbIconExclamation);
+      ShowMessage(ImportRefusedText(file.Gbk(), read == ImportRead::kTooLarge, kMaxImportedTextBytes),
+                  kMbIconExclamation);
     }
   }
   SetEditText(s, text);

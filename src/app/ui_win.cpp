@@ -3,6 +3,8 @@
 #include <commdlg.h>
 
 #include "app/hotkey_poll.h"
+#include "app/message_box_win.h"
+#include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 
@@ -55,8 +57,8 @@ std::wstring FileDialogFilter(const std::string& pairs) {
   return filter;
 }
 
-bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
-                 std::vector<std::string>* paths) {
+bool AskOpenFiles(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
+                  std::vector<FilePath>* paths) {
   std::wstring filterW = FileDialogFilter(filter);
   std::wstring titleW = ToWide(title);
   std::vector<wchar_t> buffer(multiSelect ? 65536 : MAX_PATH * 2, L'\0');
@@ -79,17 +81,32 @@ bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter
   std::wstring first = p;
   p += first.size() + 1;
   if (!multiSelect || *p == L'\0') {
-    paths->push_back(ToGbk(first));
+    paths->push_back(FilePathFromWide(first));
     return true;
   }
   std::wstring folder = first;
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
   while (*p) {
     std::wstring name = p;
-    paths->push_back(ToGbk(folder + name));
+    paths->push_back(FilePathFromWide(folder + name));
     p += name.size() + 1;
   }
   return true;
+}
+
+bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
+                 std::vector<std::string>* paths) {
+  std::vector<FilePath> chosen;
+  if (!AskOpenFiles(owner, title, filter, multiSelect, &chosen)) return false;
+  paths->clear();
+  for (const FilePath& path : chosen) {
+    if (path.FitsGbk()) {
+      paths->push_back(path.Gbk());
+    } else {
+      ShowMessage(UnstorablePathText(path.Gbk(), false), kMbOk | kMbIconExclamation);
+    }
+  }
+  return !paths->empty();
 }
 
 ImportRead ReadImportFile(const std::string& path, uint64_t maxBytes, std::string* bytes) {

@@ -27,7 +27,13 @@ void SetWindowTextGbk(HWND window, const std::string& text);
 // A file dialog's filter given as "name|pattern|name|pattern".
 std::wstring FileDialogFilter(const std::string& pairs);
 
-// Open dialog; false when cancelled. With `multiSelect`, every chosen path.
+// Open dialog; false when cancelled. With `multiSelect`, every chosen path,
+// as the system names it.
+bool AskOpenFiles(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
+                  std::vector<FilePath>* paths);
+// The same for paths that go into text the settings file keeps: a path GBK
+// cannot name is refused with a message, since its GBK form would name
+// another file. False when cancelled or nothing is left.
 bool AskOpenFile(HWND owner, const std::string& title, const std::string& filter, bool multiSelect,
                  std::vector<std::string>* paths);
 

@@ -36,6 +36,10 @@ class FilePath {
 
   // For showing and storing: letters GBK cannot hold become '?'.
   std::string Gbk() const;
+  // Whether the GBK form names this very path, so text that stores it reads
+  // back as the same path: false when a letter GBK lacks would become '?' or
+  // a look-alike.
+  bool FitsGbk() const { return FromGbk(Gbk()) == *this; }
   // For the C library and the terminal; a lone surrogate becomes U+FFFD.
   std::string Utf8() const;
 

@@ -62,37 +62,90 @@ HeldLocks& Locks() {
   return locks;
 }
 
-// Deletes what is inside `folder` (no trailing separator). A junction or
-// symbolic link is a directory entry with a reparse point: it is removed as
-// a link (RemoveDirectoryW or DeleteFileW on the entry itself), never
-// entered, and its attributes are left alone, since SetFileAttributesW would
-// reach through it to what it points to.
-void DeleteTreeContents(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring path = folder + L"\\" + name;
-    const DWORD attributes = found.dwFileAttributes;
-    if (IsLinkEntry(attributes)) {
-      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryW(path.c_str());
-      } else {
-        DeleteFileW(path.c_str());
-      }
-      continue;
+// The system's own name of what `handle` is open on ("\\?\C:\..."); empty
+// when it cannot tell.
+std::wstring FinalPath(HANDLE handle) {
+  DWORD length = GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
+  if (length == 0) return std::wstring();
+  std::wstring path(length, L'\0');
+  length = GetFinalPathNameByHandleW(handle, &path[0], length, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= path.size()) return std::wstring();
+  path.resize(length);
+  return path;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return !a.empty() && CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The names in the folder open as `folder`, read through the handle; as many
+// as could be read.
+std::vector<std::wstring> ListFolder(HANDLE folder) {
+  std::vector<std::wstring> names;
+  std::vector<LONGLONG> buffer(8192);  // 64 KiB, aligned as the records are
+  const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(LONGLONG));
+  while (GetFileInformationByHandleEx(folder, FileIdBothDirectoryInfo, buffer.data(), size)) {
+    const char* at = reinterpret_cast<const char*>(buffer.data());
+    for (;;) {
+      const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+      std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+      if (name != L"." && name != L"..") names.push_back(std::move(name));
+      if (entry->NextEntryOffset == 0) break;
+      at += entry->NextEntryOffset;
     }
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      DeleteTreeContents(path);
-      RemoveDirectoryW(path.c_str());
-    } else {
-      DeleteFileW(path.c_str());
-    }
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
+  }
+  return names;
+}
+
+// Opens the entry at `path` as the entry itself: a link is opened as the
+// link, not as what it points to. No delete sharing, so while the handle is
+// open no one can rename the entry or put something else at its name.
+UniqueFile OpenEntry(const std::wstring& path) {
+  return UniqueFile(CreateFileW(path.c_str(),
+                                DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+bool DeleteEntry(const std::wstring& path);
+
+// Deletes what is inside the folder open as `folder`, whose final path is
+// `folderPath`. Each entry is reached through that path, never through the
+// name the caller gave: a folder swapped for a link after it was opened is
+// not walked into.
+void DeleteFolderContents(HANDLE folder, const std::wstring& folderPath) {
+  for (const std::wstring& name : ListFolder(folder)) DeleteEntry(folderPath + L"\\" + name);
+}
+
+// Deletes the entry at `path` (a folder's final path, "\" and a name it
+// lists) through a handle to the entry itself: a junction or symbolic link
+// goes as the link, a folder after what it holds. The decision is made on
+// the open handle, so an entry replaced after it was listed is judged as
+// what is there now. Whether the deletion was accepted.
+bool DeleteEntry(const std::wstring& path) {
+  UniqueFile entry = OpenEntry(path);
+  FILE_BASIC_INFO basic;
+  if (!entry || !GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) return false;
+  // Windows opens a link itself and says so in the handle's attributes.
+  // Wine, asked for the link itself, still opens what a Unix symbolic link
+  // points to and reports no reparse point on the handle (its listings show
+  // one only for links to folders). The handle's own path then is the
+  // target's, not this entry's; such an entry is left where it is, since
+  // deleting through the handle would delete the target.
+  if (!SamePath(FinalPath(entry.get()), path)) return false;
+  const DWORD attributes = basic.FileAttributes;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkEntry(attributes)) DeleteFolderContents(entry.get(), path);
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    // Through the handle this changes the entry itself, a link included.
+    constexpr DWORD kSettable = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO writable{};  // zero times are left as they are
+    writable.FileAttributes = (attributes & kSettable) ? attributes & kSettable : FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(entry.get(), FileBasicInfo, &writable, sizeof writable);
+  }
+  // The entry goes when the handle closes.
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  return SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
 DWORD WINAPI DeleteTreeThread(void* parameter) {
@@ -122,20 +175,28 @@ FilePath MakeRecordingTempDir(const FilePath& tempFolder) {
   const std::wstring base =
       ToWide(tempFolder) + kRecordingFolderPrefix + std::to_wstring(LocalSecondsSince19700101At8());
   // A name still held by an earlier folder (a second start within the same
-  // second, or another copy) is skipped: CreateDirectoryW makes the folder
-  // ours alone.
-  std::wstring folder = base;
-  for (int n = 1; n < 1000; ++n) {
-    if (CreateDirectoryW(folder.c_str(), nullptr)) {
-      UniqueFile lock(CreateFileW((folder + L"\\" + kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (lock) Locks().Add(folder, std::move(lock));
-      break;
+  // second, or another copy) is skipped: only a folder CreateDirectoryW made
+  // here is ours alone.
+  for (int n = 0; n < 1000; ++n) {
+    const std::wstring folder = n == 0 ? base : base + L"_" + std::to_wstring(n);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+      if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      return FilePath();  // the system's error says why
     }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
-    folder = base + L"_" + std::to_wstring(n);
+    UniqueFile lock(CreateFileW((folder + L"\\" + kLockFileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (lock) {
+      Locks().Add(folder, std::move(lock));
+      return FilePathFromWide(folder + L"\\");
+    }
+    // Without its lock the folder would look like a leftover to the start-up
+    // sweep of another copy, which deletes it a minute later while it is
+    // recording. It goes, and the next name is tried.
+    const DWORD error = GetLastError();
+    RemoveDirectoryW(folder.c_str());
+    SetLastError(error);
   }
-  return FilePathFromWide(folder + L"\\");
+  return FilePath();
 }
 
 int RemoveStaleRecordingFolders(const FilePath& tempFolder) {
@@ -185,16 +246,23 @@ bool DeleteDirectoryTree(const FilePath& path) {
   if (IsProtectedDeletePath(path.Gbk())) return false;
   std::u16string units = path.WithoutTrailingSeparators().Units();
   units.erase(0, units.find_first_not_of(u" \t"));
-  const std::wstring folder = ToWide(FilePath(units));
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  const FilePath tree(units);
+  const std::wstring folder = ToWide(tree);
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(folder.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
   Locks().Release(folder);
-  // A link given as the tree itself is removed without looking inside.
-  if (!IsLinkEntry(attributes)) {
-    DeleteTreeContents(folder);
-    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(folder.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  }
-  RemoveDirectoryW(folder.c_str());
+  // The tree is deleted as an entry of the folder that holds it, by that
+  // folder's final path and the name it lists, so the tree itself is checked
+  // as every entry inside it is (a link given as the tree goes as a link).
+  UniqueFile parent(CreateFileW(WidePath(tree.FolderPart()), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const std::wstring parentPath = parent ? FinalPath(parent.get()) : std::wstring();
+  if (parentPath.empty()) return false;
+  DeleteEntry((parentPath.back() == L'\\' ? parentPath : parentPath + L"\\") + found.cFileName);
   return !PathExists(folder);
 }
 
@@ -240,16 +308,15 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
   return 0;
 }
 
-std::string TrimBlanks(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return std::string();
-  size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
+FilePath TrimBlanks(const std::u16string& units) {
+  const size_t first = units.find_first_not_of(u" \t");
+  if (first == std::u16string::npos) return FilePath();
+  return FilePath(units.substr(first, units.find_last_not_of(u" \t") - first + 1));
 }
 
 }  // namespace
 
-std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& startFolder) {
+FilePath BrowseForFolder(HWND owner, const std::string& title, const FilePath& startFolder) {
   const std::wstring wideTitle = ToWide(title.empty() ? std::string("请选择一个文件夹") : title);
   const std::wstring start = ToWide(startFolder);
   BROWSEINFOW info{};
@@ -263,11 +330,11 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
     ModalLoopGuard modal;  // no hotkey acts under the dialog
     chosen = SHBrowseForFolderW(&info);
   }
-  if (!chosen) return std::string();
+  if (!chosen) return FilePath();
   wchar_t path[MAX_PATH] = {};
   bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
   CoTaskMemFree(chosen);
-  return ok ? TrimBlanks(ToGbk(path)) : std::string();
+  return ok ? TrimBlanks(FilePathFromWide(path).Units()) : FilePath();
 }
 
 std::string FrameFolderBrowserTitle() {

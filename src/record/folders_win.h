@@ -20,7 +20,9 @@ namespace movrel {
 // "_1", "_2" ... appended, so a new recording never shares a folder. The
 // folder holds the lock file "KVGifRecord.lock", open in this process until
 // DeleteDirectoryTree removes the folder, which tells other copies the
-// folder is in use.
+// folder is in use; a folder whose lock could not be made is removed again
+// and the next name tried. Empty when no folder could be made and locked
+// (GetLastError says why).
 FilePath MakeRecordingTempDir(const FilePath& tempFolder = SystemTempFolder());
 
 // Removes the "KVGifRecord_*" folders in `tempFolder` that no running copy
@@ -40,9 +42,12 @@ bool IsLinkEntry(unsigned long attributes);
 bool MakeDirectoryChain(const FilePath& path);
 
 // Deletes the folder with everything in it; whether the folder is gone.
-// Refuses blanks, drives, drive roots and UNC share roots, and removes a
-// junction or symbolic link inside the tree as a link, never what it points
-// to. Closes this process's lock on a recording folder first.
+// Refuses blanks, drives, drive roots and UNC share roots. Every entry is
+// opened as itself and judged on the open handle, so a junction or symbolic
+// link inside the tree, even one put in place of a folder while the
+// deletion runs, is removed as a link and never walked into; where the
+// system cannot open a link as itself (Wine) the link stays. Closes this
+// process's lock on a recording folder first.
 bool DeleteDirectoryTree(const FilePath& path);
 
 // The same on a thread of its own; the handle is only for waiting (it may be
@@ -57,9 +62,9 @@ UniqueKernelHandle DeleteDirectoryTreeInBackground(const FilePath& path);
 FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, int formatIndex,
                            const std::string& extension);
 
-// The folder browser: opens at `startFolder`; the chosen folder trimmed of
-// blanks, or empty on cancel.
-std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& startFolder);
+// The folder browser: opens at `startFolder`; the chosen folder as the
+// system names it, trimmed of blanks, or empty on cancel.
+FilePath BrowseForFolder(HWND owner, const std::string& title, const FilePath& startFolder);
 
 // The title of the frame folder's browser: every "''" shows as one '"'.
 std::string FrameFolderBrowserTitle();

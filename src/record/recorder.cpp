@@ -125,7 +125,13 @@ bool Recorder::FreshStart(const RecordingSettings& settings) {
   }
   store_.SetFolder(host_.MakeRecordingTempDir());
   starting_ = false;
-  return true;
+  if (!store_.Folder().empty()) return true;
+  // No folder of its own for the frames: the start ends as when the first
+  // frame cannot be written, with the system's reason read before anything
+  // else can overwrite it.
+  const std::string reason = host_.LastErrorText();
+  StopForWriteFailure(host_.TempFolder().Gbk(), reason);
+  return false;
 }
 
 void Recorder::RecordTick() {

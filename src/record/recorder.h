@@ -101,7 +101,10 @@ class RecorderHost {
   // Folders (see folders_win.h).
   virtual void MakeDirectoryChain(const FilePath& path) = 0;
   virtual void DeleteTreeInBackground(const FilePath& path) = 0;
+  // The recording's own new folder in the temporary folder; empty when none
+  // could be made there (LastErrorText then says why).
   virtual FilePath MakeRecordingTempDir() = 0;
+  virtual FilePath TempFolder() = 0;
   // False when the frame could not be encoded or written.
   virtual bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
                                  const std::string& extension) = 0;
@@ -122,8 +125,9 @@ class Recorder {
   static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeSettingMs(s.timeText, s.timeUnit); }
 
  private:
-  // False when the countdown was cancelled: the start is undone and the
-  // last recording is kept.
+  // False when the recording did not begin: the countdown was cancelled
+  // (the start is undone and the last recording is kept), or no folder could
+  // be made for its frames (it has stopped with a message).
   bool FreshStart(const RecordingSettings& settings);
   // Stops the recording at the first frame that could not be written and
   // says why; the frames written before stay and can be saved.

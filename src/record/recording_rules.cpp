@@ -78,14 +78,6 @@ std::string RunningCaption(int frameCount, int32_t totalTimeMs, bool stillFrame)
 
 int CountdownStartSeconds(int seconds) { return seconds < 1 ? 3 : seconds; }
 
-namespace {
-
-std::string WithoutTrailingSlash(const std::string& folder) {
-  return GbkEndsWith(folder, '\\') ? folder.substr(0, folder.size() - 1) : folder;
-}
-
-}  // namespace
-
 FilePath ResolveFrameFolder(const std::string& pathText, const FilePath& programFolder) {
   std::u16string folder = FilePath::FromGbk(pathText).Units();
   if (!folder.empty() && folder[0] == u'\\' && !(folder.size() >= 2 && folder[1] == u'\\')) {
@@ -97,15 +89,21 @@ FilePath ResolveFrameFolder(const std::string& pathText, const FilePath& program
   return FilePath(folder);
 }
 
-std::string FrameFolderSetting(const std::string& chosen, const std::string& programFolder) {
-  const std::string base = WithoutTrailingSlash(programFolder);
+bool FrameFolderSetting(const FilePath& chosen, const FilePath& programFolder, std::string* setting) {
+  std::u16string base = programFolder.Units();
+  if (!base.empty() && base.back() == u'\\') base.pop_back();
+  const std::u16string& path = chosen.Units();
+  FilePath stored = chosen;
   // Only the program folder as a whole leading component is relative: a
   // sibling such as "C:\Movrel2" stays absolute.
-  if (base.empty() || chosen.compare(0, base.size(), base) != 0) return chosen;
-  std::string rest = chosen.substr(base.size());
-  if (rest.empty()) return "\\";
-  if (rest[0] != '\\') return chosen;
-  return rest;
+  if (!base.empty() && path.compare(0, base.size(), base) == 0) {
+    const std::u16string rest = path.substr(base.size());
+    if (rest.empty()) stored = FilePath(u"\\");
+    if (!rest.empty() && rest[0] == u'\\') stored = FilePath(rest);
+  }
+  if (!stored.FitsGbk()) return false;
+  *setting = stored.Gbk();
+  return true;
 }
 
 std::string RecordingFolderPath(const std::string& tempFileName, int64_t seconds) {

@@ -71,8 +71,10 @@ FilePath ResolveFrameFolder(const std::string& pathText, const FilePath& program
 
 // The folder browser's answer in the form 编辑框保存路径 keeps: a folder at
 // or below the program folder becomes "\"-relative ("\" for the program
-// folder itself); any other folder stays as chosen.
-std::string FrameFolderSetting(const std::string& chosen, const std::string& programFolder);
+// folder itself); any other folder stays as chosen. Compared as the system
+// names both, so a program folder with letters GBK lacks still holds the
+// frame folder. False when the GBK text would name another folder.
+bool FrameFolderSetting(const FilePath& chosen, const FilePath& programFolder, std::string* setting);
 
 // The per-recording folder: the folder part of a temporary file name (left
 // of its last "\") + "\KVGifRecord_" + seconds + "\".

@@ -225,6 +225,7 @@ class SystemRecorderHost : public RecorderHost {
   void MakeDirectoryChain(const FilePath& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
+  FilePath TempFolder() override { return SystemTempFolder(); }
   bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
                          const std::string& extension) override {
     return !movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension).empty();
@@ -248,13 +249,16 @@ void StopRecording() { TheRecorder().StopRecording(); }
 
 std::string ChooseFrameFolder(const std::string& current) {
   RecordingWindow& window = TheRecordingWindow();
-  const std::string program = window.ProgramFolder().Gbk();
-  std::string start = current;
-  if (!start.empty() && start[0] == '\\' && !(start.size() > 1 && start[1] == '\\')) {
-    start = program.substr(0, program.size() - (program.empty() ? 0 : 1)) + start;
+  const FilePath program = window.ProgramFolder();
+  const FilePath start = current.empty() ? FilePath() : ResolveFrameFolder(current, program);
+  const FilePath chosen = BrowseForFolder(window.Handle(), FrameFolderBrowserTitle(), start);
+  if (chosen.empty()) return std::string();
+  std::string setting;
+  if (!FrameFolderSetting(chosen, program, &setting)) {
+    ShowMessage(UnstorablePathText(chosen.Gbk(), true), kMbOk | kMbIconExclamation);
+    return std::string();
   }
-  const std::string chosen = BrowseForFolder(window.Handle(), FrameFolderBrowserTitle(), start);
-  return chosen.empty() ? std::string() : FrameFolderSetting(chosen, program);
+  return setting;
 }
 
 void DeleteRecordingFolder() {

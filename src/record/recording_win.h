@@ -22,7 +22,8 @@ void RecordTick();
 
 // 按钮选择帧路径: the folder browser, opened at the folder the setting text
 // `current` names (one starting with a single "\" lies in the program's
-// folder). The setting text for the chosen folder; empty when cancelled.
+// folder). The setting text for the chosen folder; empty when cancelled or
+// when the settings file cannot name the folder, which a message says.
 std::string ChooseFrameFolder(const std::string& current);
 
 // The recording's temporary folder, deleted at exit.

@@ -20,6 +20,7 @@ TEST(FilePathTest, GbkTextsEnterAndLeaveAsTheSameLetters) {
     const FilePath path = FilePath::FromGbk(c.gbk);
     EXPECT_EQ(path.Units(), c.units) << c.gbk;
     EXPECT_EQ(path.Gbk(), c.gbk);
+    EXPECT_TRUE(path.FitsGbk()) << c.gbk;
     EXPECT_EQ(FilePath::FromUtf8(path.Utf8()), path) << c.gbk;
   }
   // Letters GBK lacks survive in the path; only its shown form loses them.
@@ -27,6 +28,10 @@ TEST(FilePathTest, GbkTextsEnterAndLeaveAsTheSameLetters) {
   EXPECT_EQ(hangul.Gbk(), "C:\\Users\\??\\Temp\\");
   EXPECT_EQ(hangul.Utf8(), "C:\\Users\\\xEB\x85\xB9\xED\x99\x94\\Temp\\");
   EXPECT_EQ(FilePath::FromUtf8(hangul.Utf8()), hangul);
+  // Such a path has no GBK text to be stored as: "?", or a look-alike (the
+  // Windows table turns À into à), names another file.
+  EXPECT_FALSE(hangul.FitsGbk());
+  EXPECT_FALSE(FilePath(u"D:\\\u00C0.cur").FitsGbk());
 }
 
 TEST(FilePathTest, Utf8OfMalformedTextGivesReplacementCharacters) {

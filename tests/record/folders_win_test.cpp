@@ -23,8 +23,6 @@ bool IsFolder(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool MakeFolder(const std::string& path) { return CreateDirectoryW(ToWide(path).c_str(), nullptr) != FALSE; }
-
 bool IsFolder(const FilePath& path) {
   DWORD a = GetFileAttributesW(WidePath(path));
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -69,23 +67,97 @@ TEST(DeleteDirectoryTreeTest, DeletesANestedTreeWithReadOnlyFiles) {
   EXPECT_TRUE(IsFolder(s.Path()));
 }
 
+// Symbolic links made by a test, removed again at its end. Under Wine,
+// whose CreateSymbolicLinkW reports success and makes nothing, a Unix program
+// makes them, as another process on the machine could, and removes them: a
+// Wine program cannot delete a link without reaching through it.
+class Links {
+ public:
+  ~Links() {
+    if (!UnixName() || made_.empty()) return;
+    RunUnix(L"rm", L"-f", made_);
+    for (const FilePath& link : made_) Exists(link, false);
+  }
+  // False when no link was made.
+  bool Make(const FilePath& link, const FilePath& target, bool folder) {
+    if (!UnixName()) {
+      CreateSymbolicLinkW(WidePath(link), WidePath(target), folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+      return GetFileAttributesW(WidePath(link)) != INVALID_FILE_ATTRIBUTES;
+    }
+    RunUnix(L"ln", L"-s", {target, link});
+    made_.push_back(link);
+    return Exists(link, true);
+  }
+
+ private:
+  using UnixNameFn = char*(CDECL*)(const wchar_t*);
+  static UnixNameFn UnixName() {
+    return reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  }
+  // Runs /bin/`program` (Wine's drive Z: is the Unix root) on the Unix names
+  // of `paths`.
+  static void RunUnix(const std::wstring& program, const std::wstring& option, const std::vector<FilePath>& paths) {
+    std::wstring command = program + L" " + option;
+    for (const FilePath& path : paths) {
+      char* name = UnixName()(WidePath(path));
+      if (!name) return;
+      command += L" \"" + ToWide(FilePath::FromUtf8(name)) + L"\"";
+      HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW((L"Z:\\bin\\" + program).c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+      return;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  // Wine's handle to a Unix process does not wait for its end: the test
+  // waits for what it does instead.
+  static bool Exists(const FilePath& path, bool wanted) {
+    for (int wait = 0; wait < 500; ++wait, Sleep(10)) {
+      if ((GetFileAttributesW(WidePath(path)) != INVALID_FILE_ATTRIBUTES) == wanted) return true;
+    }
+    return false;
+  }
+
+  std::vector<FilePath> made_;
+};
+
+// What links in a recording folder point to is the user's: a deletion of
+// the folder removes the links or leaves them, never what they reach.
 TEST(DeleteDirectoryTreeTest, RemovesLinksWithoutFollowingThem) {
   ScratchFolder s;
-  const std::string outside = s.Path() + "outside";
-  const std::string tree = s.Path() + "tree";
-  ASSERT_TRUE(MakeFolder(outside));
-  ASSERT_TRUE(MakeFolder(tree));
-  ASSERT_TRUE(WriteWholeFile(outside + "\\precious", "keep me"));
-  const std::wstring link = ToWide(tree + "\\link");
-  // Some systems (Wine among them) report success without making a link;
-  // the end-to-end tests cover links made from the Linux side there.
-  if (!CreateSymbolicLinkW(link.c_str(), ToWide(outside).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
-      !FileExists(tree + "\\link\\precious")) {
-    GTEST_SKIP() << "this system makes no directory links";
+  const FilePath outside = s.Folder().Plus(u"outside\\");
+  const FilePath emptyOutside = s.Folder().Plus(u"empty outside");
+  const FilePath preciousFile = s.Folder().Plus(u"precious 運.txt");
+  ASSERT_TRUE(CreateDirectoryW(WidePath(outside), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(WidePath(emptyOutside), nullptr));
+  ASSERT_TRUE(WriteWholeFile(outside.Plus(u"precious"), "keep me"));
+  ASSERT_TRUE(WriteWholeFile(preciousFile, "keep me too"));
+  const FilePath tree = s.Folder().Plus(u"KVGifRecord_1\\");
+  ASSERT_TRUE(MakeDirectoryChain(tree.Plus(u"運\\")));
+  ASSERT_TRUE(WriteWholeFile(tree.Plus(u"1.TMP"), "frame"));
+  Links links;
+  const FilePath treeLink = s.Folder().Plus(u"KVGifRecord_2");
+  if (!links.Make(tree.Plus(u"運\\folder link"), outside.WithoutTrailingSeparators(), true) ||
+      !links.Make(tree.Plus(u"empty folder link"), emptyOutside, true) ||
+      !links.Make(tree.Plus(u"file link"), preciousFile, false) || !links.Make(treeLink, emptyOutside, true)) {
+    GTEST_SKIP() << "this system makes no links";
   }
-  EXPECT_TRUE(DeleteDirectoryTree(Gbk(tree)));
-  EXPECT_FALSE(IsFolder(tree));
-  EXPECT_TRUE(FileExists(outside + "\\precious"));
+
+  // Windows removes each link itself; Wine cannot open a link as itself, so
+  // there the links stay, and with them the folders that hold them.
+  const bool gone = DeleteDirectoryTree(tree);
+  EXPECT_EQ(gone, !IsFolder(tree));
+  EXPECT_FALSE(FileExists(tree.Plus(u"1.TMP")));
+  DeleteDirectoryTree(treeLink);  // a link given as the tree itself
+  EXPECT_TRUE(FileExists(outside.Plus(u"precious")));
+  EXPECT_TRUE(FileExists(preciousFile));
+  EXPECT_TRUE(IsFolder(emptyOutside));
 }
 
 // Restores TMP when the test ends.
@@ -116,6 +188,41 @@ TEST(RecordingTempDirTest, FreshLockedFolderInTheTemporaryFolder) {
   EXPECT_TRUE(FileExists(first.Plus(u"KVGifRecord.lock")));
   EXPECT_TRUE(DeleteDirectoryTree(first));
   EXPECT_TRUE(DeleteDirectoryTree(second));
+}
+
+int64_t LocalSeconds() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return SecondsSince19700101At8(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+// Only a folder this copy made is used; none at all when none can be made.
+TEST(RecordingTempDirTest, NoFolderWhenNoneOfItsOwnCanBeMade) {
+  ScratchFolder s;
+  SetLastError(0);
+  EXPECT_TRUE(MakeRecordingTempDir(s.Folder().Plus(u"missing\\")).empty());
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  // Other copies hold every name of this second and the next; the clock
+  // may turn while the names are made, so it is tried again then.
+  auto digits = [](int64_t value) {
+    const std::string text = std::to_string(value);
+    return std::u16string(text.begin(), text.end());
+  };
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int64_t second = LocalSeconds();
+    for (int64_t t = second; t <= second + 1; ++t) {
+      const FilePath base = s.Folder().Plus(u"KVGifRecord_" + digits(t));
+      CreateDirectoryW(WidePath(base), nullptr);
+      for (int n = 1; n < 1000; ++n) {
+        CreateDirectoryW(WidePath(base.Plus(u"_" + digits(n))), nullptr);
+      }
+    }
+    const FilePath made = MakeRecordingTempDir(s.Folder());
+    if (LocalSeconds() > second + 1) continue;
+    EXPECT_TRUE(made.empty()) << made.Utf8();
+    return;
+  }
+  FAIL() << "the clock turned too fast to hold every name";
 }
 
 // A user profile named in letters GBK lacks: the temporary folder comes from
@@ -209,11 +316,8 @@ TEST(RemoveStaleRecordingFoldersTest, NeverFollowsLinks) {
   ASSERT_TRUE(WriteWholeFile(outside.Plus(u"KVGifRecord.lock"), ""));
   ASSERT_TRUE(WriteWholeFile(outside.Plus(u"precious"), "keep me"));
   const FilePath link = s.Folder().Plus(u"KVGifRecord_1700000002");
-  if (!CreateSymbolicLinkW(WidePath(link), WidePath(outside.WithoutTrailingSeparators()),
-                           SYMBOLIC_LINK_FLAG_DIRECTORY) ||
-      !FileExists(link.Plus(u"\\precious"))) {
-    GTEST_SKIP() << "this system makes no directory links; the end-to-end tests make them from the Linux side";
-  }
+  Links links;
+  if (!links.Make(link, outside.WithoutTrailingSeparators(), true)) GTEST_SKIP() << "this system makes no links";
   RemoveStaleRecordingFolders(s.Folder());
   EXPECT_TRUE(FileExists(outside.Plus(u"precious")));
   EXPECT_TRUE(FileExists(outside.Plus(u"KVGifRecord.lock")));

@@ -69,8 +69,9 @@ class ScriptedHost : public RecorderHost {
     std::string folder = root + "/rec" + std::to_string(++folders) + "/";
     if (tempDirMade) std::filesystem::create_directory(folder);
     Note("tempdir");
-    return FilePath::FromUtf8(folder);
+    return noTempDir ? FilePath() : FilePath::FromUtf8(folder);
   }
+  FilePath TempFolder() override { return FilePath::FromUtf8(root + "/"); }
   bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int format,
                          const std::string& ext) override {
     if (frameFolderFails) return false;
@@ -85,7 +86,7 @@ class ScriptedHost : public RecorderHost {
   std::deque<std::string> frames;  // the last one repeats
   std::vector<std::string> calls, saved;
   std::function<void()> duringCountdown, duringPump;
-  bool trayHidden = false, frameFolderFails = false, tempDirMade = true;
+  bool trayHidden = false, frameFolderFails = false, tempDirMade = true, noTempDir = false;
   int composed = 0, folders = 0;
   int64_t nowMs = 7000, tickMs = 200;
   int32_t timerMs = -1;
@@ -349,18 +350,25 @@ TEST_F(RecorderTest, AFrameThatCannotBeWrittenStopsTheRecordingWithOneMessage) {
                                        "warn 无法写入录制的帧，录制已停止。\r\n文件夹：" + folder.Gbk() + "\r\n原因：磁盘已满。"};
   EXPECT_EQ(host.calls, expected);
 
-  // A folder that was never made: not even the first frame, so nothing to save.
-  {
+  // A folder that was never made: not even the first frame, so nothing to
+  // save. No folder given at all: not even a frame is taken (none goes
+  // beside the program), and the message names the temporary folder.
+  for (const bool folderGiven : {true, false}) {
     ScriptedHost h;
     RecorderState s;
     FrameStore fs;
     Recorder r(s, fs, h);
     h.tempDirMade = false;
+    h.noTempDir = !folderGiven;
     r.ToggleRecording();
     EXPECT_EQ(s.phase, RecorderPhase::kIdle);
     EXPECT_EQ(fs.Count(), 0);
     EXPECT_EQ(std::count(h.calls.begin(), h.calls.end(), "save on"), 0);
     EXPECT_EQ(std::count_if(h.calls.begin(), h.calls.end(), [](const std::string& c) { return c.rfind("warn ", 0) == 0; }), 1);
+    if (folderGiven) continue;
+    EXPECT_EQ(h.composed, 0);
+    EXPECT_EQ(h.timerMs, 0);
+    EXPECT_EQ(h.calls.back(), "warn 无法写入录制的帧，录制已停止。\r\n文件夹：" + h.TempFolder().Gbk() + "\r\n原因：磁盘已满。");
   }
   // The frame folder refuses a frame: it stays in the store, not cleared.
   {

@@ -116,6 +116,7 @@ class BenchHost : public RecorderHost {
   void MakeDirectoryChain(const FilePath& path) override { movrel::MakeDirectoryChain(path); }
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
+  FilePath TempFolder() override { return SystemTempFolder(); }
   bool SaveFrameToFolder(const std::string&, const FilePath&, int, const std::string&) override { return true; }
 };
 

@@ -63,8 +63,6 @@ TEST(RecordingCaptionTest, CaptionsTipsAndCountdown) {
   EXPECT_EQ(CountdownStartSeconds(5), 5);
 }
 
-// 運 is DF 5C: its second byte is "\".
-const std::string kProgram = "C:\\Movrel 運\\";
 // A program folder with a letter GBK lacks (Hangul 한) stays as it is.
 const FilePath kProgramPath = FilePath(u"C:\\Movrel \uD55C\\");
 
@@ -84,17 +82,30 @@ TEST(FramePathsTest, FrameFolderFromTheSetting) {
 
 TEST(FramePathsTest, ChosenFolderBelowTheProgramBecomesRelative) {
   struct Case {
-    const char* chosen;
-    const char* setting;
+    std::u16string program, chosen;
+    const char* setting;  // null: refused
   } cases[] = {
-      {"C:\\Movrel 運\\帧文件夹", "\\帧文件夹"},
-      {"C:\\Movrel 運\\a\\b", "\\a\\b"},
-      {"C:\\Movrel 運", "\\"},
-      {"C:\\Movrel 運2\\x", "C:\\Movrel 運2\\x"},  // a sibling, not the program folder
-      {"c:\\movrel 運\\x", "c:\\movrel 運\\x"},    // case-sensitive
-      {"E:\\out", "E:\\out"},
+      // 運 is DF 5C in GBK: its second byte is "\".
+      {u"C:\\Movrel 運\\", u"C:\\Movrel 運\\帧文件夹", "\\帧文件夹"},
+      {u"C:\\Movrel 運\\", u"C:\\Movrel 運\\a\\b", "\\a\\b"},
+      {u"C:\\Movrel 運\\", u"C:\\Movrel 運", "\\"},
+      {u"C:\\Movrel 運\\", u"C:\\Movrel 運2\\x", "C:\\Movrel 運2\\x"},  // a sibling, not the program folder
+      {u"C:\\Movrel 運\\", u"c:\\movrel 運\\x", "c:\\movrel 運\\x"},    // case-sensitive
+      {u"C:\\Movrel 運\\", u"E:\\out", "E:\\out"},
+      // Letters GBK lacks: below such a program folder the relative text
+      // holds the frame folder; any other such folder has no GBK text that
+      // names it, least of all one that reads as the program folder.
+      {kProgramPath.Units(), u"C:\\Movrel \uD55C\\帧", "\\帧"},
+      {kProgramPath.Units(), u"C:\\Movrel \uAD6D\\帧", nullptr},
+      {kProgramPath.Units(), u"C:\\Movrel \uD55C\\\uAD6D", nullptr},
+      {u"C:\\Movrel 運\\", u"D:\\\u00C0", nullptr},  // GBK has only a look-alike
   };
-  for (const Case& c : cases) EXPECT_EQ(FrameFolderSetting(c.chosen, kProgram), c.setting) << c.chosen;
+  for (const Case& c : cases) {
+    std::string setting = "unchanged";
+    EXPECT_EQ(FrameFolderSetting(FilePath(c.chosen), FilePath(c.program), &setting), c.setting != nullptr)
+        << FilePath(c.chosen).Utf8();
+    EXPECT_EQ(setting, c.setting ? c.setting : "unchanged") << FilePath(c.chosen).Utf8();
+  }
 }
 
 TEST(FramePathsTest, RecordingFolderAndClock) {
