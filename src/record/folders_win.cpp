@@ -202,8 +202,8 @@ FilePath MakeRecordingTempDir(const FilePath& tempFolder) {
 int RemoveStaleRecordingFolders(const FilePath& tempFolder) {
   const std::wstring temp = ToWide(tempFolder.WithoutTrailingSeparators());
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((temp + L"\\" + kRecordingFolderPrefix + L"*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return 0;
+  UniqueFind find(FindFirstFileW((temp + L"\\" + kRecordingFolderPrefix + L"*").c_str(), &found));
+  if (!find) return 0;
   int removed = 0;
   do {
     const DWORD attributes = found.dwFileAttributes;
@@ -219,8 +219,7 @@ int RemoveStaleRecordingFolders(const FilePath& tempFolder) {
       }
     }
     if (DeleteDirectoryTree(FilePathFromWide(folder))) ++removed;
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &found));
   return removed;
 }
 
@@ -249,9 +248,7 @@ bool DeleteDirectoryTree(const FilePath& path) {
   const FilePath tree(units);
   const std::wstring folder = ToWide(tree);
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(folder.c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  FindClose(find);
+  if (!UniqueFind(FindFirstFileW(folder.c_str(), &found))) return false;
   if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
   Locks().Release(folder);
   // The tree is deleted as an entry of the folder that holds it, by that
