@@ -633,10 +633,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnMainWindowClose();
       return 0;
     case WM_QUERYENDSESSION:
-      // A GIF being written would be left half done beside its target: the
-      // session waits, and the system shows the user why.
+      // A save under way (its dialog open, or its GIF being written) would
+      // be cut off, the GIF half done beside its target: the session waits,
+      // and the system shows the user why.
       if (ComposingAnimation()) {
-        ShutdownBlockReasonCreate(window, ToWide("Movrel 正在生成GIF动画").c_str());
+        ShutdownBlockReasonCreate(window, ToWide("Movrel 正在保存动画").c_str());
         return FALSE;
       }
       ShutdownBlockReasonDestroy(window);

@@ -185,10 +185,11 @@ bool TrayIconShown() {
 
 namespace {
 
-constexpr const char kExitWhileSavingText[] = "正在生成GIF动画，请等它完成后再退出。";
+constexpr const char kExitWhileSavingText[] = "正在保存动画，请等保存完成后再退出。";
 
-// The user asks to end the program: asked first, and refused while a GIF is
-// being written, which an exit would leave half done beside its target.
+// The user asks to end the program: asked first, and refused while a save
+// is under way (its dialog open, or its GIF being written), which an exit
+// would cut off, the GIF half done beside its target.
 void RequestExit() {
   if (ShuttingDown()) return;
   if (ComposingAnimation()) {

@@ -288,6 +288,18 @@ int wmain(int argc, wchar_t** argv) {
                  static_cast<LPARAM>(_wtoi(argv[5])));
     return 0;
   }
+  if (command == L"send-wait" && argc > 5) {
+    // Sends a message and prints what the window procedure answered.
+    HWND window = FindWindowW(nullptr, argv[2]);
+    if (!window) return 1;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, static_cast<UINT>(_wtoi(argv[3])), static_cast<WPARAM>(_wtoi(argv[4])),
+                             static_cast<LPARAM>(_wtoi(argv[5])), SMTO_ABORTIFHUNG, 30000, &result)) {
+      return 1;
+    }
+    Print("{\"result\":" + std::to_string(static_cast<long long>(result)) + "}");
+    return 0;
+  }
   if (command == L"watch-class" && argc > 2) {
     // Prints every caption the visible window of that class shows, a line
     // each, until the window has come and gone (exit 0) or time runs out.

@@ -17,7 +17,7 @@ import urllib.parse
 
 from PIL import Image
 
-from movrel_e2e import PROBE, WINE, MovrelTestCase, probe, temp_folders, wait_until, xdotool
+from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, probe_lines, temp_folders, wait_until, xdotool
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "output"))
@@ -347,11 +347,17 @@ class SaveTest(SaveTestCase):
         self.addCleanup(shutil.rmtree, out, True)
         recording = self.record(app, scene, [(60, 40, RED), None, (60, 40, GREEN)])
 
-        # Cancelled: nothing is written and the caption stays.
+        # While a save is under way the end of the session is held off (the
+        # system asks, the answer is no) and the exit waits for it.
         app.click("链接保存动画")
         app.wait_window(SAVE_TITLE)
+        self.assertEqual(probe_lines("send-wait", TITLE, "17", "0", "0"), [{"result": 0}])  # WM_QUERYENDSESSION
+        app.tray_click("right")
+        app.answer_message("正在保存动画，请等保存完成后再退出。", "确定")
+        # Cancelled: nothing is written and the caption stays.
         probe("press", SAVE_TITLE, "取消")
         app.wait_gone(SAVE_TITLE)
+        self.assertEqual(probe_lines("send-wait", TITLE, "17", "0", "0"), [{"result": 1}])
         wait_until(lambda: app.get("链接保存动画")["text"] == "保存动画", what="the caption after cancelling")
         self.assertEqual(os.listdir(out), [])
 
