@@ -8,13 +8,11 @@
 #include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "app/output_window_win.h"
 #include "app/recording_window_win.h"
 #include "app/selection_window_win.h"
 #include "app/settings_binding_win.h"
 #include "app/tray_icon_win.h"
-#include "app/ui_win.h"
 #include "common/file_path_win.h"
 #include "common/gbk.h"
 #include "common/gbk_win.h"
@@ -23,6 +21,8 @@
 #include "record/folders_win.h"
 #include "record/recording_win.h"
 #include "select/select_entry_win.h"
+#include "ui/message_box_win.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

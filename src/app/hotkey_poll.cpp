@@ -1,12 +1,6 @@
 #include "app/hotkey_poll.h"
 
 namespace movrel {
-namespace {
-
-int openModalLoops = 0;
-int openStoppableLoops = 0;  // of those, the ones F10 may end
-
-}  // namespace
 
 HotkeyHit HotkeyPoll::Poll() {
   HotkeyHit hit;
@@ -29,7 +23,7 @@ HotkeyHit HotkeyPoll::Poll() {
 }
 
 void RunHotkey(const HotkeyHit& hit, HotkeyTarget& target) {
-  if (ModalLoopOpen() && !(hit.key == Hotkey::kStopRecording && openModalLoops == openStoppableLoops)) return;
+  if (ModalLoopHoldsKey(hit.key == Hotkey::kStopRecording)) return;
   switch (hit.key) {
     case Hotkey::kToggleRecording:
       if (!target.OptimizationWindowOpen()) target.ToggleRecording();
@@ -59,15 +53,5 @@ void RunHotkeyLoop(HotkeyPoll& poll, const HotkeyLoop& loop) {
     if (hit.key != Hotkey::kNone) loop.deliver(hit);
   }
 }
-
-ModalLoopGuard::ModalLoopGuard(ModalKeys keys) : keys_(keys) {
-  ++openModalLoops;
-  if (keys_ == ModalKeys::kStop) ++openStoppableLoops;
-}
-ModalLoopGuard::~ModalLoopGuard() {
-  --openModalLoops;
-  if (keys_ == ModalKeys::kStop) --openStoppableLoops;
-}
-bool ModalLoopOpen() { return openModalLoops > 0; }
 
 }  // namespace movrel

@@ -9,6 +9,8 @@
 #include <functional>
 #include <utility>
 
+#include "ui/modal_loop.h"
+
 namespace movrel {
 
 // Virtual-key codes of the Windows keyboard.
@@ -75,28 +77,10 @@ class HotkeyTarget {
 // Carries out a hit's action if its extra condition holds: F9 not while the
 // optimisation window is open, F10 only while the stop picture is enabled,
 // F8 only while the rectangle button is enabled (Ctrl gives state 1). No key
-// acts while a modal loop of the program is open (see ModalLoopGuard).
+// acts while a modal loop of the program is open (see ModalLoopGuard), but
+// F10 where that loop lets it end.
 void RunHotkey(const HotkeyHit& hit, HotkeyTarget& target);
 
-// Held by every modal loop the program runs (its message boxes, dialogs,
-// the selection overlay, the full-size sample view, the countdown) for as
-// long as it is open. The hand-over of a hotkey is a sent message, which
-// every message loop carries out, modal ones included: without the guard F9
-// could start a recording under the overlay or the exit question. Guards
-// nest. A loop that F10 may end (the countdown) lets F10 through, as long as
-// no other loop is open within or around it. User-interface thread only.
-enum class ModalKeys { kNone, kStop };
-class ModalLoopGuard {
- public:
-  explicit ModalLoopGuard(ModalKeys keys = ModalKeys::kNone);
-  ~ModalLoopGuard();
-  ModalLoopGuard(const ModalLoopGuard&) = delete;
-  ModalLoopGuard& operator=(const ModalLoopGuard&) = delete;
-
- private:
-  ModalKeys keys_;
-};
-bool ModalLoopOpen();
 
 // The poller thread's loop: wait the poll interval, poll, hand a hit over
 // (the handing over returns once the action has finished), until asked to

@@ -11,11 +11,8 @@
 #include "app/app_hooks_win.h"
 #include "app/app_win.h"
 #include "app/hotkey_poll.h"
-#include "app/message_box_win.h"
 #include "app/pictures_win.h"
 #include "app/recording_window_win.h"
-#include "app/text_entry_dialog_win.h"
-#include "app/ui_win.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
@@ -24,6 +21,9 @@
 #include "record/composer_rules.h"
 #include "record/recording_win.h"
 #include "select/select_entry_win.h"
+#include "ui/message_box_win.h"
+#include "ui/text_entry_dialog_win.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/control_table.h"
-#include "app/ui_win.h"
 #include "common/handle_win.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 

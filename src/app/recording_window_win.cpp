@@ -4,7 +4,6 @@
 
 #include "app/app_globals.h"
 #include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "app/tray_icon_win.h"
 #include "common/desktop_win.h"
 #include "common/number.h"
@@ -16,6 +15,7 @@
 #include "record/recording_win.h"
 #include "record/recording_window_win.h"
 #include "select/select_entry_win.h"
+#include "ui/message_box_win.h"
 
 namespace movrel {
 namespace {

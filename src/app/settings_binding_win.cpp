@@ -5,11 +5,11 @@
 #include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "config/settings.h"
+#include "ui/message_box_win.h"
 
 namespace movrel {
 namespace {

@@ -7,10 +7,10 @@
 #include "app/app_globals.h"
 #include "app/app_win.h"
 #include "app/main_window_win.h"
-#include "app/message_box_win.h"
 #include "common/gbk_win.h"
-#include "output/compose_win.h"
 #include "common/handle_win.h"
+#include "output/compose_win.h"
+#include "ui/message_box_win.h"
 
 namespace movrel {
 namespace {

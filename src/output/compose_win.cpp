@@ -7,10 +7,6 @@
 #include <vector>
 
 #include "app/control_table.h"
-#include "app/hotkey_poll.h"
-#include "app/message_box_win.h"
-#include "app/text_entry_dialog_win.h"
-#include "app/ui_win.h"
 #include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
@@ -25,6 +21,10 @@
 #include "record/optimize_win.h"
 #include "record/recorder.h"
 #include "record/recording_win.h"
+#include "ui/message_box_win.h"
+#include "ui/modal_loop.h"
+#include "ui/text_entry_dialog_win.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

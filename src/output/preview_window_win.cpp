@@ -10,18 +10,18 @@
 #include <vector>
 
 #include "app/control_table.h"
-#include "app/ui_win.h"
-#include "common/desktop_win.h"
-#include "output/output_window_win.h"
 #include "bitmap/bmp_layout.h"
+#include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
 #include "output/compose_win.h"
+#include "output/output_window_win.h"
 #include "output/preview_controls.h"
 #include "output/preview_player.h"
 #include "output/size_estimate_win.h"
 #include "output/store_frames.h"
 #include "record/recorder.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

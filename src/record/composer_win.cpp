@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "app/dialog_rules.h"
-#include "app/message_box_win.h"
 #include "common/desktop_win.h"
 #include "record/recording_window_win.h"
+#include "ui/dialog_rules.h"
+#include "ui/message_box_win.h"
 
 namespace movrel {
 namespace {

@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/hotkey_poll.h"
 #include "bitmap/reencode_win.h"
 #include "common/file_io.h"
 #include "common/file_path_win.h"
 #include "common/gbk.h"
 #include "common/gbk_win.h"
 #include "record/recording_rules.h"
+#include "ui/modal_loop.h"
 
 namespace movrel {
 namespace {

@@ -8,7 +8,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/ui_win.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "bitmap/bmp_layout.h"
 #include "common/desktop_win.h"
@@ -17,6 +16,7 @@
 #include "record/changed_rect.h"
 #include "record/frame_store.h"
 #include "record/recording_window_win.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

@@ -4,9 +4,6 @@
 
 #include <algorithm>
 
-#include "app/hotkey_poll.h"
-#include "app/message_box_win.h"
-#include "app/ui_win.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
@@ -15,6 +12,9 @@
 #include "record/folders_win.h"
 #include "record/optimize_win.h"
 #include "record/recording_window_win.h"
+#include "ui/message_box_win.h"
+#include "ui/modal_loop.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 

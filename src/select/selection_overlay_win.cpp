@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/hotkey_poll.h"
-#include "app/message_box_win.h"
-#include "app/ui_win.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
+#include "ui/message_box_win.h"
+#include "ui/modal_loop.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

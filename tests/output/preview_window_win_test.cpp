@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ui_win.h"
+#include "../record/scratch_folder.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "common/gbk_win.h"
 #include "gif/byte_sink.h"
@@ -21,7 +21,7 @@
 #include "output/store_frames.h"
 #include "record/frame_store.h"
 #include "record/recorder.h"
-#include "../record/scratch_folder.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

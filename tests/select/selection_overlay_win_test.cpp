@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ui_win.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/dialog_rules.h"
+#include "ui/dialog_rules.h"
 
 #include <gtest/gtest.h>
 

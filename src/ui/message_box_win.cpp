@@ -1,10 +1,10 @@
-#include "app/message_box_win.h"
+#include "ui/message_box_win.h"
 
 #include <windows.h>
 
-#include "app/hotkey_poll.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
+#include "ui/modal_loop.h"
 
 namespace movrel {
 namespace {

@@ -1,12 +1,12 @@
-#include "app/ui_win.h"
+#include "ui/ui_win.h"
 
 #include <commdlg.h>
 
-#include "app/hotkey_poll.h"
-#include "app/message_box_win.h"
 #include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "ui/message_box_win.h"
+#include "ui/modal_loop.h"
 
 namespace movrel {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/dialog_rules.h"
+#include "ui/dialog_rules.h"
 
 namespace movrel {
 

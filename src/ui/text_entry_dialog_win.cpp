@@ -1,13 +1,13 @@
-#include "app/text_entry_dialog_win.h"
+#include "ui/text_entry_dialog_win.h"
 
 #include <vector>
 
-#include "app/dialog_rules.h"
-#include "app/hotkey_poll.h"
-#include "app/message_box_win.h"
-#include "app/ui_win.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
+#include "ui/dialog_rules.h"
+#include "ui/message_box_win.h"
+#include "ui/modal_loop.h"
+#include "ui/ui_win.h"
 
 namespace movrel {
 namespace {
