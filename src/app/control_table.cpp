@@ -180,11 +180,6 @@ const std::vector<DependentGroup>& DependentGroups() {
 
 const std::vector<const char*>& TimeUnitItems() { return kUnitItems; }
 
-long long TimeUnitFactorMs(int unitIndex) {
-  static const long long kFactors[] = {1, 1000, 60000, 3600000};
-  return (unitIndex >= 0 && unitIndex < 4) ? kFactors[unitIndex] : 1;
-}
-
 std::string FeatureNotes() {
   return "【静止画面】\r\n"
          "录制时，若某一帧与上一保存帧的图像完全相同，就记为“静止画面”，不再保存图像。"

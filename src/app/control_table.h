@@ -160,9 +160,9 @@ struct DependentGroup {
 };
 const std::vector<DependentGroup>& DependentGroups();
 
-// The unit list shared by the time settings, and its factors in ms.
+// The unit list shared by the time settings, in TimeUnit's order
+// (common/time_text.h).
 const std::vector<const char*>& TimeUnitItems();
-long long TimeUnitFactorMs(int unitIndex);
 
 constexpr const char* kMainWindowTitle = "Movrel v1.0.2.1";
 constexpr const char* kProductName = "Movrel";

@@ -33,14 +33,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-int32_t SpeedChangeMs(const std::string& text, int unitIndex) {
-  // The edit's number goes through single precision first, as the other
-  // time settings do; out-of-range values saturate instead of overflowing.
-  double number = std::clamp(LeadingNumber(text), -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX));
-  float single = static_cast<float>(number);
-  return TruncToInt(static_cast<double>(single) * static_cast<double>(TimeUnitFactorMs(unitIndex)));
-}
-
 std::string CustomLoopNumberText(const std::string& itemText) {
   size_t open = GbkFindText(itemText, kCustomLoopOpen);
   if (open == std::string::npos) return std::string();

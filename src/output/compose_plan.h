@@ -19,10 +19,6 @@
 
 namespace movrel {
 
-// 编辑框每帧变速 read as a single-precision number (text that is no number
-// gives 0) times the unit's factor ("毫" 1, "秒" 1000, "分" 60000, "时"
-// 3600000), truncated toward zero. Positive values make the animation faster.
-int32_t SpeedChangeMs(const std::string& text, int unitIndex);
 
 // How many times item `index` of 组合框播放次数 whose text is `itemText`
 // plays the animation: the leading integer of the text ("无限循环" gives 0,

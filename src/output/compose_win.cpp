@@ -10,6 +10,7 @@
 #include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "common/time_text.h"
 #include "gif/byte_sink.h"
 #include "output/animation_writer.h"
 #include "output/compose_plan.h"
@@ -142,7 +143,7 @@ void ReportCopied(const FilePath& path, const std::string& reduced) {
 FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettings& playback, SaveRecipe* recipe) {
   const RecorderState& state = RecordingState();
   recipe->compose.startIntervalMs = state.startIntervalMs;
-  recipe->compose.speedChangeMs = SpeedChangeMs(playback.speedChangeText, playback.speedChangeUnit);
+  recipe->compose.speedChangeMs = TimeTextMs(playback.speedChangeText, playback.speedChangeUnit);
   recipe->compose.stillFrames = StillFramesFromIndex(playback.stillFramesIndex);
   recipe->info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height,
                                    PlayCountOfItem(choices.playCountItem, choices.playCountItemText));

@@ -4,6 +4,7 @@
 
 #include "app/control_table.h"
 #include "common/number.h"
+#include "common/time_text.h"
 
 namespace movrel {
 
@@ -176,8 +177,9 @@ void PreviewPlayer::OnSliderMoved(int position) {
   seeker_.SeekTo(currentFrame_);
 }
 
-double PreviewPlayer::SpeedChangeMs() const {
-  return LeadingNumber(settings_.speedChangeText) * static_cast<double>(TimeUnitFactorMs(settings_.speedChangeUnit));
+int32_t PreviewPlayer::SpeedChangeMs() const {
+  // The save's number, so the preview plays what the GIF will.
+  return TimeTextMs(settings_.speedChangeText, settings_.speedChangeUnit);
 }
 
 int32_t PreviewPlayer::PlayingIntervalMs() const {

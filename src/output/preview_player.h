@@ -142,7 +142,7 @@ class PreviewPlayer {
 
  private:
   void Pause();
-  double SpeedChangeMs() const;
+  int32_t SpeedChangeMs() const;
   // Whether a frame from the kept frame before `frame` up to `frame` has a
   // picture: otherwise `frame` shows what was shown and is a still frame.
   bool Changed(int frame) const;

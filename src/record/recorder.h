@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/desktop.h"
+#include "common/time_text.h"
 #include "record/frame_store.h"
 #include "record/recording_rules.h"
 
@@ -121,8 +122,8 @@ class Recorder {
   // The recording timer's tick; also run once at every start and resume.
   void RecordTick();
 
-  static int32_t FrameIntervalMs(const RecordingSettings& s) { return TimeSettingMs(s.intervalText, s.intervalUnit); }
-  static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeSettingMs(s.timeText, s.timeUnit); }
+  static int32_t FrameIntervalMs(const RecordingSettings& s) { return TimeTextMs(s.intervalText, s.intervalUnit); }
+  static int32_t TimeLimitMs(const RecordingSettings& s) { return TimeTextMs(s.timeText, s.timeUnit); }
 
  private:
   // False when the recording did not begin: the countdown was cancelled

@@ -27,14 +27,6 @@ const char* TrayTip(RecorderTrayState state) {
   return "Movrel";
 }
 
-int32_t TimeSettingMs(const std::string& numberText, int unitIndex) {
-  // The four unit lists: 毫, 秒, 分, 时.
-  static const double kFactorsMs[] = {1, 1000, 60000, 3600000};
-  double factor = (unitIndex >= 0 && unitIndex < 4) ? kFactorsMs[unitIndex] : 1;
-  float number = static_cast<float>(LeadingNumber(numberText));
-  return TruncToInt(static_cast<double>(number) * factor);
-}
-
 namespace {
 
 // x < limit, with the tolerance the duration text uses.

@@ -27,10 +27,6 @@ const char* StartCaption(RecorderPhase phase);
 enum class RecorderTrayState { kIdle, kRecording, kRecordingStill, kPaused };
 const char* TrayTip(RecorderTrayState state);
 
-// A time setting: the edit's leading number as a single-precision value,
-// times the unit's factor (毫, 秒, 分, 时) in double precision, truncated
-// toward zero and clamped to 32 bits.
-int32_t TimeSettingMs(const std::string& numberText, int unitIndex);
 
 // "200 毫秒", "1.5 秒", "1.5 分" ... up to years; the value rounded to two
 // decimals without trailing zeros.

@@ -19,32 +19,6 @@ namespace {
 
 using test::MemoryFrames;
 
-TEST(SpeedChange, EditTextTimesUnitTruncatedThroughSinglePrecision) {
-  struct Case {
-    const char* text;
-    int unit;
-    int32_t ms;
-  };
-  const Case cases[] = {
-      {"0", 0, 0},
-      {"50", 0, 50},
-      {"-100", 0, -100},
-      {"1.5", 1, 1500},
-      {"0.3", 1, 300},        // 0.3f is a hair above 0.3: still 300
-      {"-0.0015", 1, -1},     // truncated toward zero, not down
-      {"0.1", 2, 6000},
-      {" 2", 3, 7200000},
-      {"16777217", 0, 16777216},  // single precision has 24 bits
-      {"abc", 1, 0},
-      {"", 0, 0},
-      {"12abc", 0, 12},
-      {"99999999999", 3, std::numeric_limits<int32_t>::max()},
-      {"-99999999999", 3, std::numeric_limits<int32_t>::min()},
-      {"5", 9, 5},  // an unknown unit counts in milliseconds
-  };
-  for (const Case& c : cases) EXPECT_EQ(SpeedChangeMs(c.text, c.unit), c.ms) << c.text << " unit " << c.unit;
-}
-
 TEST(PlayCount, ItemsGiveTheirPlaysAndTheLoopingBlockTheRepeats) {
   struct Case {
     int index;

@@ -17,6 +17,7 @@
 #include "bitmap/bitmap_surface_win.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
+#include "common/time_text.h"
 #include "gif/byte_sink.h"
 #include "output/animation_writer.h"
 #include "output/compose_plan.h"
@@ -115,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
                                       {"once", StillFrames::kWait, 1, GifLayout::kClassic},
                                       {"compact", StillFrames::kWait, 4, GifLayout::kCompact}};
   for (const Composition& c : compositions) {
-    ComposeSettings settings{state.startIntervalMs, SpeedChangeMs("50", 0), c.still};
+    ComposeSettings settings{state.startIntervalMs, TimeTextMs("50", TimeUnit::kMilliseconds), c.still};
     StoreFrames frames(Frames());
     FileSink file;
     std::string error;

@@ -36,20 +36,6 @@ TEST(FormatDurationTest, PicksTheUnitAndRoundsToTwoDecimals) {
   for (const Case& c : cases) EXPECT_EQ(FormatDuration(c.ms), c.text) << c.ms;
 }
 
-TEST(TimeSettingTest, SinglePrecisionNumberTimesUnitTruncated) {
-  struct Case {
-    const char* text;
-    int unit;
-    int32_t ms;
-  } cases[] = {
-      {"200", 0, 200},       {"1.5", 1, 1500},    {"1.5", 2, 90000},     {"2.5", 3, 9000000},
-      {"0.1", 1, 100},       {"0.7", 0, 0},       {"-5", 0, -5},         {"", 1, 0},
-      {"abc", 2, 0},         {"  12abc", 1, 12000}, {"16777217", 0, 16777216},  // float has 24 bits
-      {"1000", 3, INT32_MAX}, {"5", 9, 5},
-  };
-  for (const Case& c : cases) EXPECT_EQ(TimeSettingMs(c.text, c.unit), c.ms) << c.text << " unit " << c.unit;
-}
-
 TEST(RecordingCaptionTest, CaptionsTipsAndCountdown) {
   EXPECT_EQ(RunningCaption(12, 2400, false), "1.基本设置（帧数：12 时间：2.4 秒）");
   EXPECT_EQ(RunningCaption(3, 600, true), "1.基本设置（帧数：3 时间：600 毫秒）<静止画面>");
