@@ -171,9 +171,9 @@ int64_t SecondsSince(const FILETIME& time) {
 
 bool IsLinkEntry(unsigned long attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-FilePath MakeRecordingTempDir(const FilePath& tempFolder) {
-  const std::wstring base =
-      ToWide(tempFolder) + kRecordingFolderPrefix + std::to_wstring(LocalSecondsSince19700101At8());
+FilePath MakeRecordingTempDir(const FilePath& tempFolder, int64_t seconds) {
+  const std::wstring base = ToWide(tempFolder) + kRecordingFolderPrefix +
+                            std::to_wstring(seconds < 0 ? LocalSecondsSince19700101At8() : seconds);
   // A name still held by an earlier folder (a second start within the same
   // second, or another copy) is skipped: only a folder CreateDirectoryW made
   // here is ours alone.

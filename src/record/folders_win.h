@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "common/file_path_win.h"
@@ -22,8 +23,9 @@ namespace movrel {
 // DeleteDirectoryTree removes the folder, which tells other copies the
 // folder is in use; a folder whose lock could not be made is removed again
 // and the next name tried. Empty when no folder could be made and locked
-// (GetLastError says why).
-FilePath MakeRecordingTempDir(const FilePath& tempFolder = SystemTempFolder());
+// (GetLastError says why). The seconds are the local clock's now unless a
+// caller (a test) names them.
+FilePath MakeRecordingTempDir(const FilePath& tempFolder = SystemTempFolder(), int64_t seconds = -1);
 
 // Removes the "KVGifRecord_*" folders in `tempFolder` that no running copy
 // holds: their lock file can be deleted, or they have none and are older

@@ -202,27 +202,17 @@ TEST(RecordingTempDirTest, NoFolderWhenNoneOfItsOwnCanBeMade) {
   SetLastError(0);
   EXPECT_TRUE(MakeRecordingTempDir(s.Folder().Plus(u"missing\\")).empty());
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-  // Other copies hold every name of this second and the next; the clock
-  // may turn while the names are made, so it is tried again then.
-  auto digits = [](int64_t value) {
-    const std::string text = std::to_string(value);
-    return std::u16string(text.begin(), text.end());
-  };
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const int64_t second = LocalSeconds();
-    for (int64_t t = second; t <= second + 1; ++t) {
-      const FilePath base = s.Folder().Plus(u"KVGifRecord_" + digits(t));
-      CreateDirectoryW(WidePath(base), nullptr);
-      for (int n = 1; n < 1000; ++n) {
-        CreateDirectoryW(WidePath(base.Plus(u"_" + digits(n))), nullptr);
-      }
-    }
-    const FilePath made = MakeRecordingTempDir(s.Folder());
-    if (LocalSeconds() > second + 1) continue;
-    EXPECT_TRUE(made.empty()) << made.Utf8();
-    return;
+  // Other copies hold every name of the second.
+  const int64_t second = LocalSeconds();
+  const std::string text = std::to_string(second);
+  const FilePath base = s.Folder().Plus(u"KVGifRecord_" + std::u16string(text.begin(), text.end()));
+  CreateDirectoryW(WidePath(base), nullptr);
+  for (int n = 1; n < 1000; ++n) {
+    const std::string suffix = "_" + std::to_string(n);
+    CreateDirectoryW(WidePath(base.Plus(std::u16string(suffix.begin(), suffix.end()))), nullptr);
   }
-  FAIL() << "the clock turned too fast to hold every name";
+  const FilePath made = MakeRecordingTempDir(s.Folder(), second);
+  EXPECT_TRUE(made.empty()) << made.Utf8();
 }
 
 // A user profile named in letters GBK lacks: the temporary folder comes from
