@@ -1,11 +1,16 @@
 #include "app/control_table.h"
 
+#include "bitmap/image_format.h"
+#include "common/time_text.h"
+#include "output/compose_plan.h"
+#include "output/delay_plan.h"
+#include "record/composer_rules.h"
+#include "record/watermark_text.h"
+
 namespace movrel {
 namespace {
 
 using K = ControlKind;
-
-const std::vector<const char*> kUnitItems = {"毫", "秒", "分", "时"};
 
 std::vector<ControlSpec> BuildTable() {
   // Rows are in ControlIndex order; a host test checks that every row sits
@@ -29,7 +34,7 @@ std::vector<ControlSpec> BuildTable() {
       {单选框稍逊, K::kRadio, "稍逊", {314, 78, 58, 20}},
       {标签帧间隔, K::kLabel, "帧间隔", {18, 109, 50, 16}},
       {编辑框帧间隔, K::kEdit, "200", {70, 106, 58, 22}},
-      {组合框间隔单位, K::kList, "", {132, 106, 50, 200}, nullptr, kUnitItems, 0},
+      {组合框间隔单位, K::kList, "", {132, 106, 50, 200}, nullptr, TimeUnitItems(), 0},
       {标签缩放, K::kLabel, "缩放", {220, 109, 36, 16}},
       {组合框缩放,
        K::kList,
@@ -40,17 +45,17 @@ std::vector<ControlSpec> BuildTable() {
         "50%", "40%", "30%", "20%", "10%"},
        8},
       {标签静态画面, K::kLabel, "静态画面", {18, 137, 60, 16}},
-      {组合框静态画面, K::kList, "", {80, 134, 104, 200}, nullptr, {"时间等待", "直接跳过"}, 0},
+      {组合框静态画面, K::kList, "", {80, 134, 104, 200}, nullptr, StillFramesItems(), 0},
       {标签每帧变速, K::kLabel, "每帧变速", {218, 137, 60, 16}},
       {编辑框每帧变速, K::kEdit, "0", {278, 134, 60, 22}},
-      {组合框变速单位, K::kList, "", {342, 134, 50, 200}, nullptr, kUnitItems, 0},
+      {组合框变速单位, K::kList, "", {342, 134, 50, 200}, nullptr, TimeUnitItems(), 0},
       {标签播放次数, K::kLabel, "播放次数", {18, 165, 60, 16}},
       {组合框播放次数,
        K::kList,
        "",
        {80, 162, 104, 300},
        nullptr,
-       {"无限循环", "1次", "2次", "4次", "8次", "16次", "32次", "64次", "指定次数.."},
+       PlayCountItems(),
        0},
       {选择框显示鼠标, K::kCheckBox, "显示鼠标", {18, 193, 80, 20}, nullptr, {}, 1},
       {编辑框光标文件, K::kEdit, "指定一个鼠标指针文件", {100, 192, 282, 22}},
@@ -76,7 +81,7 @@ std::vector<ControlSpec> BuildTable() {
        "",
        {80, 372, 80, 300},
        nullptr,
-       {"左上", "左下", "右上", "右下", "中上", "中下", "中左", "中右", "中间"},
+       WatermarkPlacementItems(),
        8},
       {标签边缘距离, K::kLabel, "边缘距离(像素)", {220, 375, 96, 16}},
       {编辑框边缘距离, K::kEdit, "5", {318, 372, 52, 22}},
@@ -86,13 +91,13 @@ std::vector<ControlSpec> BuildTable() {
       {编辑框帧数, K::kEdit, "200", {112, 427, 58, 22}},
       {选择框停止时间, K::kCheckBox, "停止于时间", {200, 428, 92, 20}},
       {编辑框时间, K::kEdit, "1.5", {294, 427, 56, 22}},
-      {组合框时间单位, K::kList, "", {354, 427, 50, 200}, nullptr, kUnitItems, 2},
+      {组合框时间单位, K::kList, "", {354, 427, 50, 200}, nullptr, TimeUnitItems(), 2},
       {选择框录制倒计时, K::kCheckBox, "开始录制时启动倒计时（单位：秒）", {18, 456, 250, 20}, nullptr, {}, 1},
       {编辑框倒计时值, K::kEdit, "3", {270, 455, 40, 22}},
       {选择框缩到托盘, K::kCheckBox, "缩到托盘", {330, 456, 88, 20}, nullptr, {}, 1},
       {选择框保存帧, K::kCheckBox, "保存每帧图到", {18, 484, 104, 20}},
       {编辑框保存路径, K::kEdit, "\\帧文件夹", {124, 483, 164, 22}},
-      {组合框保存格式, K::kList, "", {292, 483, 60, 200}, nullptr, {"BMP", "JPG", "GIF", "TIFF", "PNG"}, 4},
+      {组合框保存格式, K::kList, "", {292, 483, 60, 200}, nullptr, SaveFormatItems(), 4},
       {按钮选择帧路径, K::kButton, "..", {356, 483, 30, 22}, "单击选择文件夹\r\n右击打开该文件夹"},
       {选择框自动清空帧, K::kCheckBox, "自动清空帧（避免储存空间占满，但这将不能保存动画）", {18, 512, 400, 20},
        nullptr, {}, 1},
@@ -177,8 +182,6 @@ const std::vector<DependentGroup>& DependentGroups() {
   };
   return groups;
 }
-
-const std::vector<const char*>& TimeUnitItems() { return kUnitItems; }
 
 std::string FeatureNotes() {
   return "【静止画面】\r\n"

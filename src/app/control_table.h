@@ -160,20 +160,7 @@ struct DependentGroup {
 };
 const std::vector<DependentGroup>& DependentGroups();
 
-// The unit list shared by the time settings, in TimeUnit's order
-// (common/time_text.h).
-const std::vector<const char*>& TimeUnitItems();
-
 constexpr const char* kMainWindowTitle = "Movrel v1.0.2.1";
-constexpr const char* kProductName = "Movrel";
-constexpr const char* kHomePageUrl = "https://movrel.example.org/";
-constexpr unsigned kDefaultWatermarkTextColour = 0x00FF0000;  // COLORREF blue
-constexpr unsigned kDefaultWatermarkBackColour = 0x00FFFFFF;
-constexpr unsigned kTransparentColour = 0xFF000000;  // "透明色": no colour
-constexpr int kLoopItemCustom = 8;                    // "指定次数.." item of 组合框播放次数
-
-// The initial watermark text: a maker line, then the time line.
-constexpr const char* kDefaultWatermarkText = "Movrel 屏幕录制\r\n现在时间(#年-#月-#日 #时:#分:#秒)";
 
 // The feature notes shown by "疑点说明".
 std::string FeatureNotes();

@@ -16,6 +16,7 @@
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
+#include "common/product.h"
 #include "output/compose_win.h"
 #include "output/preview_window_win.h"
 #include "record/composer_rules.h"
@@ -514,7 +515,7 @@ void OnClicked(ControlIndex index) {
 
 void OnListChanged(ControlIndex index) {
   if (Globals().settingsLoading) return;
-  if (index == 组合框播放次数 && ListIndex(index) == kLoopItemCustom) OnCustomLoopCountChosen();
+  if (index == 组合框播放次数 && ListIndex(index) == kPlayCountCustomItem) OnCustomLoopCountChosen();
   if (ShapesFile(index)) RefreshSizeEstimate();
   RefreshFramePreview();
 }

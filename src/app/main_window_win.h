@@ -9,6 +9,7 @@
 
 #include "app/control_table.h"
 #include "common/handle_win.h"
+#include "record/composer_rules.h"
 #include "ui/ui_win.h"
 
 namespace movrel {

@@ -45,20 +45,18 @@ class MainRecordingWindow : public RecordingWindow {
   RecordingSettings ReadRecordingSettings() override {
     RecordingSettings s;
     s.intervalText = ControlText(编辑框帧间隔);
-    s.intervalUnit = ListIndex(组合框间隔单位);
+    s.intervalUnit = TimeUnitAt(ListIndex(组合框间隔单位));
     s.stopAtCount = IsChecked(选择框停止帧数);
     s.countText = ControlText(编辑框帧数);
     s.stopAtTime = IsChecked(选择框停止时间);
     s.timeText = ControlText(编辑框时间);
-    s.timeUnit = ListIndex(组合框时间单位);
+    s.timeUnit = TimeUnitAt(ListIndex(组合框时间单位));
     s.countdown = IsChecked(选择框录制倒计时);
     s.countdownText = ControlText(编辑框倒计时值);
     s.hideMainWindow = IsChecked(选择框缩到托盘);
     s.saveFrames = IsChecked(选择框保存帧);
     s.savePathText = ControlText(编辑框保存路径);
-    s.saveFormatIndex = ListIndex(组合框保存格式);
-    if (s.saveFormatIndex < 0) s.saveFormatIndex = 0;
-    s.saveFormatText = ListItemText(组合框保存格式, s.saveFormatIndex);
+    s.saveFormat = SaveFormatAt(ListIndex(组合框保存格式));
     s.autoClear = IsChecked(选择框自动清空帧);
     s.recordArea = IsChecked(选择框录制区域);
     s.rect = {LeadingInt(ControlText(编辑框左边)), LeadingInt(ControlText(编辑框顶边)), LeadingInt(ControlText(编辑框宽度)),

@@ -4,6 +4,22 @@
 
 namespace movrel {
 
+const std::vector<const char*>& SaveFormatItems() {
+  static const std::vector<const char*> items = {"BMP", "JPG", "GIF", "TIFF", "PNG"};
+  return items;
+}
+
+SaveFormat SaveFormatAt(int listIndex) {
+  return listIndex >= 0 && listIndex < static_cast<int>(SaveFormatItems().size())
+             ? static_cast<SaveFormat>(listIndex + 1)
+             : kSaveBmp;
+}
+
+std::string SaveFormatExtension(SaveFormat format) {
+  const int index = SaveFormatIndex(format);
+  return index >= 0 && index < static_cast<int>(SaveFormatItems().size()) ? SaveFormatItems()[index] : "BMP";
+}
+
 std::string EncoderClassIdText(int saveFormat) {
   switch (saveFormat) {
     case kSaveBmp:

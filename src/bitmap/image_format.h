@@ -3,10 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace movrel {
 
-// SaveFormat values: the "保存格式" list index + 1.
+// The formats frames are saved in: the "保存格式" list index + 1.
 enum SaveFormat {
   kSaveBmp = 1,
   kSaveJpeg = 2,
@@ -14,6 +15,14 @@ enum SaveFormat {
   kSaveTiff = 4,
   kSavePng = 5,
 };
+// The list's items, in SaveFormat's order; each is also the extension of
+// the files saved in its format.
+const std::vector<const char*>& SaveFormatItems();
+// The format at a list index; an index outside the list means BMP.
+SaveFormat SaveFormatAt(int listIndex);
+inline int SaveFormatIndex(SaveFormat format) { return static_cast<int>(format) - 1; }
+// "BMP", "JPG", "GIF", "TIFF", "PNG".
+std::string SaveFormatExtension(SaveFormat format);
 
 // The published class identifier of the built-in GDI+ encoder, as
 // "{xxxxxxxx-...}" text; empty text for a value outside the table.

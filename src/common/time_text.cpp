@@ -7,6 +7,11 @@
 
 namespace movrel {
 
+const std::vector<const char*>& TimeUnitItems() {
+  static const std::vector<const char*> items = {"毫", "秒", "分", "时"};
+  return items;
+}
+
 TimeUnit TimeUnitAt(int listIndex) {
   return listIndex >= 0 && listIndex <= static_cast<int>(TimeUnit::kHours) ? static_cast<TimeUnit>(listIndex)
                                                                            : TimeUnit::kMilliseconds;

@@ -6,6 +6,7 @@
 #include "common/file_io.h"
 #include "common/gbk.h"
 #include "common/number.h"
+#include "common/product.h"
 
 namespace movrel {
 namespace {
@@ -15,7 +16,6 @@ const std::string kEscapedLineBreak = "\xA9\xAE*\xA9\xAE";
 const std::string kLineBreak = "\r\n";
 
 const char kRunawayMessage[] = "配置模块出现意外，可能导致无法正常保存！详情请咨询Kelv。";
-const char kRunawayCaption[] = "Kelv：";
 // Appended headers after which the write gives up (the eleventh).
 constexpr int kMaxHeaderAppends = 11;
 const char kTooLargeReason[] = "配置文件将超过4 MiB的上限";
@@ -365,7 +365,7 @@ void ConfigStore::Pump() {
 
 void ConfigStore::ReportRunaway() {
   if (!messageBox_) return;
-  messageBox_(kRunawayMessage, kConfigAlertFlags, kRunawayCaption);
+  messageBox_(kRunawayMessage, kConfigAlertFlags, kMakerCaption);
   messageBox_(GbkTruncate(contentBuffer, kMaxAlertBytes), 0, std::string());
 }
 

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <limits>
 
-#include "app/control_table.h"
 #include "common/gbk.h"
 #include "common/number.h"
+#include "common/product.h"
 
 namespace movrel {
 namespace {
@@ -42,8 +42,14 @@ std::string CustomLoopNumberText(const std::string& itemText) {
   return itemText.substr(start, close - start);
 }
 
+const std::vector<const char*>& PlayCountItems() {
+  static const std::vector<const char*> items = {"无限循环", "1次",  "2次",  "4次",       "8次",
+                                                 "16次",     "32次", "64次", "指定次数.."};
+  return items;
+}
+
 uint16_t PlayCountOfItem(int index, const std::string& itemText) {
-  const std::string number = index == kLoopItemCustom ? CustomLoopNumberText(itemText) : itemText;
+  const std::string number = index == kPlayCountCustomItem ? CustomLoopNumberText(itemText) : itemText;
   return ClampTo16Bits(LeadingInt(number));
 }
 

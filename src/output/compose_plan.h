@@ -20,11 +20,16 @@
 namespace movrel {
 
 
+// The items of 组合框播放次数 as a new list shows them; the last,
+// kPlayCountCustomItem, is the custom count "指定次数..", whose text then
+// carries the number the user typed.
+const std::vector<const char*>& PlayCountItems();
+constexpr int kPlayCountCustomItem = 8;
+
 // How many times item `index` of 组合框播放次数 whose text is `itemText`
 // plays the animation: the leading integer of the text ("无限循环" gives 0,
 // endless), and for the custom item the number between "指定次数(" and
-// ").." (none gives 0). Clamped to 16 bits. The custom item is
-// kLoopItemCustom (app/control_table.h).
+// ").." (none gives 0). Clamped to 16 bits.
 uint16_t PlayCountOfItem(int index, const std::string& itemText);
 
 // The number text inside the custom item "指定次数(N)..", empty for the

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/control_table.h"
 #include "common/file_path_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
@@ -144,9 +143,8 @@ FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettin
   const RecorderState& state = RecordingState();
   recipe->compose.startIntervalMs = state.startIntervalMs;
   recipe->compose.speedChangeMs = TimeTextMs(playback.speedChangeText, playback.speedChangeUnit);
-  recipe->compose.stillFrames = StillFramesFromIndex(playback.stillFramesIndex);
-  recipe->info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height,
-                                   PlayCountOfItem(choices.playCountItem, choices.playCountItemText));
+  recipe->compose.stillFrames = playback.stillFrames;
+  recipe->info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height, choices.playCount);
   return ReadFileChoices(choices.file, &recipe->options, &recipe->limitBytes);
 }
 

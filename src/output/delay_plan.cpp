@@ -20,6 +20,11 @@ int64_t Elapsed(int64_t fromMs, int64_t toMs) {
 
 }  // namespace
 
+const std::vector<const char*>& StillFramesItems() {
+  static const std::vector<const char*> items = {"时间等待", "直接跳过"};
+  return items;
+}
+
 StillFrames StillFramesFromIndex(int index) { return index == 1 ? StillFrames::kSkip : StillFrames::kWait; }
 
 void DelayPlanner::Add(const FrameTiming& frame) {

@@ -9,13 +9,16 @@
 
 namespace movrel {
 
-// What still frames do (the index of 组合框静态画面).
+// What still frames do, in the order of 组合框静态画面.
 enum class StillFrames {
   kWait = 0,  // "时间等待": each lengthens the frame before it by its own time
   kSkip = 1,  // "直接跳过": dropped without lengthening anything
 };
+// The list's items, in StillFrames' order.
+const std::vector<const char*>& StillFramesItems();
 // Index 1 skips; any other index (0, or none selected) waits.
 StillFrames StillFramesFromIndex(int index);
+inline int StillFramesIndex(StillFrames mode) { return static_cast<int>(mode); }
 
 // One store frame as the plan sees it.
 struct FrameTiming {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "output/compose_plan.h"
@@ -17,8 +18,7 @@ namespace movrel {
 // The main window's settings that shape the GIF.
 struct OutputChoices {
   PreviewSettings playback;  // speed change and still-frame handling
-  int playCountItem = 0;     // the selected item of the play count list
-  std::string playCountItemText;
+  uint16_t playCount = 0;    // how often the GIF plays, 0 endless
   FileChoices file;  // the layout, dithering, the lossy level and the size limit
 };
 

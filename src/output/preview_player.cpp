@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/control_table.h"
 #include "common/number.h"
 #include "common/time_text.h"
 
@@ -69,7 +68,7 @@ void PreviewPlayer::Tick() {
     next = cut_->FirstKept();
   }
   bool still = !Changed(next);
-  if (still && StillFramesFromIndex(settings_.stillFramesIndex) == StillFrames::kSkip) {
+  if (still && settings_.stillFrames == StillFrames::kSkip) {
     // Skipped still frames vanish from the GIF, trailing ones too: the
     // preview goes on to the next change, or round to the start (or ends).
     int changed = NextChangedKept(next);
@@ -155,7 +154,7 @@ void PreviewPlayer::SetSpeedChangeText(const std::string& text) {
   ApplyPlayState();
 }
 
-void PreviewPlayer::SetSpeedChangeUnit(int unit) {
+void PreviewPlayer::SetSpeedChangeUnit(TimeUnit unit) {
   settings_.speedChangeUnit = unit;
   ApplyPlayState();
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/desktop.h"
+#include "common/time_text.h"
 #include "output/compose_plan.h"
 #include "output/frame_edit.h"
 #include "output/frame_seek.h"
@@ -62,8 +63,8 @@ PreviewAction PreviewCharAction(uint32_t character);
 // handling, written back when it closes.
 struct PreviewSettings {
   std::string speedChangeText = "0";
-  int speedChangeUnit = 0;
-  int stillFramesIndex = 0;
+  TimeUnit speedChangeUnit = TimeUnit::kMilliseconds;
+  StillFrames stillFrames = StillFrames::kWait;
 };
 
 // "总 " + count + " 帧，当前播放第 " + frame + " 帧", with "（静止画面）" after
@@ -104,8 +105,8 @@ class PreviewPlayer {
   void SetLoop(bool loop) { loop_ = loop; }
   void SetPinned(bool pinned) { pinned_ = pinned; }
   void SetSpeedChangeText(const std::string& text);
-  void SetSpeedChangeUnit(int unit);
-  void SetStillFramesIndex(int index) { settings_.stillFramesIndex = index; }
+  void SetSpeedChangeUnit(TimeUnit unit);
+  void SetStillFrames(StillFrames mode) { settings_.stillFrames = mode; }
 
   // The slider moved to store frame `position` by the user: the nearest
   // kept frame is taken (the next one, or the one before past the last),

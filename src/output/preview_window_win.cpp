@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/control_table.h"
 #include "bitmap/bmp_layout.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
@@ -131,6 +130,8 @@ class PreviewWindow : public PreviewView {
 
  private:
   HWND Control(PC control) const { return controls_[static_cast<int>(control)]; }
+  int ListIndex(PC list) const { return static_cast<int>(SendMessageW(Control(list), CB_GETCURSEL, 0, 0)); }
+  void SetListIndex(PC list, int index) { SendMessageW(Control(list), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
   bool CreateControls();
   bool CreateCanvasBuffer(int width, int height);
   void ReleaseCanvas();
@@ -279,8 +280,8 @@ bool PreviewWindow::Create() {
   const PreviewSettings settings = TheOutputWindow().ReadChoices().playback;
   loading_ = true;
   SetWindowTextGbk(Control(PC::编辑框每帧变速), settings.speedChangeText);
-  SendMessageW(Control(PC::组合框变速单位), CB_SETCURSEL, static_cast<WPARAM>(settings.speedChangeUnit), 0);
-  SendMessageW(Control(PC::组合框静态画面), CB_SETCURSEL, static_cast<WPARAM>(settings.stillFramesIndex), 0);
+  SetListIndex(PC::组合框变速单位, TimeUnitIndex(settings.speedChangeUnit));
+  SetListIndex(PC::组合框静态画面, StillFramesIndex(settings.stillFrames));
   loading_ = false;
 
   Place();
@@ -335,7 +336,7 @@ bool PreviewWindow::CreateControls() {
   for (const char* item : TimeUnitItems()) {
     SendMessageW(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
   }
-  for (const char* item : {"时间等待", "直接跳过"}) {
+  for (const char* item : StillFramesItems()) {
     SendMessageW(still, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
   }
   for (const BarPlace& p : kBarPlaces) {
@@ -637,13 +638,13 @@ void PreviewWindow::OnCommand(PC control, int code) {
       return;
     case PC::组合框变速单位:
       if (code == CBN_SELCHANGE && !loading_) {
-        player_.SetSpeedChangeUnit(static_cast<int>(SendMessageW(Control(control), CB_GETCURSEL, 0, 0)));
+        player_.SetSpeedChangeUnit(TimeUnitAt(ListIndex(control)));
         ScheduleEstimate();
       }
       return;
     case PC::组合框静态画面:
       if (code == CBN_SELCHANGE && !loading_) {
-        player_.SetStillFramesIndex(static_cast<int>(SendMessageW(Control(control), CB_GETCURSEL, 0, 0)));
+        player_.SetStillFrames(StillFramesFromIndex(ListIndex(control)));
         ScheduleEstimate();
       }
       return;
@@ -787,8 +788,8 @@ void PreviewWindow::DrawButton(const DRAWITEMSTRUCT& item) {
 PreviewSettings PreviewWindow::ShownSettings() const {
   PreviewSettings settings;
   settings.speedChangeText = GetWindowTextGbk(Control(PC::编辑框每帧变速));
-  settings.speedChangeUnit = static_cast<int>(SendMessageW(Control(PC::组合框变速单位), CB_GETCURSEL, 0, 0));
-  settings.stillFramesIndex = static_cast<int>(SendMessageW(Control(PC::组合框静态画面), CB_GETCURSEL, 0, 0));
+  settings.speedChangeUnit = TimeUnitAt(ListIndex(PC::组合框变速单位));
+  settings.stillFrames = StillFramesFromIndex(ListIndex(PC::组合框静态画面));
   return settings;
 }
 

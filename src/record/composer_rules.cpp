@@ -57,6 +57,11 @@ CanvasPoint CursorDrawPoint(int32_t pointerX, int32_t pointerY, const RecordRect
   return {clamp(int64_t{pointerX} - rect.left), clamp(int64_t{pointerY} - rect.top)};
 }
 
+const std::vector<const char*>& WatermarkPlacementItems() {
+  static const std::vector<const char*> items = {"左上", "左下", "右上", "右下", "中上", "中下", "中左", "中右", "中间"};
+  return items;
+}
+
 CanvasPoint PlaceWatermark(int placement, int32_t canvasWidth, int32_t canvasHeight, int32_t markWidth,
                            int32_t markHeight, int32_t margin) {
   const double cw = canvasWidth, ch = canvasHeight, w = markWidth, h = markHeight, m = margin;

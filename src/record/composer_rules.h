@@ -76,6 +76,15 @@ enum WatermarkPlacement {
   kPlaceCentreRight,  // 中右
   kPlaceCentre,       // 中间
 };
+// The list's items, in WatermarkPlacement's order.
+const std::vector<const char*>& WatermarkPlacementItems();
+
+// Watermark colours as COLORREF values (0x00BBGGRR).
+constexpr uint32_t kDefaultWatermarkTextColour = 0x00FF0000;  // blue
+constexpr uint32_t kDefaultWatermarkBackColour = 0x00FFFFFF;
+// "透明色": no colour (no transparent colour in the picture, no background
+// behind the text).
+constexpr uint32_t kTransparentColour = 0xFF000000;
 
 // The top-left corner of a markWidth x markHeight watermark on a canvas of
 // canvasWidth x canvasHeight, `margin` pixels from the edges it is placed

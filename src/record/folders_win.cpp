@@ -18,7 +18,6 @@
 namespace movrel {
 namespace {
 
-constexpr wchar_t kRecordingFolderPrefix[] = L"KVGifRecord_";
 constexpr wchar_t kLockFileName[] = L"KVGifRecord.lock";
 // A folder without a lock file may be one another copy has just made and
 // not yet locked; only older ones are taken for leftovers.
@@ -172,7 +171,7 @@ int64_t SecondsSince(const FILETIME& time) {
 bool IsLinkEntry(unsigned long attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 FilePath MakeRecordingTempDir(const FilePath& tempFolder, int64_t seconds) {
-  const std::wstring base = ToWide(tempFolder) + kRecordingFolderPrefix +
+  const std::wstring base = ToWide(tempFolder) + ToWide(kRecordingFolderPrefix) +
                             std::to_wstring(seconds < 0 ? LocalSecondsSince19700101At8() : seconds);
   // A name still held by an earlier folder (a second start within the same
   // second, or another copy) is skipped: only a folder CreateDirectoryW made
@@ -202,7 +201,7 @@ FilePath MakeRecordingTempDir(const FilePath& tempFolder, int64_t seconds) {
 int RemoveStaleRecordingFolders(const FilePath& tempFolder) {
   const std::wstring temp = ToWide(tempFolder.WithoutTrailingSeparators());
   WIN32_FIND_DATAW found;
-  UniqueFind find(FindFirstFileW((temp + L"\\" + kRecordingFolderPrefix + L"*").c_str(), &found));
+  UniqueFind find(FindFirstFileW((temp + L"\\" + ToWide(kRecordingFolderPrefix) + L"*").c_str(), &found));
   if (!find) return 0;
   int removed = 0;
   do {
@@ -270,12 +269,12 @@ UniqueKernelHandle DeleteDirectoryTreeInBackground(const FilePath& path) {
   return UniqueKernelHandle(thread);
 }
 
-FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, int formatIndex,
-                           const std::string& extension) {
+FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, SaveFormat format) {
+  const std::string extension = SaveFormatExtension(format);
   std::string image = bmpBytes;
-  if (formatIndex != 0) {
+  if (format != kSaveBmp) {
     std::string encoded;
-    if (!ReencodeImage(bmpBytes, formatIndex + 1, &encoded) || encoded.empty()) return FilePath();
+    if (!ReencodeImage(bmpBytes, format, &encoded) || encoded.empty()) return FilePath();
     image = std::move(encoded);
   }
   const FilePath& target = folder;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bitmap/image_format.h"
 #include "common/file_path_win.h"
 #include "common/handle_win.h"
 
@@ -59,10 +60,9 @@ UniqueKernelHandle DeleteDirectoryTreeInBackground(const FilePath& path);
 // Writes a frame into `folder` (ending in "\") under the current
 // date and time, "(1)", "(2)" ... added while the name is taken; the file is
 // created only where no file is, so none is ever overwritten. BMP bytes as
-// they are for format index 0, otherwise re-encoded (1 JPG, 2 GIF, 3 TIFF,
-// 4 PNG). The written path, or empty when nothing could be written.
-FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, int formatIndex,
-                           const std::string& extension);
+// they are, otherwise re-encoded in `format`, under the format's extension.
+// The written path, or empty when nothing could be written.
+FilePath SaveFrameToFolder(const std::string& bmpBytes, const FilePath& folder, SaveFormat format);
 
 // The folder browser: opens at `startFolder`; the chosen folder as the
 // system names it, trimmed of blanks, or empty on cancel.

@@ -179,7 +179,7 @@ void Recorder::RecordTick() {
   if (!still) {
     ++picturesKept_;
     if (held_.saveFrames) {
-      if (!host_.SaveFrameToFolder(frame, state_.frameFolder, held_.saveFormatIndex, held_.saveFormatText)) {
+      if (!host_.SaveFrameToFolder(frame, state_.frameFolder, held_.saveFormat)) {
         // The frame stays in the store: it is in no other place.
         reason = host_.LastErrorText();
         failedFolder = state_.frameFolder.Gbk();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bitmap/image_format.h"
 #include "common/desktop.h"
 #include "common/time_text.h"
 #include "record/frame_store.h"
@@ -49,19 +50,18 @@ bool RecordingUnderway();
 // The settings the recorder reads, as the controls hold them.
 struct RecordingSettings {
   std::string intervalText = "200";
-  int intervalUnit = 0;
+  TimeUnit intervalUnit = TimeUnit::kMilliseconds;
   bool stopAtCount = false;
   std::string countText;
   bool stopAtTime = false;
   std::string timeText;
-  int timeUnit = 0;
+  TimeUnit timeUnit = TimeUnit::kMilliseconds;
   bool countdown = false;
   std::string countdownText;
   bool hideMainWindow = false;   // 缩到托盘
   bool saveFrames = false;       // 保存每帧图到
   std::string savePathText;
-  int saveFormatIndex = 0;       // 0 BMP, 1 JPG, 2 GIF, 3 TIFF, 4 PNG
-  std::string saveFormatText = "BMP";
+  SaveFormat saveFormat = kSaveBmp;
   bool autoClear = false;        // 自动清空帧
   bool recordArea = false;       // 录制区域(否则全屏幕)
   RecordRect rect;               // the four rectangle edits
@@ -107,8 +107,7 @@ class RecorderHost {
   virtual FilePath MakeRecordingTempDir() = 0;
   virtual FilePath TempFolder() = 0;
   // False when the frame could not be encoded or written.
-  virtual bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
-                                 const std::string& extension) = 0;
+  virtual bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, SaveFormat format) = 0;
 };
 
 class Recorder {

@@ -98,12 +98,6 @@ bool FrameFolderSetting(const FilePath& chosen, const FilePath& programFolder, s
   return true;
 }
 
-std::string RecordingFolderPath(const std::string& tempFileName, int64_t seconds) {
-  size_t slash = GbkFindLast(tempFileName, '\\');
-  std::string folder = slash == std::string::npos ? std::string() : tempFileName.substr(0, slash);
-  return folder + "\\KVGifRecord_" + std::to_string(seconds) + "\\";
-}
-
 int64_t SecondsSince19700101At8(int year, int month, int day, int hour, int minute, int second) {
   // Days from the civil date (proleptic Gregorian), counted from 1970-01-01.
   int64_t y = year - (month <= 2 ? 1 : 0);

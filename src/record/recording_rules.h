@@ -72,9 +72,9 @@ FilePath ResolveFrameFolder(const std::string& pathText, const FilePath& program
 // frame folder. False when the GBK text would name another folder.
 bool FrameFolderSetting(const FilePath& chosen, const FilePath& programFolder, std::string* setting);
 
-// The per-recording folder: the folder part of a temporary file name (left
-// of its last "\") + "\KVGifRecord_" + seconds + "\".
-std::string RecordingFolderPath(const std::string& tempFileName, int64_t seconds);
+// A recording's own folder in the temporary folder is this prefix + the
+// seconds of its start.
+constexpr const char kRecordingFolderPrefix[] = "KVGifRecord_";
 
 // Whole seconds from 1970-01-01 08:00:00 to the given local date and time,
 // both read as local time.

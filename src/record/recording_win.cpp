@@ -226,9 +226,8 @@ class SystemRecorderHost : public RecorderHost {
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
   FilePath TempFolder() override { return SystemTempFolder(); }
-  bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int formatIndex,
-                         const std::string& extension) override {
-    return !movrel::SaveFrameToFolder(bytes, folder, formatIndex, extension).empty();
+  bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, SaveFormat format) override {
+    return !movrel::SaveFrameToFolder(bytes, folder, format).empty();
   }
 };
 

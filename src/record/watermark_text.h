@@ -6,6 +6,10 @@
 
 namespace movrel {
 
+// The text a new text watermark starts with: a maker line, then the time
+// line.
+constexpr const char* kDefaultWatermarkText = "Movrel 屏幕录制\r\n现在时间(#年-#月-#日 #时:#分:#秒)";
+
 struct LocalDateTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/control_table.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "common/handle_win.h"
 #include "record/composer_rules.h"

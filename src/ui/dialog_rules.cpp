@@ -1,6 +1,7 @@
 #include "ui/dialog_rules.h"
 
 #include "common/format.h"
+#include "common/product.h"
 
 namespace movrel {
 
@@ -15,7 +16,7 @@ int MessageResultFromId(int id) {
   return kResultCancel;
 }
 
-std::string MessageCaption(const std::string& caption) { return caption.empty() ? kDefaultCaption : caption; }
+std::string MessageCaption(const std::string& caption) { return caption.empty() ? kMakerCaption : caption; }
 
 std::string TextEntryPrompt(const std::string& prompt, bool readOnly) {
   if (!prompt.empty()) return prompt;

@@ -7,8 +7,6 @@
 
 namespace movrel {
 
-constexpr const char* kDefaultCaption = "Kelv：";
-
 // Message box flags (the platform's values).
 constexpr unsigned kMbOk = 0x0;
 constexpr unsigned kMbOkCancel = 0x1;
@@ -30,7 +28,7 @@ unsigned MessageBoxStyle(unsigned flags);
 // unknown ID (the box could not be shown) counts as Cancel.
 int MessageResultFromId(int id);
 
-// An empty caption becomes "Kelv：".
+// An empty caption becomes kMakerCaption, "Kelv：".
 std::string MessageCaption(const std::string& caption);
 
 // An empty prompt becomes "请输入数据：" for entry or "以下为信息详情：" for

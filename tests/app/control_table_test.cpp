@@ -7,7 +7,11 @@
 #include <array>
 #include <set>
 
+#include "bitmap/image_format.h"
 #include "config/settings.h"
+#include "output/compose_plan.h"
+#include "output/delay_plan.h"
+#include "record/composer_rules.h"
 
 namespace movrel {
 namespace {
@@ -76,7 +80,7 @@ TEST(ControlTable, ListsStartAtTheirInitialItems) {
     EXPECT_EQ(row.initialIndex, c.initial);
     EXPECT_STREQ(row.items[static_cast<size_t>(c.initial)], c.initialText);
   }
-  EXPECT_STREQ(Control(组合框播放次数).items[kLoopItemCustom], "指定次数..");
+  EXPECT_STREQ(Control(组合框播放次数).items[kPlayCountCustomItem], "指定次数..");
   EXPECT_STREQ(Control(组合框缩放).items.back(), "10%");
 }
 
@@ -137,8 +141,20 @@ TEST(ControlTable, NoTwoControlsOverlapAtAnyScale) {
   }
 }
 
-TEST(TimeUnits, OneItemPerUnit) {
+// The lists show the values of the subsystems that read them, one item per
+// value and in the values' order, so an index the shell reads decodes to
+// the value its item names.
+TEST(ListVocabularies, OneItemPerValueInOrder) {
   EXPECT_EQ(TimeUnitItems().size(), static_cast<size_t>(TimeUnit::kHours) + 1);
+  EXPECT_EQ(SaveFormatItems().size(), static_cast<size_t>(SaveFormatIndex(kSavePng)) + 1);
+  EXPECT_EQ(SaveFormatAt(SaveFormatIndex(kSaveTiff)), kSaveTiff);
+  EXPECT_EQ(SaveFormatExtension(SaveFormatAt(-1)), "BMP");
+  EXPECT_EQ(StillFramesFromIndex(StillFramesIndex(StillFrames::kSkip)), StillFrames::kSkip);
+  EXPECT_EQ(WatermarkPlacementItems().size(), static_cast<size_t>(kPlaceCentre) + 1);
+  EXPECT_EQ(PlayCountItems().size(), static_cast<size_t>(kPlayCountCustomItem) + 1);
+  EXPECT_EQ(Control(组合框时间单位).items, TimeUnitItems());
+  EXPECT_EQ(Control(组合框静态画面).items, StillFramesItems());
+  EXPECT_EQ(Control(组合框保存格式).items, SaveFormatItems());
 }
 
 }  // namespace

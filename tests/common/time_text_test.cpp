@@ -31,7 +31,7 @@ TEST(TimeText, SinglePrecisionNumberTimesUnitTruncatedTowardZeroAndSaturated) {
       {"1000", 3, kMax},       {"-99999999999", 3, kMin}, {kHuge, 0, kMax},     {kHugeNegative, 1, kMin},
       {"5", 9, 5},             {"5", -1, 5},              // a unit outside the lists: milliseconds
   };
-  for (const Case& c : cases) EXPECT_EQ(TimeTextMs(c.text, c.unit), c.ms) << c.text << " unit " << c.unit;
+  for (const Case& c : cases) EXPECT_EQ(TimeTextMs(c.text, TimeUnitAt(c.unit)), c.ms) << c.text << " unit " << c.unit;
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "../gif/maker_test_support.h"
-#include "app/control_table.h"
 #include "memory_frames.h"
 
 namespace movrel {
@@ -60,7 +59,7 @@ TEST(PlayCount, CustomItemTextShowsThePlaysTheGifGets) {
   };
   for (auto [input, item] : cases) {
     EXPECT_EQ(CustomLoopItemText(input), item) << input;
-    EXPECT_EQ(PlayCountOfItem(kLoopItemCustom, item), PlayCountOfItem(0, CustomLoopNumberText(item)));
+    EXPECT_EQ(PlayCountOfItem(kPlayCountCustomItem, item), PlayCountOfItem(0, CustomLoopNumberText(item)));
   }
   EXPECT_EQ(CustomLoopNumberText("指定次数(12).."), "12");
   EXPECT_EQ(CustomLoopNumberText("指定次数.."), "");

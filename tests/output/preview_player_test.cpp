@@ -57,7 +57,7 @@ std::string At0(int frame) { return "picture " + std::to_string(frame) + "@0,0";
 
 PreviewSettings Still(int index) {
   PreviewSettings settings;
-  settings.stillFramesIndex = index;
+  settings.stillFrames = StillFramesFromIndex(index);
   return settings;
 }
 
@@ -211,10 +211,10 @@ TEST(PlayState, TimerIntervalIsTheFrameIntervalMinusTheSpeedChange) {
     PreviewPlayer player(frames, view, 200);
     player.Open(Still(0));
     player.SetSpeedChangeText(c.text);
-    player.SetSpeedChangeUnit(c.unit);
+    player.SetSpeedChangeUnit(TimeUnitAt(c.unit));
     EXPECT_EQ(view.timerMs, c.timerMs) << c.text;
     EXPECT_EQ(player.Settings().speedChangeText, c.text);
-    EXPECT_EQ(player.Settings().speedChangeUnit, c.unit);
+    EXPECT_EQ(player.Settings().speedChangeUnit, TimeUnitAt(c.unit));
   }
   MemoryFrames frames("KK");
   RecordingView view;

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/control_table.h"
+#include "record/watermark_text.h"
 #include "common/desktop_win.h"
 #include "record/frame_composer_win.h"
 

@@ -326,8 +326,8 @@ TEST(SaveFrameToFolderTest, DateTimeNamesWithACounterWithinOneSecond) {
   // the clock turned between them.
   FilePath a, b;
   for (int attempt = 0; attempt < 5; ++attempt) {
-    a = SaveFrameToFolder("BM frame", FilePath::FromGbk(folder), 0, "BMP");
-    b = SaveFrameToFolder("BM frame", FilePath::FromGbk(folder), 0, "BMP");
+    a = SaveFrameToFolder("BM frame", FilePath::FromGbk(folder), kSaveBmp);
+    b = SaveFrameToFolder("BM frame", FilePath::FromGbk(folder), kSaveBmp);
     if (Stem(a, folder) == Stem(b, folder)) break;
   }
   ASSERT_FALSE(a.empty());
@@ -362,7 +362,7 @@ TEST(SaveFrameToFolderTest, AFileAtTheChosenNameIsLeftAsItIs) {
     earlier.push_back(s.Path() + StemIn(second) + ".BMP");
     ASSERT_TRUE(WriteWholeFile(earlier.back(), "earlier file " + std::to_string(second)));
   }
-  const FilePath saved = SaveFrameToFolder("BM frame", FilePath::FromGbk(s.Path()), 0, "BMP");
+  const FilePath saved = SaveFrameToFolder("BM frame", FilePath::FromGbk(s.Path()), kSaveBmp);
   ASSERT_FALSE(saved.empty());
   EXPECT_EQ(saved.Gbk().substr(saved.Gbk().size() - 7), "(1).BMP") << saved.Gbk();
   std::string bytes;
@@ -377,8 +377,8 @@ TEST(SaveFrameToFolderTest, AFileAtTheChosenNameIsLeftAsItIs) {
 TEST(SaveFrameToFolderTest, FailuresWriteNothing) {
   // Re-encoded formats are decoded by Pillow in the end-to-end tests.
   ScratchFolder s;
-  EXPECT_TRUE(SaveFrameToFolder("not a picture", FilePath::FromGbk(s.Path()), 1, "JPG").empty());
-  EXPECT_TRUE(SaveFrameToFolder("BM frame", FilePath::FromGbk(s.Path() + "no such folder\\"), 0, "BMP").empty());
+  EXPECT_TRUE(SaveFrameToFolder("not a picture", FilePath::FromGbk(s.Path()), kSaveJpeg).empty());
+  EXPECT_TRUE(SaveFrameToFolder("BM frame", FilePath::FromGbk(s.Path() + "no such folder\\"), kSaveBmp).empty());
 }
 
 }  // namespace

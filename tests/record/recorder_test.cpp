@@ -72,10 +72,9 @@ class ScriptedHost : public RecorderHost {
     return noTempDir ? FilePath() : FilePath::FromUtf8(folder);
   }
   FilePath TempFolder() override { return FilePath::FromUtf8(root + "/"); }
-  bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, int format,
-                         const std::string& ext) override {
+  bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, SaveFormat format) override {
     if (frameFolderFails) return false;
-    saved.push_back(bytes + "@" + folder.Gbk() + "#" + std::to_string(format) + ext);
+    saved.push_back(bytes + "@" + folder.Gbk() + "#" + SaveFormatExtension(format));
     return true;
   }
 
@@ -216,7 +215,7 @@ TEST_F(RecorderTest, StopsByFrameCountAndByTime) {
     h.settings.countText = c.count;
     h.settings.stopAtTime = !c.byCount;
     h.settings.timeText = c.time;
-    h.settings.timeUnit = c.unit;
+    h.settings.timeUnit = TimeUnitAt(c.unit);
     h.tickMs = c.tickMs;
     r.ToggleRecording();
     for (int i = 0; i < 100 && s.phase != RecorderPhase::kIdle; ++i) r.RecordTick();
@@ -236,15 +235,14 @@ TEST_F(RecorderTest, StopShowsTheIdleLookAndEnablesSavingUnlessFramesWereDropped
     Recorder r(s, fs, h);
     h.settings.saveFrames = true;
     h.settings.autoClear = autoClear;
-    h.settings.saveFormatIndex = 4;
-    h.settings.saveFormatText = "PNG";
+    h.settings.saveFormat = kSavePng;
     h.settings.savePathText = "\\f";
     h.frames = {"A", "A", "B"};
     r.ToggleRecording();
     // Changed mid-recording: the recording goes on with what it started with.
     h.settings.autoClear = !autoClear;
     h.settings.savePathText = "\\g";
-    h.settings.saveFormatIndex = 0;
+    h.settings.saveFormat = kSaveBmp;
     r.RecordTick();
     r.RecordTick();
     h.calls.clear();
@@ -253,7 +251,7 @@ TEST_F(RecorderTest, StopShowsTheIdleLookAndEnablesSavingUnlessFramesWereDropped
     if (!autoClear) expected.insert(expected.begin() + 1, "save on");
     EXPECT_EQ(h.calls, expected) << autoClear;
     // Only frames with a picture go to the folder, and dropped ones leave no file.
-    EXPECT_EQ(h.saved, (std::vector<std::string>{"A@C:\\prog\\f\\#4PNG", "B@C:\\prog\\f\\#4PNG"}));
+    EXPECT_EQ(h.saved, (std::vector<std::string>{"A@C:\\prog\\f\\#PNG", "B@C:\\prog\\f\\#PNG"}));
     EXPECT_EQ(fs.ReadFrame(1).empty(), autoClear);
     EXPECT_EQ(fs.ReadFrame(3).empty(), autoClear);
     EXPECT_EQ(s.animationSize.width, 40);

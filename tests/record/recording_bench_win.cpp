@@ -117,7 +117,7 @@ class BenchHost : public RecorderHost {
   void DeleteTreeInBackground(const FilePath& path) override { DeleteDirectoryTreeInBackground(path); }
   FilePath MakeRecordingTempDir() override { return movrel::MakeRecordingTempDir(); }
   FilePath TempFolder() override { return SystemTempFolder(); }
-  bool SaveFrameToFolder(const std::string&, const FilePath&, int, const std::string&) override { return true; }
+  bool SaveFrameToFolder(const std::string&, const FilePath&, SaveFormat) override { return true; }
 };
 
 }  // namespace
