@@ -8,9 +8,9 @@
 #include "app/app_globals.h"
 #include "app/app_hooks_win.h"
 #include "app/main_window_win.h"
-#include "app/output_window_win.h"
-#include "app/recording_window_win.h"
-#include "app/selection_window_win.h"
+#include "app/main_window_output_view_win.h"
+#include "app/main_window_recording_view_win.h"
+#include "app/main_window_selection_view_win.h"
 #include "app/settings_binding_win.h"
 #include "app/tray_icon_win.h"
 #include "common/file_path_win.h"
@@ -51,9 +51,9 @@ int AppStartup() {
   RemoveStaleRecordingFoldersInBackground(SystemTempFolder());
   OpenSettingsStore();
   // The subsystems' view of the main window, before it exists.
-  ConnectRecordingWindow();
-  ConnectOutputWindow();
-  ConnectSelectionWindow();
+  ConnectRecordingView();
+  ConnectOutputView();
+  ConnectSelectionView();
   // The main window.
   if (!CreateMainWindow()) {
     ShowMessage("无法创建主窗口。", kMbIconError);

@@ -3,7 +3,6 @@
 #include "app/app_globals.h"
 #include "app/app_win.h"
 #include "app/main_window_win.h"
-#include "app/recording_window_win.h"
 #include "app/tray_icon_win.h"
 #include "common/message_pump_win.h"
 #include "record/optimize_win.h"

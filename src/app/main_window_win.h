@@ -77,4 +77,8 @@ void ShowSampleFrame(const std::string& bmpBytes);
 // Redraws the start picture in its idle or recording look.
 void SetStartPictureLook(bool recording);
 
+// F9 and the start link: start, pause or resume. A fresh start empties the
+// frame store, so it waits for no save and closes an open preview first.
+void OnStartRecordingClicked();
+
 }  // namespace movrel

@@ -1,4 +1,4 @@
-#include "app/recording_window_win.h"
+#include "app/main_window_recording_view_win.h"
 
 #include <windows.h>
 
@@ -7,15 +7,9 @@
 #include "app/tray_icon_win.h"
 #include "common/desktop_win.h"
 #include "common/number.h"
-#include "output/compose_win.h"
-#include "output/preview_window_win.h"
-#include "output/shell_handoff_win.h"
-#include "record/composer_win.h"
 #include "record/recording_rules.h"
-#include "record/recording_win.h"
 #include "record/recording_window_win.h"
 #include "select/select_entry_win.h"
-#include "ui/message_box_win.h"
 
 namespace movrel {
 namespace {
@@ -38,7 +32,7 @@ WatermarkSettings ReadWatermarkSettings() {
   return w;
 }
 
-class MainRecordingWindow : public RecordingWindow {
+class MainWindowRecordingView : public RecordingWindow {
  public:
   HWND Handle() override { return Main().window; }
   FilePath ProgramFolder() override { return Globals().programFolderPath; }
@@ -116,43 +110,9 @@ class MainRecordingWindow : public RecordingWindow {
 
 }  // namespace
 
-void ConnectRecordingWindow() {
-  static MainRecordingWindow window;
-  SetRecordingWindow(&window);
-}
-
-void RefreshFramePreview() {
-  // While a recording runs or is paused, the composer's prepared state and
-  // the group caption are the recording's; a preview would release the one
-  // and overwrite the other.
-  if (RecordingUnderway()) return;
-  ShowSampleFrame(ComposeFrame(true));
-}
-
-void OnStartRecordingClicked() {
-  if (RecordingState().phase == RecorderPhase::kIdle) {
-    // A fresh start empties the frame store: not while a save reads it, and
-    // not under an open preview, which plays from it.
-    if (ComposingAnimation()) return;
-    ClosePreviewWindow();
-  }
-  ToggleRecording();
-}
-
-void OnFrameFolderClicked() {
-  const std::string chosen = ChooseFrameFolder(ControlText(编辑框保存路径));
-  if (!chosen.empty()) SetControlText(编辑框保存路径, chosen);
-}
-
-void OnFrameFolderRightClicked() {
-  const FilePath folder = ResolveFrameFolder(ControlText(编辑框保存路径), Globals().programFolderPath);
-  ExplorerOptions options;
-  options.newWindow = true;
-  // Only an existing folder is opened: the text may name a program or a
-  // document (it comes from the settings file too), which must not start.
-  if (ShowInExplorer(folder, options) == 0) {
-    ShowMessage("无法打开帧文件夹：" + folder.Gbk() + "\r\n\r\n请检查该路径是否为已存在的文件夹。", kMbOk | kMbIconExclamation);
-  }
+void ConnectRecordingView() {
+  static MainWindowRecordingView view;
+  SetRecordingWindow(&view);
 }
 
 }  // namespace movrel

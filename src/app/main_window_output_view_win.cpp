@@ -1,4 +1,4 @@
-#include "app/output_window_win.h"
+#include "app/main_window_output_view_win.h"
 
 #include "app/control_table.h"
 #include "app/main_window_win.h"
@@ -8,7 +8,7 @@
 namespace movrel {
 namespace {
 
-class MainOutputWindow : public OutputWindow {
+class MainWindowOutputView : public OutputWindow {
  public:
   HWND Handle() override { return Main().window; }
   OutputChoices ReadChoices() override {
@@ -40,9 +40,9 @@ class MainOutputWindow : public OutputWindow {
 
 }  // namespace
 
-void ConnectOutputWindow() {
-  static MainOutputWindow window;
-  SetOutputWindow(&window);
+void ConnectOutputView() {
+  static MainWindowOutputView view;
+  SetOutputWindow(&view);
 }
 
 }  // namespace movrel

@@ -1,4 +1,4 @@
-#include "app/selection_window_win.h"
+#include "app/main_window_selection_view_win.h"
 
 #include <string>
 
@@ -11,7 +11,7 @@
 namespace movrel {
 namespace {
 
-class MainSelectionWindow : public SelectionWindow {
+class MainWindowSelectionView : public SelectionWindow {
  public:
   HWND Handle() override { return Main().window; }
   bool RectangleEditable() override { return !RecordingUnderway(); }
@@ -40,9 +40,9 @@ class MainSelectionWindow : public SelectionWindow {
 
 }  // namespace
 
-void ConnectSelectionWindow() {
-  static MainSelectionWindow window;
-  SetSelectionWindow(&window);
+void ConnectSelectionView() {
+  static MainWindowSelectionView view;
+  SetSelectionWindow(&view);
 }
 
 }  // namespace movrel
