@@ -1,0 +1,153 @@
+// What the preview window's files share: the window's object and the
+// constants its parts agree on. preview_window_win.cpp holds the window
+// procedure and the window's state (playing, full screen, the size
+// estimate); the canvas that shows the frame picture is in
+// preview_canvas_win.cpp, the owner-drawn buttons in preview_buttons_win.cpp,
+// and the control bar (its table of places, its controls and their layout) in
+// preview_bar_win.cpp. Nothing outside those files includes it.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "common/gbk_win.h"
+#include "common/handle_win.h"
+#include "output/preview_controls.h"
+#include "output/preview_player.h"
+#include "output/size_estimate_win.h"
+#include "output/store_frames.h"
+#include "record/recorder.h"
+#include "ui/ui_win.h"
+
+namespace movrel {
+namespace preview_window {
+
+using PC = PreviewControl;
+
+const wchar_t kCanvasClass[] = L"MovrelPreviewCanvas";
+const wchar_t kBarClass[] = L"MovrelPreviewBar";
+constexpr UINT_PTR kPreviewTimerId = 1;  // 预览时钟
+constexpr int kBarHeight96 = 64;
+// The edit buttons sit in a row at the right end of the slider's row.
+const PC kEditButtons[] = {PC::按钮设为起点, PC::按钮设为终点, PC::按钮删除本帧, PC::按钮撤销};
+
+inline PC ControlFromId(int id) {
+  int index = id - kFirstPreviewControlId;
+  return index >= 0 && index < kPreviewControlCount ? static_cast<PC>(index) : PC::kCount;
+}
+
+// The open preview: its window and controls, the player that drives them
+// and the size estimate beside them.
+class PreviewWindow : public PreviewView {
+ public:
+  PreviewWindow() : player_(frames_, *this, RecordingState().startIntervalMs, &RecordingCut()) {}
+  ~PreviewWindow() override { ReleaseCanvas(); }
+
+  bool Create();
+  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND window() const { return window_; }
+
+  // PreviewView
+  void ClearCanvas() override;
+  void DrawPicture(const std::string& bmpBytes, FramePosition at) override;
+  void SetCaption(const std::string& text) override { SetWindowTextGbk(window_, text); }
+  void SetSliderRange(int maximum, int keptFirst, int keptLast) override {
+    HWND slider = Control(PC::滑块条);
+    SendMessageW(slider, TBM_SETRANGEMIN, FALSE, maximum > 0 ? 1 : 0);
+    SendMessageW(slider, TBM_SETRANGEMAX, FALSE, maximum);
+    // The kept range is the slider's selection: the bar between its marks.
+    SendMessageW(slider, TBM_SETSELSTART, FALSE, keptFirst);
+    SendMessageW(slider, TBM_SETSELEND, TRUE, keptLast);
+  }
+  void SetSliderPosition(int position) override {
+    SendMessageW(Control(PC::滑块条), TBM_SETPOS, TRUE, position);
+  }
+  void SetTimerInterval(int32_t ms) override {
+    if (ms > 0) {
+      SetTimer(window_, kPreviewTimerId, static_cast<UINT>(ms), nullptr);
+    } else {
+      KillTimer(window_, kPreviewTimerId);
+    }
+  }
+  void ShowPlaying(bool playing) override { SetButtonOn(PC::按钮播放, playing); }
+  void ShowEditState(bool canCut, bool canUndo) override;
+  std::string SaveCanvas() const override;
+  void RestoreCanvas(const std::string& pixels) override;
+
+  void PaintCanvas(HWND canvas);
+  void OnMouseAt(int clientY);
+  // A key press (WM_KEYDOWN) or a typed character (WM_CHAR) on the window,
+  // its canvas, buttons or slider; true when it was one of the preview's
+  // keys.
+  bool OnKey(UINT message, WPARAM key);
+
+  // The size estimate: restarted after a change, stopped while the store
+  // may change.
+  void ScheduleEstimate();
+  void StopEstimate();
+
+ private:
+  HWND Control(PC control) const { return controls_[static_cast<int>(control)]; }
+  int ListIndex(PC list) const { return static_cast<int>(SendMessageW(Control(list), CB_GETCURSEL, 0, 0)); }
+  void SetListIndex(PC list, int index) { SendMessageW(Control(list), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+  bool CreateControls();
+  bool CreateCanvasBuffer(int width, int height);
+  void ReleaseCanvas();
+  void Place();
+  void LayOut();
+  void SetButtonOn(PC control, bool on);
+  bool ButtonOn(PC control) const { return GetWindowLongPtrW(Control(control), GWLP_USERDATA) != 0; }
+  void ShowBar(bool visible);
+  void ToggleFullScreen();
+  void OnCommand(PC control, int code);
+  void OnSlider(int code);
+  void ShowSliderPosition();
+  void DrawButton(const DRAWITEMSTRUCT& item);
+  void WriteBackAndClose();
+  PreviewSettings ShownSettings() const;
+  // A key or an edit button; the estimate follows a changed cut.
+  void Act(PreviewAction action);
+  void StartEstimate();
+  void ShowEstimate(WPARAM number);
+  void SetEstimateText(const std::string& text) { SetWindowTextGbk(Control(PC::标签预计大小), text); }
+  int BarHeight() const { return Scale(kBarHeight96, dpi_); }
+
+  HWND window_ = nullptr;
+  HWND controls_[kPreviewControlCount] = {};
+  HWND tooltip_ = nullptr;
+  UINT dpi_ = 96;
+  UniqueFont font_;
+  StoreFrames frames_{Frames()};
+  PreviewPlayer player_;
+  bool loading_ = false;  // settings are being copied in: change handlers wait
+  bool barVisible_ = true;
+  // The canvas picture, kept in a 24-bit section so that frames are copied
+  // into it pixel for pixel.
+  UniqueMemoryDc canvasDc_;
+  UniqueBitmap canvasBitmap_;
+  HGDIOBJ canvasPrevious_ = nullptr;
+  void* canvasBits_ = nullptr;
+  size_t canvasBytes_ = 0;
+  int canvasWidth_ = 0, canvasHeight_ = 0;
+  bool sliderMovePending_ = false;
+  // Full screen: the bounds and style to go back to.
+  bool fullScreen_ = false;
+  WINDOWPLACEMENT savedPlacement_{};
+  LONG savedStyle_ = 0;
+  // Made with the window, which its counts are posted to.
+  std::unique_ptr<SizeEstimator> estimator_;
+  bool estimateBeforePass_ = false;  // the count under way is of uncropped classic frames
+};
+
+// The open preview, if any; its window's last message drops it.
+extern std::unique_ptr<PreviewWindow> preview;
+
+// The canvas (kCanvasClass) and the control bar (kBarClass).
+LRESULT CALLBACK CanvasProc(HWND canvas, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace preview_window
+}  // namespace movrel
