@@ -38,10 +38,7 @@ class GdiplusSession {
   bool started_ = false;
 };
 
-struct StreamRelease {
-  void operator()(IStream* stream) const { stream->Release(); }
-};
-using UniqueStream = std::unique_ptr<IStream, StreamRelease>;
+using UniqueStream = ComPtr<IStream>;
 
 struct ImageDispose {
   void operator()(Gdiplus::GpBitmap* image) const { gp::GdipDisposeImage(image); }
@@ -52,14 +49,14 @@ using UniqueImage = std::unique_ptr<Gdiplus::GpBitmap, ImageDispose>;
 UniqueStream StreamOverCopy(const std::string& bytes) {
   // CreateStreamOnHGlobal wants a movable block.
   UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
-  if (!block) return nullptr;
+  if (!block) return UniqueStream();
   {
     GlobalLockGuard lock(block.get());
-    if (!lock.data()) return nullptr;
+    if (!lock.data()) return UniqueStream();
     std::memcpy(lock.data(), bytes.data(), bytes.size());
   }
   IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, &stream))) return nullptr;
+  if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, &stream))) return UniqueStream();
   block.release();
   return UniqueStream(stream);
 }
@@ -97,9 +94,8 @@ bool Encode(const std::string& input, int saveFormat, std::string* encoded) {
   if (gp::GdipCreateBitmapFromStream(source.get(), &decoded) != Gdiplus::Ok || !decoded) return false;
   UniqueImage image(decoded);
 
-  IStream* rawTarget = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &rawTarget))) return false;
-  UniqueStream target(rawTarget);
+  UniqueStream target;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, target.put()))) return false;
   // A failing encoder may have written part of a file; that is no result.
   if (gp::GdipSaveImageToStream(image.get(), target.get(), &encoder, nullptr) != Gdiplus::Ok) return false;
   return StreamContents(target.get(), encoded);

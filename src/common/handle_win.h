@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <utility>
 
@@ -82,6 +83,15 @@ struct ModuleTraits : NullInvalid<HMODULE> {
 struct WindowTraits : NullInvalid<HWND> {
   static void Close(HWND h) { DestroyWindow(h); }
 };
+struct MenuTraits : NullInvalid<HMENU> {
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+// Memory the shell or COM allocated for the caller (an item ID list from
+// the folder browser): given back with CoTaskMemFree (ole32).
+template <typename T>
+struct CoTaskMemoryTraits : NullInvalid<T> {
+  static void Close(T p) { CoTaskMemFree(p); }
+};
 
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
 using UniqueFont = UniqueHandle<HFONT, GdiTraits<HFONT>>;
@@ -98,6 +108,45 @@ using UniqueFind = UniqueHandle<HANDLE, FindTraits>;  // FindFirstFileW
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+template <typename T>
+using UniqueCoTaskMemory = UniqueHandle<T, CoTaskMemoryTraits<T>>;
+
+// One reference to a COM interface, released when the owner goes.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  // Takes over a reference the caller holds.
+  explicit ComPtr(T* p) : p_(p) {}
+  ~ComPtr() { reset(); }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      reset();
+      p_ = other.p_;
+      other.p_ = nullptr;
+    }
+    return *this;
+  }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  // For a function that hands out a new reference: releases the one held.
+  T** put() {
+    reset();
+    return &p_;
+  }
+  void reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
 
 // A DC from GetDC, given back to its window with ReleaseDC.
 class WindowDc {

@@ -321,15 +321,14 @@ FilePath BrowseForFolder(HWND owner, const std::string& title, const FilePath& s
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   info.lpfn = BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-  PIDLIST_ABSOLUTE chosen;
+  UniqueCoTaskMemory<PIDLIST_ABSOLUTE> chosen;
   {
     ModalLoopGuard modal;  // no hotkey acts under the dialog
-    chosen = SHBrowseForFolderW(&info);
+    chosen.reset(SHBrowseForFolderW(&info));
   }
   if (!chosen) return FilePath();
   wchar_t path[MAX_PATH] = {};
-  bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
-  CoTaskMemFree(chosen);
+  const bool ok = SHGetPathFromIDListW(chosen.get(), path) != FALSE;
   return ok ? TrimBlanks(FilePathFromWide(path).Units()) : FilePath();
 }
 

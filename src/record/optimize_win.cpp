@@ -17,11 +17,12 @@
 #include "record/frame_store.h"
 #include "record/recording_window_win.h"
 #include "ui/ui_win.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 namespace {
 
-const wchar_t kOptimizeClass[] = L"MovrelOptimize";
+const WindowClass kOptimizeClass = {L"MovrelOptimize", 0, IDC_WAIT, COLOR_BTNFACE};
 constexpr const char* kOptimizeTitle = "正在优化动画帧，以尽可能降低GIF文件大小..";
 
 bool windowOpen = false;
@@ -117,34 +118,23 @@ void RunPass(FrameStore& store, const std::function<void(int, int)>& progress) {
 
 // ---- the window ------------------------------------------------------------
 
-struct OptimizeWindow {
-  HWND window = nullptr;
+struct OptimizeWindow : Window {
+  ~OptimizeWindow() override { Destroy(); }
+  bool Open();
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_CLOSE) return 0;  // closes itself when the pass is done
+    return Default(message, wParam, lParam);
+  }
+
   HWND label = nullptr;
   HWND bar = nullptr;
   UniqueFont font;
 };
 
-LRESULT CALLBACK OptimizeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) return 0;  // closes itself when the pass is done
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-bool OpenWindow(OptimizeWindow* w) {
-  static bool registered = false;
+bool OptimizeWindow::Open() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!registered) {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&icc);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = OptimizeProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kOptimizeClass;
-    registered = RegisterClassExW(&wc) != 0;
-    if (!registered) return false;
-  }
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
   HWND owner = TheRecordingWindow().Handle();
   const UINT dpi = WindowDpi(owner);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
@@ -153,17 +143,17 @@ bool OpenWindow(OptimizeWindow* w) {
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   const POINT at = CentredOnHome(width, height);
   const int x = at.x, y = at.y;
-  w->window = CreateWindowExW(WS_EX_DLGMODALFRAME, kOptimizeClass, ToWide(kOptimizeTitle).c_str(), style, x, y, width,
-                              height, owner, nullptr, instance, nullptr);
-  if (!w->window) return false;
-  w->font = CreateUiFont(dpi);
-  w->label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, Scale(12, dpi), Scale(10, dpi),
-                             Scale(396, dpi), Scale(18, dpi), w->window, nullptr, instance, nullptr);
-  w->bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, Scale(12, dpi), Scale(34, dpi),
-                           Scale(396, dpi), Scale(24, dpi), w->window, nullptr, instance, nullptr);
-  SendMessageW(w->label, WM_SETFONT, reinterpret_cast<WPARAM>(w->font.get()), FALSE);
-  ShowWindow(w->window, SW_SHOW);
-  UpdateWindow(w->window);
+  if (!Create(kOptimizeClass, WS_EX_DLGMODALFRAME, ToWide(kOptimizeTitle), style, x, y, width, height, owner)) {
+    return false;
+  }
+  font = CreateUiFont(dpi);
+  label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, Scale(12, dpi), Scale(10, dpi),
+                             Scale(396, dpi), Scale(18, dpi), handle(), nullptr, instance, nullptr);
+  bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, Scale(12, dpi), Scale(34, dpi),
+                           Scale(396, dpi), Scale(24, dpi), handle(), nullptr, instance, nullptr);
+  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+  ShowWindow(handle(), SW_SHOW);
+  UpdateWindow(handle());
   return true;
 }
 
@@ -185,7 +175,7 @@ bool OptimizeFrames() {
   HWND owner = TheRecordingWindow().Handle();
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (owner) EnableWindow(owner, FALSE);
-  const bool shown = OpenWindow(&w);
+  const bool shown = w.Open();
   const int count = Frames().Count();
   if (shown) SendMessageW(w.bar, PBM_SETRANGE32, 0, count);
   RunPass(Frames(), [&](int i, int total) {
@@ -195,7 +185,7 @@ bool OptimizeFrames() {
   });
   RecordingState().framesOptimized = true;
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
-  if (w.window) DestroyWindow(w.window);
+  w.Destroy();
   windowOpen = false;
   return true;
 }

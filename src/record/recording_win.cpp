@@ -13,8 +13,8 @@
 #include "record/optimize_win.h"
 #include "record/recording_window_win.h"
 #include "ui/message_box_win.h"
-#include "ui/modal_loop.h"
 #include "ui/ui_win.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 
@@ -22,12 +22,18 @@ namespace {
 
 constexpr UINT_PTR kRecordTimerId = 0x5245;  // "RE"
 constexpr UINT_PTR kCountdownTimerId = 1;
-const wchar_t kCountdownClass[] = L"MovrelCountdown";
+const WindowClass kCountdownClass = {L"MovrelCountdown"};
 
 // ---- the countdown window ------------------------------------------------
 
-struct Countdown {
-  HWND window = nullptr;
+struct Countdown : Window {
+  ~Countdown() override { Destroy(); }
+  bool Open(int x, int y, int side, HWND owner) {
+    return Create(kCountdownClass, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"", WS_POPUP | WS_BORDER, x, y, side, side,
+                  owner);
+  }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
   int seconds = 3;
   int elapsed = 0;
   int shown = 0;  // the number on the canvas; 0 before the first tick
@@ -69,11 +75,12 @@ void PaintCountdown(HWND window, const Countdown& c) {
   DrawTextW(dc, number.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Countdown* c = activeCountdown;
+LRESULT Countdown::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  Countdown* c = this;
+  HWND window = handle();
   switch (message) {
     case WM_TIMER:
-      if (c && wParam == kCountdownTimerId) {
+      if (wParam == kCountdownTimerId) {
         const int remaining = c->seconds - c->elapsed;
         if (remaining <= 0) {
           ShowWindow(window, SW_HIDE);
@@ -89,22 +96,19 @@ LRESULT CALLBACK CountdownProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       }
       return 0;
     case WM_PAINT:
-      if (c) {
-        PaintCountdown(window, *c);
-        return 0;
-      }
-      break;
+      PaintCountdown(window, *c);
+      return 0;
     case WM_CLOSE:
       return 0;  // the countdown ends by itself
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
 
 // Ends the countdown that is showing, as if it had run out.
 void CancelCountdownWindow() {
   if (!activeCountdown) return;
-  ShowWindow(activeCountdown->window, SW_HIDE);
-  KillTimer(activeCountdown->window, kCountdownTimerId);
+  ShowWindow(activeCountdown->handle(), SW_HIDE);
+  KillTimer(activeCountdown->handle(), kCountdownTimerId);
   activeCountdown->done = true;
 }
 
@@ -113,18 +117,6 @@ void CancelCountdownWindow() {
 // stop link can cancel the countdown; F10 does too, and no other hotkey
 // acts while it shows.
 void RunCountdownWindow(int seconds) {
-  static bool registered = false;
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!registered) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = CountdownProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kCountdownClass;
-    registered = RegisterClassExW(&wc) != 0;
-    if (!registered) return;
-  }
   Countdown c;
   c.seconds = seconds;
   HWND owner = TheRecordingWindow().Handle();
@@ -136,29 +128,20 @@ void RunCountdownWindow(int seconds) {
   const int x = at.x, y = at.y;
   // Owned by the main window only while it is visible: a hidden owner would
   // hide the countdown with it.
-  HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCountdownClass, L"", WS_POPUP | WS_BORDER, x, y,
-                                side, side, IsWindowVisible(owner) ? owner : nullptr, nullptr, instance, nullptr);
-  if (!window) return;
-  c.window = window;
+  if (!c.Open(x, y, side, IsWindowVisible(owner) ? owner : nullptr)) return;
+  HWND window = c.handle();
   Countdown* outer = activeCountdown;
   activeCountdown = &c;
-  ModalLoopGuard modal(ModalKeys::kStop);
   ShowWindow(window, SW_SHOWNOACTIVATE);
   UpdateWindow(window);
   SetTimer(window, kCountdownTimerId, 1000, nullptr);
-  MSG msg;
-  while (!c.done) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  KillTimer(window, kCountdownTimerId);
+  // No owner is disabled: the main window's stop link cancels the countdown.
+  ModalLoopOptions options;
+  options.keys = ModalKeys::kStop;
+  RunModalLoop(nullptr, [&c] { return c.done || !c.handle(); }, options);
+  if (c.handle()) KillTimer(window, kCountdownTimerId);
   activeCountdown = outer;
-  DestroyWindow(window);
+  c.Destroy();
 }
 
 // ---- the recorder's host: the system here, the main window through the

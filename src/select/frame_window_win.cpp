@@ -6,7 +6,7 @@
 namespace movrel {
 namespace {
 
-const wchar_t kFrameClass[] = L"MovrelFrameWindow";
+const WindowClass kFrameClass = {L"MovrelFrameWindow", CS_HREDRAW | CS_VREDRAW};
 
 // The outline is drawn by the window itself in the outer 4 of the 5 pixels
 // around the rectangle, whatever the system's border metrics are at this
@@ -35,13 +35,32 @@ void PaintFrame(HWND window, HDC dc) {
   }
 }
 
-LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+}  // namespace
+
+bool FrameWindow::Create() {
+  if (handle()) return true;
+  // No owner: an owned window would vanish with the main window when that
+  // is minimised or hidden in the tray during a recording.
+  if (!Window::Create(kFrameClass, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"", WS_POPUP, 0, 0, 0, 0,
+                      nullptr)) {
+    return false;
+  }
+  LONG_PTR exStyle = GetWindowLongPtrW(handle(), GWL_EXSTYLE);
+  SetWindowLongPtrW(handle(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT);
+  if (!SetLayeredWindowAttributes(handle(), kFrameKeyColour, 0, LWA_COLORKEY)) {
+    Destroy();
+    return false;
+  }
+  return true;
+}
+
+LRESULT FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {
-      PaintGuard paint(window);
-      PaintFrame(window, paint.dc());
+      PaintGuard paint(handle());
+      PaintFrame(handle(), paint.dc());
       return 0;
     }
     case WM_NCHITTEST:
@@ -49,54 +68,20 @@ LRESULT CALLBACK FrameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
-
-bool RegisterFrameClass() {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = FrameWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kFrameClass;
-  registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return registered;
-}
-
-}  // namespace
-
-bool FrameWindow::Create() {
-  if (window) return true;
-  if (!RegisterFrameClass()) return false;
-  // No owner: an owned window would vanish with the main window when that
-  // is minimised or hidden in the tray during a recording.
-  window.reset(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kFrameClass, L"", WS_POPUP, 0,
-                               0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-  if (!window) return false;
-  LONG_PTR exStyle = GetWindowLongPtrW(window.get(), GWL_EXSTYLE);
-  SetWindowLongPtrW(window.get(), GWL_EXSTYLE, exStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT);
-  if (!SetLayeredWindowAttributes(window.get(), kFrameKeyColour, 0, LWA_COLORKEY)) {
-    window.reset();
-    return false;
-  }
-  return true;
-}
-
-void FrameWindow::Destroy() { window.reset(); }
 
 void FrameWindow::Update(const FrameRequest& request) {
+  HWND window = handle();
   if (!window) return;
   if (!request.recordArea || !request.showFrame) {
-    ShowWindow(window.get(), SW_HIDE);
+    ShowWindow(window, SW_HIDE);
     return;
   }
   RecordRect rect = request.rect;
   if (request.followMouse) FollowMouse(rect);
   const RecordRect place = FramePlacement(rect);
-  SetWindowPos(window.get(), HWND_TOPMOST, place.left, place.top, place.width, place.height,
+  SetWindowPos(window, HWND_TOPMOST, place.left, place.top, place.width, place.height,
                SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/handle_win.h"
 #include "common/screen_rect.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 
@@ -21,20 +22,18 @@ struct FrameRequest {
   RecordRect rect;           // 编辑框左边, 编辑框顶边, 编辑框宽度, 编辑框高度
 };
 
-class FrameWindow {
+class FrameWindow : public Window {
  public:
   // Creates the window hidden; false when it cannot be made. Creating it
   // again keeps the existing window.
   bool Create();
-  void Destroy();
   // Shows the frame around the request's rectangle (centred on the pointer
   // first when following the mouse) when both the record area and the
   // frame are asked for; hides it otherwise.
   void Update(const FrameRequest& request);
-  HWND Handle() const { return window.get(); }
 
- private:
-  UniqueWindow window;
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 // The one frame window of the program.

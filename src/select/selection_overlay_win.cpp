@@ -5,13 +5,12 @@
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "ui/message_box_win.h"
-#include "ui/modal_loop.h"
 #include "ui/ui_win.h"
 
 namespace movrel {
 namespace {
 
-const wchar_t kOverlayClass[] = L"MovrelSelectionOverlay";
+const WindowClass kOverlayClass = {L"MovrelSelectionOverlay", CS_DBLCLKS, nullptr};
 
 constexpr COLORREF kMarkColour = RGB(255, 0, 0);
 constexpr COLORREF kHandleColour = RGB(144, 0, 255);
@@ -101,34 +100,9 @@ ScreenPoint PointerPosition() {
   return {p.x, p.y};
 }
 
-LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* overlay = reinterpret_cast<SelectionOverlay*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (overlay && overlay->Window() == window) return overlay->HandleMessage(message, wParam, lParam);
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-bool RegisterOverlayClass() {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = OverlayProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kOverlayClass;
-  registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return registered;
-}
-
 }  // namespace
 
-GdiTextMeasurer::GdiTextMeasurer(HFONT font) : dc(CreateCompatibleDC(nullptr)) {
-  if (dc && font) previousFont = SelectObject(dc.get(), font);
-}
+GdiTextMeasurer::GdiTextMeasurer(HFONT font) : dc(CreateCompatibleDC(nullptr)), selectFont(dc.get(), font) {}
 
 TextSize GdiTextMeasurer::Measure(const std::string& text) const {
   std::wstring wide = ToWide(text);
@@ -194,7 +168,7 @@ void PaintSceneMarks(HDC dc, const SelectionScene& scene, HDC magnifierDc, HFONT
 SelectionOverlay::~SelectionOverlay() { Close(); }
 
 bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
-  if (window || !RegisterOverlayClass()) return false;
+  if (handle()) return false;
   const Desktop desktop = ReadDesktop();
   const DesktopBox bounds = desktop.Bounds();
   const int width = bounds.Width(), height = bounds.Height();
@@ -212,14 +186,8 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
     screen.RefreshImage();
   }
   state = SelectionState(desktop);
-  {
-    WindowDc screenDc(nullptr);
-    backDc.reset(CreateCompatibleDC(screenDc.get()));
-    backBitmap.reset(CreateCompatibleBitmap(screenDc.get(), width, height));
-  }
-  if (!backDc || !backBitmap) return false;
-  previousBackBitmap = SelectObject(backDc.get(), backBitmap.get());
-  if (!BitBlt(backDc.get(), 0, 0, width, height, screen.GetMemoryDc(), 0, 0, SRCCOPY)) {
+  if (!back.Fit(width, height)) return false;
+  if (!BitBlt(back.dc(), 0, 0, width, height, screen.GetMemoryDc(), 0, 0, SRCCOPY)) {
     Close();  // no frozen picture to show: the overlay does not open
     return false;
   }
@@ -228,10 +196,11 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
   MagnifierImage().CreateBlank(kMagnifierPictureSize, kMagnifierPictureSize, 24);
   magnifierPainted = false;
 
-  window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kOverlayClass, L"", WS_POPUP, bounds.left, bounds.top, width,
-                           height, owner,
-                           nullptr, GetModuleHandleW(nullptr), this);
-  if (!window) return false;
+  if (!Create(kOverlayClass, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"", WS_POPUP, bounds.left, bounds.top, width, height,
+              owner)) {
+    return false;
+  }
+  HWND window = handle();
   state.Open(PointerPosition(), preset);
   SyncHeldKeys();
   shown = SelectionScene{};
@@ -245,39 +214,19 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
 }
 
 bool SelectionOverlay::RunModal(HWND disabledOwner) {
-  if (!window) return false;
-  ModalLoopGuard modal;  // no hotkey acts under the overlay
-  const bool ownerWasEnabled = disabledOwner && IsWindowEnabled(disabledOwner);
-  if (ownerWasEnabled) EnableWindow(disabledOwner, FALSE);
-  MSG msg;
-  while (window && state.Outcome() == SelectionOutcome::kOpen) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      // Leave the quit message to the main loop.
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  // The owner is enabled before the overlay goes, so it takes the
-  // activation back instead of some other program.
-  if (ownerWasEnabled) EnableWindow(disabledOwner, TRUE);
+  if (!handle()) return false;
+  // No hotkey acts under the overlay. The owner is enabled before the
+  // overlay goes, so it takes the activation back instead of some other
+  // program.
+  RunModalLoop(disabledOwner, [this] { return !handle() || state.Outcome() != SelectionOutcome::kOpen; });
   const bool accepted = state.Outcome() == SelectionOutcome::kAccepted;
   Close();
   return accepted;
 }
 
 void SelectionOverlay::Close() {
-  if (window) {
-    HWND closing = window;
-    window = nullptr;
-    DestroyWindow(closing);
-  }
-  if (backDc && previousBackBitmap) SelectObject(backDc.get(), previousBackBitmap);
-  previousBackBitmap = nullptr;
-  backBitmap.reset();
-  backDc.reset();
+  Destroy();
+  back.Release();
   measurer.reset();
   font.reset();
 }
@@ -285,6 +234,7 @@ void SelectionOverlay::Close() {
 void SelectionOverlay::SyncHeldKeys() { state.SetHeldKeys(KeyHeld('W'), KeyHeld('S')); }
 
 void SelectionOverlay::UpdateView() {
+  HWND window = handle();
   if (!window) return;
   SelectionScene scene = state.Scene(*measurer);
   if (scene.magnifierVisible && (!magnifierPainted || scene.magnifierSource != magnifierPaintedFor)) {
@@ -305,12 +255,13 @@ void SelectionOverlay::UpdateView() {
 }
 
 void SelectionOverlay::OnPaint() {
+  HWND window = handle();
   UniqueRegion update(CreateRectRgn(0, 0, 0, 0));
   int kind = update ? GetUpdateRgn(window, update.get(), FALSE) : ERROR;
   PaintGuard paint(window);
   if (kind == NULLREGION) return;
   RECT box = paint.paint().rcPaint;
-  HDC back = backDc.get();
+  HDC back = this->back.dc();
   // Only the changed areas are brought back to the frozen picture and
   // marked again; the window then gets them in one copy, so it never shows
   // a half-painted state.
@@ -345,7 +296,7 @@ void SelectionOverlay::OnKey(WPARAM key, bool down) {
 }
 
 void SelectionOverlay::ShowHelp() {
-  HWND overlay = window;
+  HWND overlay = handle();
   EnableWindow(overlay, FALSE);
   ShowMessage(kSelectionHelpText);
   if (!IsWindow(overlay)) return;
@@ -372,13 +323,13 @@ LRESULT SelectionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       if (state.MouseMove(ToDesktop(lParam))) UpdateView();
       return 0;
     case WM_LBUTTONDOWN:
-      SetCapture(window);
+      SetCapture(handle());
       SyncHeldKeys();
       state.LeftDown(ToDesktop(lParam));
       UpdateView();
       return 0;
     case WM_LBUTTONDBLCLK:
-      SetCapture(window);
+      SetCapture(handle());
       SyncHeldKeys();
       state.DoubleClick(ToDesktop(lParam));
       UpdateView();
@@ -417,7 +368,7 @@ LRESULT SelectionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       state.KeyDown(SelectionKey::kEscape, 0, PointerPosition());
       return 0;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
 
 bool RunSelectionOverlay(HWND owner, const SelectionRect& preset, bool startFromPreset, SelectionRect* accepted) {

@@ -13,6 +13,7 @@
 #include "bitmap/bitmap_surface_win.h"
 #include "common/handle_win.h"
 #include "select/selection_state.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 
@@ -24,7 +25,7 @@ class GdiTextMeasurer : public TextMeasurer {
 
  private:
   UniqueMemoryDc dc;
-  HGDIOBJ previousFont = nullptr;
+  SelectGuard selectFont;  // goes before the DC
 };
 
 // Paints the 20 x 20 pixels of `screen` around `centre` (in the picture's
@@ -37,10 +38,10 @@ bool PaintMagnifier(BitmapSurface& screen, BitmapSurface& magnifier, ScreenPoint
 // `dc`, whose origin is the desktop's, with the magnifier's picture taken from `magnifierDc`.
 void PaintSceneMarks(HDC dc, const SelectionScene& scene, HDC magnifierDc, HFONT font);
 
-class SelectionOverlay {
+class SelectionOverlay : public Window {
  public:
   SelectionOverlay() = default;
-  ~SelectionOverlay();
+  ~SelectionOverlay() override;
   SelectionOverlay(const SelectionOverlay&) = delete;
   SelectionOverlay& operator=(const SelectionOverlay&) = delete;
 
@@ -52,10 +53,10 @@ class SelectionOverlay {
   // cancels; the window is destroyed then. True when accepted.
   bool RunModal(HWND disabledOwner);
 
-  HWND Window() const { return window; }
   const SelectionState& State() const { return state; }
 
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void SyncHeldKeys();
@@ -71,14 +72,11 @@ class SelectionOverlay {
   ScreenPoint ToDesktop(LPARAM lParam) const;
   RECT ToClient(const ScreenBox& box) const;
 
-  HWND window = nullptr;
   SelectionState state{Desktop::Single(1, 1)};
   ScreenPoint origin;
   UniqueFont font;
   std::unique_ptr<GdiTextMeasurer> measurer;
-  UniqueMemoryDc backDc;
-  UniqueBitmap backBitmap;
-  HGDIOBJ previousBackBitmap = nullptr;
+  OffscreenBuffer back;  // the frozen picture with the marks, copied to the window in one piece
   SelectionScene shown;
   bool magnifierPainted = false;
   ScreenPoint magnifierPaintedFor;

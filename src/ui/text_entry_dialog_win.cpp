@@ -6,8 +6,8 @@
 #include "common/gbk_win.h"
 #include "ui/dialog_rules.h"
 #include "ui/message_box_win.h"
-#include "ui/modal_loop.h"
 #include "ui/ui_win.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 namespace {
@@ -41,21 +41,26 @@ const ButtonRow kButtons[] = {
     {kIdClose, "关闭(&C)", {416, 364, 96, 26}, false},
 };
 
-const wchar_t kClassName[] = L"MovrelTextEntryDialog";
+const WindowClass kDialogClass = {L"MovrelTextEntryDialog", 0, IDC_ARROW, COLOR_BTNFACE, true};
 const char kImportFilter[] = "文本文本|*.txt;*.text;*.ini;*.htn;*.html|全部文件|*.*";
 
-struct DialogState {
+struct DialogState : Window {
+  ~DialogState() override { Destroy(); }
+  bool Open(const std::wstring& caption, DWORD style, int x, int y, int width, int height, HWND parent) {
+    return Create(kDialogClass, WS_EX_DLGMODALFRAME, caption, style, x, y, width, height, parent);
+  }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
   std::string startText;
   bool readOnly = false;
   bool done = false;
   bool accepted = false;
   std::string result;
-  HWND window = nullptr;
   HWND edit = nullptr;
   UniqueFont font;
 };
 
-bool g_dialogOpen = false;
+bool dialogOpen = false;
 
 std::string EditText(DialogState* s) { return GetWindowTextGbk(s->edit); }
 void SetEditText(DialogState* s, const std::string& text) { SetWindowTextGbk(s->edit, text); }
@@ -65,7 +70,7 @@ void Import(DialogState* s, bool contents) {
   std::string text = EditText(s);
   if (!contents) {
     std::vector<std::string> paths;
-    if (!AskOpenFile(s->window, title, kImportFilter, true, &paths)) return;
+    if (!AskOpenFile(s->handle(), title, kImportFilter, true, &paths)) return;
     for (const std::string& path : paths) AppendImportedItem(&text, path);
     SetEditText(s, text);
     return;
@@ -73,7 +78,7 @@ void Import(DialogState* s, bool contents) {
   // The contents are read by the path as the system names it: only the text
   // goes into the window.
   std::vector<FilePath> files;
-  if (!AskOpenFiles(s->window, title, kImportFilter, true, &files)) return;
+  if (!AskOpenFiles(s->handle(), title, kImportFilter, true, &files)) return;
   for (const FilePath& file : files) {
     // The whole text, imported files included, stays within the limit.
     const uint64_t room = text.size() < kMaxImportedTextBytes ? kMaxImportedTextBytes - text.size() : 0;
@@ -133,50 +138,31 @@ void OnCommand(DialogState* s, int id) {
   }
 }
 
-LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* s = reinterpret_cast<DialogState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT DialogState::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  DialogState* s = this;
   switch (message) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
-    }
     case WM_COMMAND:
-      if (s && HIWORD(wParam) == BN_CLICKED) OnCommand(s, LOWORD(wParam));
+      if (HIWORD(wParam) == BN_CLICKED) OnCommand(s, LOWORD(wParam));
       return 0;
     case WM_CLOSE:
-      if (s) TryClose(s);
+      TryClose(s);
       return 0;
     case WM_CTLCOLORSTATIC:
       // The read-only text keeps a white page, easier to read than grey.
-      if (s && reinterpret_cast<HWND>(lParam) == s->edit) {
+      if (reinterpret_cast<HWND>(lParam) == s->edit) {
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
       break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void RegisterDialogClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DialogProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-  wc.lpszClassName = kClassName;
-  registered = RegisterClassExW(&wc) != 0;
+  return Default(message, wParam, lParam);
 }
 
 HWND AddChild(DialogState* s, const wchar_t* cls, const std::string& text, DWORD style, int id, RECT place,
               UINT dpi) {
   HWND child = CreateWindowExW(cls == std::wstring(L"EDIT") ? WS_EX_CLIENTEDGE : 0, cls, ToWide(text).c_str(),
                                WS_CHILD | WS_VISIBLE | style, Scale(place.left, dpi), Scale(place.top, dpi),
-                               Scale(place.right, dpi), Scale(place.bottom, dpi), s->window,
+                               Scale(place.right, dpi), Scale(place.bottom, dpi), s->handle(),
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(s->font.get()), FALSE);
   return child;
@@ -186,10 +172,8 @@ HWND AddChild(DialogState* s, const wchar_t* cls, const std::string& text, DWORD
 
 bool TextEntryDialog(const std::string& prompt, const std::string& caption, const std::string& text, bool readOnly,
                      HWND parent, std::string* result) {
-  if (g_dialogOpen) return false;
-  g_dialogOpen = true;
-  ModalLoopGuard modal;
-  RegisterDialogClass();
+  if (dialogOpen) return false;
+  dialogOpen = true;
 
   DialogState s;
   s.startText = text;
@@ -212,10 +196,8 @@ bool TextEntryDialog(const std::string& prompt, const std::string& caption, cons
   }
   const int x = at.x, y = at.y;
 
-  s.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, ToWide(MessageCaption(caption)).c_str(), style, x, y,
-                             width, height, parent, nullptr, GetModuleHandleW(nullptr), &s);
-  if (!s.window) {
-    g_dialogOpen = false;
+  if (!s.Open(ToWide(MessageCaption(caption)), style, x, y, width, height, parent)) {
+    dialogOpen = false;
     return false;
   }
   s.font = CreateUiFont(dpi);
@@ -230,37 +212,25 @@ bool TextEntryDialog(const std::string& prompt, const std::string& caption, cons
              dpi);
   }
 
-  // Modal: the owner is disabled until the dialog has closed.
-  bool ownerWasEnabled = parent && IsWindowEnabled(parent);
-  if (ownerWasEnabled) EnableWindow(parent, FALSE);
-  ShowWindow(s.window, SW_SHOW);
-  SetForegroundWindow(s.window);
+  ShowWindow(s.handle(), SW_SHOW);
+  SetForegroundWindow(s.handle());
   SetFocus(s.edit);
   if (!readOnly) SendMessageW(s.edit, EM_SETSEL, 0, 0);
 
-  MSG msg;
-  bool quit = false;
-  while (!s.done) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      quit = got == 0;
-      break;
-    }
+  // Modal: the owner is disabled until the dialog has closed.
+  ModalLoopOptions options;
+  options.filter = [&s](MSG& msg) {
     // Enter in the multi-line text makes a line; Escape closes.
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && GetAncestor(msg.hwnd, GA_ROOT) == s.window) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && GetAncestor(msg.hwnd, GA_ROOT) == s.handle()) {
       TryClose(&s);
-      continue;
+      return true;
     }
-    if (!IsDialogMessageW(s.window, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  if (ownerWasEnabled) EnableWindow(parent, TRUE);
-  DestroyWindow(s.window);
+    return IsDialogMessageW(s.handle(), &msg) != FALSE;
+  };
+  RunModalLoop(parent, [&s] { return s.done || !s.handle(); }, options);
+  s.Destroy();
   if (parent) SetForegroundWindow(parent);
-  if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
-  g_dialogOpen = false;
+  dialogOpen = false;
   if (s.accepted && result) *result = s.result;
   return s.accepted;
 }

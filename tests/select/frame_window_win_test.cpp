@@ -53,7 +53,7 @@ class FrameWindowTest : public ::testing::Test {
 };
 
 TEST_F(FrameWindowTest, IsCreatedHiddenLayeredAndClickThrough) {
-  HWND w = frame.Handle();
+  HWND w = frame.handle();
   EXPECT_FALSE(IsWindowVisible(w));
   const LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
   EXPECT_EQ(ex & (WS_EX_LAYERED | WS_EX_TRANSPARENT), WS_EX_LAYERED | WS_EX_TRANSPARENT);
@@ -66,7 +66,7 @@ TEST_F(FrameWindowTest, IsCreatedHiddenLayeredAndClickThrough) {
   EXPECT_EQ(flags & LWA_COLORKEY, static_cast<DWORD>(LWA_COLORKEY));
   // A second creation keeps the window.
   EXPECT_TRUE(frame.Create());
-  EXPECT_EQ(frame.Handle(), w);
+  EXPECT_EQ(frame.handle(), w);
 }
 
 TEST_F(FrameWindowTest, PlacementAndHidingFollowTheCheckBoxes) {
@@ -85,9 +85,9 @@ TEST_F(FrameWindowTest, PlacementAndHidingFollowTheCheckBoxes) {
   };
   for (const Step& s : steps) {
     frame.Update(s.request);
-    EXPECT_EQ(IsWindowVisible(frame.Handle()) != FALSE, s.visible) << s.what;
+    EXPECT_EQ(IsWindowVisible(frame.handle()) != FALSE, s.visible) << s.what;
     if (!s.visible) continue;
-    RECT r = WindowRect(frame.Handle());
+    RECT r = WindowRect(frame.handle());
     EXPECT_EQ(r.left, s.place.left) << s.what;
     EXPECT_EQ(r.top, s.place.top) << s.what;
     EXPECT_EQ(r.right, s.place.right) << s.what;
@@ -102,7 +102,7 @@ TEST_F(FrameWindowTest, FollowsThePointer) {
     return GetCursorPos(&p) && p.x == 700 && p.y == 400;
   }));
   frame.Update(Request(true, true, {0, 0, 200, 100}, true));
-  RECT r = WindowRect(frame.Handle());
+  RECT r = WindowRect(frame.handle());
   EXPECT_EQ(r.left, 700 - 100 - 5);
   EXPECT_EQ(r.top, 400 - 50 - 5);
   EXPECT_EQ(r.right - r.left, 210);

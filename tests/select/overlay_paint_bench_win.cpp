@@ -45,7 +45,7 @@ int wmain() {
     fprintf(stderr, "the overlay could not be opened\n");
     return 1;
   }
-  HWND w = overlay.Window();
+  HWND w = overlay.handle();
   Pump();
   auto flush = [w] {
     UpdateWindow(w);

@@ -168,7 +168,7 @@ class OverlayWindowTest : public ::testing::Test {
 TEST_F(OverlayWindowTest, CoversTheScreenAndSelectsByDrag) {
   SelectionOverlay overlay;
   ASSERT_TRUE(overlay.Open(owner.get(), nullptr));
-  HWND w = overlay.Window();
+  HWND w = overlay.handle();
   RECT r{};
   GetWindowRect(w, &r);
   EXPECT_EQ(r.left, 0);
@@ -201,7 +201,7 @@ TEST_F(OverlayWindowTest, PresetThenEscapeCancels) {
   const SelectionRect preset{20, 30, 219, 129};
   ASSERT_TRUE(overlay.Open(owner.get(), &preset));
   EXPECT_EQ(overlay.State().Stage(), 2);
-  HWND w = overlay.Window();
+  HWND w = overlay.handle();
   PostMessageW(owner.get(), WM_APP, 0, 0);
   PostMessageW(w, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_FALSE(overlay.RunModal(owner.get()));
