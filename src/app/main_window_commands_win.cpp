@@ -144,7 +144,8 @@ void OnColourPickerClicked(ControlIndex index) {
   int choice = kPick;
   if (Control(index).allowsTransparent) {
     // A small menu under the picker: a colour of the user's choice, or none.
-    HMENU menu = CreatePopupMenu();
+    UniqueMenu owned(CreatePopupMenu());
+    HMENU menu = owned.get();
     AppendMenuW(menu, MF_STRING, kPick, ToWide("选择颜色..").c_str());
     AppendMenuW(menu, MF_STRING | (colour == kTransparentColour ? MF_CHECKED : 0), kTransparent,
                 ToWide("透明色").c_str());
@@ -155,7 +156,6 @@ void OnColourPickerClicked(ControlIndex index) {
       choice = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, 0, w.window,
                               nullptr);
     }
-    DestroyMenu(menu);
   }
   if (choice == kTransparent) {
     colour = kTransparentColour;

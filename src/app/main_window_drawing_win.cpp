@@ -9,7 +9,7 @@
 #include "common/desktop_win.h"
 #include "common/handle_win.h"
 #include "record/composer_rules.h"
-#include "ui/modal_loop.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 namespace main_window {
@@ -116,30 +116,49 @@ LRESULT OnCtlColorStatic(MainWindow& w, HDC dc, HWND control) {
 
 // ---- the full-size view of the sample frame -----------------------------
 
-LRESULT CALLBACK SampleViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT: {
-      PaintGuard paint(window);
-      HBITMAP bitmap = Main().sampleBitmap.get();
-      BITMAP bm{};
-      if (bitmap && GetObjectW(bitmap, sizeof bm, &bm)) {
-        UniqueMemoryDc memory(CreateCompatibleDC(paint.dc()));
-        SelectGuard select(memory.get(), bitmap);
-        BitBlt(paint.dc(), 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
-      }
-      return 0;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_CLOSE:
-      SetWindowLongPtrW(window, GWLP_USERDATA, 1);  // closes the modal loop
-      return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE) SetWindowLongPtrW(window, GWLP_USERDATA, 1);
-      return 0;
+namespace {
+
+const WindowClass kSampleViewClass = {L"MovrelSampleView", 0, IDC_HAND};
+
+class SampleView : public Window {
+ public:
+  ~SampleView() override { Destroy(); }
+  bool Open(int x, int y, int width, int height, HWND owner) {
+    return Create(kSampleViewClass, WS_EX_TOOLWINDOW, L"", WS_POPUP | WS_BORDER, x, y, width, height, owner);
   }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
+  bool closed() const { return closed_; }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_PAINT: {
+        PaintGuard paint(handle());
+        HBITMAP bitmap = Main().sampleBitmap.get();
+        BITMAP bm{};
+        if (bitmap && GetObjectW(bitmap, sizeof bm, &bm)) {
+          UniqueMemoryDc memory(CreateCompatibleDC(paint.dc()));
+          SelectGuard select(memory.get(), bitmap);
+          BitBlt(paint.dc(), 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
+        }
+        return 0;
+      }
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_CLOSE:
+        closed_ = true;
+        return 0;
+      case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) closed_ = true;
+        return 0;
+    }
+    return Default(message, wParam, lParam);
+  }
+
+ private:
+  bool closed_ = false;
+};
+
+}  // namespace
 
 void ShowSampleFullSize(MainWindow& w) {
   BITMAP bm{};
@@ -148,25 +167,12 @@ void ShowSampleFullSize(MainWindow& w) {
   AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOOLWINDOW);
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
   const POINT at = CentredOnHome(width, height);
-  HWND view = CreateWindowExW(WS_EX_TOOLWINDOW, kSampleViewClass, L"", WS_POPUP | WS_BORDER, at.x, at.y, width, height,
-                              w.window, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!view) return;
-  ModalLoopGuard modal;
-  EnableWindow(w.window, FALSE);
-  ShowWindow(view, SW_SHOW);
-  SetForegroundWindow(view);
-  MSG msg;
-  while (GetWindowLongPtrW(view, GWLP_USERDATA) == 0) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  EnableWindow(w.window, TRUE);
-  DestroyWindow(view);
+  SampleView view;
+  if (!view.Open(at.x, at.y, width, height, w.window)) return;
+  ShowWindow(view.handle(), SW_SHOW);
+  SetForegroundWindow(view.handle());
+  RunModalLoop(w.window, [&view] { return view.closed() || !view.handle(); });
+  view.Destroy();
   SetForegroundWindow(w.window);
 }
 

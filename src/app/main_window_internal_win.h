@@ -38,8 +38,6 @@ LRESULT OnCtlColorStatic(MainWindow& w, HDC dc, HWND control);
 
 // The sample frame at its own size, in a window of its own that a click or
 // Esc closes.
-const wchar_t kSampleViewClass[] = L"MovrelSampleView";
-LRESULT CALLBACK SampleViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ShowSampleFullSize(MainWindow& w);
 
 // ---- commands -----------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "record/composer_win.h"
 #include "record/recorder.h"
 #include "ui/ui_win.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 namespace main_window {
@@ -129,25 +130,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 bool RegisterClasses() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainWindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kMainClass;
-  if (!RegisterClassExW(&wc)) return false;
-  WNDCLASSEXW view{};
-  view.cbSize = sizeof view;
-  view.lpfnWndProc = SampleViewProc;
-  view.hInstance = instance;
-  view.hCursor = LoadCursorW(nullptr, IDC_HAND);
-  view.lpszClassName = kSampleViewClass;
-  return RegisterClassExW(&view) != 0;
+  return RegisterWindowClass({kMainClass, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, COLOR_BTNFACE, true}, MainWindowProc);
 }
 
 }  // namespace

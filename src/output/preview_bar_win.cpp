@@ -36,22 +36,31 @@ const BarPlace kBarPlaces[] = {
 
 // The preview's keys on its buttons and slider: a focused button would
 // ignore them and the slider would move by its own rules.
-LRESULT CALLBACK ControlKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if ((message == WM_KEYDOWN || message == WM_CHAR) && preview && preview->OnKey(message, wParam)) return 0;
+LRESULT CALLBACK ControlKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR previewWindow) {
+  auto* owner = reinterpret_cast<PreviewWindow*>(previewWindow);
+  if ((message == WM_KEYDOWN || message == WM_CHAR) && owner->OnKey(message, wParam)) return 0;
   return DefSubclassProc(control, message, wParam, lParam);
 }
 
 }  // namespace
 
-// The bar only holds the controls; their notifications go to the window.
-LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+const WindowClass kBarClass = {L"MovrelPreviewBar", 0, IDC_ARROW, COLOR_BTNFACE};
+}  // namespace
+
+bool PreviewBar::Open(HWND parent, int id) {
+  return Create(kBarClass, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, parent, id);
+}
+
+LRESULT PreviewBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
     case WM_HSCROLL:
     case WM_DRAWITEM:
-      return SendMessageW(GetParent(bar), message, wParam, lParam);
+      return SendMessageW(GetParent(handle()), message, wParam, lParam);
   }
-  return DefWindowProcW(bar, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
 
 bool PreviewWindow::CreateControls() {
@@ -68,9 +77,12 @@ bool PreviewWindow::CreateControls() {
   // window is smaller than the frame.
   const RecorderState& state = RecordingState();
   int width = std::max(1, state.animationSize.width), height = std::max(1, state.animationSize.height);
-  HWND canvas = make(PC::画板, 0, kCanvasClass, "", WS_CLIPSIBLINGS, window_);
-  HWND bar = make(PC::外形框, 0, kBarClass, "", WS_CLIPSIBLINGS | WS_CLIPCHILDREN, window_);
-  if (!canvas || !bar) return false;
+  if (!canvas_.Open(handle(), PreviewControlId(PC::画板)) || !bar_.Open(handle(), PreviewControlId(PC::外形框))) {
+    return false;
+  }
+  HWND canvas = canvas_.handle(), bar = bar_.handle();
+  controls_[static_cast<int>(PC::画板)] = canvas;
+  controls_[static_cast<int>(PC::外形框)] = bar;
   SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   MoveWindow(canvas, 0, 0, width, height, FALSE);
   CreateCanvasBuffer(width, height);
@@ -105,11 +117,11 @@ bool PreviewWindow::CreateControls() {
                FALSE);
   }
   for (PC control : {PC::滑块条, PC::按钮播放, PC::按钮循环, PC::按钮钉住, PC::按钮全屏, PC::按钮退出}) {
-    SetWindowSubclass(Control(control), ControlKeyProc, 0, 0);
+    SetWindowSubclass(Control(control), ControlKeyProc, 0, reinterpret_cast<DWORD_PTR>(this));
   }
-  for (PC control : kEditButtons) SetWindowSubclass(Control(control), ControlKeyProc, 0, 0);
+  for (PC control : kEditButtons) SetWindowSubclass(Control(control), ControlKeyProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, window_,
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, handle(),
                              nullptr, instance, nullptr);
   const std::pair<PC, const char*> tips[] = {
       {PC::按钮播放, "播放\\暂停"}, {PC::按钮循环, "循环播放"}, {PC::按钮钉住, "钉住控制栏"},
@@ -133,7 +145,7 @@ bool PreviewWindow::CreateControls() {
 
 void PreviewWindow::LayOut() {
   RECT client{};
-  GetClientRect(window_, &client);
+  GetClientRect(handle(), &client);
   PreviewLayout layout = LayOutPreview(client.right, client.bottom, BarHeight(),
                                        {Scale(4, dpi_), Scale(4, dpi_), 0, Scale(28, dpi_)},
                                        Scale(kEditRowWidth96, dpi_));

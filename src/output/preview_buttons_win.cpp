@@ -139,7 +139,7 @@ void PreviewWindow::ShowEditState(bool canCut, bool canUndo) {
     const bool enabled = control == PC::按钮撤销 ? canUndo : canCut;
     // A disabled button cannot keep the focus: the window takes it, so the
     // keys still arrive.
-    if (!enabled && GetFocus() == button) SetFocus(window_);
+    if (!enabled && GetFocus() == button) SetFocus(handle());
     EnableWindow(button, enabled);
   }
 }

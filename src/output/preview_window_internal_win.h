@@ -21,14 +21,13 @@
 #include "output/store_frames.h"
 #include "record/recorder.h"
 #include "ui/ui_win.h"
+#include "ui/window_win.h"
 
 namespace movrel {
 namespace preview_window {
 
 using PC = PreviewControl;
 
-const wchar_t kCanvasClass[] = L"MovrelPreviewCanvas";
-const wchar_t kBarClass[] = L"MovrelPreviewBar";
 constexpr UINT_PTR kPreviewTimerId = 1;  // 预览时钟
 constexpr int kBarHeight96 = 64;
 // The edit buttons sit in a row at the right end of the slider's row.
@@ -39,21 +38,47 @@ inline PC ControlFromId(int id) {
   return index >= 0 && index < kPreviewControlCount ? static_cast<PC>(index) : PC::kCount;
 }
 
+class PreviewWindow;
+
+// The child that shows the frame picture: paints the preview's canvas and
+// tells it where the mouse is.
+class PreviewCanvas : public Window {
+ public:
+  explicit PreviewCanvas(PreviewWindow& preview) : preview_(preview) {}
+  ~PreviewCanvas() override { Destroy(); }
+  bool Open(HWND parent, int id);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  PreviewWindow& preview_;
+};
+
+// The control bar: it only holds the controls, whose notifications go on to
+// the window.
+class PreviewBar : public Window {
+ public:
+  ~PreviewBar() override { Destroy(); }
+  bool Open(HWND parent, int id);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
 // The open preview: its window and controls, the player that drives them
-// and the size estimate beside them.
-class PreviewWindow : public PreviewView {
+// and the size estimate beside them. It lives as long as its window.
+class PreviewWindow : public PreviewView, public Window {
  public:
   PreviewWindow() : player_(frames_, *this, RecordingState().startIntervalMs, &RecordingCut()) {}
-  ~PreviewWindow() override { ReleaseCanvas(); }
+  ~PreviewWindow() override { Destroy(); }
 
   bool Create();
-  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  HWND window() const { return window_; }
 
   // PreviewView
   void ClearCanvas() override;
   void DrawPicture(const std::string& bmpBytes, FramePosition at) override;
-  void SetCaption(const std::string& text) override { SetWindowTextGbk(window_, text); }
+  void SetCaption(const std::string& text) override { SetWindowTextGbk(handle(), text); }
   void SetSliderRange(int maximum, int keptFirst, int keptLast) override {
     HWND slider = Control(PC::滑块条);
     SendMessageW(slider, TBM_SETRANGEMIN, FALSE, maximum > 0 ? 1 : 0);
@@ -67,9 +92,9 @@ class PreviewWindow : public PreviewView {
   }
   void SetTimerInterval(int32_t ms) override {
     if (ms > 0) {
-      SetTimer(window_, kPreviewTimerId, static_cast<UINT>(ms), nullptr);
+      SetTimer(handle(), kPreviewTimerId, static_cast<UINT>(ms), nullptr);
     } else {
-      KillTimer(window_, kPreviewTimerId);
+      KillTimer(handle(), kPreviewTimerId);
     }
   }
   void ShowPlaying(bool playing) override { SetButtonOn(PC::按钮播放, playing); }
@@ -89,13 +114,17 @@ class PreviewWindow : public PreviewView {
   void ScheduleEstimate();
   void StopEstimate();
 
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The window's last message drops the preview.
+  void OnDestroyed() override;
+
  private:
   HWND Control(PC control) const { return controls_[static_cast<int>(control)]; }
   int ListIndex(PC list) const { return static_cast<int>(SendMessageW(Control(list), CB_GETCURSEL, 0, 0)); }
   void SetListIndex(PC list, int index) { SendMessageW(Control(list), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
   bool CreateControls();
   bool CreateCanvasBuffer(int width, int height);
-  void ReleaseCanvas();
   void Place();
   void LayOut();
   void SetButtonOn(PC control, bool on);
@@ -115,7 +144,6 @@ class PreviewWindow : public PreviewView {
   void SetEstimateText(const std::string& text) { SetWindowTextGbk(Control(PC::标签预计大小), text); }
   int BarHeight() const { return Scale(kBarHeight96, dpi_); }
 
-  HWND window_ = nullptr;
   HWND controls_[kPreviewControlCount] = {};
   HWND tooltip_ = nullptr;
   UINT dpi_ = 96;
@@ -124,14 +152,11 @@ class PreviewWindow : public PreviewView {
   PreviewPlayer player_;
   bool loading_ = false;  // settings are being copied in: change handlers wait
   bool barVisible_ = true;
-  // The canvas picture, kept in a 24-bit section so that frames are copied
-  // into it pixel for pixel.
-  UniqueMemoryDc canvasDc_;
-  UniqueBitmap canvasBitmap_;
-  HGDIOBJ canvasPrevious_ = nullptr;
-  void* canvasBits_ = nullptr;
-  size_t canvasBytes_ = 0;
-  int canvasWidth_ = 0, canvasHeight_ = 0;
+  PreviewCanvas canvas_{*this};
+  PreviewBar bar_;
+  // The canvas picture, kept at 24 bits so that frames are copied into it
+  // pixel for pixel.
+  OffscreenBuffer picture_;
   bool sliderMovePending_ = false;
   // Full screen: the bounds and style to go back to.
   bool fullScreen_ = false;
@@ -144,10 +169,6 @@ class PreviewWindow : public PreviewView {
 
 // The open preview, if any; its window's last message drops it.
 extern std::unique_ptr<PreviewWindow> preview;
-
-// The canvas (kCanvasClass) and the control bar (kBarClass).
-LRESULT CALLBACK CanvasProc(HWND canvas, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace preview_window
 }  // namespace movrel

@@ -34,58 +34,20 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 // Pauses of the size estimate not yet resumed (PauseSizeEstimate).
 int estimatePauses = 0;
 
-LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  PreviewWindow* self = preview.get();
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-    preview.reset();  // the last message the window gets
-    return result;
-  }
-  return self->Handle(window, message, wParam, lParam);
-}
-
-bool RegisterClasses() {
-  static bool registered = false;
-  if (registered) return true;
-  INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&common);
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.hInstance = instance;
-  cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-
-  cls.lpfnWndProc = PreviewProc;
-  cls.lpszClassName = kPreviewWindowClass;
-  cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  cls.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  if (!RegisterClassExW(&cls)) return false;
-
-  cls.lpfnWndProc = CanvasProc;
-  cls.lpszClassName = kCanvasClass;
-  cls.hIcon = nullptr;
-  cls.hbrBackground = nullptr;
-  if (!RegisterClassExW(&cls)) return false;
-
-  cls.lpfnWndProc = BarProc;
-  cls.lpszClassName = kBarClass;
-  cls.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  if (!RegisterClassExW(&cls)) return false;
-  registered = true;
-  return true;
-}
+const WindowClass kPreviewClass = {kPreviewWindowClass, 0, IDC_ARROW, -1, true, BLACK_BRUSH};
 
 }  // namespace
 
 std::unique_ptr<PreviewWindow> preview;
 
 bool PreviewWindow::Create() {
-  if (!RegisterClasses()) return false;
-  window_ = CreateWindowExW(0, kPreviewWindowClass, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                            TheOutputWindow().Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!window_) return false;
-  dpi_ = WindowDpi(window_);
+  INITCOMMONCONTROLSEX common{sizeof common, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&common);
+  if (!Window::Create(kPreviewClass, 0, L"", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+                      TheOutputWindow().Handle())) {
+    return false;
+  }
+  dpi_ = WindowDpi(handle());
   font_ = CreateUiFont(dpi_);
   if (!CreateControls()) return false;
 
@@ -101,7 +63,7 @@ bool PreviewWindow::Create() {
   SetButtonOn(PC::按钮循环, player_.Loop());
   SetButtonOn(PC::按钮钉住, player_.Pinned());
   player_.Open(settings);
-  estimator_ = std::make_unique<SizeEstimator>(window_, kEstimateMessage);
+  estimator_ = std::make_unique<SizeEstimator>(handle(), kEstimateMessage);
   ScheduleEstimate();
   return true;
 }
@@ -116,10 +78,10 @@ void PreviewWindow::Place() {
       std::max(1, state.animationSize.height), frame.right - frame.left, frame.bottom - frame.top, BarHeight(),
       Scale(kMinClientWidth96, dpi_));
   const PreviewRect& r = placement.window;
-  MoveWindow(window_, r.left, r.top, r.width, r.height, FALSE);
+  MoveWindow(handle(), r.left, r.top, r.width, r.height, FALSE);
   LayOut();
-  ShowWindow(window_, placement.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-  UpdateWindow(window_);
+  ShowWindow(handle(), placement.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  UpdateWindow(handle());
 }
 
 bool PreviewWindow::OnKey(UINT message, WPARAM key) {
@@ -143,19 +105,19 @@ void PreviewWindow::ScheduleEstimate() {
   estimator_->Cancel();
   SetEstimateText(kEstimatingText);
   if (estimatePauses > 0) {
-    KillTimer(window_, kEstimateTimerId);
+    KillTimer(handle(), kEstimateTimerId);
     return;
   }
-  SetTimer(window_, kEstimateTimerId, kEstimateDelayMs, nullptr);
+  SetTimer(handle(), kEstimateTimerId, kEstimateDelayMs, nullptr);
 }
 
 void PreviewWindow::StopEstimate() {
-  KillTimer(window_, kEstimateTimerId);
+  KillTimer(handle(), kEstimateTimerId);
   if (estimator_) estimator_->Stop();
 }
 
 void PreviewWindow::StartEstimate() {
-  KillTimer(window_, kEstimateTimerId);
+  KillTimer(handle(), kEstimateTimerId);
   if (!estimator_ || estimatePauses > 0) return;
   EstimateJob job;
   job.kept = player_.Cut().KeptFrames();
@@ -180,7 +142,7 @@ void PreviewWindow::ShowEstimate(WPARAM number) {
 
 void PreviewWindow::OnMouseAt(int clientY) {
   RECT client{};
-  GetClientRect(window_, &client);
+  GetClientRect(handle(), &client);
   ShowBar(player_.ControlBarVisible(clientY, client.bottom - BarHeight()));
 }
 
@@ -193,20 +155,20 @@ void PreviewWindow::ShowBar(bool visible) {
 void PreviewWindow::ToggleFullScreen() {
   if (!fullScreen_) {
     savedPlacement_.length = sizeof savedPlacement_;
-    GetWindowPlacement(window_, &savedPlacement_);
-    savedStyle_ = GetWindowLongW(window_, GWL_STYLE);
-    SetWindowLongW(window_, GWL_STYLE, savedStyle_ & ~(WS_CAPTION | WS_THICKFRAME));
+    GetWindowPlacement(handle(), &savedPlacement_);
+    savedStyle_ = GetWindowLongW(handle(), GWL_STYLE);
+    SetWindowLongW(handle(), GWL_STYLE, savedStyle_ & ~(WS_CAPTION | WS_THICKFRAME));
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(handle(), MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& r = monitor.rcMonitor;
-    SetWindowPos(window_, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+    SetWindowPos(handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
     fullScreen_ = true;
   } else {
-    SetWindowLongW(window_, GWL_STYLE, savedStyle_);
-    SetWindowPlacement(window_, &savedPlacement_);
-    SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+    SetWindowLongW(handle(), GWL_STYLE, savedStyle_);
+    SetWindowPlacement(handle(), &savedPlacement_);
+    SetWindowPos(handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
     fullScreen_ = false;
   }
@@ -236,7 +198,7 @@ void PreviewWindow::OnCommand(PC control, int code) {
       if (code == BN_CLICKED) ToggleFullScreen();
       return;
     case PC::按钮退出:
-      if (code == BN_CLICKED) PostMessageW(window_, WM_CLOSE, 0, 0);
+      if (code == BN_CLICKED) PostMessageW(handle(), WM_CLOSE, 0, 0);
       return;
     case PC::按钮设为起点:
       if (code == BN_CLICKED) Act(PreviewAction::kSetStart);
@@ -281,13 +243,13 @@ void PreviewWindow::OnSlider(int code) {
   }
   if (!sliderMovePending_) {
     sliderMovePending_ = true;
-    SetTimer(window_, kSliderTimerId, USER_TIMER_MINIMUM, nullptr);
+    SetTimer(handle(), kSliderTimerId, USER_TIMER_MINIMUM, nullptr);
   }
 }
 
 void PreviewWindow::ShowSliderPosition() {
   sliderMovePending_ = false;
-  KillTimer(window_, kSliderTimerId);
+  KillTimer(handle(), kSliderTimerId);
   player_.OnSliderMoved(static_cast<int>(SendMessageW(Control(PC::滑块条), TBM_GETPOS, 0, 0)));
 }
 
@@ -301,10 +263,13 @@ PreviewSettings PreviewWindow::ShownSettings() const {
 
 void PreviewWindow::WriteBackAndClose() {
   TheOutputWindow().KeepPreviewSettings(ShownSettings());
-  DestroyWindow(window_);
+  DestroyWindow(handle());
 }
 
-LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void PreviewWindow::OnDestroyed() { preview.reset(); }
+
+LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = handle();
   switch (message) {
     case WM_TIMER:
       if (wParam == kPreviewTimerId) player_.Tick();
@@ -331,7 +296,7 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
       if (OnKey(message, wParam)) return 0;
       break;
     case WM_SIZE:
-      if (window_ && Control(PC::外形框)) LayOut();
+      if (Control(PC::外形框)) LayOut();
       return 0;
     case WM_GETMINMAXINFO: {
       RECT frame{0, 0, Scale(kMinClientWidth96, dpi_), BarHeight()};
@@ -354,7 +319,7 @@ LRESULT PreviewWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM l
       tooltip_ = nullptr;
       return 0;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
 
 }  // namespace preview_window
@@ -365,13 +330,13 @@ using preview_window::PreviewWindow;
 
 void ShowPreviewWindow() {
   if (preview) {
-    BringWindowToFront(preview->window());
+    BringWindowToFront(preview->handle());
     return;
   }
   if (!RecordingState().hasRecording) return;
   preview = std::make_unique<PreviewWindow>();
   if (!preview->Create()) {
-    HWND window = preview->window();
+    HWND window = preview->handle();
     if (window) {
       DestroyWindow(window);  // its last message drops the object
     } else {
@@ -383,7 +348,7 @@ void ShowPreviewWindow() {
 bool PreviewWindowOpen() { return preview != nullptr; }
 
 void ClosePreviewWindow() {
-  if (preview) SendMessageW(preview->window(), WM_CLOSE, 0, 0);
+  if (preview) SendMessageW(preview->handle(), WM_CLOSE, 0, 0);
 }
 
 void RefreshSizeEstimate() {

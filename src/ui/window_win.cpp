@@ -13,8 +13,15 @@ bool RegisterWindowClass(const WindowClass& windowClass, WNDPROC procedure) {
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   wc.hCursor = windowClass.cursor ? LoadCursorW(nullptr, windowClass.cursor) : nullptr;
-  wc.hbrBackground = windowClass.backgroundColour >= 0 ? GetSysColorBrush(windowClass.backgroundColour) : nullptr;
-  if (windowClass.programIcon) wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  if (windowClass.backgroundColour >= 0) {
+    wc.hbrBackground = GetSysColorBrush(windowClass.backgroundColour);
+  } else if (windowClass.stockBackground >= 0) {
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(windowClass.stockBackground));
+  }
+  if (windowClass.programIcon) {
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
+  }
   wc.lpszClassName = windowClass.name;
   return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
@@ -50,12 +57,14 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPA
   // Messages before WM_NCCREATE (WM_GETMINMAXINFO) find no object yet.
   auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  const LRESULT result = self->HandleMessage(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
+    const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     self->handle_ = nullptr;
+    self->OnDestroyed();  // may delete the object: nothing of it is used after
+    return result;
   }
-  return result;
+  return self->HandleMessage(message, wParam, lParam);
 }
 
 bool RunModalLoop(HWND owner, const std::function<bool()>& done, const ModalLoopOptions& options) {
@@ -80,18 +89,18 @@ bool RunModalLoop(HWND owner, const std::function<bool()>& done, const ModalLoop
   return !quit;
 }
 
-bool OffscreenBuffer::Fit(int width, int height) {
-  if (width <= 0 || height <= 0) {
+bool OffscreenBuffer::Fit(int width, int height, int bitsPerPixel) {
+  if (width <= 0 || height <= 0 || (bitsPerPixel != 24 && bitsPerPixel != 32)) {
     Release();
     return false;
   }
-  if (*this && width == width_ && height == height_) return true;
+  if (*this && width == width_ && height == height_ && bitsPerPixel == bitsPerPixel_) return true;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biHeight = height;
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
   info.bmiHeader.biCompression = BI_RGB;
   WindowDc screen(nullptr);
   if (!section_.Create(screen.get(), &info)) {
@@ -100,7 +109,16 @@ bool OffscreenBuffer::Fit(int width, int height) {
   }
   width_ = width;
   height_ = height;
+  bitsPerPixel_ = bitsPerPixel;
+  const size_t stride = (static_cast<size_t>(width) * static_cast<size_t>(bitsPerPixel) / 8 + 3) & ~size_t{3};
+  byteCount_ = stride * static_cast<size_t>(height);
   return true;
+}
+
+void OffscreenBuffer::Release() {
+  section_.Release();
+  width_ = height_ = bitsPerPixel_ = 0;
+  byteCount_ = 0;
 }
 
 }  // namespace movrel

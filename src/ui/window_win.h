@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -20,7 +22,8 @@ struct WindowClass {
   UINT style = 0;
   const wchar_t* cursor = IDC_ARROW;  // a system cursor; null for none
   int backgroundColour = -1;          // a system colour (COLOR_BTNFACE ...); -1 for none
-  bool programIcon = false;           // the program's icon (resource 1)
+  bool programIcon = false;           // the program's icon (resource 1), large and small
+  int stockBackground = -1;           // instead, a stock brush (BLACK_BRUSH ...)
 };
 
 // A window whose messages, from WM_NCCREATE on, go to HandleMessage of the
@@ -44,8 +47,12 @@ class Window {
   // with no window, when either fails or a window of this object is open.
   bool Create(const WindowClass& windowClass, DWORD exStyle, const std::wstring& title, DWORD style, int x, int y,
               int width, int height, HWND parent, int childId = 0);
-  // The default handling is the system's.
+  // The default handling is the system's. WM_NCDESTROY does not come here.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The window is gone (its last message, WM_NCDESTROY, is handled and
+  // handle() is null): an object that lives as long as its window may
+  // delete itself here.
+  virtual void OnDestroyed() {}
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(handle_, message, wParam, lParam);
   }
@@ -73,24 +80,28 @@ struct ModalLoopOptions {
 // is posted again for the main loop; false then.
 bool RunModalLoop(HWND owner, const std::function<bool()>& done, const ModalLoopOptions& options = {});
 
-// A picture the size of a window's client area, to paint into first and
-// then copy to the window in one piece: a 32-bit DIB section selected into
-// its own memory DC for as long as the buffer lives.
+// A picture to paint into first and then copy to a window in one piece: a
+// bottom-up DIB section selected into its own memory DC for as long as the
+// buffer lives, its pixel rows at hand.
 class OffscreenBuffer {
  public:
-  // Makes the buffer width x height unless it is that size already; its
-  // pixels are then undefined. False, holding nothing, when it cannot be
-  // made.
-  bool Fit(int width, int height);
-  void Release() { section_.Release(); width_ = height_ = 0; }
+  // Makes the buffer width x height at 24 or 32 bits per pixel unless it is
+  // that already; new pixels are undefined. False, holding nothing, when it
+  // cannot be made (a picture too large for memory).
+  bool Fit(int width, int height, int bitsPerPixel = 32);
+  void Release();
   HDC dc() const { return section_.memoryDc.get(); }
   explicit operator bool() const { return dc() != nullptr; }
   int width() const { return width_; }
   int height() const { return height_; }
+  // The rows, bottom row first, each padded to four bytes.
+  uint8_t* bits() const { return section_.pixelBits; }
+  size_t byteCount() const { return byteCount_; }
 
  private:
   DibSection section_;
-  int width_ = 0, height_ = 0;
+  int width_ = 0, height_ = 0, bitsPerPixel_ = 0;
+  size_t byteCount_ = 0;
 };
 
 }  // namespace movrel

@@ -32,6 +32,19 @@ class ProbeWindow : public Window {
   }
 };
 
+// Lives as long as its window, as the preview does.
+class SelfDeletingWindow : public ProbeWindow {
+ public:
+  explicit SelfDeletingWindow(bool* deleted) : deleted_(deleted) {}
+  ~SelfDeletingWindow() override { *deleted_ = true; }
+
+ protected:
+  void OnDestroyed() override { delete this; }
+
+ private:
+  bool* deleted_;
+};
+
 bool Saw(const ProbeWindow& w, UINT message) {
   for (UINT m : w.seen) {
     if (m == message) return true;
@@ -53,7 +66,6 @@ TEST(WindowBase, MessagesReachTheirObjectAndTheHandleFollowsTheWindow) {
   HWND gone = a.handle();
   DestroyWindow(gone);  // from outside, as the system may
   EXPECT_EQ(a.handle(), nullptr);
-  EXPECT_TRUE(Saw(a, WM_NCDESTROY));
   EXPECT_FALSE(IsWindow(gone));
 
   HWND open = b.handle();
@@ -63,6 +75,12 @@ TEST(WindowBase, MessagesReachTheirObjectAndTheHandleFollowsTheWindow) {
     open = scoped.handle();
   }
   EXPECT_FALSE(IsWindow(open));  // the object took its window with it
+
+  bool deleted = false;
+  auto* owned = new SelfDeletingWindow(&deleted);
+  ASSERT_TRUE(owned->Open());
+  DestroyWindow(owned->handle());
+  EXPECT_TRUE(deleted);
 }
 
 TEST(WindowBase, ModalLoopHoldsTheGuardDisablesTheOwnerAndPassesAQuitOn) {
@@ -100,9 +118,14 @@ TEST(OffscreenBuffer, FitsItsSizeAndKeepsItsPictureWhenTheSizeStays) {
   ASSERT_TRUE(buffer.Fit(30, 20));
   EXPECT_EQ(buffer.dc(), dc);
   EXPECT_EQ(GetPixel(buffer.dc(), 29, 19), RGB(1, 2, 3));
-  ASSERT_TRUE(buffer.Fit(31, 20));
+  ASSERT_TRUE(buffer.Fit(31, 20, 24));
   EXPECT_EQ(buffer.width(), 31);
   EXPECT_NE(GetPixel(buffer.dc(), 30, 0), CLR_INVALID);
+  EXPECT_EQ(buffer.byteCount(), 96u * 20u);  // rows padded to four bytes
+  ASSERT_NE(buffer.bits(), nullptr);
+  SetPixel(buffer.dc(), 0, 19, RGB(9, 8, 7));  // the top row is the last in memory
+  GdiFlush();
+  EXPECT_EQ(buffer.bits()[96 * 19 + 2], 9);
 }
 
 }  // namespace
