@@ -50,8 +50,8 @@ void BM_LzwAndWriter(benchmark::State& state) {
   PopularityPalette(source, &images[0]);
   std::vector<FrameRecord> records(1);
   AnimationSettings animation;
-  animation.width = static_cast<uint16_t>(width);
-  animation.height = static_cast<uint16_t>(height);
+  animation.widthPx = static_cast<uint16_t>(width);
+  animation.heightPx = static_cast<uint16_t>(height);
   size_t gifBytes = 0;
   for (auto _ : state) {
     CountingSink sink;
@@ -67,8 +67,8 @@ void BM_WholeFrameFromBmp(benchmark::State& state) {
   std::string bmp = bench::ScreenLikeBmp(width, height);
   for (auto _ : state) {
     GifMaker maker;
-    maker.Create(AnimationInfo());
-    if (!maker.AddFrame(FrameInfo(), "", bmp)) state.SkipWithError("AddFrame failed");
+    maker.Create(AnimationSettings());
+    if (!maker.AddFrame(FrameRecord(), "", bmp)) state.SkipWithError("AddFrame failed");
     CountingSink sink;
     if (!maker.WriteGif(sink)) state.SkipWithError("WriteGif failed");
     benchmark::DoNotOptimize(sink.count());

@@ -130,14 +130,14 @@ void CompactGifWriter::Begin(const AnimationSettings& animation, const std::vect
   seenFrame_ = false;
   frames_ = 0;
   pending_ = Pending();
-  shown_.Allocate(animation.width, animation.height);
-  previous_.Allocate(animation.width, animation.height);
+  shown_.Allocate(animation.widthPx, animation.heightPx);
+  previous_.Allocate(animation.widthPx, animation.heightPx);
 }
 
 void CompactGifWriter::WriteHead(bool animated) {
   std::string head = "GIF89a";
-  AppendLe16(&head, animation_.width);
-  AppendLe16(&head, animation_.height);
+  AppendLe16(&head, animation_.widthPx);
+  AppendLe16(&head, animation_.heightPx);
   if (!shared_.empty()) {
     int bits = TableBits(shared_.size());
     Put(head, 0x80 | 0x70 | (bits - 1));

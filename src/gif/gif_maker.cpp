@@ -61,18 +61,19 @@ GifMaker::~GifMaker() = default;
 GifMaker::GifMaker(GifMaker&&) noexcept = default;
 GifMaker& GifMaker::operator=(GifMaker&&) noexcept = default;
 
-bool GifMaker::Create(const AnimationInfo& info) {
+bool GifMaker::Create(const AnimationSettings& animation) {
   if (state_) {
     state_->Reset();
   } else {
     state_.reset(new (std::nothrow) GifMakerState());
     if (!state_) return false;
   }
-  state_->animation = AnimationSettingsOf(info);
+  state_->animation = animation;
   return true;
 }
 
-bool GifMaker::AddFrame(const FrameInfo& frame, const std::string& path, const std::string& pictureBytes) {
+bool GifMaker::AddFrame(const FrameRecord& frame, const std::string& path, const std::string& pictureBytes,
+                        FramePalette palette) {
   if (!state_) return false;
   GifMakerState& s = *state_;
   if (path.empty() && pictureBytes.empty()) {
@@ -96,20 +97,14 @@ bool GifMaker::AddFrame(const FrameInfo& frame, const std::string& path, const s
         s.lastError = kCannotDecode;
         return false;
       }
-      if (frame.Dither) {
+      if (palette == FramePalette::kDitheredCube) {
         CubePalette(working, &image);
       } else {
         PopularityPalette(working, &image);
       }
     }
 
-    FrameRecord record;
-    record.delayCs = frame.DelayTime;
-    record.left = frame.Left;
-    record.top = frame.Top;
-    record.disposalMethod = frame.DisposalMethod;
-    record.transparent = frame.Transparency;
-    record.comment = CommentBytes(frame.exposition);
+    FrameRecord record = frame;
     // Room for both lists first, so that nothing can fail once the record is
     // in and no half-added frame is ever kept.
     try {
@@ -122,8 +117,8 @@ bool GifMaker::AddFrame(const FrameInfo& frame, const std::string& path, const s
     s.images.push_back(std::move(image));
 
     if (s.images.size() == 1) {
-      if (s.animation.width == 0) s.animation.width = static_cast<uint16_t>(s.images[0].width());
-      if (s.animation.height == 0) s.animation.height = static_cast<uint16_t>(s.images[0].height());
+      if (s.animation.widthPx == 0) s.animation.widthPx = static_cast<uint16_t>(s.images[0].width());
+      if (s.animation.heightPx == 0) s.animation.heightPx = static_cast<uint16_t>(s.images[0].height());
     }
     return true;
   });

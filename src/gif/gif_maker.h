@@ -1,4 +1,7 @@
-// GifMaker (合成动画): composes an animated GIF from a sequence of pictures.
+// GifMaker (合成动画): the command-line tools' way into the classic writer.
+// It loads each picture from a file or from bytes, converts it to a
+// 256-colour frame and hands the writer's own records (gif/gif_records.h)
+// with the frames to WriteGif, as the program's save path does.
 //
 // The variable is empty until Create makes the object and Clear empties it
 // again. On an empty variable AddFrame and SaveGif fail without a text, Reset
@@ -14,6 +17,12 @@
 
 namespace movrel {
 
+// How a picture becomes a 256-colour frame (gif/palette.h).
+enum class FramePalette {
+  kPopularity,    // the picture's most frequent colours
+  kDitheredCube,  // the fixed colour cube, ordered-dithered
+};
+
 struct GifMakerState;
 class FrameImage;
 
@@ -26,15 +35,16 @@ class GifMaker {
   GifMaker(const GifMaker&) = delete;
   GifMaker& operator=(const GifMaker&) = delete;
 
-  // Makes the object, or resets the existing one, and takes the logical
-  // screen size, looping, loop count, comment and interlacing from `info`.
-  bool Create(const AnimationInfo& info);
+  // Makes the object, or resets the existing one, and keeps `animation` for
+  // the file.
+  bool Create(const AnimationSettings& animation);
 
-  // Converts one picture into a 256-colour frame and appends it. The picture
-  // comes from the file at `path` when one is given (the file wins over the
-  // bytes), otherwise from `pictureBytes`, a whole picture file in memory.
-  bool AddFrame(const FrameInfo& frame, const std::string& path = std::string(),
-                const std::string& pictureBytes = std::string());
+  // Converts one picture into a 256-colour frame and appends it with
+  // `frame`. The picture comes from the file at `path` when one is given (the
+  // file wins over the bytes), otherwise from `pictureBytes`, a whole
+  // picture file in memory.
+  bool AddFrame(const FrameRecord& frame, const std::string& path = std::string(),
+                const std::string& pictureBytes = std::string(), FramePalette palette = FramePalette::kPopularity);
 
   // 保存GIF图片: writes the GIF89a file at `path`. The frames stay, so it may
   // be called again.

@@ -39,15 +39,9 @@ bool HasGifVersion(const std::string& data) {
   return data[3] == '8' && (data[4] == '7' || data[4] == '9') && Lower(data[5]) == 'a';
 }
 
-AnimationInfo EmptyAnimationInfo() {
-  AnimationInfo info;
-  info.LOOP = false;
-  return info;
-}
-
-FrameInfo EmptyFrameInfo() {
-  FrameInfo info;
-  info.DelayTime = 0;
+GifFileInfo EmptyGifInfo() {
+  GifFileInfo info;
+  info.loop = false;
   return info;
 }
 
@@ -186,65 +180,63 @@ bool GifReader::LoadGif(const std::string& path, const std::string& bytes) {
 
 std::string GifReader::GetError() const { return state_ ? state_->lastError : std::string(kNoObject); }
 
-AnimationInfo GifReader::GetGifInfo() {
-  if (!state_) return EmptyAnimationInfo();
+GifFileInfo GifReader::GetGifInfo() {
+  if (!state_) return EmptyGifInfo();
   State& s = *state_;
-  return Guarded(s, EmptyAnimationInfo(), [&]() {
-    AnimationInfo info = EmptyAnimationInfo();
+  return Guarded(s, EmptyGifInfo(), [&]() {
+    GifFileInfo info = EmptyGifInfo();
     if (!s.RequireFile()) return info;
-    info.Width = ReadLe16(s.data, 6);
-    info.Depth = ReadLe16(s.data, 8);
-    info.LOOP = s.index.loopBlock != kGifNone;
-    if (info.LOOP) info.LoopCount = ReadLe16(s.data, s.index.loopBlock + 13);
-    info.BgColorIndex = GifByte(s.data, 11);
-    if (s.index.comment != kGifNone) info.exposition = ReadGifSubBlockText(s.data, s.index.comment + 2);
-    info.FrameCount = s.FrameCount();
-    info.ColorNum = ColorCount(GifByte(s.data, 10));
-    info.Interlace = false;
+    info.widthPx = ReadLe16(s.data, 6);
+    info.heightPx = ReadLe16(s.data, 8);
+    info.loop = s.index.loopBlock != kGifNone;
+    if (info.loop) info.loopCount = ReadLe16(s.data, s.index.loopBlock + 13);
+    info.backgroundIndex = GifByte(s.data, 11);
+    if (s.index.comment != kGifNone) info.comment = ReadGifSubBlockText(s.data, s.index.comment + 2);
+    info.frameCount = s.FrameCount();
+    info.colourCount = ColorCount(GifByte(s.data, 10));
     s.lastError.clear();
     return info;
   });
 }
 
-bool GifReader::SetGifInfo(const AnimationInfo& info) {
+bool GifReader::SetGifInfo(const GifFileInfo& info) {
   if (!state_) return false;
   State& s = *state_;
   if (!s.RequireFile()) return false;
-  WriteLe16(&s.data, 6, info.Width);
-  WriteLe16(&s.data, 8, info.Depth);
-  s.data[11] = static_cast<char>(info.BgColorIndex);
-  if (info.LOOP && s.index.loopBlock != kGifNone) WriteLe16(&s.data, s.index.loopBlock + 13, info.LoopCount);
+  WriteLe16(&s.data, 6, info.widthPx);
+  WriteLe16(&s.data, 8, info.heightPx);
+  s.data[11] = static_cast<char>(info.backgroundIndex);
+  if (info.loop && s.index.loopBlock != kGifNone) WriteLe16(&s.data, s.index.loopBlock + 13, info.loopCount);
   s.lastError.clear();
   return true;
 }
 
-FrameInfo GifReader::GetFrameInfo(int frame) {
-  if (!state_) return EmptyFrameInfo();
+GifFrameInfo GifReader::GetFrameInfo(int frame) {
+  if (!state_) return GifFrameInfo();
   State& s = *state_;
-  return Guarded(s, EmptyFrameInfo(), [&]() {
-    FrameInfo info = EmptyFrameInfo();
+  return Guarded(s, GifFrameInfo(), [&]() {
+    GifFrameInfo info;
     GifFrameBlocks blocks;
     if (!s.RequireFile() || !s.FindFrame(frame, &blocks)) return info;
     if (blocks.control != kGifNone) {
       uint8_t packed = GifByte(s.data, blocks.control + 3);
-      info.DisposalMethod = static_cast<uint8_t>((packed >> 2) & 7);
-      info.Transparency = (packed & 1) != 0;
-      info.DelayTime = ReadLe16(s.data, blocks.control + 4);
-      info.TransparencyIndex = GifByte(s.data, blocks.control + 6);
+      info.disposalMethod = static_cast<uint8_t>((packed >> 2) & 7);
+      info.transparent = (packed & 1) != 0;
+      info.delayCs = ReadLe16(s.data, blocks.control + 4);
+      info.transparentIndex = GifByte(s.data, blocks.control + 6);
     }
-    if (blocks.comment != kGifNone) info.exposition = ReadGifSubBlockText(s.data, blocks.comment + 2);
-    info.Left = ReadLe16(s.data, blocks.image + 1);
-    info.Top = ReadLe16(s.data, blocks.image + 3);
-    info.Width = ReadLe16(s.data, blocks.image + 5);
-    info.Depth = ReadLe16(s.data, blocks.image + 7);
-    info.ColorNum = ColorCount(GifByte(s.data, blocks.image + 9));
-    info.Dither = false;
+    if (blocks.comment != kGifNone) info.comment = ReadGifSubBlockText(s.data, blocks.comment + 2);
+    info.leftPx = ReadLe16(s.data, blocks.image + 1);
+    info.topPx = ReadLe16(s.data, blocks.image + 3);
+    info.widthPx = ReadLe16(s.data, blocks.image + 5);
+    info.heightPx = ReadLe16(s.data, blocks.image + 7);
+    info.colourCount = ColorCount(GifByte(s.data, blocks.image + 9));
     s.lastError.clear();
     return info;
   });
 }
 
-bool GifReader::SetFrameInfo(const FrameInfo& info, int frame) {
+bool GifReader::SetFrameInfo(const FrameRecord& info, int frame) {
   if (!state_) return false;
   State& s = *state_;
   GifFrameBlocks blocks;
@@ -253,12 +245,12 @@ bool GifReader::SetFrameInfo(const FrameInfo& info, int frame) {
     // Disposal in bits 4-2 and the transparent flag in bit 0; the reserved
     // and user-input bits stay as they are.
     uint8_t packed = GifByte(s.data, blocks.control + 3);
-    packed = static_cast<uint8_t>((packed & ~0x1D) | ((info.DisposalMethod & 7) << 2) | (info.Transparency ? 1 : 0));
+    packed = static_cast<uint8_t>((packed & ~0x1D) | ((info.disposalMethod & 7) << 2) | (info.transparent ? 1 : 0));
     s.data[blocks.control + 3] = static_cast<char>(packed);
-    WriteLe16(&s.data, blocks.control + 4, info.DelayTime);
+    WriteLe16(&s.data, blocks.control + 4, info.delayCs);
   }
-  WriteLe16(&s.data, blocks.image + 1, info.Left);
-  WriteLe16(&s.data, blocks.image + 3, info.Top);
+  WriteLe16(&s.data, blocks.image + 1, info.leftPx);
+  WriteLe16(&s.data, blocks.image + 3, info.topPx);
   s.lastError.clear();
   return true;
 }

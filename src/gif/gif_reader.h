@@ -19,6 +19,25 @@
 
 namespace movrel {
 
+// What a file says of its animation: the settings it was written with (the
+// logical screen, the looping block, the comment; `interlace` is not
+// filled) and what only a file shows.
+struct GifFileInfo : AnimationSettings {
+  uint8_t backgroundIndex = 0;
+  int32_t frameCount = 0;
+  // Entries of the global colour table, 0 = none.
+  uint16_t colourCount = 0;
+};
+
+// What a file says of one frame: its record and what the image block shows.
+struct GifFrameInfo : FrameRecord {
+  uint8_t transparentIndex = 0;
+  uint16_t widthPx = 0;
+  uint16_t heightPx = 0;
+  // Entries of the local colour table, 0 = none.
+  uint16_t colourCount = 0;
+};
+
 class GifReader {
  public:
   GifReader();
@@ -43,16 +62,17 @@ class GifReader {
 
   // The logical screen, looping block, background index, animation comment,
   // frame count and global table size; all zero or empty on failure.
-  AnimationInfo GetGifInfo();
-  // Writes Width, Depth and BgColorIndex, and LoopCount when the file has a
-  // looping block and `info.LOOP` is true. A looping block is never added.
-  bool SetGifInfo(const AnimationInfo& info);
+  GifFileInfo GetGifInfo();
+  // Writes the logical screen and the background index, and the loop count
+  // when the file has a looping block and `info.loop` is true. A looping
+  // block is never added.
+  bool SetGifInfo(const GifFileInfo& info);
 
   // Frame `frame` (1..FrameCount); zeroed on failure.
-  FrameInfo GetFrameInfo(int frame);
-  // Writes DelayTime, the disposal and transparency bits (when the frame has a
-  // graphic control block), Left and Top.
-  bool SetFrameInfo(const FrameInfo& info, int frame);
+  GifFrameInfo GetFrameInfo(int frame);
+  // Writes the delay, the disposal and transparency bits (when the frame has
+  // a graphic control block) and the place.
+  bool SetFrameInfo(const FrameRecord& info, int frame);
 
   // Entry `index` of the global table (frame 0) or of the frame's local
   // table; -1 on failure.

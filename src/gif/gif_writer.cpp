@@ -50,17 +50,6 @@ unsigned TableSizeBits(const FrameImage& image) { return static_cast<unsigned>(i
 
 }  // namespace
 
-AnimationSettings AnimationSettingsOf(const AnimationInfo& info) {
-  AnimationSettings animation;
-  animation.width = info.Width;
-  animation.height = info.Depth;
-  animation.loop = info.LOOP;
-  animation.loopCount = info.LoopCount;
-  animation.comment = info.exposition;
-  animation.interlace = info.Interlace;
-  return animation;
-}
-
 std::string CommentBytes(const std::string& text) {
   std::string comment = text.substr(0, text.find('\0'));
   return GbkTruncate(comment, kMaxCommentBytes);
@@ -80,7 +69,7 @@ void ClassicGifStream::WriteHead(const FrameImage& first) {
   // Header, logical screen (global table present, colour resolution and
   // table size from the first frame, background 0, no aspect ratio) and the
   // first frame's colours as the global table.
-  block.Text("GIF89a").Word(animation_.width).Word(animation_.height).Byte(0x80 | bits << 4 | bits).Byte(0).Byte(0);
+  block.Text("GIF89a").Word(animation_.widthPx).Word(animation_.heightPx).Byte(0x80 | bits << 4 | bits).Byte(0).Byte(0);
   block.ColorTable(first);
   block.WriteTo(*sink_);
 }
@@ -91,8 +80,8 @@ void ClassicGifStream::WriteAnimated(const FrameRecord& record, const FrameImage
   unsigned packed = (record.disposalMethod & 7u) << 2 | (record.transparent ? 1u : 0u);
   // Graphic control: the transparent colour is always index 0.
   block.Byte(0x21).Byte(0xF9).Byte(0x04).Byte(packed).Word(record.delayCs).Byte(0).Byte(0x00);
-  block.Comment(record.comment);
-  block.Byte(0x2C).Word(record.left).Word(record.top).Word(static_cast<unsigned>(image.width()));
+  block.Comment(CommentBytes(record.comment));
+  block.Byte(0x2C).Word(record.leftPx).Word(record.topPx).Word(static_cast<unsigned>(image.width()));
   block.Word(static_cast<unsigned>(image.height())).Byte(0x80 | interlaceBit | TableSizeBits(image));
   block.WriteTo(*sink_);
   block.ColorTable(image);
@@ -104,8 +93,8 @@ void ClassicGifStream::AddFrame(const FrameRecord& record, const FrameImage& ima
   if (frames_ == 0) {
     // Whether the file is a still picture or an animation is only known
     // with the second frame, so the first one waits.
-    if (animation_.width == 0) animation_.width = static_cast<uint16_t>(image.width());
-    if (animation_.height == 0) animation_.height = static_cast<uint16_t>(image.height());
+    if (animation_.widthPx == 0) animation_.widthPx = static_cast<uint16_t>(image.width());
+    if (animation_.heightPx == 0) animation_.heightPx = static_cast<uint16_t>(image.height());
     firstRecord_ = record;
     first_ = image;
   } else {

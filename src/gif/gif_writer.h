@@ -14,30 +14,6 @@
 
 namespace movrel {
 
-// What the maker keeps of one added frame.
-struct FrameRecord {
-  uint16_t delayCs = 0;
-  uint16_t left = 0;
-  uint16_t top = 0;
-  uint8_t disposalMethod = 0;
-  bool transparent = false;
-  std::string comment;  // at most 255 bytes
-};
-
-// The animation as a whole.
-struct AnimationSettings {
-  uint16_t width = 0;
-  uint16_t height = 0;
-  bool loop = true;
-  uint16_t loopCount = 0;
-  std::string comment;
-  bool interlace = false;
-};
-
-// What the writer takes of an animation record: the logical screen,
-// looping, comment and interlacing.
-AnimationSettings AnimationSettingsOf(const AnimationInfo& info);
-
 // A comment as the file holds it: the text up to its first zero byte, cut to
 // 255 bytes without splitting a double-byte character.
 std::string CommentBytes(const std::string& text);

@@ -34,8 +34,8 @@ bool LoadStored(const FrameSource& source, int number, WorkingImage* image) {
 
 // The first picture's size, for a logical screen left at 0.
 void TakeScreenSize(const WorkingImage& image, AnimationSettings* animation) {
-  if (animation->width == 0) animation->width = static_cast<uint16_t>(image.width());
-  if (animation->height == 0) animation->height = static_cast<uint16_t>(image.height());
+  if (animation->widthPx == 0) animation->widthPx = static_cast<uint16_t>(image.width());
+  if (animation->heightPx == 0) animation->heightPx = static_cast<uint16_t>(image.height());
 }
 
 // Tells a refused write from the other failures.
@@ -63,9 +63,10 @@ constexpr uint32_t kLongestFrameCs = 65535;
 
 class Writer {
  public:
-  Writer(const FrameSource& source, const std::vector<AnimationFrame>& frames, const AnimationInfo& info,
-         const GifOptions& options, ByteSink& sink, const AnimationProgress& progress)
-      : source_(source), frames_(frames), animation_(AnimationSettingsOf(info)), options_(options), sink_(sink),
+  Writer(const FrameSource& source, const std::vector<AnimationFrame>& frames,
+         const AnimationSettings& animation, const GifOptions& options, ByteSink& sink,
+         const AnimationProgress& progress)
+      : source_(source), frames_(frames), animation_(animation), options_(options), sink_(sink),
         progress_(progress) {
     last_ = frames.empty() ? 0 : frames.back().lastFrame;
     if (last_ > source.FrameCount()) last_ = source.FrameCount();
@@ -125,7 +126,7 @@ class Writer {
   // The logical screen comes from the first picture when it is not given.
   void Begin(const WorkingImage& first, std::vector<uint32_t>& shared) {
     TakeScreenSize(first, &animation_);
-    canvas_.Allocate(animation_.width, animation_.height);
+    canvas_.Allocate(animation_.widthPx, animation_.heightPx);
     if (!compact_) {
       classic_.Begin(animation_, sink_);
       return;
@@ -133,15 +134,15 @@ class Writer {
     // The canvas starts black: where the first picture leaves it so, black
     // is one of the colours shown.
     FramePosition at = source_.Position(1);
-    const bool coversScreen = at.left <= 0 && at.top <= 0 && at.left + first.width() >= animation_.width &&
-                              at.top + first.height() >= animation_.height;
+    const bool coversScreen = at.left <= 0 && at.top <= 0 && at.left + first.width() >= animation_.widthPx &&
+                              at.top + first.height() >= animation_.heightPx;
     if (!coversScreen && !shared.empty()) AddColor(&shared, 0);
     AnimationSettings written = animation_;
     const int percent = std::clamp(options_.scalePercent, 1, 100);
     if (percent < 100) {
-      written.width = static_cast<uint16_t>(std::max(1, (animation_.width * percent + 50) / 100));
-      written.height = static_cast<uint16_t>(std::max(1, (animation_.height * percent + 50) / 100));
-      scaledCanvas_.Allocate(written.width, written.height);
+      written.widthPx = static_cast<uint16_t>(std::max(1, (animation_.widthPx * percent + 50) / 100));
+      written.heightPx = static_cast<uint16_t>(std::max(1, (animation_.heightPx * percent + 50) / 100));
+      scaledCanvas_.Allocate(written.widthPx, written.heightPx);
       scaled_ = true;
     }
     CompactOptions compact;
@@ -207,8 +208,8 @@ class Writer {
     PopularityPalette(crop, &image);
     FrameRecord record;
     record.delayCs = delayCs;
-    record.left = static_cast<uint16_t>(rect.left);
-    record.top = static_cast<uint16_t>(rect.top);
+    record.leftPx = static_cast<uint16_t>(rect.left);
+    record.topPx = static_cast<uint16_t>(rect.top);
     classic_.AddFrame(record, image);
   }
 
@@ -234,11 +235,11 @@ class Writer {
 }  // namespace
 
 AnimationOutcome WriteAnimation(const FrameSource& source, const std::vector<AnimationFrame>& frames,
-                                const AnimationInfo& info, const GifOptions& options, ByteSink& sink,
+                                const AnimationSettings& animation, const GifOptions& options, ByteSink& sink,
                                 const AnimationProgress& progress, std::string* error) {
   WatchedSink watched(sink);
   try {
-    Writer writer(source, frames, info, options, watched, progress);
+    Writer writer(source, frames, animation, options, watched, progress);
     writer.Run();
     return AnimationOutcome::kWritten;
   } catch (const Cancelled&) {

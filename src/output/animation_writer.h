@@ -70,12 +70,12 @@ enum class AnimationOutcome {
   kCancelled,      // the options' cancel flag was set
 };
 
-// Writes the whole file. `info` gives the logical screen (0 takes the first
-// picture's size), the looping block, the comment and interlacing. On a
+// Writes the whole file. `animation` gives the logical screen (0 takes the
+// first picture's size), the looping block, the comment and interlacing. On a
 // failure `error` says what happened, and the sink holds a partial file
 // that the caller must discard.
 AnimationOutcome WriteAnimation(const FrameSource& source, const std::vector<AnimationFrame>& frames,
-                                const AnimationInfo& info, const GifOptions& options, ByteSink& sink,
+                                const AnimationSettings& animation, const GifOptions& options, ByteSink& sink,
                                 const AnimationProgress& progress, std::string* error);
 
 }  // namespace movrel

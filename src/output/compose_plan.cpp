@@ -142,14 +142,14 @@ std::string SizeLimitRefusal(const std::string& limitText, uint64_t smallestByte
 
 std::string AnimationComment() { return std::string(kProductName) + "(" + kHomePageUrl + ")"; }
 
-AnimationInfo MakeAnimationInfo(int32_t width, int32_t height, uint16_t playCount) {
-  AnimationInfo info;
-  info.Width = ClampTo16Bits(width);
-  info.Depth = ClampTo16Bits(height);
-  info.LOOP = playCount != 1;
-  info.LoopCount = playCount == 0 ? 0 : static_cast<uint16_t>(playCount - 1);
-  info.exposition = AnimationComment();
-  return info;
+AnimationSettings MakeAnimationSettings(int32_t width, int32_t height, uint16_t playCount) {
+  AnimationSettings animation;
+  animation.widthPx = ClampTo16Bits(width);
+  animation.heightPx = ClampTo16Bits(height);
+  animation.loop = playCount != 1;
+  animation.loopCount = playCount == 0 ? 0 : static_cast<uint16_t>(playCount - 1);
+  animation.comment = AnimationComment();
+  return animation;
 }
 
 std::vector<AnimationFrame> PlanAnimationFrames(const FrameSource& source, const ComposeSettings& settings) {

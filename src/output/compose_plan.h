@@ -1,7 +1,7 @@
 // The decisions of composing a recording into a GIF: the per-frame speed
 // change, the frame groups with their delays (from the delay plan), the
-// play count of 组合框播放次数 and its custom item, the records handed to
-// GifMaker, and the file options of the compact GIF (lossy level, dithering)
+// play count of 组合框播放次数 and its custom item, the animation record
+// handed to the writer, and the file options of the compact GIF (lossy level, dithering)
 // and the size limit as the user typed them. No platform code; the Win32
 // side only asks for the path and reports.
 #pragma once
@@ -48,7 +48,7 @@ std::string AnimationComment();
 // plays `playCount` times (0 endless). The looping block counts the repeats
 // after the first play: N plays write N - 1, and a single play writes no
 // looping block at all (a count of 0 there would mean endless).
-AnimationInfo MakeAnimationInfo(int32_t width, int32_t height, uint16_t playCount);
+AnimationSettings MakeAnimationSettings(int32_t width, int32_t height, uint16_t playCount);
 
 struct ComposeSettings {
   int32_t startIntervalMs = 0;
@@ -60,7 +60,7 @@ struct ComposeSettings {
 // file options and the size limit (bytes, 0 for none).
 struct SaveRecipe {
   ComposeSettings compose;
-  AnimationInfo info;
+  AnimationSettings animation;
   GifOptions options;
   uint64_t limitBytes = 0;
 };

@@ -144,7 +144,7 @@ FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettin
   recipe->compose.startIntervalMs = state.startIntervalMs;
   recipe->compose.speedChangeMs = TimeTextMs(playback.speedChangeText, playback.speedChangeUnit);
   recipe->compose.stillFrames = playback.stillFrames;
-  recipe->info = MakeAnimationInfo(state.animationSize.width, state.animationSize.height, choices.playCount);
+  recipe->animation = MakeAnimationSettings(state.animationSize.width, state.animationSize.height, choices.playCount);
   return ReadFileChoices(choices.file, &recipe->options, &recipe->limitBytes);
 }
 
@@ -213,7 +213,7 @@ void ComposeAndSave(bool copyToClipboard) {
     if (!file.Create(target)) {
       error = "无法创建文件";
     } else {
-      const FitOutcome outcome = WriteAnimationWithin(frames, plan, recipe.info, recipe.options, recipe.limitBytes,
+      const FitOutcome outcome = WriteAnimationWithin(frames, plan, recipe.animation, recipe.options, recipe.limitBytes,
                                                       file, progress, &fit, &error);
       // Too large, nothing is committed: the sink goes with the old target
       // untouched.

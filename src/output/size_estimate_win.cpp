@@ -56,7 +56,7 @@ DWORD WINAPI SizeEstimator::CountThread(void* param) {
   CountingSink sink;
   std::string error;
   count.result.outcome = plan.empty() ? FitOutcome::kNotComposable
-                                      : WriteAnimationWithin(*count.source, plan, recipe.info, options,
+                                      : WriteAnimationWithin(*count.source, plan, recipe.animation, options,
                                                              recipe.limitBytes, sink, [](int, int) {},
                                                              &count.result.fit, &error);
   if (count.result.outcome == FitOutcome::kWritten) count.result.fit.bytes = sink.count();

@@ -48,14 +48,14 @@ FitOutcome FitOutcomeOf(AnimationOutcome outcome) {
 
 class Fitter {
  public:
-  Fitter(const FrameSource& source, const std::vector<AnimationFrame>& frames, const AnimationInfo& info,
+  Fitter(const FrameSource& source, const std::vector<AnimationFrame>& frames, const AnimationSettings& animation,
          uint64_t limit, const AnimationProgress& progress, std::string* error)
-      : source_(source), frames_(frames), info_(info), limit_(limit), progress_(progress), error_(error) {}
+      : source_(source), frames_(frames), animation_(animation), limit_(limit), progress_(progress), error_(error) {}
 
   // Encodes `options` into a counter; false when the encode failed.
   bool Try(const GifOptions& options, uint64_t* bytes) {
     TrySink sink(std::min(limit_, kKeptTryBytes));
-    AnimationOutcome outcome = WriteAnimation(source_, frames_, info_, options, sink, progress_, error_);
+    AnimationOutcome outcome = WriteAnimation(source_, frames_, animation_, options, sink, progress_, error_);
     if (outcome != AnimationOutcome::kWritten) {
       failed_ = FitOutcomeOf(outcome);
       return false;
@@ -82,7 +82,7 @@ class Fitter {
  private:
   const FrameSource& source_;
   const std::vector<AnimationFrame>& frames_;
-  const AnimationInfo& info_;
+  const AnimationSettings& animation_;
   uint64_t limit_;
   const AnimationProgress& progress_;
   std::string* error_;
@@ -177,7 +177,7 @@ bool SearchLevels(Fitter& fitter, GifOptions options, int tooLarge, uint64_t too
 }  // namespace
 
 FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<AnimationFrame>& frames,
-                                const AnimationInfo& info, const GifOptions& options, uint64_t limitBytes,
+                                const AnimationSettings& animation, const GifOptions& options, uint64_t limitBytes,
                                 ByteSink& sink, const AnimationProgress& progress, SizeFit* fit,
                                 std::string* error) {
   *fit = SizeFit();
@@ -187,12 +187,12 @@ FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<Ani
   fit->scalePercent = options.scalePercent;
   if (limitBytes == 0) {
     SizedSink sized(sink);
-    AnimationOutcome outcome = WriteAnimation(source, frames, info, options, sized, progress, error);
+    AnimationOutcome outcome = WriteAnimation(source, frames, animation, options, sized, progress, error);
     fit->bytes = sized.count();
     return FitOutcomeOf(outcome);
   }
 
-  Fitter fitter(source, frames, info, limitBytes, progress, error);
+  Fitter fitter(source, frames, animation, limitBytes, progress, error);
   uint64_t given = 0;
   if (!fitter.Try(options, &given)) return fitter.failed_;
   if (!fitter.found_) {
@@ -265,7 +265,7 @@ FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<Ani
     return FitOutcome::kWritten;
   }
   SizedSink sized(sink);
-  AnimationOutcome outcome = WriteAnimation(source, frames, info, best, sized, progress, error);
+  AnimationOutcome outcome = WriteAnimation(source, frames, animation, best, sized, progress, error);
   fit->bytes = sized.count();
   // The same frames and options give the same bytes, so this never happens
   // unless the recording changed under the save; it must not pass as fitting.

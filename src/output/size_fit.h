@@ -40,7 +40,7 @@ enum class FitOutcome {
 // `fit->bytes` is what reached the sink, never more than a limit given; on
 // kTooLarge the sink may hold a partial file to discard.
 FitOutcome WriteAnimationWithin(const FrameSource& source, const std::vector<AnimationFrame>& frames,
-                                const AnimationInfo& info, const GifOptions& options, uint64_t limitBytes,
+                                const AnimationSettings& animation, const GifOptions& options, uint64_t limitBytes,
                                 ByteSink& sink, const AnimationProgress& progress, SizeFit* fit,
                                 std::string* error);
 

@@ -45,7 +45,7 @@ TEST(GifMaker, EmptyVariableDoesNothing) {
   GifMaker maker;
   EXPECT_FALSE(maker.IsCreated());
   EXPECT_EQ(maker.GetError(), "对象还未创建");
-  EXPECT_FALSE(maker.AddFrame(FrameInfo(), "", kRedBmp));
+  EXPECT_FALSE(maker.AddFrame(FrameRecord(), "", kRedBmp));
   EXPECT_FALSE(maker.SaveGif("never.gif"));
   MemorySink sink;
   EXPECT_FALSE(maker.WriteGif(sink));
@@ -54,7 +54,7 @@ TEST(GifMaker, EmptyVariableDoesNothing) {
   maker.Clear();
   EXPECT_EQ(maker.GetError(), "对象还未创建");
 
-  EXPECT_TRUE(maker.Create(AnimationInfo()));
+  EXPECT_TRUE(maker.Create(AnimationSettings()));
   EXPECT_EQ(maker.GetError(), "");
   maker.Clear();
   EXPECT_FALSE(maker.IsCreated());
@@ -95,17 +95,17 @@ TEST(GifMaker, BadPicturesGiveTheirTextAndAddNoFrame) {
       {"empty file", emptyPath, "", "读入图片文件失败"},
   };
   GifMaker maker;
-  maker.Create(AnimationInfo());
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
+  maker.Create(AnimationSettings());
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
   std::string before = Written(maker);
   for (const Case& c : cases) {
-    EXPECT_FALSE(maker.AddFrame(FrameInfo(), c.path, c.bytes)) << c.name;
+    EXPECT_FALSE(maker.AddFrame(FrameRecord(), c.path, c.bytes)) << c.name;
     EXPECT_EQ(maker.GetError(), c.error) << c.name;
     EXPECT_EQ(maker.FrameCount(), 1) << c.name;
   }
   EXPECT_TRUE(Written(maker) == before);
   // The next success clears the text.
-  EXPECT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
+  EXPECT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
   EXPECT_EQ(maker.GetError(), "");
   RemoveFile(truncatedPath);
   RemoveFile(emptyPath);
@@ -116,8 +116,8 @@ TEST(GifMaker, AFolderAsPictureIsAFileError) {
   std::string path = folder / "";
   path.pop_back();
   GifMaker maker;
-  maker.Create(AnimationInfo());
-  EXPECT_FALSE(maker.AddFrame(FrameInfo(), path));
+  maker.Create(AnimationSettings());
+  EXPECT_FALSE(maker.AddFrame(FrameRecord(), path));
   EXPECT_NE(maker.GetError().find(path), std::string::npos) << maker.GetError();
   EXPECT_EQ(maker.FrameCount(), 0);
 }
@@ -127,9 +127,9 @@ TEST(GifMaker, TheFileWinsOverTheBytes) {
   std::string path = folder / "運.bmp";
   ASSERT_TRUE(WriteWholeFile(path, MakeBmp(Picture(6, 2, Rgb{0, 0, 255}))));
   GifMaker maker;
-  maker.Create(AnimationInfo());
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), path, kRedBmp)) << maker.GetError();
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), path, "short")) << maker.GetError();
+  maker.Create(AnimationSettings());
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), path, kRedBmp)) << maker.GetError();
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), path, "short")) << maker.GetError();
   EXPECT_EQ(maker.Frame(0)->width(), 6);
   GifFile gif = Parse(Written(maker));
   EXPECT_EQ(gif.globalTable[0], (Rgb{0, 0, 240}));
@@ -138,46 +138,46 @@ TEST(GifMaker, TheFileWinsOverTheBytes) {
 
 TEST(GifMaker, LogicalScreenComesFromCreateOrTheFirstFrame) {
   struct Case {
-    uint16_t width, depth;
-    int expectedWidth, expectedDepth;
+    uint16_t width, height;
+    int expectedWidth, expectedHeight;
   };
   const Case cases[] = {{0, 0, 320, 200}, {400, 0, 400, 200}, {0, 50, 320, 50}, {10, 10, 10, 10}};
   std::string big = MakeBmp(Picture(320, 200, Rgb{1, 1, 1}));
   std::string small = MakeBmp(Picture(100, 50, Rgb{2, 2, 2}));
   for (const Case& c : cases) {
-    AnimationInfo info;
-    info.Width = c.width;
-    info.Depth = c.depth;
+    AnimationSettings animation;
+    animation.widthPx = c.width;
+    animation.heightPx = c.height;
     GifMaker maker;
-    maker.Create(info);
-    ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", big));
-    ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", small));
+    maker.Create(animation);
+    ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", big));
+    ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", small));
     GifFile gif = Parse(Written(maker));
     EXPECT_EQ(gif.width, c.expectedWidth);
-    EXPECT_EQ(gif.height, c.expectedDepth);
+    EXPECT_EQ(gif.height, c.expectedHeight);
     // Frames larger than the screen are written as they are.
     EXPECT_EQ(gif.frames[0].width, 320);
   }
 }
 
 TEST(GifMaker, CreateAgainAndResetStartOverButKeepInterlacing) {
-  AnimationInfo info;
-  info.Width = 999;
-  info.LOOP = false;
-  info.exposition = "old";
-  info.Interlace = true;
+  AnimationSettings animation;
+  animation.widthPx = 999;
+  animation.loop = false;
+  animation.comment = "old";
+  animation.interlace = true;
   GifMaker maker;
-  maker.Create(info);
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
-  EXPECT_FALSE(maker.AddFrame(FrameInfo(), "", "tiny"));
+  maker.Create(animation);
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
+  EXPECT_FALSE(maker.AddFrame(FrameRecord(), "", "tiny"));
 
   maker.Reset();
   EXPECT_EQ(maker.FrameCount(), 0);
   EXPECT_EQ(maker.GetError(), "不是有效的图片数据");  // the text stays
   std::string green = MakeBmp(Picture(7, 5, Rgb{0, 255, 0}));
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", green));
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", green));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", green));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", green));
   GifFile gif = Parse(Written(maker));
   EXPECT_EQ(gif.width, 7);
   EXPECT_EQ(gif.height, 5);
@@ -188,11 +188,11 @@ TEST(GifMaker, CreateAgainAndResetStartOverButKeepInterlacing) {
   EXPECT_EQ(gif.frames[0].descriptorPacked & 0x40, 0x40);
 
   // A second Create drops the frames and takes the new settings.
-  info.Interlace = false;
-  info.Width = 0;
-  maker.Create(info);
+  animation.interlace = false;
+  animation.widthPx = 0;
+  maker.Create(animation);
   EXPECT_EQ(maker.FrameCount(), 0);
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
   gif = Parse(Written(maker));
   EXPECT_EQ(gif.frames.size(), 1u);
   EXPECT_EQ(gif.width, 4);
@@ -201,12 +201,12 @@ TEST(GifMaker, CreateAgainAndResetStartOverButKeepInterlacing) {
 }
 
 TEST(GifMaker, FrameCommentIsKeptAsItsFirst255Bytes) {
-  FrameInfo frame;
-  frame.exposition = std::string(300, 'f');
+  FrameRecord frame;
+  frame.comment = std::string(300, 'f');
   GifMaker maker;
-  maker.Create(AnimationInfo());
+  maker.Create(AnimationSettings());
   ASSERT_TRUE(maker.AddFrame(frame, "", kRedBmp));
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
   GifFile gif = Parse(Written(maker));
   EXPECT_EQ(gif.frames[0].comment, std::string(255, 'f'));
   EXPECT_EQ(gif.frames[1].comment, "");
@@ -215,12 +215,12 @@ TEST(GifMaker, FrameCommentIsKeptAsItsFirst255Bytes) {
 TEST(GifMaker, SaveGifNeedsFramesAndAWritablePlace) {
   TempFolder folder;
   GifMaker maker;
-  maker.Create(AnimationInfo());
+  maker.Create(AnimationSettings());
   EXPECT_FALSE(maker.SaveGif(folder / "x.gif"));
   EXPECT_EQ(maker.GetError(), "还没有加入任何图片");
 
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", MakeBmp(Picture(2, 9, Rgb{5, 80, 160}))));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", MakeBmp(Picture(2, 9, Rgb{5, 80, 160}))));
   std::string missingFolder = folder / "no such folder/運閉.gif";
 #ifdef _WIN32
   missingFolder = folder / "no such folder\\運閉.gif";
@@ -246,14 +246,14 @@ TEST(GifMaker, AFailedSaveKeepsTheOldFileByteForByte) {
   const std::string path = folder / "運閉.gif";
   const std::vector<std::string> onlyTheTarget = {"運閉.gif"};
   GifMaker maker;
-  maker.Create(AnimationInfo());
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", kRedBmp));
+  maker.Create(AnimationSettings());
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", kRedBmp));
   ASSERT_TRUE(maker.SaveGif(path)) << maker.GetError();
   std::string old, now;
   ASSERT_TRUE(ReadWholeFile(path, &old));
 
   // Noise compresses badly: the new file runs well past the limit.
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", MakeBmp(test::Noise(120, 120, 7))));
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", MakeBmp(test::Noise(120, 120, 7))));
   {
     test::SaveFailure failure(path, old.size() + 2000);
     EXPECT_FALSE(maker.SaveGif(path));
@@ -311,11 +311,11 @@ class FailingSink : public ByteSink {
 
 TEST(GifMaker, ARefusedWriteAnywhereFailsTheSaveAndKeepsTheFrames) {
   GifMaker maker;
-  AnimationInfo info;
-  info.exposition = "end";
-  maker.Create(info);
-  FrameInfo frame;
-  frame.exposition = "c";
+  AnimationSettings animation;
+  animation.comment = "end";
+  maker.Create(animation);
+  FrameRecord frame;
+  frame.comment = "c";
   ASSERT_TRUE(maker.AddFrame(frame, "", MakeBmp(test::Noise(300, 300, 1))));
   ASSERT_TRUE(maker.AddFrame(frame, "", kRedBmp));
   std::string good = Written(maker);
@@ -335,8 +335,8 @@ TEST(GifMaker, ARefusedWriteAnywhereFailsTheSaveAndKeepsTheFrames) {
 
 TEST(GifMaker, FrameImageLayout) {
   GifMaker maker;
-  maker.Create(AnimationInfo());
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", MakeBmp(Picture(5, 3, Rgb{7, 7, 7}))));
+  maker.Create(AnimationSettings());
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", MakeBmp(Picture(5, 3, Rgb{7, 7, 7}))));
   const FrameImage* frame = maker.Frame(0);
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(maker.Frame(1), nullptr);

@@ -192,7 +192,7 @@ TEST(GifReaderHostile, TruncatedAtEveryLength) {
     const bool loaded = reader.LoadGif("", whole.substr(0, length));
     EXPECT_TRUE(loaded || reader.GetError() == "不是有效的GIF图片数据" || reader.GetError() == "GIF图片文件已经损坏")
         << length << ": " << reader.GetError();
-    const int frames = reader.GetGifInfo().FrameCount;
+    const int frames = reader.GetGifInfo().frameCount;
     for (int k = 0; k <= frames + 1; ++k) {
       reader.SetFrameInfo(reader.GetFrameInfo(k), k);
       reader.SetPalette(k, 1, reader.GetPalette(k, 1));
@@ -222,7 +222,7 @@ TEST(GifReaderHostile, FuzzRegressions) {
     GifReader reader;
     reader.Create();
     reader.LoadGif("", bytes);
-    for (int k = 0; k <= reader.GetGifInfo().FrameCount; ++k) {
+    for (int k = 0; k <= reader.GetGifInfo().frameCount; ++k) {
       reader.SetFrameInfo(reader.GetFrameInfo(k), k);
       reader.SetPalette(k, 0, reader.GetPalette(k, 0));
       reader.GetGifData(k);

@@ -34,15 +34,15 @@ std::string Bmp24(int width, int height, const std::function<uint32_t(int, int)>
   return bmp;
 }
 
-FrameInfo Frame(uint16_t delayCs, uint16_t left, uint16_t top, uint8_t disposal, bool transparent,
+FrameRecord Frame(uint16_t delayCs, uint16_t left, uint16_t top, uint8_t disposal, bool transparent,
                 const std::string& comment) {
-  FrameInfo frame;
-  frame.DelayTime = delayCs;
-  frame.Left = left;
-  frame.Top = top;
-  frame.DisposalMethod = disposal;
-  frame.Transparency = transparent;
-  frame.exposition = comment;
+  FrameRecord frame;
+  frame.delayCs = delayCs;
+  frame.leftPx = left;
+  frame.topPx = top;
+  frame.disposalMethod = disposal;
+  frame.transparent = transparent;
+  frame.comment = comment;
   return frame;
 }
 
@@ -53,17 +53,17 @@ std::string Write(GifMaker& maker) {
 }
 
 TEST(GifReaderRoundTrip, AnimationComesBackAsWritten) {
-  const std::vector<FrameInfo> frames = {Frame(10, 0, 0, DisposalUndefined, false, ""),
+  const std::vector<FrameRecord> frames = {Frame(10, 0, 0, DisposalUndefined, false, ""),
                                          Frame(20, 5, 3, DisposalRestoreBackground, true, "第二帧"),
                                          Frame(300, 30, 4, DisposalLeave, false, "third")};
   const std::string pictures[] = {Bmp24(37, 21, [](int x, int y) { return x * 7 << 16 | y * 12; }),
                                   Bmp24(9, 17, [](int x, int y) { return (x ^ y) * 0x10101; }),
                                   Bmp24(7, 1, [](int x, int) { return x * 0x2000; })};
   for (bool interlaced : {false, true}) {
-    AnimationInfo animation;
-    animation.LoopCount = 4;
-    animation.exposition = "动画注释 of the whole";
-    animation.Interlace = interlaced;
+    AnimationSettings animation;
+    animation.loopCount = 4;
+    animation.comment = "动画注释 of the whole";
+    animation.interlace = interlaced;
     GifMaker maker;
     ASSERT_TRUE(maker.Create(animation));
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(maker.AddFrame(frames[i], "", pictures[i])) << maker.GetError();
@@ -71,16 +71,16 @@ TEST(GifReaderRoundTrip, AnimationComesBackAsWritten) {
     reader.Create();
     ASSERT_TRUE(reader.LoadGif("", Write(maker))) << reader.GetError();
 
-    AnimationInfo info = reader.GetGifInfo();
-    EXPECT_EQ(std::make_tuple(info.Width, info.Depth, info.LOOP, info.LoopCount, info.exposition, info.FrameCount,
-                              info.ColorNum),
-              std::make_tuple(37, 21, true, 4, animation.exposition, 3, 256));
+    GifFileInfo info = reader.GetGifInfo();
+    EXPECT_EQ(std::make_tuple(info.widthPx, info.heightPx, info.loop, info.loopCount, info.comment, info.frameCount,
+                              info.colourCount),
+              std::make_tuple(37, 21, true, 4, animation.comment, 3, 256));
     for (int k = 1; k <= 3; ++k) {
-      const FrameInfo& w = frames[k - 1];
-      FrameInfo r = reader.GetFrameInfo(k);
-      EXPECT_EQ(std::make_tuple(r.DelayTime, r.Left, r.Top, r.DisposalMethod, r.Transparency, r.exposition,
-                                r.Width, r.Depth, r.ColorNum),
-                std::make_tuple(w.DelayTime, w.Left, w.Top, w.DisposalMethod, w.Transparency, w.exposition,
+      const FrameRecord& w = frames[k - 1];
+      GifFrameInfo r = reader.GetFrameInfo(k);
+      EXPECT_EQ(std::make_tuple(r.delayCs, r.leftPx, r.topPx, r.disposalMethod, r.transparent, r.comment,
+                                r.widthPx, r.heightPx, r.colourCount),
+                std::make_tuple(w.delayCs, w.leftPx, w.topPx, w.disposalMethod, w.transparent, w.comment,
                                 maker.Frame(k - 1)->width(), maker.Frame(k - 1)->height(), 256))
           << k;
       // The BMP holds the maker's frame image: its colour table and padded
@@ -95,7 +95,7 @@ TEST(GifReaderRoundTrip, AnimationComesBackAsWritten) {
 
 TEST(GifReaderRoundTrip, DelayEditChangesOnlyItsTwoBytes) {
   GifMaker maker;
-  ASSERT_TRUE(maker.Create(AnimationInfo()));
+  ASSERT_TRUE(maker.Create(AnimationSettings()));
   for (int i = 0; i < 2; ++i) {
     ASSERT_TRUE(maker.AddFrame(Frame(10, 0, 0, 0, false, ""), "",
                                Bmp24(8, 8, [i](int x, int y) { return (i ? x : y) * 0x1F1F1F; })));
@@ -105,8 +105,8 @@ TEST(GifReaderRoundTrip, DelayEditChangesOnlyItsTwoBytes) {
   reader.Create();
   ASSERT_TRUE(reader.LoadGif("", written));
   for (uint16_t delay : {50, 300}) {  // 300 = 0x012C changes both bytes
-    FrameInfo frame = reader.GetFrameInfo(2);
-    frame.DelayTime = delay;
+    GifFrameInfo frame = reader.GetFrameInfo(2);
+    frame.delayCs = delay;
     ASSERT_TRUE(reader.SetFrameInfo(frame, 2));
     const std::string path = std::string(::testing::TempDir()) + "delay-edit.gif";
     ASSERT_TRUE(reader.SaveGif(path));

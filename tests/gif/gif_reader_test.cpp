@@ -34,8 +34,8 @@ std::string TempPath(const std::string& name) { return std::string(::testing::Te
 TEST(GifReaderVariable, EmptyOrWithoutFile) {
   GifReader reader;
   EXPECT_FALSE(reader.LoadGif("", ThreeFrames()));
-  EXPECT_FALSE(reader.GetGifInfo().LOOP);  // zeroed, not the record's defaults
-  EXPECT_EQ(reader.GetFrameInfo(1).DelayTime, 0);
+  EXPECT_FALSE(reader.GetGifInfo().loop);  // zeroed, not the record's defaults
+  EXPECT_EQ(reader.GetFrameInfo(1).delayCs, 0);
   EXPECT_EQ(reader.GetPalette(0, 0), -1);
   EXPECT_EQ(reader.GetError(), "对象还未创建");
 
@@ -43,8 +43,8 @@ TEST(GifReaderVariable, EmptyOrWithoutFile) {
   EXPECT_EQ(reader.GetError(), "");
   std::string errors;
   reader.GetGifInfo(), errors += reader.GetError() + "|";
-  reader.SetGifInfo(AnimationInfo()), errors += reader.GetError() + "|";
-  reader.SetFrameInfo(FrameInfo(), 1), errors += reader.GetError() + "|";
+  reader.SetGifInfo(GifFileInfo()), errors += reader.GetError() + "|";
+  reader.SetFrameInfo(FrameRecord(), 1), errors += reader.GetError() + "|";
   reader.SetPalette(0, 0, 0), errors += reader.GetError() + "|";
   reader.GetGifData(0), errors += reader.GetError() + "|";
   reader.SaveGif(TempPath("never.gif")), errors += reader.GetError();
@@ -74,7 +74,7 @@ TEST(GifReaderLoad, BadBytesKeepTheEarlierFile) {
     GifReader reader = Loaded(OneFrame());
     EXPECT_EQ(reader.LoadGif("", c.bytes), *c.error == '\0') << c.error;
     EXPECT_EQ(reader.GetError(), c.error);
-    EXPECT_EQ(reader.GetGifInfo().FrameCount, *c.error ? 1 : 3) << c.error;
+    EXPECT_EQ(reader.GetGifInfo().frameCount, *c.error ? 1 : 3) << c.error;
   }
 }
 
@@ -84,19 +84,19 @@ TEST(GifReaderLoad, FilesByGbkPath) {
   ASSERT_TRUE(WriteWholeFile(path, ThreeFrames()));
   GifReader reader = Loaded(OneFrame());
   ASSERT_TRUE(reader.LoadGif(path, "the path wins"));
-  EXPECT_EQ(reader.GetGifInfo().FrameCount, 3);
+  EXPECT_EQ(reader.GetGifInfo().frameCount, 3);
 
   const std::string missing = TempPath("missing-reader.gif");
   EXPECT_FALSE(reader.LoadGif(missing));
   EXPECT_NE(reader.GetError().find(missing), std::string::npos) << reader.GetError();
   EXPECT_FALSE(reader.SaveGif(missing + "/in-a-file.gif"));
   EXPECT_NE(reader.GetError().find("in-a-file.gif"), std::string::npos) << reader.GetError();
-  EXPECT_EQ(reader.GetGifInfo().FrameCount, 3);
+  EXPECT_EQ(reader.GetGifInfo().frameCount, 3);
 
   // A too short file leaves the earlier one; a wrong signature releases it.
   ASSERT_TRUE(WriteWholeFile(path, ThreeFrames().substr(0, 20)));
   EXPECT_FALSE(reader.LoadGif(path));
-  EXPECT_EQ(reader.GetGifInfo().FrameCount, 3);
+  EXPECT_EQ(reader.GetGifInfo().frameCount, 3);
   ASSERT_TRUE(WriteWholeFile(path, "JFIF89a" + ThreeFrames()));
   EXPECT_FALSE(reader.LoadGif(path));
   EXPECT_EQ(reader.GetError(), "不是GIF图片数据");
@@ -138,7 +138,7 @@ TEST(GifReaderLoad, BrokenBlocksKeepTheBytesWithoutFrames) {
     EXPECT_FALSE(reader.LoadGif("", broken));
     EXPECT_EQ(reader.GetError(), "GIF图片文件已经损坏");
     EXPECT_EQ(reader.GetGifData(0), broken);
-    EXPECT_EQ(reader.GetGifInfo().FrameCount, 0);
+    EXPECT_EQ(reader.GetGifInfo().frameCount, 0);
   }
 }
 
@@ -166,11 +166,11 @@ TEST(GifReaderIndex, OneFramePerImage) {
   };
   for (const auto& c : cases) {
     GifReader reader = Loaded(Header(20, 10, 0x81) + Table(4) + c.body + Trailer() + SmallImage(9));
-    ASSERT_EQ(reader.GetGifInfo().FrameCount, static_cast<int>(c.lefts.size())) << c.what;
+    ASSERT_EQ(reader.GetGifInfo().frameCount, static_cast<int>(c.lefts.size())) << c.what;
     const std::string pictures = c.pictures.empty() ? std::string(c.lefts.size(), 'P') : c.pictures;
     for (size_t k = 0; k < c.lefts.size(); ++k) {
       const int frame = static_cast<int>(k) + 1;
-      EXPECT_EQ(reader.GetFrameInfo(frame).Left, c.lefts[k]) << c.what;
+      EXPECT_EQ(reader.GetFrameInfo(frame).leftPx, c.lefts[k]) << c.what;
       const std::string bmp = reader.GetGifData(frame);
       EXPECT_EQ(bmp.empty() ? reader.GetError() : "P", pictures[k] == 'P' ? "P" : "当前帧已经损坏")
           << c.what << " frame " << frame;
@@ -203,19 +203,19 @@ TEST(GifReaderIndex, LoopingBlockAndAnimationComment) {
   };
   for (const auto& c : cases) {
     GifReader reader = Loaded(Header(20, 10, 0x81) + Table(4) + c.body + Trailer());
-    AnimationInfo info = reader.GetGifInfo();
-    EXPECT_EQ(info.LOOP, c.loopCount >= 0) << c.what;
-    EXPECT_EQ(info.LoopCount, c.loopCount >= 0 ? c.loopCount : 0) << c.what;
-    EXPECT_EQ(info.exposition, c.comment) << c.what;
+    GifFileInfo info = reader.GetGifInfo();
+    EXPECT_EQ(info.loop, c.loopCount >= 0) << c.what;
+    EXPECT_EQ(info.loopCount, c.loopCount >= 0 ? c.loopCount : 0) << c.what;
+    EXPECT_EQ(info.comment, c.comment) << c.what;
   }
 }
 
 TEST(GifReaderInfo, FrameNumbersOutsideTheFile) {
   GifReader reader = Loaded(ThreeFrames());
-  EXPECT_EQ(reader.GetFrameInfo(2).exposition, "second");
-  EXPECT_EQ(reader.GetFrameInfo(3).ColorNum, 4);
+  EXPECT_EQ(reader.GetFrameInfo(2).comment, "second");
+  EXPECT_EQ(reader.GetFrameInfo(3).colourCount, 4);
   for (int outside : {0, 4, -1}) {
-    EXPECT_EQ(reader.GetFrameInfo(outside).Width, 0);
+    EXPECT_EQ(reader.GetFrameInfo(outside).widthPx, 0);
     EXPECT_EQ(reader.GetError(), "帧序号超出范围");
   }
   EXPECT_TRUE(reader.GetGifData(4).empty());
@@ -227,29 +227,29 @@ TEST(GifReaderEdit, FrameFieldsKeepTheOtherBits) {
   const std::string bytes = Header(20, 10, 0x81) + Table(4) + Control(0xE2 | 0x04 | 0x01, 10, 7) + SmallImage() +
                             SmallImage(3, 3) + Trailer();
   GifReader reader = Loaded(bytes);
-  FrameInfo info = reader.GetFrameInfo(1);
-  info.DelayTime = 0x1234;
-  info.DisposalMethod = 0x0B;  // only the low three bits go in
-  info.Transparency = false;
-  info.TransparencyIndex = 9;  // never written, nor the size
-  info.Width = 1;
-  info.Left = 300;
-  info.Top = 400;
+  GifFrameInfo info = reader.GetFrameInfo(1);
+  info.delayCs = 0x1234;
+  info.disposalMethod = 0x0B;  // only the low three bits go in
+  info.transparent = false;
+  info.transparentIndex = 9;  // never written, nor the size
+  info.widthPx = 1;
+  info.leftPx = 300;
+  info.topPx = 400;
   ASSERT_TRUE(reader.SetFrameInfo(info, 1));
   std::string expected = bytes;
   const size_t control = bytes.find("\x21\xF9\x04");
   expected.replace(control + 3, 3, '\xEE' + Le16(0x1234));
   expected.replace(control + 9, 4, Le16(300) + Le16(400));
   EXPECT_EQ(reader.GetGifData(0), expected);
-  info.Transparency = true;
+  info.transparent = true;
   ASSERT_TRUE(reader.SetFrameInfo(info, 1));
   expected[control + 3] = '\xEF';
   EXPECT_EQ(reader.GetGifData(0), expected);
 
   // A frame without a control block only takes the offsets.
-  FrameInfo bare = reader.GetFrameInfo(2);
-  bare.DelayTime = 99;
-  bare.Left = 11;
+  GifFrameInfo bare = reader.GetFrameInfo(2);
+  bare.delayCs = 99;
+  bare.leftPx = 11;
   ASSERT_TRUE(reader.SetFrameInfo(bare, 2));
   expected.replace(control + 8 + SmallImage().size() + 1, 2, Le16(11));
   EXPECT_EQ(reader.GetGifData(0), expected);
@@ -257,24 +257,24 @@ TEST(GifReaderEdit, FrameFieldsKeepTheOtherBits) {
 
 TEST(GifReaderEdit, ScreenFieldsAndLoopCount) {
   GifReader reader = Loaded(ThreeFrames());
-  AnimationInfo info;
-  info.Width = 640;
-  info.Depth = 480;
-  info.BgColorIndex = 3;
-  info.LoopCount = 42;
-  info.LOOP = false;  // the count is only written with LOOP
+  GifFileInfo info;
+  info.widthPx = 640;
+  info.heightPx = 480;
+  info.backgroundIndex = 3;
+  info.loopCount = 42;
+  info.loop = false;  // the count is only written with loop
   ASSERT_TRUE(reader.SetGifInfo(info));
-  EXPECT_EQ(reader.GetGifInfo().LoopCount, 5);
-  info.LOOP = true;
+  EXPECT_EQ(reader.GetGifInfo().loopCount, 5);
+  info.loop = true;
   ASSERT_TRUE(reader.SetGifInfo(info));
-  AnimationInfo read = reader.GetGifInfo();
-  EXPECT_EQ(std::make_tuple(read.Width, read.Depth, read.BgColorIndex, read.LoopCount),
+  GifFileInfo read = reader.GetGifInfo();
+  EXPECT_EQ(std::make_tuple(read.widthPx, read.heightPx, read.backgroundIndex, read.loopCount),
             std::make_tuple(640, 480, 3, 42));
 
   // No looping block is ever added.
   GifReader once = Loaded(Header(20, 10, 0x81) + Table(4) + Control(0, 5) + SmallImage() + Trailer());
   ASSERT_TRUE(once.SetGifInfo(info));
-  EXPECT_FALSE(once.GetGifInfo().LOOP);
+  EXPECT_FALSE(once.GetGifInfo().loop);
 }
 
 TEST(GifReaderPalette, TablesIndicesAndErrors) {

@@ -19,13 +19,13 @@ using test::Picture;
 using test::Rgb;
 
 struct Shot {
-  FrameInfo frame;
+  FrameRecord frame;
   Picture picture;
 };
 
-std::string Compose(const AnimationInfo& info, const std::vector<Shot>& shots) {
+std::string Compose(const AnimationSettings& animation, const std::vector<Shot>& shots) {
   GifMaker maker;
-  maker.Create(info);
+  maker.Create(animation);
   for (const Shot& s : shots) {
     EXPECT_TRUE(maker.AddFrame(s.frame, "", test::MakeBmp(s.picture))) << maker.GetError();
   }
@@ -60,18 +60,18 @@ std::string PackCodes(const std::vector<std::pair<int, int>>& codesAndWidths) {
   return blocks;
 }
 
-Shot Flat(int w, int h, Rgb c, FrameInfo frame = FrameInfo()) { return Shot{frame, Picture(w, h, c)}; }
+Shot Flat(int w, int h, Rgb c, FrameRecord frame = FrameRecord()) { return Shot{frame, Picture(w, h, c)}; }
 
 const size_t kAfterGlobalTable = 6 + 7 + 768;
 
 TEST(GifWriter, SingleFrameOfOneColourByteForByte) {
-  AnimationInfo info;
-  info.exposition = "";
-  FrameInfo frame;
-  frame.Left = 5;  // a single frame keeps no offset, delay or comment
-  frame.exposition = "ignored";
-  frame.Transparency = true;
-  std::string gif = Compose(info, {Flat(10, 10, Rgb{255, 255, 255}, frame)});
+  AnimationSettings animation;
+  animation.comment = "";
+  FrameRecord frame;
+  frame.leftPx = 5;  // a single frame keeps no offset, delay or comment
+  frame.comment = "ignored";
+  frame.transparent = true;
+  std::string gif = Compose(animation, {Flat(10, 10, Rgb{255, 255, 255}, frame)});
 
   std::string expected = "GIF89a" + Bytes({10, 0, 10, 0, 0xF7, 0, 0});
   std::string table(768, '\0');
@@ -88,17 +88,17 @@ TEST(GifWriter, SingleFrameOfOneColourByteForByte) {
 }
 
 TEST(GifWriter, LoopingBlockFollowsTheGlobalTableOnlyWhenLooping) {
-  AnimationInfo info;
+  AnimationSettings animation;
   std::vector<Shot> two = {Flat(4, 4, Rgb{1, 2, 3}), Flat(4, 4, Rgb{200, 0, 0})};
-  std::string looping = Compose(info, two);
+  std::string looping = Compose(animation, two);
   EXPECT_EQ(looping.substr(kAfterGlobalTable, 19),
             Bytes({0x21, 0xFF, 0x0B}) + "NETSCAPE2.0" + Bytes({0x03, 0x01, 0x00, 0x00, 0x00}));
-  info.LoopCount = 513;
-  EXPECT_EQ(looping.size(), Compose(info, two).size());
-  EXPECT_EQ(Compose(info, two).substr(kAfterGlobalTable + 16, 2), Bytes({0x01, 0x02}));
+  animation.loopCount = 513;
+  EXPECT_EQ(looping.size(), Compose(animation, two).size());
+  EXPECT_EQ(Compose(animation, two).substr(kAfterGlobalTable + 16, 2), Bytes({0x01, 0x02}));
 
-  info.LOOP = false;
-  std::string once = Compose(info, two);
+  animation.loop = false;
+  std::string once = Compose(animation, two);
   EXPECT_EQ(once.substr(kAfterGlobalTable, 3), Bytes({0x21, 0xF9, 0x04}));
   EXPECT_FALSE(Parse(once).hasLoop);
 }
@@ -119,27 +119,27 @@ TEST(GifWriter, GraphicControlBlock) {
       {9, false, 1, Bytes({0x21, 0xF9, 0x04, 0x04, 0x01, 0x00, 0x00, 0x00})},
   };
   for (const Case& c : cases) {
-    FrameInfo frame;
-    frame.DisposalMethod = c.disposal;
-    frame.Transparency = c.transparent;
-    frame.DelayTime = c.delay;
-    AnimationInfo info;
-    info.LOOP = false;
-    std::string gif = Compose(info, {Flat(3, 3, Rgb{9, 9, 9}, frame), Flat(3, 3, Rgb{9, 9, 9})});
+    FrameRecord frame;
+    frame.disposalMethod = c.disposal;
+    frame.transparent = c.transparent;
+    frame.delayCs = c.delay;
+    AnimationSettings animation;
+    animation.loop = false;
+    std::string gif = Compose(animation, {Flat(3, 3, Rgb{9, 9, 9}, frame), Flat(3, 3, Rgb{9, 9, 9})});
     EXPECT_EQ(gif.substr(kAfterGlobalTable, 8), c.expected) << int(c.disposal);
   }
 }
 
 TEST(GifWriter, FramesCarryOffsetsLocalTablesAndComments) {
-  FrameInfo first;
-  first.exposition = "abc";
-  first.Left = 2;
-  first.Top = 300;
-  FrameInfo second;
-  second.exposition = std::string(300, 'x');
-  AnimationInfo info;
-  info.LOOP = false;
-  std::string gif = Compose(info, {Flat(5, 3, Rgb{0, 0, 255}, first), Flat(2, 7, Rgb{0, 255, 0}, second)});
+  FrameRecord first;
+  first.comment = "abc";
+  first.leftPx = 2;
+  first.topPx = 300;
+  FrameRecord second;
+  second.comment = std::string(300, 'x');
+  AnimationSettings animation;
+  animation.loop = false;
+  std::string gif = Compose(animation, {Flat(5, 3, Rgb{0, 0, 255}, first), Flat(2, 7, Rgb{0, 255, 0}, second)});
 
   EXPECT_EQ(gif.substr(kAfterGlobalTable + 8, 17),
             Bytes({0x21, 0xFE, 0x03, 'a', 'b', 'c', 0x00, 0x2C, 2, 0, 0x2C, 1, 5, 0, 3, 0, 0x87}));
@@ -159,15 +159,15 @@ TEST(GifWriter, FramesCarryOffsetsLocalTablesAndComments) {
 }
 
 TEST(GifWriter, AnimationCommentStandsBeforeTheTrailerCutTo255Bytes) {
-  AnimationInfo info;
-  info.exposition = std::string(300, 'c');
-  std::string gif = Compose(info, {Flat(2, 2, Rgb())});
+  AnimationSettings animation;
+  animation.comment = std::string(300, 'c');
+  std::string gif = Compose(animation, {Flat(2, 2, Rgb())});
   EXPECT_EQ(gif.substr(gif.size() - 260), Bytes({0x21, 0xFE, 0xFF}) + std::string(255, 'c') + Bytes({0x00, 0x3B}));
 
   // A double-byte character across the 255th byte is left out whole rather
   // than cut in half.
-  info.exposition = std::string(254, 'c') + "录制";
-  gif = Compose(info, {Flat(2, 2, Rgb())});
+  animation.comment = std::string(254, 'c') + "录制";
+  gif = Compose(animation, {Flat(2, 2, Rgb())});
   EXPECT_EQ(Parse(gif).trailingComment, std::string(254, 'c'));
   EXPECT_EQ(CommentBytes(std::string("ab\0cd", 5)), "ab");
 }
@@ -175,8 +175,8 @@ TEST(GifWriter, AnimationCommentStandsBeforeTheTrailerCutTo255Bytes) {
 TEST(GifWriter, CodeWidthClimbsToTwelveClearsAndStartsAgainAtNine) {
   Picture p = test::Noise(256, 128, 5);
   GifMaker maker;
-  maker.Create(AnimationInfo());
-  ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", test::MakeBmp(p)));
+  maker.Create(AnimationSettings());
+  ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", test::MakeBmp(p)));
   MemorySink sink;
   ASSERT_TRUE(maker.WriteGif(sink));
   GifFile gif = Parse(sink.bytes());
@@ -269,11 +269,11 @@ TEST(GifWriter, InterlacedRowsComeInPassOrderEachOnce) {
     for (int y = 0; y < c.height; ++y) {
       for (int x = 0; x < 3; ++x) p.At(x, y) = Rgb{static_cast<uint8_t>(16 * y + 16), 0, 0};
     }
-    AnimationInfo info;
-    info.Interlace = true;
+    AnimationSettings animation;
+    animation.interlace = true;
     GifMaker maker;
-    maker.Create(info);
-    ASSERT_TRUE(maker.AddFrame(FrameInfo(), "", test::MakeBmp(p)));
+    maker.Create(animation);
+    ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", test::MakeBmp(p)));
     MemorySink sink;
     ASSERT_TRUE(maker.WriteGif(sink));
     GifFile gif = Parse(sink.bytes());

@@ -87,13 +87,11 @@ TEST(PictureDecoderWin, JpegAsBytesAndAsFileGiveTheSameFrame) {
   std::string path = kDataFolder + "photo.jpg";
   std::string bytes = ReadPictureFile(path);
   ASSERT_GT(bytes.size(), 54u);
-  for (bool dither : {false, true}) {
-    FrameInfo frame;
-    frame.Dither = dither;
+  for (FramePalette palette : {FramePalette::kPopularity, FramePalette::kDitheredCube}) {
     GifMaker maker;
-    maker.Create(AnimationInfo());
-    ASSERT_TRUE(maker.AddFrame(frame, path)) << maker.GetError();
-    ASSERT_TRUE(maker.AddFrame(frame, "", bytes)) << maker.GetError();
+    maker.Create(AnimationSettings());
+    ASSERT_TRUE(maker.AddFrame(FrameRecord(), path, std::string(), palette)) << maker.GetError();
+    ASSERT_TRUE(maker.AddFrame(FrameRecord(), "", bytes, palette)) << maker.GetError();
     EXPECT_EQ(maker.Frame(0)->width(), 48);
     EXPECT_EQ(maker.Frame(0)->height(), 32);
     EXPECT_EQ(maker.Frame(0)->block(), maker.Frame(1)->block());
@@ -103,16 +101,16 @@ TEST(PictureDecoderWin, JpegAsBytesAndAsFileGiveTheSameFrame) {
 TEST(PictureDecoderWin, GifPicturesAreRead) {
   // A GIF the maker wrote is a picture for the next composition.
   GifMaker first;
-  first.Create(AnimationInfo());
+  first.Create(AnimationSettings());
   Picture p(9, 4);
   for (int x = 0; x < 9; ++x) p.At(x, 1) = Rgb{240, 16, 32};
-  ASSERT_TRUE(first.AddFrame(FrameInfo(), "", test::MakeBmp(p)));
+  ASSERT_TRUE(first.AddFrame(FrameRecord(), "", test::MakeBmp(p)));
   MemorySink gif;
   ASSERT_TRUE(first.WriteGif(gif));
 
   GifMaker second;
-  second.Create(AnimationInfo());
-  ASSERT_TRUE(second.AddFrame(FrameInfo(), "", gif.bytes())) << second.GetError();
+  second.Create(AnimationSettings());
+  ASSERT_TRUE(second.AddFrame(FrameRecord(), "", gif.bytes())) << second.GetError();
   EXPECT_EQ(second.Frame(0)->block(), first.Frame(0)->block());
 }
 

@@ -104,11 +104,11 @@ struct Written {
 };
 
 Written Write(const FrameSource& store, const std::vector<AnimationFrame>& frames, const GifOptions& options,
-              AnimationInfo info = AnimationInfo()) {
+              AnimationSettings animation = AnimationSettings()) {
   MemorySink sink;
   Written w;
-  info.exposition = "Movrel";
-  w.outcome = WriteAnimation(store, frames, info, options, sink, nullptr, &w.error);
+  animation.comment = "Movrel";
+  w.outcome = WriteAnimation(store, frames, animation, options, sink, nullptr, &w.error);
   w.bytes = sink.bytes();
   return w;
 }
@@ -215,15 +215,15 @@ TEST(ClassicLayout, UnmergedFramesAreTheMakersFileByteForByte) {
   ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
 
   GifMaker maker;
-  AnimationInfo info;
-  info.exposition = "Movrel";
-  ASSERT_TRUE(maker.Create(info));
+  AnimationSettings animation;
+  animation.comment = "Movrel";
+  ASSERT_TRUE(maker.Create(animation));
   for (auto [number, delay] : {std::pair{1, 20}, {2, 40}, {4, 20}}) {
-    FrameInfo frame;
-    frame.DelayTime = static_cast<uint16_t>(delay);
+    FrameRecord frame;
+    frame.delayCs = static_cast<uint16_t>(delay);
     FramePosition at = store.Position(number);
-    frame.Left = static_cast<uint16_t>(at.left);
-    frame.Top = static_cast<uint16_t>(at.top);
+    frame.leftPx = static_cast<uint16_t>(at.left);
+    frame.topPx = static_cast<uint16_t>(at.top);
     ASSERT_TRUE(maker.AddFrame(frame, std::string(), store.ReadFrame(number)));
   }
   MemorySink made;
@@ -311,7 +311,7 @@ TEST(BothLayouts, FailuresSayWhatHappened) {
 
     FullSink full(100);
     std::string error;
-    EXPECT_EQ(WriteAnimation(store, OneEach(3), AnimationInfo(), layout, full, nullptr, &error),
+    EXPECT_EQ(WriteAnimation(store, OneEach(3), AnimationSettings(), layout, full, nullptr, &error),
               AnimationOutcome::kWriteFailed);
     EXPECT_NE(error.find("full.gif"), std::string::npos) << error;
   }
@@ -356,9 +356,9 @@ TEST(CompactLayout, EveryColourShownIsInTheTableItIsWrittenWith) {
   MemoryFrames framed;
   framed.Add(MakeBmp(red));
   framed.Add(MakeBmp(Picture(2, 2, kBlue)), FramePosition{14, 14});
-  AnimationInfo screen;
-  screen.Width = 20;
-  screen.Depth = 20;
+  AnimationSettings screen;
+  screen.widthPx = 20;
+  screen.heightPx = 20;
   Written w = Write(framed, OneEach(2), GifLayout::kCompact, screen);
   ASSERT_EQ(w.outcome, AnimationOutcome::kWritten) << w.error;
   std::vector<Picture> shown = Play(Parse(w.bytes));
@@ -483,7 +483,7 @@ TEST(SmallerFiles, ASizeLimitIsKeptOrNothingIsWritten) {
       SizeFit fit;
       std::string error;
       FitOutcome outcome =
-          WriteAnimationWithin(store, frames, AnimationInfo(), layout, c.limit, sink, nullptr, &fit, &error);
+          WriteAnimationWithin(store, frames, AnimationSettings(), layout, c.limit, sink, nullptr, &fit, &error);
       const std::string what = "limit " + std::to_string(c.limit) + (layout == GifLayout::kCompact ? " compact" : " classic");
       ASSERT_EQ(outcome, c.outcome) << what << ": " << error;
       if (outcome == FitOutcome::kTooLarge) {

@@ -255,7 +255,7 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
   // it), waiting as long as the group's frames took.
   const StoreFrames source(Frames());
   const std::vector<AnimationFrame> plan = PlanAnimationFrames(source, {intervalMs, 0, StillFrames::kWait});
-  const AnimationInfo info = MakeAnimationInfo(width, height, 0);
+  const AnimationSettings animation = MakeAnimationSettings(width, height, 0);
 
   // Every encode reads the same store, as saving the recording again with
   // other choices does.
@@ -269,7 +269,7 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
       FileSink sink;
       if (!sink.Create(encode.out)) return fprintf(stderr, "cannot create %s\n", encode.out.c_str()), 1;
       std::string error;
-      outcome = WriteAnimationWithin(source, plan, info, encode.options, limit, sink, nullptr, &fit, &error);
+      outcome = WriteAnimationWithin(source, plan, animation, encode.options, limit, sink, nullptr, &fit, &error);
       if (outcome != FitOutcome::kWritten && outcome != FitOutcome::kTooLarge) {
         return fprintf(stderr, "%s\n", error.c_str()), 1;
       }

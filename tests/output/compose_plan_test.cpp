@@ -44,10 +44,10 @@ TEST(PlayCount, ItemsGiveTheirPlaysAndTheLoopingBlockTheRepeats) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PlayCountOfItem(c.index, c.text), c.plays) << c.text;
-    AnimationInfo info = MakeAnimationInfo(10, 10, PlayCountOfItem(c.index, c.text));
-    EXPECT_EQ(info.LOOP, c.loopBlock) << c.text;
+    AnimationSettings animation = MakeAnimationSettings(10, 10, PlayCountOfItem(c.index, c.text));
+    EXPECT_EQ(animation.loop, c.loopBlock) << c.text;
     if (c.loopBlock) {
-      EXPECT_EQ(info.LoopCount, c.repeats) << c.text;
+      EXPECT_EQ(animation.loopCount, c.repeats) << c.text;
     }
   }
 }
@@ -67,13 +67,11 @@ TEST(PlayCount, CustomItemTextShowsThePlaysTheGifGets) {
 
 TEST(AnimationRecord, LogicalScreenAndComment) {
   EXPECT_EQ(AnimationComment(), "Movrel(https://movrel.example.org/)");
-  AnimationInfo info = MakeAnimationInfo(500, 300, 4);
-  EXPECT_EQ(info.Width, 500);
-  EXPECT_EQ(info.Depth, 300);
-  EXPECT_EQ(info.exposition, AnimationComment());
-  EXPECT_FALSE(info.Interlace);
-  EXPECT_EQ(info.BgColorIndex, 0);
-  EXPECT_EQ(info.ColorNum, 0);
+  AnimationSettings animation = MakeAnimationSettings(500, 300, 4);
+  EXPECT_EQ(animation.widthPx, 500);
+  EXPECT_EQ(animation.heightPx, 300);
+  EXPECT_EQ(animation.comment, AnimationComment());
+  EXPECT_FALSE(animation.interlace);
 }
 
 // ---- the file options --------------------------------------------------------

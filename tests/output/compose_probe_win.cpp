@@ -121,7 +121,7 @@ int wmain(int argc, wchar_t** argv) {
     FileSink file;
     std::string error;
     if (!file.Create(out + c.name + ".gif")) return Fail("cannot create the GIF");
-    if (WriteAnimation(frames, PlanAnimationFrames(frames, settings), MakeAnimationInfo(kWidth, kHeight, c.plays),
+    if (WriteAnimation(frames, PlanAnimationFrames(frames, settings), MakeAnimationSettings(kWidth, kHeight, c.plays),
                        c.layout, file, nullptr, &error) != AnimationOutcome::kWritten) {
       return Fail(error.c_str());
     }

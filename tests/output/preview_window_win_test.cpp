@@ -122,7 +122,7 @@ TEST_F(PreviewWindowTest, SizeEstimateIsWhatASaveWritesAndWaitsWhilePaused) {
   SizeFit fit;
   std::string error;
   ASSERT_EQ(WriteAnimationWithin(frames, PlanAnimationFrames(frames, recipe.compose, RecordingCut().KeptFrames()),
-                                 recipe.info, recipe.options, recipe.limitBytes, sink, [](int, int) {}, &fit, &error),
+                                 recipe.animation, recipe.options, recipe.limitBytes, sink, [](int, int) {}, &fit, &error),
             FitOutcome::kWritten)
       << error;
   const std::string expected = "预计大小 ≈ " + FormatFileSize(sink.count());

@@ -81,18 +81,18 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
   while (!in.Done() && IsOption(in.Peek())) {
     std::string option = in.Take();
     if (option == "--width") {
-      if (!in.Number(option, 65535, &result.animation.Width)) return false;
+      if (!in.Number(option, 65535, &result.animation.widthPx)) return false;
     } else if (option == "--height") {
-      if (!in.Number(option, 65535, &result.animation.Depth)) return false;
+      if (!in.Number(option, 65535, &result.animation.heightPx)) return false;
     } else if (option == "--loop" || option == "--no-loop") {
       if (loopSet) return in.Fail("--loop and --no-loop may be given once");
       loopSet = true;
-      result.animation.LOOP = option == "--loop";
-      if (result.animation.LOOP && !in.Number(option, 65535, &result.animation.LoopCount)) return false;
+      result.animation.loop = option == "--loop";
+      if (result.animation.loop && !in.Number(option, 65535, &result.animation.loopCount)) return false;
     } else if (option == "--comment") {
-      if (!in.Value(option, &result.animation.exposition)) return false;
+      if (!in.Value(option, &result.animation.comment)) return false;
     } else if (option == "--interlace") {
-      result.animation.Interlace = true;
+      result.animation.interlace = true;
     } else if (option == "--optimize") {
       result.optimize = true;
     } else if (option == "--lossy") {
@@ -120,21 +120,21 @@ bool ParseComposeArgs(const std::vector<std::string>& args, ComposeRequest* requ
       continue;
     }
     pending = true;
-    FrameInfo& frame = picture.frame;
+    FrameRecord& frame = picture.frame;
     if (arg == "--delay") {
-      if (!in.Number(arg, 65535, &frame.DelayTime)) return false;
+      if (!in.Number(arg, 65535, &frame.delayCs)) return false;
     } else if (arg == "--left") {
-      if (!in.Number(arg, 65535, &frame.Left)) return false;
+      if (!in.Number(arg, 65535, &frame.leftPx)) return false;
     } else if (arg == "--top") {
-      if (!in.Number(arg, 65535, &frame.Top)) return false;
+      if (!in.Number(arg, 65535, &frame.topPx)) return false;
     } else if (arg == "--disposal") {
-      if (!in.Number(arg, 7, &frame.DisposalMethod)) return false;
+      if (!in.Number(arg, 7, &frame.disposalMethod)) return false;
     } else if (arg == "--transparent") {
-      frame.Transparency = true;
+      frame.transparent = true;
     } else if (arg == "--dither") {
-      frame.Dither = true;
+      picture.dither = true;
     } else if (arg == "--frame-comment") {
-      if (!in.Value(arg, &frame.exposition)) return false;
+      if (!in.Value(arg, &frame.comment)) return false;
     } else {
       return in.Fail("unknown frame option " + arg);
     }
@@ -174,8 +174,8 @@ class PictureFrames : public FrameSource {
   }
   bool HasPicture(int) const override { return true; }
   FramePosition Position(int number) const override {
-    const FrameInfo& frame = pictures_[static_cast<size_t>(number - 1)].frame;
-    return {frame.Left, frame.Top};
+    const FrameRecord& frame = pictures_[static_cast<size_t>(number - 1)].frame;
+    return {frame.leftPx, frame.topPx};
   }
   int64_t CaptureMs(int) const override { return 0; }
   // The picture read last: the one a failure is about.
@@ -210,7 +210,7 @@ int RunCompact(const ComposeRequest& request, std::string* where, std::string* e
   PictureFrames frames(request.pictures);
   std::vector<AnimationFrame> plan;
   for (size_t i = 0; i < request.pictures.size(); ++i) {
-    plan.push_back(AnimationFrame{static_cast<int>(i) + 1, request.pictures[i].frame.DelayTime});
+    plan.push_back(AnimationFrame{static_cast<int>(i) + 1, request.pictures[i].frame.delayCs});
   }
   GifOptions options(GifLayout::kCompact);
   options.lossyLevel = request.lossyLevel;
@@ -246,7 +246,8 @@ int RunCompose(const ComposeRequest& request, std::string* where, std::string* m
   GifMaker maker;
   maker.Create(request.animation);
   for (const ComposedPicture& picture : request.pictures) {
-    if (!maker.AddFrame(picture.frame, picture.path)) {
+    const FramePalette palette = picture.dither ? FramePalette::kDitheredCube : FramePalette::kPopularity;
+    if (!maker.AddFrame(picture.frame, picture.path, std::string(), palette)) {
       *where = picture.path;
       *makerError = maker.GetError();
       return 1;

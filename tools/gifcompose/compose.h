@@ -10,13 +10,19 @@
 
 namespace movrel {
 
+// A frame's delay when the command line gives none.
+constexpr uint16_t kDefaultDelayCs = 60;
+
 struct ComposedPicture {
-  FrameInfo frame;
+  ComposedPicture() { frame.delayCs = kDefaultDelayCs; }
+  FrameRecord frame;
+  // --dither before the picture: the dithered colour cube (classic layout).
+  bool dither = false;
   std::string path;
 };
 
 struct ComposeRequest {
-  AnimationInfo animation;
+  AnimationSettings animation;
   std::string output;
   std::vector<ComposedPicture> pictures;
   // --optimize: the compact layout (true colours, only changes stored,

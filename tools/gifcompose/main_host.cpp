@@ -43,10 +43,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gifcompose: %s\n%s", error.c_str(), movrel::kComposeUsage);
     return 2;
   }
-  request.animation.exposition = Convert(request.animation.exposition, "GBK", "UTF-8");
+  request.animation.comment = Convert(request.animation.comment, "GBK", "UTF-8");
   request.output = Convert(request.output, "GBK", "UTF-8");
   for (movrel::ComposedPicture& picture : request.pictures) {
-    picture.frame.exposition = Convert(picture.frame.exposition, "GBK", "UTF-8");
+    picture.frame.comment = Convert(picture.frame.comment, "GBK", "UTF-8");
     picture.path = Convert(picture.path, "GBK", "UTF-8");
   }
   std::string where, makerError, report;

@@ -82,19 +82,20 @@ int Fail(GifReader& reader, std::string* err) {
 }
 
 int Print(GifReader& reader, std::string* out, std::string* err) {
-  AnimationInfo info = reader.GetGifInfo();
-  Line(out, "", "Width", info.Width);
-  Line(out, "", "Depth", info.Depth);
-  Line(out, "", "LOOP", Bool(info.LOOP));
-  Line(out, "", "LoopCount", info.LoopCount);
-  Line(out, "", "BgColorIndex", info.BgColorIndex);
-  Line(out, "", "exposition", EscapeText(info.exposition));
-  Line(out, "", "FrameCount", info.FrameCount);
-  Line(out, "", "ColorNum", info.ColorNum);
-  Line(out, "", "Interlace", Bool(info.Interlace));
+  // The line names are the tool's output format, which scripts read.
+  GifFileInfo info = reader.GetGifInfo();
+  Line(out, "", "Width", info.widthPx);
+  Line(out, "", "Depth", info.heightPx);
+  Line(out, "", "LOOP", Bool(info.loop));
+  Line(out, "", "LoopCount", info.loopCount);
+  Line(out, "", "BgColorIndex", info.backgroundIndex);
+  Line(out, "", "exposition", EscapeText(info.comment));
+  Line(out, "", "FrameCount", info.frameCount);
+  Line(out, "", "ColorNum", info.colourCount);
+  Line(out, "", "Interlace", Bool(info.interlace));
   int status = 0;
-  for (int k = 1; k <= info.FrameCount; ++k) {
-    FrameInfo frame = reader.GetFrameInfo(k);
+  for (int k = 1; k <= info.frameCount; ++k) {
+    GifFrameInfo frame = reader.GetFrameInfo(k);
     std::string prefix = "frame " + std::to_string(k) + ".";
     if (!reader.GetError().empty()) {
       // A damaged frame is reported, and the others still printed.
@@ -102,17 +103,17 @@ int Print(GifReader& reader, std::string* out, std::string* err) {
       status = 1;
       continue;
     }
-    Line(out, prefix, "DelayTime", frame.DelayTime);
-    Line(out, prefix, "Left", frame.Left);
-    Line(out, prefix, "Top", frame.Top);
-    Line(out, prefix, "DisposalMethod", frame.DisposalMethod);
-    Line(out, prefix, "Transparency", Bool(frame.Transparency));
-    Line(out, prefix, "TransparencyIndex", frame.TransparencyIndex);
-    Line(out, prefix, "Width", frame.Width);
-    Line(out, prefix, "Depth", frame.Depth);
-    Line(out, prefix, "exposition", EscapeText(frame.exposition));
-    Line(out, prefix, "ColorNum", frame.ColorNum);
-    Line(out, prefix, "Dither", Bool(frame.Dither));
+    Line(out, prefix, "DelayTime", frame.delayCs);
+    Line(out, prefix, "Left", frame.leftPx);
+    Line(out, prefix, "Top", frame.topPx);
+    Line(out, prefix, "DisposalMethod", frame.disposalMethod);
+    Line(out, prefix, "Transparency", Bool(frame.transparent));
+    Line(out, prefix, "TransparencyIndex", frame.transparentIndex);
+    Line(out, prefix, "Width", frame.widthPx);
+    Line(out, prefix, "Depth", frame.heightPx);
+    Line(out, prefix, "exposition", EscapeText(frame.comment));
+    Line(out, prefix, "ColorNum", frame.colourCount);
+    Line(out, prefix, "Dither", Bool(false));  // a file does not say how it was made
   }
   return status;
 }
@@ -152,9 +153,9 @@ int RunGifInspect(const std::vector<std::string>& args, std::string* out, std::s
       if (!has(2) || !ParseInt(args[i + 1], 0, 0x7FFFFFFF, &k) || !ParseInt(args[i + 2], 0, 65535, &a)) {
         return Usage(err, "--set-delay needs K D (D 0..65535)");
       }
-      FrameInfo frame = reader.GetFrameInfo(static_cast<int>(k));
+      GifFrameInfo frame = reader.GetFrameInfo(static_cast<int>(k));
       if (!reader.GetError().empty()) return Fail(reader, err);
-      frame.DelayTime = static_cast<uint16_t>(a);
+      frame.delayCs = static_cast<uint16_t>(a);
       if (!reader.SetFrameInfo(frame, static_cast<int>(k))) return Fail(reader, err);
       i += 3;
     } else if (option == "--set-offset") {
@@ -162,10 +163,10 @@ int RunGifInspect(const std::vector<std::string>& args, std::string* out, std::s
           !ParseInt(args[i + 3], 0, 65535, &b)) {
         return Usage(err, "--set-offset needs K X Y (X, Y 0..65535)");
       }
-      FrameInfo frame = reader.GetFrameInfo(static_cast<int>(k));
+      GifFrameInfo frame = reader.GetFrameInfo(static_cast<int>(k));
       if (!reader.GetError().empty()) return Fail(reader, err);
-      frame.Left = static_cast<uint16_t>(a);
-      frame.Top = static_cast<uint16_t>(b);
+      frame.leftPx = static_cast<uint16_t>(a);
+      frame.topPx = static_cast<uint16_t>(b);
       if (!reader.SetFrameInfo(frame, static_cast<int>(k))) return Fail(reader, err);
       i += 4;
     } else if (option == "--set-palette") {

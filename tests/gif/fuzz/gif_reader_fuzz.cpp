@@ -29,14 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   reader.LoadGif("", input);
 
-  AnimationInfo info = reader.GetGifInfo();
+  GifFileInfo info = reader.GetGifInfo();
   const bool loaded = reader.GetError().empty();
   if (!loaded) return 0;
   Require(reader.GetGifData(0) == input);
   Require(reader.SetGifInfo(info));
 
-  for (int k = 0; k <= info.FrameCount + 1; ++k) {
-    FrameInfo frame = reader.GetFrameInfo(k);
+  for (int k = 0; k <= info.frameCount + 1; ++k) {
+    GifFrameInfo frame = reader.GetFrameInfo(k);
     if (reader.GetError().empty()) Require(reader.SetFrameInfo(frame, k));
     for (int index : {0, 1, 255}) {
       int32_t colour = reader.GetPalette(k, index);
