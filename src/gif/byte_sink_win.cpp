@@ -15,7 +15,7 @@ namespace movrel {
 
 namespace {
 
-LONG g_temporaryCounter = 0;
+LONG temporaryCounter = 0;
 
 // Removes the temporary files that saves into `folder` left behind when
 // their program was ended in the middle (a crash, a killed process). A save
@@ -65,7 +65,7 @@ bool FileSink::Create(const FilePath& path) {
   // save, a file left by a crash) is skipped.
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary->path = folder + L"~movrel-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                      std::to_wstring(InterlockedIncrement(&g_temporaryCounter)) + L".tmp";
+                      std::to_wstring(InterlockedIncrement(&temporaryCounter)) + L".tmp";
     temporary->file.reset(CreateFileW(temporary->path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (temporary->file) break;

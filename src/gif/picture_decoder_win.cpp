@@ -32,31 +32,9 @@ class ComScope {
   bool initialized_;
 };
 
-// Releases one COM interface when the scope ends.
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  T** put() { return &p_; }
-  void reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
 // Loads the picture from a read-only copy of the bytes in a movable block,
 // which is released as soon as the loader is done with it.
-bool LoadPicture(const uint8_t* data, size_t size, ComRef<IPicture>* picture) {
+bool LoadPicture(const uint8_t* data, size_t size, ComPtr<IPicture>* picture) {
   UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
   if (!block) throw CodecFailure(kNoMemoryForFile);
   {
@@ -64,7 +42,7 @@ bool LoadPicture(const uint8_t* data, size_t size, ComRef<IPicture>* picture) {
     if (!lock.data()) throw CodecFailure(kNoMemoryForFile);
     std::memcpy(lock.data(), data, size);
   }
-  ComRef<IStream> stream;
+  ComPtr<IStream> stream;
   if (FAILED(CreateStreamOnHGlobal(block.get(), FALSE, stream.put()))) return false;
   HRESULT hr = OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
                               reinterpret_cast<void**>(picture->put()));
@@ -79,7 +57,7 @@ bool DecodePicture(const uint8_t* data, size_t size, WorkingImage* image) {
   // files; those fail here as they do in the codec's own decoder.
   if (InspectBmp(data, size) == BmpVerdict::kBroken) return false;
   ComScope com;
-  ComRef<IPicture> picture;
+  ComPtr<IPicture> picture;
   if (!LoadPicture(data, size, &picture)) return false;
 
   // The natural size comes in hundredths of a millimetre; the screen's

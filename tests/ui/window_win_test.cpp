@@ -123,7 +123,7 @@ TEST(OffscreenBuffer, FitsItsSizeAndKeepsItsPictureWhenTheSizeStays) {
   EXPECT_NE(GetPixel(buffer.dc(), 30, 0), CLR_INVALID);
   EXPECT_EQ(buffer.byteCount(), 96u * 20u);  // rows padded to four bytes
   ASSERT_NE(buffer.bits(), nullptr);
-  SetPixel(buffer.dc(), 0, 19, RGB(9, 8, 7));  // the top row is the last in memory
+  SetPixel(buffer.dc(), 0, 0, RGB(9, 8, 7));  // the top row is the last in memory
   GdiFlush();
   EXPECT_EQ(buffer.bits()[96 * 19 + 2], 9);
 }
