@@ -18,4 +18,16 @@ struct AppGlobals {
 
 AppGlobals& Globals();
 
+// Holds the change handlers off while the shell writes controls itself.
+class SettingsLoadingGuard {
+ public:
+  SettingsLoadingGuard() : was_(Globals().settingsLoading) { Globals().settingsLoading = true; }
+  ~SettingsLoadingGuard() { Globals().settingsLoading = was_; }
+  SettingsLoadingGuard(const SettingsLoadingGuard&) = delete;
+  SettingsLoadingGuard& operator=(const SettingsLoadingGuard&) = delete;
+
+ private:
+  bool was_;
+};
+
 }  // namespace movrel

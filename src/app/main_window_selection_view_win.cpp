@@ -27,13 +27,13 @@ class MainWindowSelectionView : public SelectionWindow {
     return request;
   }
   void SetRectangle(const RecordRect& rect) override {
-    AppGlobals& g = Globals();
-    g.settingsLoading = true;
-    SetControlText(编辑框左边, std::to_string(rect.left));
-    SetControlText(编辑框顶边, std::to_string(rect.top));
-    SetControlText(编辑框宽度, std::to_string(rect.width));
-    SetControlText(编辑框高度, std::to_string(rect.height));
-    g.settingsLoading = false;
+    {
+      SettingsLoadingGuard loading;
+      SetControlText(编辑框左边, std::to_string(rect.left));
+      SetControlText(编辑框顶边, std::to_string(rect.top));
+      SetControlText(编辑框宽度, std::to_string(rect.width));
+      SetControlText(编辑框高度, std::to_string(rect.height));
+    }
     RefreshFramePreview();
   }
 };

@@ -262,21 +262,20 @@ void KeepRectangleOnDesktop(SettingsControls& controls, const Desktop& desktop) 
                         LeadingInt(controls.GetText(kRectEdits[2])), LeadingInt(controls.GetText(kRectEdits[3]))};
   const RecordRect kept = KeepOnDesktop(rect, desktop);
   if (kept.left == rect.left && kept.top == rect.top && kept.width == rect.width && kept.height == rect.height) return;
-  controls.SetSettingsLoading(true);
+  SettingsLoadingScope loading(controls);
   const int32_t values[] = {kept.left, kept.top, kept.width, kept.height};
   for (int i = 0; i < 4; ++i) controls.SetText(kRectEdits[i], std::to_string(values[i]));
-  controls.SetSettingsLoading(false);
 }
 
 }  // namespace
 
 void LoadSettings(ConfigStore& store, SettingsControls& controls, const Desktop& desktop) {
   store.SetSection(kSettingsSection);
-  controls.SetSettingsLoading(true);
+  SettingsLoadingScope loading(controls);
   std::vector<std::pair<std::string, bool>> radioGroup;
   for (size_t i = 0; i < kSettingsKeyCount; ++i) {
     const SettingKey& k = kSettingsKeys[i];
-    if (std::strcmp(k.key, kAnimationPathKey) == 0) controls.SetSettingsLoading(false);
+    if (std::strcmp(k.key, kAnimationPathKey) == 0) loading.End();
     if (k.property == P::kSelected) radioGroup.emplace_back(k.control, controls.GetChecked(k.control));
     LoadKey(store, controls, k);
     bool groupEnds = i + 1 == kSettingsKeyCount || kSettingsKeys[i + 1].property != P::kSelected;

@@ -133,6 +133,25 @@ class SettingsControls {
   virtual void RefreshDependentControls(bool refreshPreview) = 0;
 };
 
+// Sets the controls' settingsLoading for its lifetime, or until End: a load
+// that stops half-way (a throw) never leaves the change handlers off.
+class SettingsLoadingScope {
+ public:
+  explicit SettingsLoadingScope(SettingsControls& controls) : controls_(&controls) {
+    controls.SetSettingsLoading(true);
+  }
+  ~SettingsLoadingScope() { End(); }
+  SettingsLoadingScope(const SettingsLoadingScope&) = delete;
+  SettingsLoadingScope& operator=(const SettingsLoadingScope&) = delete;
+  void End() {
+    if (controls_) controls_->SetSettingsLoading(false);
+    controls_ = nullptr;
+  }
+
+ private:
+  SettingsControls* controls_;
+};
+
 // Reads every key into the controls in table order: section "主界面",
 // settingsLoading set, keys 1..46 with the watermark font and background
 // colour copied to the font dialog and the background picker after key 34
