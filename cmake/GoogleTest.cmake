@@ -7,11 +7,12 @@ add_subdirectory(${MOVREL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_F
 include(GoogleTest)
 
 # movrel_test(name SOURCES... DEPS ...): one GoogleTest program, registered
-# test by test with ctest (run under Wine in the Windows build).
+# test by test with ctest (run under Wine in the Windows build), linked with
+# the tests' shared helpers (tests/support).
 function(movrel_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} gtest gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} movrel_test_support gtest gtest_main)
   if(TARGET movrel_app_stand_ins)
     target_link_libraries(${name} PRIVATE movrel_app_stand_ins)
   endif()

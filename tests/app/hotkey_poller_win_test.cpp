@@ -5,28 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "support/wait_until.h"
+
+
 namespace movrel {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
+using test::WaitUntil;
+
+// A key press goes through the session's input queue and the poller's
+// thread before it shows: the waits allow for a loaded machine.
+constexpr int kWaitMs = 10000;
 
 void SendKey(WORD vk, bool down) {
   INPUT input{};
@@ -39,10 +32,10 @@ void SendKey(WORD vk, bool down) {
 TEST(IsKeyDown, FollowsTheKeyboard) {
   ASSERT_FALSE(IsKeyDown(kVkF11));
   SendKey(kVkF11, true);
-  EXPECT_TRUE(WaitUntil([] { return IsKeyDown(kVkF11); }));
+  EXPECT_TRUE(WaitUntil([] { return IsKeyDown(kVkF11); }, kWaitMs));
   EXPECT_FALSE(IsKeyDown(kVkF12));
   SendKey(kVkF11, false);
-  EXPECT_TRUE(WaitUntil([] { return !IsKeyDown(kVkF11); }));
+  EXPECT_TRUE(WaitUntil([] { return !IsKeyDown(kVkF11); }, kWaitMs));
 }
 
 // Records each action with the thread it ran on. An action takes a while
@@ -96,7 +89,7 @@ TEST(HotkeyPoller, RunsEachActionOnTheStartingThreadWhileThePollerWaits) {
   };
   HotkeyPoller poller(reader, target);
   ASSERT_TRUE(poller.Start());
-  ASSERT_TRUE(WaitUntil([&] { return target.Count() == steps.size(); }));
+  ASSERT_TRUE(WaitUntil([&] { return target.Count() == steps.size(); }, kWaitMs));
   poller.Stop();
 
   std::vector<std::string> names;
@@ -113,7 +106,7 @@ TEST(HotkeyPoller, StopsWhileAKeyIsHeldAndAnActionIsBeingHandedOver) {
   ThreadTarget target;
   HotkeyPoller poller([](int vk) { return vk == kVkF11; }, target);
   ASSERT_TRUE(poller.Start());
-  ASSERT_TRUE(WaitUntil([&] { return target.Count() >= 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return target.Count() >= 2; }, kWaitMs));
   poller.Stop();
   size_t count = target.Count();
   // Stopped means stopped: nothing more arrives.
@@ -121,7 +114,7 @@ TEST(HotkeyPoller, StopsWhileAKeyIsHeldAndAnActionIsBeingHandedOver) {
   EXPECT_EQ(target.Count(), count);
   // It can start again.
   ASSERT_TRUE(poller.Start());
-  EXPECT_TRUE(WaitUntil([&] { return target.Count() > count; }));
+  EXPECT_TRUE(WaitUntil([&] { return target.Count() > count; }, kWaitMs));
 }
 
 }  // namespace

@@ -6,31 +6,17 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <vector>
 
 #include "app/app_globals.h"
 #include "app/main_window_win.h"
 #include "common/handle_win.h"
+#include "support/wait_until.h"
 
 namespace movrel {
 namespace {
 
-// Pumps messages until `done` answers true or the time is up.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
+using test::WaitUntil;
 
 // ---- icons from .ico bytes ------------------------------------------------
 

@@ -43,7 +43,7 @@ int Reencode(const std::string& input, int format, const std::string& output) {
 int Capture(bool framed, const std::string& output, int depth) {
   // A framed window has a minimum width; 160 is above it everywhere.
   const int width = framed ? 160 : 64;
-  testing_pictures::PatternWindow window(30, 40, width, 48, framed ? WS_OVERLAPPEDWINDOW : WS_POPUP);
+  test::PatternWindow window(30, 40, width, 48, framed ? WS_OVERLAPPEDWINDOW : WS_POPUP);
   if (!window.ShowAndWaitPainted()) return 1;
   BitmapSurface surface;
   const bool captured =

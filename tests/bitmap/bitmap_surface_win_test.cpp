@@ -5,46 +5,29 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "common/file_io.h"
 #include "common/gbk_win.h"
+#include "support/temp_folder.h"
 #include "test_pictures.h"
 
 namespace movrel {
 namespace {
 
-using testing_pictures::Colorref;
-using testing_pictures::GradientBmp;
-using testing_pictures::GradientColour;
-using testing_pictures::Image24;
-using testing_pictures::Pixel24;
-using testing_pictures::PutPixel;
-using testing_pictures::Rgb;
+using test::Colorref;
+using test::GradientBmp;
+using test::GradientColour;
+using test::Image24;
+using test::Pixel24;
+using test::PutPixel;
+using test::Rgb;
 
 int DisplayDepth() {
   DEVMODEW mode = {};
   mode.dmSize = sizeof(mode);
   EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
   return static_cast<int>(mode.dmBitsPerPel);
-}
-
-std::wstring TempFolderW() {
-  wchar_t buffer[MAX_PATH];
-  return std::wstring(buffer, GetTempPathW(MAX_PATH, buffer));
-}
-
-// The entries of a folder other than "." and "..".
-int EntryCount(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") ++count;
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
-  return count;
 }
 
 std::string ImageOf(BitmapSurface& s) { return s.ToBmpBytes().substr(kFileHeaderBytes); }
@@ -158,10 +141,9 @@ TEST(LoadFromBmpBytes, MalformedBytesFailAndLeaveNoFile) {
 TEST(LoadFromBmpBytes, LoadsAtTheSameTimeEachGetTheirOwnPicture) {
   wchar_t saved[MAX_PATH] = {};
   const DWORD savedLength = GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
-  const std::wstring folder =
-      TempFolderW() + ToWide("運閉_movrel_bitmap_") + std::to_wstring(GetCurrentProcessId()) + L"\\";
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", folder.substr(0, folder.size() - 1).c_str()));
+  test::TempFolder folder;
+  const std::wstring tmp = ToWide(folder.Path());
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", tmp.substr(0, tmp.size() - 1).c_str()));
   const std::string pictures[2] = {GradientBmp(6, 2),
                                    BmpFileFromImage(Image24(5, 3, [](int, int) { return Rgb{9, 200, 77}; }))};
   int wrong[2] = {0, 0};
@@ -179,11 +161,9 @@ TEST(LoadFromBmpBytes, LoadsAtTheSameTimeEachGetTheirOwnPicture) {
   first.join();
   second.join();
   SetEnvironmentVariableW(L"TMP", savedLength ? saved : nullptr);
-  const int leftBehind = EntryCount(folder);
-  RemoveDirectoryW(folder.c_str());
   EXPECT_EQ(wrong[0], 0);
   EXPECT_EQ(wrong[1], 0);
-  EXPECT_EQ(leftBehind, 0);
+  EXPECT_EQ(folder.FileNames(), std::vector<std::string>());
 }
 
 TEST(LoadFromFile, MonochromeFilesStayAtOneBit) {
@@ -191,7 +171,8 @@ TEST(LoadFromFile, MonochromeFilesStayAtOneBit) {
   ASSERT_TRUE(BuildImageBytes(9, 3, 1, &image));
   PutPixel(&image, 0, 0, 1);
   PutPixel(&image, 8, 2, 1);
-  const std::string path = ToGbk(TempFolderW()) + "運_mono_movrel.bmp";
+  test::TempFolder folder;
+  const std::string path = folder / "運_mono_movrel.bmp";
   ASSERT_TRUE(WriteWholeFile(path, BmpFileFromImage(image)));
   BitmapSurface s;
   const bool loaded = s.LoadFromFile(path);

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "support/temp_folder.h"
 #include "test_pictures.h"
 
 namespace movrel {
@@ -21,8 +21,8 @@ void PutU32At(std::string* s, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-using testing_pictures::PutPixel;
-using testing_pictures::Rgb;
+using test::PutPixel;
+using test::Rgb;
 
 Rgb PaletteEntry(int depth, int index) {
   const std::string& table = FixedPalette(depth);
@@ -210,6 +210,7 @@ bool HavePillow() { return std::system("/usr/bin/python3 -c 'import PIL' >/dev/n
 TEST(BmpLayout, PillowDecodesEveryDepth) {
   if (!HavePillow()) GTEST_SKIP() << "no /usr/bin/python3 with Pillow";
   const int width = 13, height = 5;  // odd sizes exercise the row padding
+  test::TempFolder folder;
   for (int depth : {1, 4, 8, 16, 24, 32}) {
     std::string image;
     ASSERT_TRUE(BuildImageBytes(width, height, depth, &image));
@@ -234,14 +235,13 @@ TEST(BmpLayout, PillowDecodesEveryDepth) {
         expected << x << " " << y << " " << colour.red << " " << colour.green << " " << colour.blue << "\n";
       }
     }
-    const std::string base = ::testing::TempDir() + "movrel_bmp_" + std::to_string(depth);
+    // The script takes the names as the system has them.
+    const std::string base = folder.Folder().Utf8() + "movrel_bmp_" + std::to_string(depth);
     std::ofstream(base + ".bmp", std::ios::binary) << BmpFileFromImage(image);
     std::ofstream(base + ".txt") << expected.str();
     const std::string command =
         "/usr/bin/python3 " MOVREL_SOURCE_DIR "/tests/bitmap/check_picture.py " + base + ".bmp " + base + ".txt";
     EXPECT_EQ(std::system(command.c_str()), 0) << "depth " << depth;
-    std::remove((base + ".bmp").c_str());
-    std::remove((base + ".txt").c_str());
   }
 }
 

@@ -8,9 +8,9 @@
 namespace movrel {
 namespace {
 
-using testing_pictures::PatternColour;
-using testing_pictures::PatternWindow;
-using testing_pictures::WaitUntil;
+using test::PatternColour;
+using test::PatternWindow;
+using test::WaitUntil;
 
 DEVMODEW DisplayMode() {
   DEVMODEW mode = {};
@@ -181,7 +181,7 @@ class PatternDc {
     dc_.reset(CreateCompatibleDC(screen.get()));
     bitmap_.reset(CreateCompatibleBitmap(screen.get(), 120, 80));
     previous_ = SelectObject(dc_.get(), bitmap_.get());
-    testing_pictures::PaintPattern(dc_.get(), 120, 80);
+    test::PaintPattern(dc_.get(), 120, 80);
   }
   ~PatternDc() { SelectObject(dc_.get(), previous_); }
   HDC get() const { return dc_.get(); }

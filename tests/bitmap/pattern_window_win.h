@@ -7,11 +7,10 @@
 
 #include <windows.h>
 
-#include <chrono>
-#include <functional>
+#include "support/wait_until.h"
 
 namespace movrel {
-namespace testing_pictures {
+namespace test {
 
 // The pattern's colour at client pixel (x, y) of a width x height area.
 inline COLORREF PatternColour(int x, int y, int width, int height) {
@@ -32,21 +31,6 @@ inline void PaintPattern(HDC dc, int width, int height) {
     DeleteObject(brush);
   }
   SetPixelV(dc, width - 1, height - 1, PatternColour(width - 1, height - 1, width, height));
-}
-
-// Pumps messages until `done` answers true or `timeoutMs` passed.
-inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
 }
 
 class PatternWindow {
@@ -149,5 +133,5 @@ class PatternWindow {
   COLORREF solid_;
 };
 
-}  // namespace testing_pictures
+}  // namespace test
 }  // namespace movrel

@@ -7,18 +7,13 @@
 #include "bitmap/bitmap_surface_win.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
+#include "support/temp_folder.h"
 #include "test_pictures.h"
 
 namespace movrel {
 namespace {
 
-using testing_pictures::GradientBmp;
-
-std::string TempPath(const std::string& name) {
-  wchar_t buffer[MAX_PATH];
-  GetTempPathW(MAX_PATH, buffer);
-  return ToGbk(buffer) + name;
-}
+using test::GradientBmp;
 
 TEST(ToWideBytes, Utf16LittleEndianWithOrWithoutTerminator) {
   struct Case {
@@ -100,8 +95,8 @@ TEST(ReencodeImage, RefusalsLeaveTheOutputUnchanged) {
 
 TEST(ReencodeImage, WritesTheNamedFile) {
   const std::string input = GradientBmp(12, 9);
-  const std::string path = TempPath("運閉_movrel_reencode.png");
-  RemoveFile(path);
+  test::TempFolder folder;
+  const std::string path = folder / "運閉_movrel_reencode.png";
   std::string output;
   ASSERT_TRUE(ReencodeImage(input, kSavePng, "  " + path + " ", &output));
   std::string written;
@@ -112,17 +107,17 @@ TEST(ReencodeImage, WritesTheNamedFile) {
   // Spaces alone name no file.
   wchar_t current[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, current);
-  SetCurrentDirectoryW(ToWide(TempPath("")).c_str());
+  SetCurrentDirectoryW(ToWide(folder.Path()).c_str());
   std::string again;
   const bool encoded = ReencodeImage(input, kSaveJpeg, "   ", &again);
-  const bool strayFile = FileExists("   ") || FileExists(TempPath("   "));
+  const bool strayFile = FileExists("   ") || FileExists(folder / "   ");
   SetCurrentDirectoryW(current);
   EXPECT_TRUE(encoded);
   EXPECT_FALSE(strayFile);
 
   // A file that cannot be written is a failure, not a silent success.
   std::string kept = "kept";
-  EXPECT_FALSE(ReencodeImage(input, kSavePng, TempPath("no_such_movrel_folder\\x.png"), &kept));
+  EXPECT_FALSE(ReencodeImage(input, kSavePng, folder / "no_such_movrel_folder\\x.png", &kept));
   EXPECT_EQ(kept, "kept");
 }
 

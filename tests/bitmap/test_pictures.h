@@ -8,7 +8,7 @@
 #include "bitmap/bmp_layout.h"
 
 namespace movrel {
-namespace testing_pictures {
+namespace test {
 
 struct Rgb {
   int red, green, blue;
@@ -66,5 +66,5 @@ inline std::string GradientBmp(int width, int height) {
   return BmpFileFromImage(Image24(width, height, GradientColour));
 }
 
-}  // namespace testing_pictures
+}  // namespace test
 }  // namespace movrel

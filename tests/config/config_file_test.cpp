@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "common/file_io.h"
-#include "temp_dir.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
 
 TEST(ConfigFile, OpeningRules) {
-  TempDir dir;
-  std::string path = dir.Path("new.ini");
+  test::TempFolder dir;
+  std::string path = dir / "new.ini";
   ConfigDisk& disk = SystemConfigDisk();
   EXPECT_FALSE(disk.Open(FilePath::FromGbk(path), false));  // reading never creates
   EXPECT_FALSE(FileExists(path));
@@ -23,7 +23,7 @@ TEST(ConfigFile, OpeningRules) {
   }
   EXPECT_TRUE(FileExists(path));
   EXPECT_TRUE(disk.Open(FilePath::FromGbk(path), false));
-  EXPECT_FALSE(disk.Open(FilePath::FromGbk(dir.Folder()), true));  // a folder is no settings file
+  EXPECT_FALSE(disk.Open(dir.Folder().WithoutTrailingSeparators(), true));  // a folder is no settings file
 }
 
 }  // namespace

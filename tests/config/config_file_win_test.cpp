@@ -7,7 +7,7 @@
 #include "common/gbk_win.h"
 #include "common/handle_win.h"
 #include "config/config_store.h"
-#include "temp_dir.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
@@ -18,8 +18,8 @@ UniqueFile OpenOther(const std::string& path, DWORD access, DWORD share) {
 }
 
 TEST(ConfigFileWin, OthersMayReadButNotWriteWhileOpen) {
-  TempDir dir;
-  std::string path = dir.Path("Movrel.ini");
+  test::TempFolder dir;
+  std::string path = dir / "Movrel.ini";
   ConfigStore store;
   ASSERT_TRUE(store.Open(FilePath::FromGbk(path)));
   store.SetSection("主界面");
@@ -65,9 +65,9 @@ DWORD RunOtherProcess(const std::wstring& commandLine) {
 }
 
 TEST(ConfigFileWin, AnotherProcessCopiesButCannotAppend) {
-  TempDir dir;
-  std::string path = dir.Path("Movrel.ini");
-  std::string copy = dir.Path("copy.ini");
+  test::TempFolder dir;
+  std::string path = dir / "Movrel.ini";
+  std::string copy = dir / "copy.ini";
   ConfigStore store;
   ASSERT_TRUE(store.Open(FilePath::FromGbk(path)));
   store.SetSection("主界面");
@@ -79,7 +79,7 @@ TEST(ConfigFileWin, AnotherProcessCopiesButCannotAppend) {
   EXPECT_EQ(copied, "[主界面]\r\n帧间隔=200");
 
   // The marker shows that the other process ran and tried the append.
-  std::string marker = dir.Path("marker.txt");
+  std::string marker = dir / "marker.txt";
   RunOtherProcess(L"cmd.exe /c echo x>>\"" + ToWide(path) + L"\" & echo ran>\"" + ToWide(marker) + L"\"");
   EXPECT_TRUE(FileExists(marker));
   EXPECT_EQ(store.Content(), "[主界面]\r\n帧间隔=200");
@@ -89,8 +89,8 @@ TEST(ConfigFileWin, AnotherProcessCopiesButCannotAppend) {
 }
 
 TEST(ConfigFileWin, FileLockedByAnotherProgramIsOnlyRead) {
-  TempDir dir;
-  std::string path = dir.Path("Movrel.ini");
+  test::TempFolder dir;
+  std::string path = dir / "Movrel.ini";
   ASSERT_TRUE(WriteWholeFile(path, "[主界面]\r\n帧间隔=100"));
   UniqueFile locker = OpenOther(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
   ASSERT_TRUE(locker);

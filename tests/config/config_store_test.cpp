@@ -5,6 +5,8 @@
 #include <random>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 #ifndef _WIN32
 #include <sys/resource.h>
 
@@ -13,7 +15,6 @@
 #endif
 
 #include "common/file_io.h"
-#include "temp_dir.h"
 
 namespace movrel {
 namespace {
@@ -43,8 +44,8 @@ class ConfigStoreTest : public ::testing::Test {
     return file;
   }
 
-  TempDir dir_;
-  std::string path_ = dir_.Path("Movrel.ini");
+  test::TempFolder dir_;
+  std::string path_ = dir_ / "Movrel.ini";
   ConfigStore store_;
 };
 
@@ -309,13 +310,13 @@ TEST_F(ConfigStoreTest, OversizedFileIsNeitherLoadedNorWritten) {
 // each one fails with the reason the file could not be opened.
 TEST_F(ConfigStoreTest, UnopenableFileLeavesBufferOnlyStore) {
   // A folder that does not exist.
-  EXPECT_FALSE(store_.Open(FilePath::FromGbk(dir_.Folder() + "/missing/Movrel.ini")));
+  EXPECT_FALSE(store_.Open(FilePath::FromGbk(dir_ / "missing/Movrel.ini")));
   store_.SetSection("S");
   EXPECT_EQ(store_.ReadText("a", "default"), "default");
   EXPECT_FALSE(store_.WriteText("a", "1"));
   EXPECT_FALSE(store_.WriteError().empty());
   EXPECT_EQ(store_.ReadText("a", ""), "1");
-  EXPECT_FALSE(FileExists(dir_.Folder() + "/missing/Movrel.ini"));
+  EXPECT_FALSE(FileExists(dir_ / "missing/Movrel.ini"));
 
   // A file that may be read but not written (read-only, or locked by
   // another program): reads come from it, writes leave it alone.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/file_io.h"
-#include "temp_dir.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 
@@ -144,8 +144,8 @@ class SettingsTest : public ::testing::Test {
     return bytes;
   }
 
-  TempDir dir_;
-  std::string path_ = dir_.Path("Movrel.ini");
+  test::TempFolder dir_;
+  std::string path_ = dir_ / "Movrel.ini";
   ConfigStore store_;
   FakeControls loaded_;
   // The primary and a monitor left of it.

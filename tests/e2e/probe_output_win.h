@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <string>
 
-namespace movrel_test {
+namespace movrel {
+namespace test {
 
 // One line on standard output, written as bytes (no code-page conversion).
 inline void Print(const std::string& utf8) {
@@ -46,4 +47,5 @@ inline std::wstring WindowText(HWND window, UINT timeoutMs) {
   return std::wstring(buffer, static_cast<size_t>(n));
 }
 
-}  // namespace movrel_test
+}  // namespace test
+}  // namespace movrel

@@ -34,11 +34,11 @@ using namespace movrel;
 
 namespace {
 
-using movrel_test::Print;
+using movrel::test::Print;
 
-std::string Json(const std::wstring& text) { return movrel_test::Json(WideToUtf8(text)); }
+std::string Json(const std::wstring& text) { return movrel::test::Json(WideToUtf8(text)); }
 
-std::wstring Text(HWND window) { return movrel_test::WindowText(window, 1000); }
+std::wstring Text(HWND window) { return movrel::test::WindowText(window, 1000); }
 
 // A top-level window's caption, read without sending it a message, so a
 // busy or stuck program cannot slow the search down.

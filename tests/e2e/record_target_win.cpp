@@ -28,7 +28,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       GetClientRect(window, &r);
       const int span = r.right > 20 ? r.right - 20 : 1;
       const int x = (step * 7) % span;
-      movrel_test::PaintFieldAndBlock(window, RGB(20, 40, 90), RECT{x, 10, x + 20, 30}, RGB(250, 220, 0));
+      movrel::test::PaintFieldAndBlock(window, RGB(20, 40, 90), RECT{x, 10, x + 20, 30}, RGB(250, 220, 0));
       return 0;
     }
     case WM_DESTROY:
@@ -45,6 +45,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argc < 6) return 2;
   const int x = _wtoi(argv[1]), y = _wtoi(argv[2]), w = _wtoi(argv[3]), h = _wtoi(argv[4]), period = _wtoi(argv[5]);
-  return movrel_test::RunTestWindow(instance, L"MovrelRecordTarget", Proc, x, y, w, h,
+  return movrel::test::RunTestWindow(instance, L"MovrelRecordTarget", Proc, x, y, w, h,
                                     period > 0 ? static_cast<UINT>(period) : 0);
 }

@@ -73,13 +73,6 @@ class ComposerTest(MovrelTestCase):
     def wait_caption(self, app, expected):
         wait_until(lambda: self.caption(app) == expected, what=f"caption {expected!r}")
 
-    def type_into(self, app, name, text):
-        app.mouse_click(name)
-        app.key("ctrl+a")
-        app.key("BackSpace")
-        app.type_text(text)
-        wait_until(lambda: app.get(name)["text"] == text, what=f"{name} typed")
-
     def canvas_image(self, app, name):
         path = app.screenshot(name)
         left, top, right, bottom = app.get("显示画板")["rect"]
@@ -94,7 +87,7 @@ class ComposerTest(MovrelTestCase):
         self.wait_caption(app, caption(500, 500))
         self.assertEqual(self.caption(app), "1.基本设置（单帧大小：732.47 KB 500×500）")
         # Typing a width re-composes at once.
-        self.type_into(app, "编辑框宽度", "321")
+        app.type_into("编辑框宽度", "321")
         self.wait_caption(app, caption(321, 500))
         # Scale 50%: both sides halved, truncated.
         probe("select", "组合框缩放", str(SCALE_50))
@@ -121,7 +114,7 @@ class ComposerTest(MovrelTestCase):
         left, top = empty_spot(app, screen, 330, 100)  # wide enough for the whole text later
         for name, text in [("编辑框左边", str(left)), ("编辑框顶边", str(top)), ("编辑框宽度", "180"),
                            ("编辑框高度", "100")]:
-            self.type_into(app, name, text)
+            app.type_into(name, text)
         self.wait_caption(app, caption(180, 100))
         before = self.canvas_image(app, "composer-no-watermark.png")
         self.assertEqual(blue_pixels(before), 0)
@@ -138,7 +131,7 @@ class ComposerTest(MovrelTestCase):
         # Wide enough for the whole text with today's date, the frame is
         # shrunk to fit the canvas; the click on the canvas opens it at full
         # size (the screenshot kept), and a click closes it.
-        self.type_into(app, "编辑框宽度", "330")
+        app.type_into("编辑框宽度", "330")
         self.wait_caption(app, caption(330, 100))
         app.mouse_click("显示画板")
 
@@ -180,7 +173,7 @@ class ComposerTest(MovrelTestCase):
         left, top = empty_spot(app, screen, 330, 100)
         for name, text in [("编辑框左边", str(left)), ("编辑框顶边", str(top)), ("编辑框宽度", "330"),
                            ("编辑框高度", "100")]:
-            self.type_into(app, name, text)
+            app.type_into(name, text)
         app.mouse_click("选择框文字水印")
         wait_until(lambda: blue_pixels(self.canvas_image(app, "composer-dialogs.png")) > 30, what="the watermark")
 

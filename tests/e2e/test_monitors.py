@@ -5,25 +5,20 @@ tests run the real Movrel.exe there, drive it with xdotool and read the
 recordings back with Pillow."""
 import glob
 import os
+import shutil
 import subprocess
 import tempfile
 import unittest
 
 from PIL import Image
 
-from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, probe_lines, temp_folders, wait_until, xdotool
-from test_preview import preview_state
-from test_save import SAVE_TITLE, wine_path
-from test_select import grab_screen, pointer_window
+from movrel_e2e import (OVERLAY, TITLE, MovrelTestCase, grab_screen, pointer_window, preview_state, probe_lines,
+                        settings_file, temp_folders, wait_until, xdotool)
 
-GBK = "gbk"
-TARGET = os.path.join(os.path.dirname(PROBE), "record_target.exe")
 FIELD = (20, 40, 90)      # the test window's background
 BLOCK = (250, 220, 0)     # its moving block, 20x20 at 10 px from its top
 PRIMARY = [0, 0, 1920, 1080]
 SECOND = [-1280, 0, 0, 1024]
-EDITS = ["编辑框左边", "编辑框顶边", "编辑框宽度", "编辑框高度"]
-OVERLAY = "MovrelSelectionOverlay"
 
 
 def setUpModule():
@@ -41,7 +36,7 @@ def settings(**extra):
         "选择框录制倒计时": "假", "选择框缩到托盘": "假", "选择框停止帧数": "真", "帧数": 5,
     }
     values.update(extra)
-    return "\r\n".join(["[主界面]"] + [f"{k}={v}" for k, v in values.items()]).encode(GBK)
+    return settings_file(values)
 
 
 def rectangle(left, top, width, height):
@@ -78,13 +73,6 @@ class TwoMonitorTest(MovrelTestCase):
         self.move((left + right) // 2, (top + bottom) // 2)
         xdotool("click", 1)
 
-    def edits(self, app):
-        controls = app.dump()
-        return [controls[name]["text"] for name in EDITS]
-
-    def wait_edits(self, app, expected):
-        wait_until(lambda: self.edits(app) == expected, what=f"edits {expected} (now {self.edits(app)})")
-
     def overlays(self, app):
         return [w for w in app.windows() if w["class"] == OVERLAY]
 
@@ -105,33 +93,6 @@ class TwoMonitorTest(MovrelTestCase):
         wait_until(lambda: not self.overlays(app), what="the overlay to close")
         return overlay, screen
 
-    def start_target(self, x, y, width, height, period_ms=100):
-        args = [WINE, TARGET, *map(str, (x, y, width, height, period_ms))]
-        # A Wine session that is just shutting down a program can swallow
-        # the next one started into it; a second try finds it ready.
-        for attempt in range(3):
-            target = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            try:
-                if probe("wait-window", "MovrelRecordTarget", "20", check=False, timeout=60).returncode == 0:
-                    break
-            except subprocess.TimeoutExpired:
-                pass
-            target.kill()
-            target.wait(timeout=30)
-        else:
-            self.fail("the test window did not appear")
-
-        def stop():
-            probe("close", "MovrelRecordTarget", check=False)
-            try:
-                target.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                target.kill()
-                target.wait(timeout=30)
-        self.addCleanup(stop)
-        wait_until(lambda: any(w["title"] == "MovrelRecordTarget" and w["rect"] == [x, y, x + width, y + height]
-                               for w in probe_lines("windows")), what="the test window in its place")
-
     def record(self, app):
         """Records until the frame limit stops it; returns the store's frames
         in order."""
@@ -144,23 +105,12 @@ class TwoMonitorTest(MovrelTestCase):
 
     def save(self, app):
         out = tempfile.mkdtemp(prefix="movrel-monitors-")
-        self.addCleanup(lambda: __import__("shutil").rmtree(out, ignore_errors=True))
-        path = os.path.join(out, "左边.gif")
-        app.click("链接保存动画")
-        app.wait_window(SAVE_TITLE, timeout=90)
-        ids = subprocess.run(["xdotool", "search", "--name", SAVE_TITLE], capture_output=True, text=True).stdout.split()
-        self.assertTrue(ids, "the save dialog has no X window")
-        xdotool("windowfocus", "--sync", ids[-1])
-        app.key("ctrl+a")
-        app.type_text(wine_path(path))
-        app.key("Return")
-        app.wait_gone(SAVE_TITLE)
-        app.answer_message("是否打开该文件？", "否")
-        return path
+        self.addCleanup(shutil.rmtree, out, True)
+        return app.save_gif(os.path.join(out, "左边.gif"))
 
     def test_overlay_covers_both_monitors_and_a_rectangle_on_the_left_one_records_its_picture(self):
         # The test window on the left monitor; the rectangle 10 px inside it.
-        self.start_target(-1000, 300, 200, 140)
+        self.start_record_target(-1000, 300, 200, 140)
         app = self.launch(settings())
         # A corner dragged into the part of the desktop's box that no monitor
         # shows (below the shorter left monitor) stops at that monitor's edge.
@@ -169,10 +119,10 @@ class TwoMonitorTest(MovrelTestCase):
         self.assertEqual(screen.size, (3200, 1080))
         gap = screen.getpixel(self.to_x(-1200, 1060))
         self.assertLessEqual(max(gap), 40, f"the gap is shown as {gap}")
-        self.wait_edits(app, ["-1100", "1000", "51", "24"])
+        app.wait_edits(["-1100", "1000", "51", "24"])
 
         self.select(app, (-990, 310), (-811, 429))
-        self.wait_edits(app, ["-990", "310", "180", "120"])
+        app.wait_edits(["-990", "310", "180", "120"])
         self.assertEqual(len(self.record(app)), 5)  # the block moves at every tick
         with Image.open(self.save(app)) as gif:
             self.assertEqual(gif.size, (180, 120))
@@ -194,9 +144,9 @@ class TwoMonitorTest(MovrelTestCase):
     def test_a_rectangle_across_both_monitors_and_the_gap_records_the_gap_black(self):
         # The window straddles the monitors' border; the rectangle too, and
         # reaches below the left monitor into the gap.
-        self.start_target(-120, 960, 240, 120)
+        self.start_record_target(-120, 960, 240, 120)
         app = self.launch(settings(**rectangle(-100, 980, 200, 90)))
-        self.assertEqual(self.edits(app), ["-100", "980", "200", "90"])
+        self.assertEqual(app.edits(), ["-100", "980", "200", "90"])
         frames = self.record(app)
         self.assertTrue(frames)
         with Image.open(frames[0]) as first:
@@ -236,10 +186,10 @@ class TwoMonitorTest(MovrelTestCase):
     def test_a_rectangle_on_no_monitor_moves_onto_the_primary_at_start(self):
         # Right of the left monitor's left edge it stays where it is.
         app = self.launch(settings(**rectangle(-1000, 300, 200, 150)))
-        self.assertEqual(self.edits(app), ["-1000", "300", "200", "150"])
+        self.assertEqual(app.edits(), ["-1000", "300", "200", "150"])
         app.kill()
         app = self.launch(settings(**rectangle(-3000, 200, 300, 200)))
-        self.assertEqual(self.edits(app), ["0", "200", "300", "200"])
+        self.assertEqual(app.edits(), ["0", "200", "300", "200"])
 
 
 if __name__ == "__main__":

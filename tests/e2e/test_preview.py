@@ -9,35 +9,35 @@ when the recording is larger than the screen, and hand its settings back
 when the program ends with it open. Cut in the preview (start, end, dropped frames,
 undo) by mouse and keys, the saved GIF holds exactly the kept frames."""
 import io
-import json
 import os
 import re
 import shutil
 import subprocess
-import sys
 import tempfile
 import unittest
 
 from PIL import Image, ImageChops
 
-from movrel_e2e import ARTIFACTS, xdotool, wait_until
-from test_save import (GREEN, RED, RECT, SaveTestCase, Scene, frame_count, output_probe, settings, shown_size,
-                       type_into)
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "output"))
-from gif_checks import all_problems, composites, gif_delays, recorded_time_problems  # noqa: E402
+from movrel_e2e import (ARTIFACTS, GREEN, RED, SCENE_RECT, SaveTestCase, Scene, frame_count, output_probe,
+                        preview_state, scene_settings, wait_until, xdotool)
+# tests/output, on the path the harness gives
+from gif_checks import all_problems, composites, gif_delays, recorded_time_problems
 
 CAPTION = re.compile(r"总 (\d+) 帧，当前播放第 (\d+) 帧(（静止画面）)?")
 UNITS = ["毫", "秒", "分", "时"]
+SIZE = re.compile(r"(\d+(?:\.\d+)?) (MB|KB|B)")
+UNIT_BYTES = {"MB": 1048576, "KB": 1024, "B": 1}
 
 
-def preview_state():
-    """(window, controls by name) of the open preview, or None."""
-    result = output_probe("preview", check=False)
-    if result.returncode != 0:
+def shown_size(text):
+    """The bytes a size as the program shows it ("9.6 MB", "850 KB") stands
+    for, and half its last digit: how far the true size can be from it."""
+    m = SIZE.search(text)
+    if not m:
         return None
-    lines = [json.loads(line) for line in result.stdout.decode("utf-8").splitlines() if line.strip()]
-    return lines[0], {c["name"]: c for c in lines[1:]}
+    unit = UNIT_BYTES[m.group(2)]
+    step = 0.1 if "." in m.group(1) else 1
+    return float(m.group(1)) * unit, step * unit / 2
 
 
 def wait_for_bounds(want, what):
@@ -121,7 +121,7 @@ class PreviewTest(SaveTestCase):
         scene = Scene(self)
         out = tempfile.mkdtemp(prefix="movrel-preview-")
         self.addCleanup(shutil.rmtree, out, True)
-        recording = self.record(app, scene, [(60, 30, RED), None, (60, 30, GREEN), (RECT[2] - 24, RECT[3] - 16, GREEN),
+        recording = self.record(app, scene, [(60, 30, RED), None, (60, 30, GREEN), (SCENE_RECT[2] - 24, SCENE_RECT[3] - 16, GREEN),
                                              (20, 70, RED)])
         scene.close()  # nothing may cover the preview's canvas on the screen
         first = os.path.join(out, "first.gif")
@@ -149,7 +149,7 @@ class PreviewTest(SaveTestCase):
         self.assertEqual([controls[n]["on"] for n in ("按钮播放", "按钮循环", "按钮钉住", "按钮全屏")],
                          [True, True, False, False])
         l, t, r, b = controls["画板"]["rect"]
-        self.assertEqual((r - l, b - t), (RECT[2], RECT[3]))
+        self.assertEqual((r - l, b - t), (SCENE_RECT[2], SCENE_RECT[3]))
         # The bar lies below the canvas.
         self.assertGreaterEqual(controls["外形框"]["rect"][1], b)
 
@@ -192,7 +192,7 @@ class PreviewTest(SaveTestCase):
         # A size limit below the lossless file: the estimate is of the file
         # reduced to fit.
         limit = f"{os.path.getsize(second) / 2 / 1048576:.6f}"
-        type_into(app, "编辑框大小上限", limit)
+        app.type_into("编辑框大小上限", limit)
 
         # Full screen covers the screen and goes back to the same bounds.
         window, controls = self.open_preview(app)
@@ -378,7 +378,7 @@ class PreviewTest(SaveTestCase):
     def test_recording_larger_than_the_screen_opens_maximised(self):
         width, height = screen_size()
         # Frames as wide as the screen: with its borders the window cannot fit.
-        app = self.launch(settings(**{"矩形.左边": 0, "矩形.顶边": 0, "矩形.右边": width, "矩形.底边": height - 24}))
+        app = self.launch(scene_settings(**{"矩形.左边": 0, "矩形.顶边": 0, "矩形.右边": width, "矩形.底边": height - 24}))
         scene = Scene(self)
         self.record(app, scene, [(40, 40, GREEN)])
         window, controls = self.open_preview(app)

@@ -4,17 +4,19 @@ recording's temporary folder and decoded with Pillow."""
 import glob
 import os
 import re
+import shutil
 import subprocess
 import tempfile
 import time
 
 from PIL import Image
 
-from movrel_e2e import PROBE, TITLE, WINE, MovrelTestCase, probe, temp_folders, wait_until, xdotool
+from movrel_e2e import (GBK, PROBE, TITLE, WINE, MovrelTestCase, probe, settings_file, temp_folders, wait_until,
+                        xdotool)
 
-GBK = "gbk"
-TARGET = os.path.join(os.path.dirname(PROBE), "record_target.exe")
 RECT = (800, 600, 160, 120)  # left, top, width, height
+# The test window: 10 px around the rectangle.
+AROUND = (RECT[0] - 10, RECT[1] - 10, RECT[2] + 20, RECT[3] + 20)
 FIELD = (20, 40, 90)         # the test window's background
 BLOCK = (250, 220, 0)        # its moving block
 
@@ -26,8 +28,7 @@ def settings(**extra):
         "选择框录制倒计时": "假", "选择框缩到托盘": "假",
     }
     values.update(extra)
-    lines = ["[主界面]"] + [f"{k}={v}" for k, v in values.items()]
-    return "\r\n".join(lines).encode(GBK)
+    return settings_file(values)
 
 
 def frame_count(caption):
@@ -54,34 +55,6 @@ def explorer_started(command_end):
 
 
 class RecordingTest(MovrelTestCase):
-    def start_target(self, period_ms):
-        x, y, w, h = RECT
-        args = [WINE, TARGET, str(x - 10), str(y - 10), str(w + 20), str(h + 20), str(period_ms)]
-        # A Wine session that is just shutting down can swallow the first
-        # programs started into it; a second try finds a fresh one.
-        for attempt in range(3):
-            target = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            try:
-                if probe("wait-window", "MovrelRecordTarget", "20", check=False, timeout=40).returncode == 0:
-                    break
-            except subprocess.TimeoutExpired:
-                pass
-            target.kill()
-            target.wait(timeout=30)
-        else:
-            self.fail("the test window did not appear")
-
-        def stop():
-            # Closed the ordinary way: a killed Wine process can leave the
-            # session busy for the next program.
-            probe("close", "MovrelRecordTarget", check=False)
-            try:
-                target.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                target.kill()
-                target.wait(timeout=30)
-        self.addCleanup(stop)
-
     def start_link(self, app):
         return app.get("链接开始录制")["text"]
 
@@ -105,7 +78,7 @@ class RecordingTest(MovrelTestCase):
             return colours
 
     def test_countdown_frames_pause_resume_and_stop(self):
-        self.start_target(50)
+        self.start_record_target(*AROUND, period_ms=50)
         before = temp_folders()
         app = self.launch(settings(选择框录制倒计时="真", 倒计时值="3"))
         watcher = subprocess.Popen([WINE, PROBE, "watch-class", "MovrelCountdown", "60"], stdout=subprocess.PIPE)
@@ -195,7 +168,7 @@ class RecordingTest(MovrelTestCase):
             self.assertTrue(app.get("编辑框帧间隔")["enabled"], stop)
 
     def test_unchanged_rectangle_gives_still_frames(self):
-        self.start_target(0)
+        self.start_record_target(*AROUND, period_ms=0)
         before = temp_folders()
         app = self.launch(settings())
         app.click("链接开始录制")
@@ -208,7 +181,7 @@ class RecordingTest(MovrelTestCase):
         self.wait_link(app, "开始录制(F9)")
 
     def test_stops_at_ten_frames(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         before = temp_folders()
         app = self.launch(settings(选择框停止帧数="真", 帧数="10"))
         app.click("链接开始录制")
@@ -221,7 +194,7 @@ class RecordingTest(MovrelTestCase):
         self.assertFalse(app.get("链接停止录制")["enabled"])
 
     def test_stops_by_time(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         app = self.launch(settings(选择框停止时间="真", 时间="1", 时间单位=1, 帧间隔=200))
         app.click("链接开始录制")
         self.wait_link(app, "开始录制(F9)")
@@ -234,7 +207,7 @@ class RecordingTest(MovrelTestCase):
         self.assertGreaterEqual(float(m.group(2)), 1.0)
 
     def test_frames_saved_as_png_and_dropped_from_the_store(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         before = temp_folders()
         # The program folder has a letter GBK lacks (한): the frame folder
         # relative to it is still found, and so is the settings file.
@@ -256,12 +229,12 @@ class RecordingTest(MovrelTestCase):
         self.assertFalse(controls["链接预览播放"]["enabled"])
 
     def test_fresh_start_deletes_the_previous_folder_without_following_links(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         # What a killed copy leaves: a recording folder whose lock no one
         # holds, and beside it a link named like one, into a folder that
         # must survive the clean-up at start-up.
         outside = tempfile.mkdtemp(prefix="movrel-outside-")
-        self.addCleanup(lambda: __import__("shutil").rmtree(outside, ignore_errors=True))
+        self.addCleanup(shutil.rmtree, outside, True)
         with open(os.path.join(outside, "precious"), "w") as f:
             f.write("keep me")
         open(os.path.join(outside, "KVGifRecord.lock"), "w").close()
@@ -302,7 +275,7 @@ class RecordingTest(MovrelTestCase):
         self.assertFalse(os.path.exists(second))
 
     def test_session_end_while_recording_saves_the_settings_and_removes_the_folder(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         before = temp_folders()
         app = self.launch(settings())
         app.click("链接开始录制")
@@ -364,7 +337,7 @@ class RecordingTest(MovrelTestCase):
         self.assertEqual(sum(w["title"] == TITLE for w in app.windows()), 1)
 
     def test_main_window_hides_while_recording_and_returns_at_stop(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         app = self.launch(settings(选择框缩到托盘="真", 选择框停止帧数="真", 帧数="8"))
         app.click("链接开始录制")
         # Hidden right at the start, and back once the frame limit stops it.
@@ -374,7 +347,7 @@ class RecordingTest(MovrelTestCase):
         self.assertEqual(frame_count(self.caption(app)), 8)
 
     def test_unwritable_frames_stop_the_recording_with_one_message(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         before = temp_folders()
         app = self.launch(settings())
         app.click("链接开始录制")
@@ -384,7 +357,7 @@ class RecordingTest(MovrelTestCase):
         # written so far are kept aside to be put back before saving.
         aside = folder + ".aside"
         os.rename(folder, aside)
-        self.addCleanup(lambda: __import__("shutil").rmtree(aside, ignore_errors=True))
+        self.addCleanup(shutil.rmtree, aside, True)
         app.wait_window("Kelv：")
         text = wait_until(lambda: next((t for t in app.message_texts() if "无法写入录制的帧" in t), None),
                           what="the message about the frames")
@@ -407,19 +380,8 @@ class RecordingTest(MovrelTestCase):
 
         os.rename(aside, folder)
         out = tempfile.mkdtemp(prefix="movrel-unwritable-")
-        self.addCleanup(lambda: __import__("shutil").rmtree(out, ignore_errors=True))
-        path = os.path.join(out, "kept.gif")
-        save_title = "选择本次录制的动画保存到的GIF文件："
-        app.click("链接保存动画")
-        app.wait_window(save_title, timeout=90)
-        ids = subprocess.run(["xdotool", "search", "--name", save_title], capture_output=True, text=True).stdout.split()
-        self.assertTrue(ids, "the save dialog has no X window")
-        xdotool("windowfocus", "--sync", ids[-1])
-        app.key("ctrl+a")
-        app.type_text("Z:" + path.replace("/", "\\"))
-        app.key("Return")
-        app.wait_gone(save_title)
-        app.answer_message("是否打开该文件？", "否")
+        self.addCleanup(shutil.rmtree, out, True)
+        path = app.save_gif(os.path.join(out, "kept.gif"))
         with Image.open(path) as gif:
             self.assertEqual(gif.size, RECT[2:])
             self.assertGreaterEqual(gif.n_frames, 2)
@@ -428,7 +390,7 @@ class RecordingTest(MovrelTestCase):
             gif.convert("RGB")
 
     def test_hotkeys_start_pause_resume_and_stop(self):
-        self.start_target(30)
+        self.start_record_target(*AROUND, period_ms=30)
         app = self.launch(settings())
         app.focus()
 

@@ -2,7 +2,6 @@
 would: the real mouse and keyboard through xdotool, the screen read back from
 the X server with ImageMagick and Pillow."""
 import glob
-import io
 import os
 import re
 import subprocess
@@ -10,11 +9,10 @@ import unittest
 
 from PIL import Image
 
-from movrel_e2e import ARTIFACTS, WINE, MovrelTestCase, temp_folders, wait_until, xdotool
+from movrel_e2e import (ARTIFACTS, OVERLAY, WINE, MovrelTestCase, grab_screen, mouse_location, pointer_window,
+                        temp_folders, wait_until, xdotool)
 
-OVERLAY = "MovrelSelectionOverlay"
 FRAME = "MovrelFrameWindow"
-EDITS = ["编辑框左边", "编辑框顶边", "编辑框宽度", "编辑框高度"]
 RED = (255, 0, 0)
 HANDLE = (144, 0, 255)  # also the frame window's transparent colour
 OUTLINE = (255, 32, 32)
@@ -43,28 +41,13 @@ def tearDownModule():
             keeper.kill()
 
 
-def grab_screen():
-    png = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True, check=True, timeout=60).stdout
-    return Image.open(io.BytesIO(png)).convert("RGB")
-
-
 def move(x, y):
     xdotool("mousemove", "--sync", x, y)
-
-
-def mouse_location():
-    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True,
-                         check=True, timeout=30).stdout
-    return dict(line.split("=", 1) for line in out.split() if "=" in line)
 
 
 def pointer():
     values = mouse_location()
     return int(values["X"]), int(values["Y"])
-
-
-def pointer_window():
-    return mouse_location()["WINDOW"]
 
 
 def hold(*keys):
@@ -93,10 +76,6 @@ PRESET = "[主界面]\r\n矩形.左边=100\r\n矩形.顶边=80\r\n矩形.右边=
 
 class SelectTest(MovrelTestCase):
     """The edits start at 0, 0, 500, 500 unless a test stores PRESET."""
-
-    def edits(self, app):
-        controls = app.dump()
-        return [controls[name]["text"] for name in EDITS]
 
     def windows_of_class(self, app, cls):
         return [w for w in app.windows() if w["class"] == cls]
@@ -155,9 +134,6 @@ class SelectTest(MovrelTestCase):
                 grabs[0].save(os.path.join(ARTIFACTS, f"select-timeout-{self._testMethodName}.png"))
             raise
 
-    def wait_edits(self, app, expected):
-        wait_until(lambda: self.edits(app) == expected, what=f"edits {expected} (now {self.edits(app)})")
-
     def wait_outline(self, x1, y1, x2, y2):
         """The overlay shows the rectangle's red outline and its top handles.
 
@@ -188,7 +164,7 @@ class SelectTest(MovrelTestCase):
         self.assertNotEqual(img.getpixel((48, 38)), HANDLE)
         xdotool("key", "Return")
         self.wait_overlay_gone(app)
-        self.wait_edits(app, ["50", "40", "51", "61"])
+        app.wait_edits(["50", "40", "51", "61"])
         self.assertEqual(app.get("链接开始录制")["text"], "开始录制(F9)")
 
     def test_stage_zero_cross_label_and_magnifier(self):
@@ -215,7 +191,7 @@ class SelectTest(MovrelTestCase):
         self.wait_outline(30, 30, 90, 90)
         xdotool("key", "Escape")
         self.wait_overlay_gone(app)
-        self.assertEqual(self.edits(app), ["0", "0", "500", "500"])
+        self.assertEqual(app.edits(), ["0", "0", "500", "500"])
 
     def test_two_clicks_then_double_click_accepts(self):
         app = self.launch()
@@ -228,7 +204,7 @@ class SelectTest(MovrelTestCase):
         move(230, 190)
         xdotool("click", "--repeat", 2, "--delay", 80, 1)
         self.wait_overlay_gone(app)
-        self.wait_edits(app, ["200", "150", "61", "81"])
+        app.wait_edits(["200", "150", "61", "81"])
 
     def test_space_points_then_handle_and_move(self):
         app = self.launch()
@@ -247,7 +223,7 @@ class SelectTest(MovrelTestCase):
         app.screenshot("select-stage2-handles.png")
         xdotool("key", "Return")
         self.wait_overlay_gone(app)
-        self.wait_edits(app, ["280", "290", "451", "351"])
+        app.wait_edits(["280", "290", "451", "351"])
 
     # -- the preset rectangle
 
@@ -261,7 +237,7 @@ class SelectTest(MovrelTestCase):
         self.wait_outline(100, 80, 450, 330)
         xdotool("key", "Return")
         self.wait_overlay_gone(app)
-        self.wait_edits(app, ["100", "80", "351", "251"])
+        app.wait_edits(["100", "80", "351", "251"])
 
     def test_keyboard_move_with_ctrl_and_shift_steps_nine_pixels(self):
         app = self.launch(settings=PRESET)
@@ -273,7 +249,7 @@ class SelectTest(MovrelTestCase):
         self.wait_outline(109, 81, 408, 280)
         xdotool("key", "Return")
         self.wait_overlay_gone(app)
-        self.wait_edits(app, ["109", "81", "300", "200"])
+        app.wait_edits(["109", "81", "300", "200"])
 
     def test_release_outside_shows_the_help_once(self):
         app = self.launch()
@@ -288,7 +264,7 @@ class SelectTest(MovrelTestCase):
         self.wait_outline(0, 0, 499, 499)
         xdotool("key", "Escape")
         self.wait_overlay_gone(app)
-        self.assertEqual(self.edits(app), ["0", "0", "500", "500"])
+        self.assertEqual(app.edits(), ["0", "0", "500", "500"])
 
     def test_f8_opens_the_overlay_with_and_without_ctrl(self):
         app = self.launch(settings=PRESET)
@@ -299,14 +275,14 @@ class SelectTest(MovrelTestCase):
         drag([(200, 150), (300, 200), (400, 300)])
         self.wait_outline(200, 150, 400, 300)
         xdotool("key", "Return")
-        self.wait_edits(app, ["200", "150", "201", "151"])
+        app.wait_edits(["200", "150", "201", "151"])
         # With Ctrl: on that rectangle, where Enter accepts at once (in stage
         # 0 it would only set a first point); letting go of Ctrl does nothing.
         self.open_by_hotkey(app, "ctrl", "F8")
         self.wait_outline(200, 150, 400, 300)
         xdotool("key", "Return")
         self.wait_overlay_gone(app)
-        self.assertEqual(self.edits(app), ["200", "150", "201", "151"])
+        self.assertEqual(app.edits(), ["200", "150", "201", "151"])
 
     # -- the frame window
 

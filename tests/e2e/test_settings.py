@@ -2,18 +2,12 @@
 
 import os
 
-from movrel_e2e import MovrelTestCase, Movrel, probe, probe_lines, wait_until, xdotool
-
-GBK = "gbk"
+from movrel_e2e import GBK, MovrelTestCase, Movrel, probe, probe_lines, wait_until, wine_path, xdotool
 
 
 def ini_text(app):
     with open(app.ini, "rb") as f:
         return f.read().decode(GBK)
-
-
-def wine_path(path):
-    return "Z:" + path.replace("/", "\\")
 
 
 class SettingsTest(MovrelTestCase):
@@ -96,11 +90,7 @@ class SettingsTest(MovrelTestCase):
             if not app.get(name)["enabled"]:
                 app.mouse_click("选择框保存帧")
                 wait_until(lambda: app.get(name)["enabled"], what=f"{name} enabled")
-            app.mouse_click(name)
-            app.key("ctrl+a")
-            app.key("BackSpace")
-            app.type_text(text)
-            wait_until(lambda: app.get(name)["text"] == text, what=f"{name} typed")
+            app.type_into(name, text)
         # Lists, chosen.
         probe("select", "组合框缩放", "12")
         probe("select", "组合框水印方位", "3")

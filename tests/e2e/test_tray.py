@@ -18,12 +18,11 @@ import unittest
 
 from PIL import Image
 
-from movrel_e2e import ARTIFACTS, TIMEOUT, TITLE, WINE, MovrelTestCase, probe, probe_lines, wait_until, xdotool
+from movrel_e2e import (ARTIFACTS, OVERLAY, TIMEOUT, TITLE, WINE, MovrelTestCase, probe, probe_lines, settings_file,
+                        wait_until, xdotool)
 
 TRAY_TITLE = "Wine System Tray"
 EXIT_QUESTION = "确定要退出 Movrel 吗？"
-OVERLAY = "MovrelSelectionOverlay"
-SAVE_TITLE = "选择本次录制的动画保存到的GIF文件："
 # Where the tray window is moved: clear of the main window, which opens at
 # the top left where Wine puts the tray window too (there is no window
 # manager to keep them apart).
@@ -268,8 +267,7 @@ class HotkeyTest(TrayTestCase):
         # main window stays up while recording.
         values = {"选择框录制区域": "真", "矩形.左边": 700, "矩形.顶边": 600, "矩形.右边": 80, "矩形.底边": 60,
                   "选择框显示鼠标": "假", "帧间隔": 100, "间隔单位": 0, "选择框录制倒计时": "假", "选择框缩到托盘": "假"}
-        ini = "\r\n".join(["[主界面]"] + [f"{k}={v}" for k, v in values.items()]).encode("gbk")
-        app = self.launch(ini)
+        app = self.launch(settings_file(values))
 
         def link():
             return app.get("链接开始录制")["text"]
@@ -314,8 +312,7 @@ class HotkeyTest(TrayTestCase):
     def test_the_whole_road_by_hotkeys_select_record_stop_then_save(self):
         values = {"选择框显示鼠标": "假", "帧间隔": 100, "间隔单位": 0, "选择框录制倒计时": "假",
                   "选择框缩到托盘": "假", "选择框保存帧": "假"}
-        ini = "\r\n".join(["[主界面]"] + [f"{k}={v}" for k, v in values.items()]).encode("gbk")
-        app = self.launch(ini)
+        app = self.launch(settings_file(values))
         self.icon_rect()
         # F8: the overlay; the rectangle is dragged over the top of the main
         # window, where the group's caption counts the frames, and taken
@@ -329,8 +326,7 @@ class HotkeyTest(TrayTestCase):
         xdotool("mouseup", 1)
         xdotool("key", "Return")
         wait_until(lambda: OVERLAY not in [w["class"] for w in app.windows()], what="the overlay to close")
-        wait_until(lambda: [app.get(n)["text"] for n in ("编辑框左边", "编辑框顶边", "编辑框宽度", "编辑框高度")] ==
-                   ["0", "0", "320", "60"], what="the rectangle in the edits")
+        app.wait_edits(["0", "0", "320", "60"])
         # F9 records a few frames, F10 stops.
         app.focus()
         press_until(["F9"], lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="recording")
@@ -339,17 +335,7 @@ class HotkeyTest(TrayTestCase):
         # The save link, then the save dialog.
         gif = os.path.join(tempfile.mkdtemp(prefix="movrel-road-"), "road.gif")
         self.addCleanup(shutil.rmtree, os.path.dirname(gif), True)
-        app.click("链接保存动画")
-        app.wait_window(SAVE_TITLE, timeout=120)
-        ids = subprocess.run(["xdotool", "search", "--name", SAVE_TITLE], capture_output=True, text=True,
-                             timeout=30).stdout.split()
-        self.assertTrue(ids, "the save dialog has no X window")
-        xdotool("windowfocus", "--sync", ids[-1])
-        app.key("ctrl+a")
-        app.type_text("Z:" + gif.replace("/", "\\"))
-        app.key("Return")
-        app.wait_gone(SAVE_TITLE)
-        app.answer_message("是否打开该文件？", "否")
+        app.save_gif(gif, timeout=120)
         os.makedirs(ARTIFACTS, exist_ok=True)
         shutil.copy(gif, os.path.join(ARTIFACTS, "tray_hotkey_road.gif"))
         # The GIF decodes, at the rectangle's size, with the counting caption.

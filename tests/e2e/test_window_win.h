@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-namespace movrel_test {
+namespace movrel {
+namespace test {
 
 // Fills the whole client area with `field` and the `block` rectangle with
 // `blockColour`.
@@ -42,4 +43,5 @@ inline int RunTestWindow(HINSTANCE instance, const wchar_t* name, WNDPROC proc, 
   return 0;
 }
 
-}  // namespace movrel_test
+}  // namespace test
+}  // namespace movrel

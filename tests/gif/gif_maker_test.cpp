@@ -9,6 +9,7 @@
 #include "gif/picture.h"
 #include "maker_test_support.h"
 #include "save_test_support.h"
+#include "support/temp_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -13,7 +13,7 @@
 namespace movrel {
 namespace {
 
-using namespace gif_test;
+using namespace test;
 
 uint32_t Le32At(const std::string& s, size_t pos) {
   return static_cast<uint8_t>(s[pos]) | static_cast<uint8_t>(s[pos + 1]) << 8 | static_cast<uint8_t>(s[pos + 2]) << 16 |

@@ -10,11 +10,12 @@
 #include "gif/gif_reader.h"
 #include "gif/picture.h"
 #include "gif_reader_test_util.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
 
-using gif_test::Le16;
+using test::Le16;
 
 // A 24-bit bottom-up BMP file whose pixel (x, y), y from the top, is rgb(x, y).
 std::string Bmp24(int width, int height, const std::function<uint32_t(int, int)>& rgb) {
@@ -104,11 +105,12 @@ TEST(GifReaderRoundTrip, DelayEditChangesOnlyItsTwoBytes) {
   GifReader reader;
   reader.Create();
   ASSERT_TRUE(reader.LoadGif("", written));
+  test::TempFolder folder;
   for (uint16_t delay : {50, 300}) {  // 300 = 0x012C changes both bytes
     GifFrameInfo frame = reader.GetFrameInfo(2);
     frame.delayCs = delay;
     ASSERT_TRUE(reader.SetFrameInfo(frame, 2));
-    const std::string path = std::string(::testing::TempDir()) + "delay-edit.gif";
+    const std::string path = folder / "delay-edit.gif";
     ASSERT_TRUE(reader.SaveGif(path));
     GifReader saved;
     saved.Create();

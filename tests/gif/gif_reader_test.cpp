@@ -5,11 +5,12 @@
 #include "common/file_io.h"
 #include "gif_reader_test_util.h"
 #include "save_test_support.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
 
-using namespace gif_test;
+using namespace test;
 
 // Three frames: control blocks with delays 10, 20, 30, a looping block with
 // count 5, a frame comment on frame 2, a local table on frame 3 and an
@@ -29,8 +30,6 @@ GifReader Loaded(const std::string& bytes) {
   return reader;
 }
 
-std::string TempPath(const std::string& name) { return std::string(::testing::TempDir()) + name; }
-
 TEST(GifReaderVariable, EmptyOrWithoutFile) {
   GifReader reader;
   EXPECT_FALSE(reader.LoadGif("", ThreeFrames()));
@@ -42,12 +41,13 @@ TEST(GifReaderVariable, EmptyOrWithoutFile) {
   ASSERT_TRUE(reader.Create());
   EXPECT_EQ(reader.GetError(), "");
   std::string errors;
+  test::TempFolder folder;
   reader.GetGifInfo(), errors += reader.GetError() + "|";
   reader.SetGifInfo(GifFileInfo()), errors += reader.GetError() + "|";
   reader.SetFrameInfo(FrameRecord(), 1), errors += reader.GetError() + "|";
   reader.SetPalette(0, 0, 0), errors += reader.GetError() + "|";
   reader.GetGifData(0), errors += reader.GetError() + "|";
-  reader.SaveGif(TempPath("never.gif")), errors += reader.GetError();
+  reader.SaveGif(folder / "never.gif"), errors += reader.GetError();
   EXPECT_EQ(errors, "还未载入GIF动画|还未载入GIF动画|还未载入GIF动画|还未载入GIF动画|还未载入GIF动画|还未载入GIF动画");
 
   // A second Create drops the loaded file; Clear empties the variable.
@@ -80,13 +80,14 @@ TEST(GifReaderLoad, BadBytesKeepTheEarlierFile) {
 
 TEST(GifReaderLoad, FilesByGbkPath) {
   // 運 and 閉 carry 0x5C and 0x5D as trail bytes.
-  const std::string path = TempPath("\xDF\x5C\xE9\x5D reader.gif");
+  test::TempFolder folder;
+  const std::string path = folder / "\xDF\x5C\xE9\x5D reader.gif";
   ASSERT_TRUE(WriteWholeFile(path, ThreeFrames()));
   GifReader reader = Loaded(OneFrame());
   ASSERT_TRUE(reader.LoadGif(path, "the path wins"));
   EXPECT_EQ(reader.GetGifInfo().frameCount, 3);
 
-  const std::string missing = TempPath("missing-reader.gif");
+  const std::string missing = folder / "missing-reader.gif";
   EXPECT_FALSE(reader.LoadGif(missing));
   EXPECT_NE(reader.GetError().find(missing), std::string::npos) << reader.GetError();
   EXPECT_FALSE(reader.SaveGif(missing + "/in-a-file.gif"));

@@ -9,7 +9,7 @@
 #include <vector>
 
 namespace movrel {
-namespace gif_test {
+namespace test {
 
 inline std::string Le16(unsigned value) {
   return std::string{static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
@@ -132,5 +132,5 @@ inline std::string Trailer() { return std::string(1, '\x3B'); }
 // reach the 34 bytes a GIF must have to be looked at.
 inline std::string Padded(const std::string& gif) { return gif.size() >= 34 ? gif : gif + std::string(34 - gif.size(), '\0'); }
 
-}  // namespace gif_test
+}  // namespace test
 }  // namespace movrel

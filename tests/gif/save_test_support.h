@@ -1,32 +1,13 @@
-// Helpers of the saving tests: a fresh folder whose name holds 運 (its trail
-// byte is '\'), and a real failure of a save, made the way each platform
-// allows.
+// A real failure of a save, made the way each platform allows, for the
+// saving tests.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace movrel {
 namespace test {
-
-// Created by the constructor and removed by the destructor; each test removes
-// its own files first.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::string operator/(const std::string& name) const { return path_ + name; }
-  // The names of the files inside, sorted.
-  std::vector<std::string> FileNames() const;
-
- private:
-  std::string path_;  // ends in the separator
-};
 
 // While it lives, a save over `path` fails for a real reason. On the host no
 // file may grow past `maxBytes` (RLIMIT_FSIZE, as on a full disk), so the

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "common/gbk_win.h"
@@ -9,31 +8,6 @@
 
 namespace movrel {
 namespace test {
-
-TempFolder::TempFolder() {
-  wchar_t buffer[MAX_PATH];
-  GetTempPathW(MAX_PATH, buffer);
-  path_ = ToGbk(buffer) + "movrel_save_test_\xDF\x5C_" + std::to_string(GetCurrentProcessId());
-  if (!CreateDirectoryW(ToWide(path_).c_str(), nullptr)) throw std::runtime_error("CreateDirectoryW failed");
-  path_ += "\\";
-}
-
-TempFolder::~TempFolder() { RemoveDirectoryW(ToWide(path_).c_str()); }
-
-std::vector<std::string> TempFolder::FileNames() const {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(ToWide(path_ + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = ToGbk(found.cFileName);
-      if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 struct SaveFailure::State {
   UniqueFile viewer;

@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "../gif/maker_test_support.h"
-#include "../record/scratch_folder.h"
 #include "gif/gif_maker.h"
 #include "memory_frames.h"
 #include "output/compose_plan.h"
 #include "output/frame_edit.h"
 #include "output/size_fit.h"
 #include "output/store_frames.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
@@ -330,7 +330,7 @@ TEST(BothLayouts, AFrameFileGoneBeforeTheSaveFailsIt) {
   };
   for (GifLayout layout : {GifLayout::kClassic, GifLayout::kCompact}) {
     for (const auto& fault : faults) {
-      ScratchFolder folder;
+      test::TempFolder folder;
       FrameStore store;
       store.SetFolder(folder.Folder());
       const MemoryFrames pictures = StoreOf({Editor(0), Editor(1), Editor(2)});

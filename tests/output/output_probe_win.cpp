@@ -22,10 +22,10 @@ using namespace movrel;
 
 namespace {
 
-using movrel_test::Json;
-using movrel_test::Print;
+using movrel::test::Json;
+using movrel::test::Print;
 
-std::string Text(HWND window) { return WideToUtf8(movrel_test::WindowText(window, 2000)); }
+std::string Text(HWND window) { return WideToUtf8(movrel::test::WindowText(window, 2000)); }
 
 std::string Rect(const RECT& r) {
   char text[96];

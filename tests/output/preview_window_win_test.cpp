@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 
-#include "../record/scratch_folder.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "common/gbk_win.h"
 #include "gif/byte_sink.h"
@@ -21,6 +20,8 @@
 #include "output/store_frames.h"
 #include "record/frame_store.h"
 #include "record/recorder.h"
+#include "support/temp_folder.h"
+#include "support/wait_until.h"
 #include "ui/ui_win.h"
 
 namespace movrel {
@@ -38,17 +39,11 @@ std::string Picture(int width, int height, COLORREF colour) {
   return s.ToBmpBytes();
 }
 
-// Handles this thread's messages until `done` or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-  return true;
-}
+using test::WaitUntil;
+
+// The preview plays and estimates on its own timers: its waits allow for a
+// loaded machine.
+constexpr int kWaitMs = 20000;
 
 std::string Caption() {
   HWND window = FindWindowW(kPreviewWindowClass, nullptr);
@@ -74,12 +69,12 @@ class PreviewWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     ClosePreviewWindow();
-    PumpUntil([] { return !PreviewWindowOpen(); });
+    WaitUntil([] { return !PreviewWindowOpen(); }, kWaitMs);
     Frames().ClearFrames();
     Frames().SetFolder(FilePath());
     RecordingState().hasRecording = false;
   }
-  ScratchFolder folder;
+  test::TempFolder folder;
 };
 
 TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
@@ -96,15 +91,15 @@ TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
   ASSERT_TRUE(PreviewWindowOpen());
   EXPECT_EQ(Caption(), "总 5 帧，当前播放第 1 帧");
   // Playing and looping: every frame comes round, the last one included.
-  EXPECT_TRUE(PumpUntil([] { return Caption() == "总 5 帧，当前播放第 5 帧"; })) << Caption();
-  EXPECT_TRUE(PumpUntil([] { return Caption() == "总 5 帧，当前播放第 1 帧"; })) << Caption();
+  EXPECT_TRUE(WaitUntil([] { return Caption() == "总 5 帧，当前播放第 5 帧"; }, kWaitMs)) << Caption();
+  EXPECT_TRUE(WaitUntil([] { return Caption() == "总 5 帧，当前播放第 1 帧"; }, kWaitMs)) << Caption();
 
   // The exit button closes the window; nothing is left of it.
   HWND window = FindWindowW(kPreviewWindowClass, nullptr);
   ASSERT_NE(window, nullptr);
   HWND bar = GetDlgItem(window, PreviewControlId(PreviewControl::外形框));
   SendMessageW(GetDlgItem(bar, PreviewControlId(PreviewControl::按钮退出)), BM_CLICK, 0, 0);
-  EXPECT_TRUE(PumpUntil([] { return !PreviewWindowOpen(); }));
+  EXPECT_TRUE(WaitUntil([] { return !PreviewWindowOpen(); }, kWaitMs));
   EXPECT_FALSE(IsWindow(window));
 }
 
@@ -130,20 +125,20 @@ TEST_F(PreviewWindowTest, SizeEstimateIsWhatASaveWritesAndWaitsWhilePaused) {
   ShowPreviewWindow();
   ASSERT_TRUE(PreviewWindowOpen());
   EXPECT_EQ(EstimateLabel(), kEstimatingText);
-  EXPECT_TRUE(PumpUntil([&] { return EstimateLabel() == expected; })) << EstimateLabel();
+  EXPECT_TRUE(WaitUntil([&] { return EstimateLabel() == expected; }, kWaitMs)) << EstimateLabel();
 
   // Paused (a save runs), a change waits for the resume.
   PauseSizeEstimate();
   RefreshSizeEstimate();
   EXPECT_EQ(EstimateLabel(), kEstimatingText);
-  PumpUntil([] { return false; }, 600);
+  WaitUntil([] { return false; }, 600);
   EXPECT_EQ(EstimateLabel(), kEstimatingText);
   ResumeSizeEstimate();
-  EXPECT_TRUE(PumpUntil([&] { return EstimateLabel() == expected; })) << EstimateLabel();
+  EXPECT_TRUE(WaitUntil([&] { return EstimateLabel() == expected; }, kWaitMs)) << EstimateLabel();
 
   // Closed while a count may run: it is waited for, nothing is left.
   RefreshSizeEstimate();
-  PumpUntil([] { return false; }, 350);
+  WaitUntil([] { return false; }, 350);
   ClosePreviewWindow();
   EXPECT_FALSE(PreviewWindowOpen());
 }

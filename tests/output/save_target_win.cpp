@@ -71,7 +71,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_PAINT:
-      movrel_test::PaintFieldAndBlock(window, kField, RECT{blockX, blockY, blockX + 24, blockY + 16}, blockColour);
+      movrel::test::PaintFieldAndBlock(window, kField, RECT{blockX, blockY, blockX + 24, blockY + 16}, blockColour);
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -89,5 +89,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const int x = _wtoi(argv[1]), y = _wtoi(argv[2]), w = _wtoi(argv[3]), h = _wtoi(argv[4]);
   stateFile = argv[5];
   // The state file is looked at every 15 ms.
-  return movrel_test::RunTestWindow(instance, L"MovrelSaveTarget", Proc, x, y, w, h, 15);
+  return movrel::test::RunTestWindow(instance, L"MovrelSaveTarget", Proc, x, y, w, h, 15);
 }

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "../record/scratch_folder.h"
 #include "common/file_io.h"
 #include "common/gbk_win.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
@@ -102,7 +102,7 @@ bool PutTextOnClipboard(HWND owner, const wchar_t* text) {
 }
 
 TEST(CopiedAnimations, OnlyTheNewestCopyStaysAndOnlyWhileTheClipboardOffersIt) {
-  ScratchFolder folder;
+  test::TempFolder folder;
   const FilePath base = FilePath::FromGbk(folder.Path());
   const FilePath first = base.Plus(u"1.tmp"), second = base.Plus(u"2.tmp"), failed = base.Plus(u"3.tmp"),
                  refused = base.Plus(u"4.tmp");
@@ -135,7 +135,7 @@ TEST(CopiedAnimations, OnlyTheNewestCopyStaysAndOnlyWhileTheClipboardOffersIt) {
 // not the copy the clipboard still offers, nor files that are not the
 // copies' GIFs.
 TEST(CopiedAnimations, LeftoversOfAnEarlierRunGoExceptTheOneOnTheClipboard) {
-  ScratchFolder folder;
+  test::TempFolder folder;
   const FilePath base = FilePath::FromGbk(folder.Path());
   const FilePath left = base.Plus(u"mvgA1.tmp"), offered = base.Plus(u"mvgB2.tmp"),
                  notGif = base.Plus(u"mvgC3.tmp"), other = base.Plus(u"xyzD4.tmp");
@@ -169,7 +169,7 @@ TEST(ShowInExplorer, OpensOnlyFoldersAndOnlyWithTheSystemFileManager) {
   EXPECT_EQ(ShowInExplorer(FilePath::FromGbk(program), open, true, SW_HIDE), 0u);
   EXPECT_EQ(ShowInExplorer(FilePath::FromGbk(program + "\\"), open, true, SW_HIDE), 0u);
   EXPECT_EQ(ShowInExplorer(FilePath(u"C:\\no such folder"), open, true, SW_HIDE), 0u);
-  ScratchFolder folder;
+  test::TempFolder folder;
   wchar_t windows[MAX_PATH] = {};
   const std::wstring windowsFolder(windows, GetWindowsDirectoryW(windows, MAX_PATH));
   // Selecting a program shows its folder; the program does not run.

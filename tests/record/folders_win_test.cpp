@@ -13,7 +13,8 @@
 #include "gif/byte_sink.h"
 #include "record/frame_store.h"
 #include "record/recording_rules.h"
-#include "scratch_folder.h"
+#include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace movrel {
 namespace {
@@ -31,7 +32,7 @@ bool IsFolder(const FilePath& path) {
 FilePath Gbk(const std::string& path) { return FilePath::FromGbk(path); }
 
 TEST(DirectoryChainTest, CreatesOnlyComponentsEndingInASeparator) {
-  ScratchFolder s;
+  test::TempFolder s;
   EXPECT_TRUE(MakeDirectoryChain(FilePath::FromGbk(s.Path() + "a\\運\\")));
   EXPECT_TRUE(IsFolder(s.Path() + "a"));
   EXPECT_TRUE(IsFolder(s.Path() + "a\\運"));
@@ -45,7 +46,7 @@ TEST(DirectoryChainTest, CreatesOnlyComponentsEndingInASeparator) {
 }
 
 TEST(DeleteDirectoryTreeTest, RefusesRootsAndBlanksAndTouchesNothing) {
-  ScratchFolder s;
+  test::TempFolder s;
   ASSERT_TRUE(WriteWholeFile(s.Path() + "keep", "x"));
   for (const char* path : {"", "   ", "C:", "C:\\", "  C:\\", "\\", "\\\\server\\share"}) {
     EXPECT_FALSE(DeleteDirectoryTree(Gbk(path))) << "[" << path << "]";
@@ -56,7 +57,7 @@ TEST(DeleteDirectoryTreeTest, RefusesRootsAndBlanksAndTouchesNothing) {
 }
 
 TEST(DeleteDirectoryTreeTest, DeletesANestedTreeWithReadOnlyFiles) {
-  ScratchFolder s;
+  test::TempFolder s;
   const std::string root = s.Path() + "KVGifRecord_1\\";
   ASSERT_TRUE(MakeDirectoryChain(FilePath::FromGbk(root + "運\\deep\\")));
   ASSERT_TRUE(WriteWholeFile(root + "1.TMP", "frame"));
@@ -118,10 +119,7 @@ class Links {
   // Wine's handle to a Unix process does not wait for its end: the test
   // waits for what it does instead.
   static bool Exists(const FilePath& path, bool wanted) {
-    for (int wait = 0; wait < 500; ++wait, Sleep(10)) {
-      if ((GetFileAttributesW(WidePath(path)) != INVALID_FILE_ATTRIBUTES) == wanted) return true;
-    }
-    return false;
+    return test::WaitUntil([&] { return (GetFileAttributesW(WidePath(path)) != INVALID_FILE_ATTRIBUTES) == wanted; });
   }
 
   std::vector<FilePath> made_;
@@ -130,7 +128,7 @@ class Links {
 // What links in a recording folder point to is the user's: a deletion of
 // the folder removes the links or leaves them, never what they reach.
 TEST(DeleteDirectoryTreeTest, RemovesLinksWithoutFollowingThem) {
-  ScratchFolder s;
+  test::TempFolder s;
   const FilePath outside = s.Folder().Plus(u"outside\\");
   const FilePath emptyOutside = s.Folder().Plus(u"empty outside");
   const FilePath preciousFile = s.Folder().Plus(u"precious 運.txt");
@@ -198,7 +196,7 @@ int64_t LocalSeconds() {
 
 // Only a folder this copy made is used; none at all when none can be made.
 TEST(RecordingTempDirTest, NoFolderWhenNoneOfItsOwnCanBeMade) {
-  ScratchFolder s;
+  test::TempFolder s;
   SetLastError(0);
   EXPECT_TRUE(MakeRecordingTempDir(s.Folder().Plus(u"missing\\")).empty());
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
@@ -258,7 +256,7 @@ TEST(RecordingTempDirTest, TemporaryFolderNamedInLettersGbkLacks) {
 }
 
 TEST(RemoveStaleRecordingFoldersTest, RemovesLeftoversAndKeepsWhatACopyHolds) {
-  ScratchFolder s;
+  test::TempFolder s;
   const FilePath temp = s.Folder();
   // Left by a killed copy: its lock file is there but no one holds it.
   const FilePath stale = temp.Plus(u"KVGifRecord_1700000000\\");
@@ -300,7 +298,7 @@ TEST(RemoveStaleRecordingFoldersTest, NeverFollowsLinks) {
   EXPECT_TRUE(IsLinkEntry(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
   EXPECT_TRUE(IsLinkEntry(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(IsLinkEntry(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  ScratchFolder s;
+  test::TempFolder s;
   const FilePath outside = s.Folder().Plus(u"outside\\");
   ASSERT_TRUE(CreateDirectoryW(WidePath(outside), nullptr));
   ASSERT_TRUE(WriteWholeFile(outside.Plus(u"KVGifRecord.lock"), ""));
@@ -319,7 +317,7 @@ std::string Stem(const FilePath& path, const std::string& folder) {
 }
 
 TEST(SaveFrameToFolderTest, DateTimeNamesWithACounterWithinOneSecond) {
-  ScratchFolder s;
+  test::TempFolder s;
   const std::string folder = s.Path() + "帧\\";
   ASSERT_TRUE(MakeDirectoryChain(FilePath::FromGbk(folder)));
   // Two saves in a row fall into one second almost always; try again when
@@ -355,7 +353,7 @@ std::string StemIn(int seconds) {
 }
 
 TEST(SaveFrameToFolderTest, AFileAtTheChosenNameIsLeftAsItIs) {
-  ScratchFolder s;
+  test::TempFolder s;
   // Files at every name the next seconds would choose first.
   std::vector<std::string> earlier;
   for (int second = 0; second < 3; ++second) {
@@ -376,7 +374,7 @@ TEST(SaveFrameToFolderTest, AFileAtTheChosenNameIsLeftAsItIs) {
 
 TEST(SaveFrameToFolderTest, FailuresWriteNothing) {
   // Re-encoded formats are decoded by Pillow in the end-to-end tests.
-  ScratchFolder s;
+  test::TempFolder s;
   EXPECT_TRUE(SaveFrameToFolder("not a picture", FilePath::FromGbk(s.Path()), kSaveJpeg).empty());
   EXPECT_TRUE(SaveFrameToFolder("BM frame", FilePath::FromGbk(s.Path() + "no such folder\\"), kSaveBmp).empty());
 }

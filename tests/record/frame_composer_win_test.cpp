@@ -22,12 +22,13 @@
 #include "record/composer_win.h"
 #include "record/icon_file.h"
 #include "record/recording_window_win.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
 
-using testing_pictures::PatternColour;
-using testing_pictures::PatternWindow;
+using test::PatternColour;
+using test::PatternWindow;
 
 constexpr COLORREF kGreen = RGB(0, 160, 0);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
@@ -91,41 +92,22 @@ struct Frame {
 
 std::tuple<LONG, LONG, LONG, LONG> Tie(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-// A folder for one test's files, with 運 and 閉 in its name (their second
-// bytes are "\" and "]").
-class TestFolder {
- public:
-  TestFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder_ = ToGbk(temp) + "movrel_composer_運閉_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryW(ToWide(folder_).c_str(), nullptr);
-  }
-  ~TestFolder() {
-    for (const std::string& f : files_) RemoveFile(f);
-    RemoveDirectoryW(ToWide(folder_).c_str());
-  }
-  std::string Write(const std::string& name, const std::string& bytes) {
-    files_.push_back(folder_ + "\\" + name);
-    EXPECT_TRUE(WriteWholeFile(files_.back(), bytes));
-    return files_.back();
-  }
-  std::string Missing() const { return folder_ + "\\none.cur"; }
-  // A file of `size` bytes that takes no room: its end is set, nothing written.
-  std::string Huge(const std::string& name, int64_t size) {
-    files_.push_back(folder_ + "\\" + name);
-    UniqueFile file(CreateFileW(ToWide(files_.back()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    EXPECT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
-    return files_.back();
-  }
+// Writes `bytes` to the file `name` in the test's folder; answers its path.
+std::string WriteTestFile(const test::TempFolder& folder, const std::string& name, const std::string& bytes) {
+  EXPECT_TRUE(WriteWholeFile(folder / name, bytes));
+  return folder / name;
+}
 
- private:
-  std::string folder_;
-  std::vector<std::string> files_;
-};
+// A file of `size` bytes that takes no room: its end is set, nothing written.
+std::string HugeTestFile(const test::TempFolder& folder, const std::string& name, int64_t size) {
+  const std::string path = folder / name;
+  UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  EXPECT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+  return path;
+}
 
 // A 24-bit BMP: `fill` inside, `border` in a frame `borderWidth` wide.
 std::string BorderedBmp(int w, int h, COLORREF fill, COLORREF border, int borderWidth) {
@@ -211,7 +193,7 @@ class ComposerTest : public ::testing::Test {
   ComposerSettings settings_;
   FrameComposer composer_;
   std::string bytes_;
-  TestFolder files_;
+  test::TempFolder files_;
 };
 
 // ---- the grab, the quality depth and scaling ------------------------------
@@ -311,8 +293,8 @@ TEST_F(ComposerTest, RectanglesWithoutAFrameGiveNoBytes) {
 TEST_F(ComposerTest, DefaultCursorAtThePointerMinusTheCorner) {
   constexpr int w = 200, h = 120;
   Show(w, h, kGreen);
-  const std::string empty = files_.Write("empty.cur", "");
-  for (const std::string& file : {files_.Missing(), empty, std::string("指定一个鼠标指针文件")}) {
+  const std::string empty = WriteTestFile(files_, "empty.cur", "");
+  for (const std::string& file : {files_ / "none.cur", empty, std::string("指定一个鼠标指针文件")}) {
     SCOPED_TRACE(file);
     settings_.showCursor = true;
     settings_.cursorFile = file;
@@ -358,14 +340,14 @@ TEST_F(ComposerTest, CursorPartlyOutsideIsClippedAtTheEdges) {
 TEST_F(ComposerTest, ChosenCursorFileOrNoneWhenItIsNoCursor) {
   Show(120, 80, kGreen);
   settings_.showCursor = true;
-  settings_.cursorFile = files_.Write("red 運.cur", SolidCursor(16, kRed));
+  settings_.cursorFile = WriteTestFile(files_, "red 運.cur", SolidCursor(16, kRed));
   Frame f = Compose(kX + 10, kY + 20);
   EXPECT_EQ(composer_.cursor().width(), 16);
   EXPECT_EQ(Tie(f.BoxNot(kGreen)), std::make_tuple(10, 20, 26, 36));
   EXPECT_EQ(f.Count(kRed), 16 * 16);
 
   // A file that holds no cursor gives no cursor, so no overlay at all.
-  settings_.cursorFile = files_.Write("junk.cur", "this is no cursor file");
+  settings_.cursorFile = WriteTestFile(files_, "junk.cur", "this is no cursor file");
   f = Compose(kX + 10, kY + 20);
   EXPECT_FALSE(composer_.cursor().loaded());
   EXPECT_FALSE(composer_.needsOverlay());
@@ -379,9 +361,9 @@ TEST_F(ComposerTest, ChosenCursorFileOrNoneWhenItIsNoCursor) {
 TEST_F(ComposerTest, FilesLargerThanAnyCursorOrPictureAreRefusedOnce) {
   Show(120, 80, kGreen);
   settings_.showCursor = true;
-  settings_.cursorFile = files_.Huge("huge.cur", int64_t{5} << 29);  // 2.5 GiB
+  settings_.cursorFile = HugeTestFile(files_, "huge.cur", int64_t{5} << 29);  // 2.5 GiB
   settings_.watermarks.imageOn = true;
-  settings_.watermarks.imageFile = files_.Huge("huge.png", int64_t{65} << 20);
+  settings_.watermarks.imageFile = HugeTestFile(files_, "huge.png", int64_t{65} << 20);
   Frame f = Compose(kX + 10, kY + 20);
   EXPECT_EQ(composer_.cursor().width(), 32);  // the default cursor
   EXPECT_FALSE(composer_.watermarks().imageLoaded());
@@ -396,7 +378,7 @@ TEST_F(ComposerTest, FilesLargerThanAnyCursorOrPictureAreRefusedOnce) {
   Compose();
   EXPECT_TRUE(composer_.TakeFileRefusals().empty());
   // A path that names no file (half typed) is not worth a message.
-  settings_.cursorFile = files_.Missing();
+  settings_.cursorFile = files_ / "none.cur";
   Compose();
   EXPECT_TRUE(composer_.TakeFileRefusals().empty());
   EXPECT_EQ(composer_.cursor().width(), 32);
@@ -496,7 +478,7 @@ TEST_F(ComposerTest, ImageWatermarkWithItsTransparentColour) {
   std::string png;
   ASSERT_TRUE(ReencodeImage(BorderedBmp(20, 10, kRed, kWhite, 2), kSavePng, &png));
   settings_.watermarks.imageOn = true;
-  settings_.watermarks.imageFile = files_.Write("水印.png", png);
+  settings_.watermarks.imageFile = WriteTestFile(files_, "水印.png", png);
   settings_.watermarks.placement = kPlaceTopLeft;
   settings_.watermarks.marginText = "5";
 
@@ -513,7 +495,7 @@ TEST_F(ComposerTest, ImageWatermarkWithItsTransparentColour) {
   EXPECT_EQ(Tie(f.BoxNot(kGreen)), std::make_tuple(5, 5, 25, 15));
   EXPECT_EQ(f.Count(kWhite), 20 * 10 - 16 * 6);
   // Black is a transparent colour like any other; BMP files are read too.
-  settings_.watermarks.imageFile = files_.Write("black.bmp", BorderedBmp(20, 10, kRed, kBlack, 3));
+  settings_.watermarks.imageFile = WriteTestFile(files_, "black.bmp", BorderedBmp(20, 10, kRed, kBlack, 3));
   settings_.watermarks.imageTransparent = kBlack;
   settings_.watermarks.placement = kPlaceBottomRight;
   f = Compose();
@@ -524,8 +506,8 @@ TEST_F(ComposerTest, ImageWatermarkWithItsTransparentColour) {
 TEST_F(ComposerTest, UnreadableWatermarkImageDrawsNothing) {
   Show(120, 80, kGreen);
   settings_.watermarks.imageOn = true;
-  for (const std::string& file : {files_.Missing(), files_.Write("junk.png", "not a picture at all"),
-                                  files_.Write("empty.png", ""), std::string("指定一个图像文件")}) {
+  for (const std::string& file : {files_ / "none.cur", WriteTestFile(files_, "junk.png", "not a picture at all"),
+                                  WriteTestFile(files_, "empty.png", ""), std::string("指定一个图像文件")}) {
     SCOPED_TRACE(file);
     settings_.watermarks.imageFile = file;
     const Frame f = Compose();
@@ -534,7 +516,7 @@ TEST_F(ComposerTest, UnreadableWatermarkImageDrawsNothing) {
     EXPECT_EQ(f.Count(kGreen), 120 * 80);
   }
   // An icon or cursor file is a picture too, drawn over white.
-  settings_.watermarks.imageFile = files_.Write("arrow.cur", DefaultCursorBytes());
+  settings_.watermarks.imageFile = WriteTestFile(files_, "arrow.cur", DefaultCursorBytes());
   const Frame f = Compose();
   ASSERT_TRUE(composer_.watermarks().imageLoaded());
   EXPECT_EQ(composer_.watermarks().imageWidth(), 32);

@@ -12,13 +12,13 @@
 #endif
 
 #include "common/file_io.h"
-#include "scratch_folder.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
 
 TEST(FrameStoreTest, StillFramesAreEntriesWithoutFiles) {
-  ScratchFolder folder;
+  test::TempFolder folder;
   FrameStore store;
   store.SetFolder(folder.Folder());
   EXPECT_TRUE(store.AppendFrame("picture one", 0));
@@ -35,7 +35,7 @@ TEST(FrameStoreTest, StillFramesAreEntriesWithoutFiles) {
 }
 
 TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
-  ScratchFolder folder;
+  test::TempFolder folder;
   FrameStore store;
   store.SetFolder(folder.Folder());
   store.AppendFrame("first", 0);
@@ -59,7 +59,7 @@ TEST(FrameStoreTest, ReplaceRewritesOrDeletesAndKeepsTheCount) {
 // A disk that fills up while the changed-region pass rewrites a frame (here
 // a file size limit): the frame keeps its whole picture.
 TEST(FrameStoreTest, ARewriteThatFailsHalfWayKeepsTheOldPicture) {
-  ScratchFolder folder;
+  test::TempFolder folder;
   FrameStore store;
   store.SetFolder(folder.Folder());
   const std::string whole(100, 'w');
@@ -82,7 +82,7 @@ TEST(FrameStoreTest, ARewriteThatFailsHalfWayKeepsTheOldPicture) {
 #endif
 
 TEST(FrameStoreTest, OffsetsAndCaptureTimesFollowTheFrames) {
-  ScratchFolder folder;
+  test::TempFolder folder;
   FrameStore store;
   store.SetFolder(folder.Folder());
   store.AppendFrame("a", 0);
@@ -103,7 +103,7 @@ TEST(FrameStoreTest, OffsetsAndCaptureTimesFollowTheFrames) {
 }
 
 TEST(FrameStoreTest, MissingFolderMakesEveryFrameStill) {
-  ScratchFolder folder;
+  test::TempFolder folder;
   FrameStore store;
   store.SetFolder(folder.Folder().PlusGbk(std::string("gone") + folder.Separator()));
   EXPECT_FALSE(store.AppendFrame("lost", 0));

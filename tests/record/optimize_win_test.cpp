@@ -9,10 +9,10 @@
 
 #include <functional>
 
-#include "bitmap/bitmap_surface_win.h"
 #include "app/app_win.h"
+#include "bitmap/bitmap_surface_win.h"
 #include "bitmap/bmp_layout.h"
-#include "scratch_folder.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
@@ -73,7 +73,7 @@ class OptimizeTest : public ::testing::Test {
     Frames().ClearFrames();
     Frames().SetFolder(FilePath());
   }
-  ScratchFolder folder;
+  test::TempFolder folder;
 };
 
 TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {

@@ -6,25 +6,19 @@
 #include "record/recorder.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <deque>
 #include <filesystem>
 #include <functional>
 
 #include "common/file_io.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
 
 class ScriptedHost : public RecorderHost {
  public:
-  ScriptedHost() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + FilePath::FromGbk("/movrel_rec_運_XXXXXX").Utf8();
-    root = mkdtemp(&pattern[0]) ? pattern : std::string();
-  }
-  ~ScriptedHost() override { std::filesystem::remove_all(root); }
-
   int64_t NowMs() override { return nowMs; }
   RecordingSettings ReadSettings() override { return settings; }
   FilePath ProgramFolder() override { return FilePath::FromGbk("C:\\prog\\"); }
@@ -66,12 +60,12 @@ class ScriptedHost : public RecorderHost {
   void MakeDirectoryChain(const FilePath& path) override { Note("chain " + path.Gbk()); }
   void DeleteTreeInBackground(const FilePath& path) override { Note("delete " + path.Utf8()); }
   FilePath MakeRecordingTempDir() override {
-    std::string folder = root + "/rec" + std::to_string(++folders) + "/";
+    std::string folder = root.Folder().Utf8() + "rec" + std::to_string(++folders) + "/";
     if (tempDirMade) std::filesystem::create_directory(folder);
     Note("tempdir");
     return noTempDir ? FilePath() : FilePath::FromUtf8(folder);
   }
-  FilePath TempFolder() override { return FilePath::FromUtf8(root + "/"); }
+  FilePath TempFolder() override { return root.Folder(); }
   bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, SaveFormat format) override {
     if (frameFolderFails) return false;
     saved.push_back(bytes + "@" + folder.Gbk() + "#" + SaveFormatExtension(format));
@@ -81,7 +75,7 @@ class ScriptedHost : public RecorderHost {
   void Note(const std::string& what) { calls.push_back(what); }
 
   RecordingSettings settings;
-  std::string root;
+  test::TempFolder root;
   std::deque<std::string> frames;  // the last one repeats
   std::vector<std::string> calls, saved;
   std::function<void()> duringCountdown, duringPump;

@@ -5,11 +5,10 @@
 if(NOT MOVREL_WIN)
   movrel_test(recording_test
     SOURCES recording_rules_test.cpp recorder_test.cpp changed_rect_test.cpp frame_store_test.cpp
-            scratch_folder_host.cpp
     DEPS movrel_record)
 else()
   movrel_test(recording_win_test
-    SOURCES frame_store_test.cpp folders_win_test.cpp optimize_win_test.cpp scratch_folder_win.cpp
+    SOURCES frame_store_test.cpp folders_win_test.cpp optimize_win_test.cpp
     DEPS movrel_record movrel_gif)
 endif()
 if(MOVREL_WIN)

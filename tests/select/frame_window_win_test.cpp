@@ -5,24 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-
 #include "bitmap/bitmap_surface_win.h"
+#include "support/wait_until.h"
 
 namespace movrel {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
+using test::WaitUntil;
 
 RECT WindowRect(HWND w) {
   RECT r{};

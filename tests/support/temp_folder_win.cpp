@@ -1,10 +1,13 @@
 #include <windows.h>
 
-#include "common/file_path_win.h"
+#include <algorithm>
+#include <stdexcept>
+
 #include "common/gbk_win.h"
-#include "scratch_folder.h"
+#include "support/temp_folder.h"
 
 namespace movrel {
+namespace test {
 namespace {
 
 // The test's own removal, independent of the code under test.
@@ -30,11 +33,12 @@ void RemoveTree(const std::wstring& folder) {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
+TempFolder::TempFolder() {
   wchar_t temp[MAX_PATH];
   DWORD length = GetTempPathW(MAX_PATH, temp);
-  if (length == 0 || length >= MAX_PATH) return;
-  std::string base = ToGbk(temp) + "movrel_store_運_" + std::to_string(GetCurrentProcessId()) + "_";
+  if (length == 0 || length >= MAX_PATH) throw std::runtime_error("no temporary folder");
+  // Numbered, so that the folders of several tests alive at once differ.
+  std::string base = ToGbk(temp) + "movrel_test_運閉_" + std::to_string(GetCurrentProcessId()) + "_";
   for (int n = 0; n < 1000; ++n) {
     std::string candidate = base + std::to_string(n);
     if (CreateDirectoryW(ToWide(candidate).c_str(), nullptr)) {
@@ -43,12 +47,27 @@ ScratchFolder::ScratchFolder() {
       return;
     }
   }
+  throw std::runtime_error("cannot make a temporary folder: " + base);
 }
 
-ScratchFolder::~ScratchFolder() {
-  if (!path_.empty()) RemoveTree(ToWide(path_.substr(0, path_.size() - 1)));
+TempFolder::~TempFolder() { RemoveTree(ToWide(path_.substr(0, path_.size() - 1))); }
+
+std::vector<std::string> TempFolder::FileNames() const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(ToWide(path_ + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = ToGbk(found.cFileName);
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
-const char* ScratchFolder::Separator() { return "\\"; }
+const char* TempFolder::Separator() { return "\\"; }
 
+}  // namespace test
 }  // namespace movrel
