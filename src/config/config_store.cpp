@@ -71,15 +71,15 @@ ConfigStore::~ConfigStore() { Close(); }
 void ConfigStore::CopyFrom(const ConfigStore& other) {
   if (&other == this) return;
   Close();
-  contentBuffer = other.contentBuffer;
-  fileName = other.fileName;
-  storePath = other.storePath;
-  sectionName = other.sectionName;
+  content_ = other.content_;
+  fileName_ = other.fileName_;
+  storePath_ = other.storePath_;
+  sectionName_ = other.sectionName_;
 }
 
 void ConfigStore::Close() {
-  fileHandle.reset();
-  contentBuffer.clear();
+  file_.reset();
+  content_.clear();
   fileError_.clear();
   savedText_.clear();
   ++generation_;
@@ -87,62 +87,62 @@ void ConfigStore::Close() {
 
 bool ConfigStore::Load(const FilePath& name) {
   Close();
-  fileName = name;
+  fileName_ = name;
   ClearConfigFileError();
-  fileHandle = disk_->Open(name, true);
-  bool read = fileHandle && fileHandle->ReadAll(&contentBuffer);
+  file_ = disk_->Open(name, true);
+  bool read = file_ && file_->ReadAll(&content_);
   if (!read) {
-    fileHandle.reset();
-    contentBuffer.clear();
+    file_.reset();
+    content_.clear();
     fileError_ = ConfigFileError().empty() ? kNoReason : ConfigFileError();
     // Not writable (read-only, locked, no rights): still answer reads from
     // what can be read.
     std::unique_ptr<ConfigFile> reader = disk_->Open(name, false);
     std::string bytes;
     read = reader && reader->ReadAll(&bytes);
-    if (read) contentBuffer = std::move(bytes);
+    if (read) content_ = std::move(bytes);
   }
   // A missing file is a first start, not a damaged one.
-  if ((!read && FileExists(name)) || IsTornConfigText(contentBuffer)) {
+  if ((!read && FileExists(name)) || IsTornConfigText(content_)) {
     LoadBackup();
   } else {
-    savedText_ = contentBuffer;
+    savedText_ = content_;
   }
-  return fileHandle != nullptr;
+  return file_ != nullptr;
 }
 
 void ConfigStore::LoadBackup() {
-  std::unique_ptr<ConfigFile> backup = disk_->Open(ConfigBackupPath(fileName), false);
+  std::unique_ptr<ConfigFile> backup = disk_->Open(ConfigBackupPath(fileName_), false);
   std::string bytes;
   if (!backup || !backup->ReadAll(&bytes) || bytes.empty() || IsTornConfigText(bytes)) return;
-  contentBuffer = std::move(bytes);
+  content_ = std::move(bytes);
   if (messageBox_) {
-    messageBox_(std::string(kBackupLoadedText) + "\r\n\r\n配置文件：" + fileName.Gbk() +
-                    "\r\n备份：" + ConfigBackupPath(fileName).Gbk(),
+    messageBox_(std::string(kBackupLoadedText) + "\r\n\r\n配置文件：" + fileName_.Gbk() +
+                    "\r\n备份：" + ConfigBackupPath(fileName_).Gbk(),
                 kConfigNoticeFlags, std::string());
   }
 }
 
 bool ConfigStore::Open(const FilePath& path) {
-  storePath = path;
+  storePath_ = path;
   return Load(path);
 }
 
-void ConfigStore::SetSection(const std::string& name) { sectionName = name; }
+void ConfigStore::SetSection(const std::string& name) { sectionName_ = name; }
 
 int ConfigStore::ProcessQueue() {
-  if (pendingWrites.empty()) return kWriteFailed;
+  if (pendingWrites_.empty()) return kWriteFailed;
   // A handler that calls this while an entry is being carried out must not
   // start the next one in the middle of it; the running loop will reach it.
-  if (busy) return kWriteQueued;
+  if (busy_) return kWriteQueued;
   int firstResult = kWriteFailed;
   bool first = true;
-  while (!pendingWrites.empty()) {
-    PendingWrite entry = pendingWrites.front();
-    busy = 1;
+  while (!pendingWrites_.empty()) {
+    PendingWrite entry = pendingWrites_.front();
+    busy_ = 1;
     int result = entry.kind == 0 ? WriteEntry(entry.section, entry.key, entry.value, true) : kWriteFailed;
-    pendingWrites.pop_front();
-    busy = 0;
+    pendingWrites_.pop_front();
+    busy_ = 0;
     if (first) firstResult = result;
     first = false;
   }
@@ -151,8 +151,8 @@ int ConfigStore::ProcessQueue() {
 
 int ConfigStore::WriteEntry(const std::string& section, const std::string& key, const std::string& value, bool now) {
   if (!now) {
-    pendingWrites.push_back(PendingWrite{0, section, key, value});
-    if (busy) return kWriteQueued;
+    pendingWrites_.push_back(PendingWrite{0, section, key, value});
+    if (busy_) return kWriteQueued;
     return ProcessQueue();
   }
   return WriteNow(section, key, value);
@@ -163,9 +163,9 @@ ConfigStore::Lookup ConfigStore::Search(const std::string& section, const std::s
   Lookup at;
   *retry = false;
   const std::string header = "[" + section + "]";
-  size_t h = FindFrom(contentBuffer, header, *searchFrom);
+  size_t h = FindFrom(content_, header, *searchFrom);
   if (h == std::string::npos) return at;
-  if (!AtLineStart(contentBuffer, h)) {
+  if (!AtLineStart(content_, h)) {
     *searchFrom = h + 1;
     *retry = true;
     return at;
@@ -173,14 +173,14 @@ ConfigStore::Lookup ConfigStore::Search(const std::string& section, const std::s
   at.sectionFound = true;
   at.headerEnd = h + header.size() - 1;
   const std::string keyStart = kLineBreak + key + "=";
-  size_t k = FindFrom(contentBuffer, keyStart, at.headerEnd);
+  size_t k = FindFrom(content_, keyStart, at.headerEnd);
   if (k == std::string::npos) return at;
   // The first such line behind a later header belongs to that section.
   if (FindSectionHeader(static_cast<int64_t>(at.headerEnd) + 1, static_cast<int64_t>(k) + 1) >= 0) return at;
   at.keyFound = true;
   at.valueBegin = k + keyStart.size();
-  size_t lineEnd = FindFrom(contentBuffer, kLineBreak, at.valueBegin);
-  at.valueEnd = lineEnd == std::string::npos ? contentBuffer.size() : lineEnd;
+  size_t lineEnd = FindFrom(content_, kLineBreak, at.valueBegin);
+  at.valueEnd = lineEnd == std::string::npos ? content_.size() : lineEnd;
   return at;
 }
 
@@ -208,8 +208,8 @@ int ConfigStore::EditBuffer(const std::string& section, const std::string& key, 
     if (retry) continue;
     if (at.sectionFound && at.keyFound) {
       size_t oldLength = at.valueEnd - at.valueBegin;
-      if (contentBuffer.size() - oldLength + value.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
-      contentBuffer.replace(at.valueBegin, oldLength, value);
+      if (content_.size() - oldLength + value.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
+      content_.replace(at.valueBegin, oldLength, value);
       return kWriteDone;
     }
     if (at.sectionFound) {
@@ -219,16 +219,16 @@ int ConfigStore::EditBuffer(const std::string& section, const std::string& key, 
       // otherwise that rest would become part of the value and be lost at
       // its next write.
       size_t behind = at.headerEnd + 1;
-      bool headerLineEnds = behind == contentBuffer.size() || contentBuffer.compare(behind, 2, kLineBreak) == 0;
+      bool headerLineEnds = behind == content_.size() || content_.compare(behind, 2, kLineBreak) == 0;
       std::string line = kLineBreak + key + "=" + value + (headerLineEnds ? "" : kLineBreak);
-      if (contentBuffer.size() + line.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
-      contentBuffer.insert(at.headerEnd + 1, line);
+      if (content_.size() + line.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
+      content_.insert(at.headerEnd + 1, line);
       return kWriteDone;
     }
-    size_t length = contentBuffer.size();
+    size_t length = content_.size();
     std::string header = (length == 0 ? "[" : "\r\n[") + section + "]";
     if (length + header.size() > kMaxConfigFileBytes) return Fail(kTooLargeReason);
-    contentBuffer += header;
+    content_ += header;
     searchFrom = length;
     if (++appends >= kMaxHeaderAppends) break;
   }
@@ -253,12 +253,12 @@ std::string ConfigStore::ReadEntry(const std::string& section, const std::string
     Lookup at = Search(section, key, &searchFrom, &retry);
     if (retry) continue;
     if (!at.sectionFound || !at.keyFound) return defaultValue;
-    return contentBuffer.substr(at.valueBegin, at.valueEnd - at.valueBegin);
+    return content_.substr(at.valueBegin, at.valueEnd - at.valueBegin);
   }
 }
 
 int64_t ConfigStore::FindSectionHeader(int64_t from, int64_t to) const {
-  const std::string& text = contentBuffer;
+  const std::string& text = content_;
   if (from < 0) from = 0;
   if (from >= to || static_cast<uint64_t>(from) >= text.size()) return -1;
   size_t candidate = static_cast<size_t>(from);
@@ -283,27 +283,27 @@ int64_t ConfigStore::FindSectionHeader(int64_t from, int64_t to) const {
 }
 
 bool ConfigStore::WriteText(const std::string& key, const std::string& text) {
-  return WriteEntry(sectionName, key, EscapeConfigText(text), false) == kWriteDone;
+  return WriteEntry(sectionName_, key, EscapeConfigText(text), false) == kWriteDone;
 }
 
 std::string ConfigStore::ReadText(const std::string& key, const std::string& defaultText) {
-  return UnescapeConfigText(ReadEntry(sectionName, key, EscapeConfigText(defaultText)));
+  return UnescapeConfigText(ReadEntry(sectionName_, key, EscapeConfigText(defaultText)));
 }
 
 bool ConfigStore::WriteNumber(const std::string& key, double number) {
-  return WriteEntry(sectionName, key, FormatConfigNumber(number), false) == kWriteDone;
+  return WriteEntry(sectionName_, key, FormatConfigNumber(number), false) == kWriteDone;
 }
 
 double ConfigStore::ReadNumber(const std::string& key, double defaultNumber) {
-  return LeadingNumber(ReadEntry(sectionName, key, FormatConfigNumber(defaultNumber)));
+  return LeadingNumber(ReadEntry(sectionName_, key, FormatConfigNumber(defaultNumber)));
 }
 
 bool ConfigStore::WriteBool(const std::string& key, bool value) {
-  return WriteEntry(sectionName, key, value ? "真" : "假", false) == kWriteDone;
+  return WriteEntry(sectionName_, key, value ? "真" : "假", false) == kWriteDone;
 }
 
 bool ConfigStore::ReadBool(const std::string& key, bool defaultValue) {
-  return ReadEntry(sectionName, key, defaultValue ? "真" : "假") == "真";
+  return ReadEntry(sectionName_, key, defaultValue ? "真" : "假") == "真";
 }
 
 void ConfigStore::BeginBatch() { ++batchDepth_; }
@@ -331,7 +331,7 @@ bool ConfigStore::SaveRadioButton(const ToggleControl& control) { return SaveChe
 bool ConfigStore::LoadRadioButton(ToggleControl& control) { return LoadCheckBox(control); }
 
 bool ConfigStore::SaveBuffer(std::string* reason) {
-  if (!fileHandle) {
+  if (!file_) {
     *reason = fileError_;
     return fileError_.empty();
   }
@@ -342,20 +342,20 @@ bool ConfigStore::SaveBuffer(std::string* reason) {
   // The previous text becomes the backup first: a file that is torn later,
   // by whatever, still has it beside it. An unchanged text keeps the backup
   // one save further back.
-  if (!savedText_.empty() && savedText_ != contentBuffer &&
-      !ReplaceConfigFile(*disk_, ConfigBackupPath(fileName), savedText_)) {
+  if (!savedText_.empty() && savedText_ != content_ &&
+      !ReplaceConfigFile(*disk_, ConfigBackupPath(fileName_), savedText_)) {
     *reason = why(kBackupReason);
     return false;
   }
   // Windows moves nothing over a file that is open: the held file is let go
   // just for the move and taken again at once.
-  const bool saved = ReplaceConfigFile(*disk_, fileName, contentBuffer, [this] { fileHandle.reset(); });
+  const bool saved = ReplaceConfigFile(*disk_, fileName_, content_, [this] { file_.reset(); });
   *reason = saved ? std::string() : why(kNoReason);
-  if (!fileHandle) {
-    fileHandle = disk_->Open(fileName, true);
-    if (!fileHandle) fileError_ = why(kNoReason);
+  if (!file_) {
+    file_ = disk_->Open(fileName_, true);
+    if (!file_) fileError_ = why(kNoReason);
   }
-  if (saved) savedText_ = contentBuffer;
+  if (saved) savedText_ = content_;
   return saved;
 }
 
@@ -366,7 +366,7 @@ void ConfigStore::Pump() {
 void ConfigStore::ReportRunaway() {
   if (!messageBox_) return;
   messageBox_(kRunawayMessage, kConfigAlertFlags, kMakerCaption);
-  messageBox_(GbkTruncate(contentBuffer, kMaxAlertBytes), 0, std::string());
+  messageBox_(GbkTruncate(content_, kMaxAlertBytes), 0, std::string());
 }
 
 }  // namespace movrel

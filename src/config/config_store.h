@@ -1,7 +1,7 @@
 // The configuration store: named values in a text file of "[section]" header
 // lines and key=value lines, separated by "\r\n", in GBK.
 //
-// The whole file is kept in `contentBuffer` and every read is answered from
+// The whole file is kept in `content_` and every read is answered from
 // it. Every write edits the buffer, and the whole buffer then replaces the
 // file at once (see config_file.h); the writes between BeginBatch and
 // EndBatch reach the file together, in one replacement at the end. Bytes
@@ -142,9 +142,9 @@ class ConfigStore {
   const std::string& WriteError() const { return writeError_; }
   void ClearWriteError() { writeError_.clear(); }
 
-  const std::string& Content() const { return contentBuffer; }
-  bool IsFileOpen() const { return fileHandle != nullptr; }
-  bool IsBusy() const { return busy != 0; }
+  const std::string& Content() const { return content_; }
+  bool IsFileOpen() const { return file_ != nullptr; }
+  bool IsBusy() const { return busy_ != 0; }
 
  private:
   struct PendingWrite {
@@ -181,13 +181,13 @@ class ConfigStore {
   void Pump();
   void ReportRunaway();
 
-  std::string contentBuffer;
-  std::unique_ptr<ConfigFile> fileHandle;
-  FilePath fileName;
-  int32_t busy = 0;
-  std::deque<PendingWrite> pendingWrites;
-  FilePath storePath;
-  std::string sectionName;
+  std::string content_;
+  std::unique_ptr<ConfigFile> file_;
+  FilePath fileName_;
+  int32_t busy_ = 0;
+  std::deque<PendingWrite> pendingWrites_;
+  FilePath storePath_;
+  std::string sectionName_;
 
   MessagePump messagePump_;
   MessageBoxFn messageBox_;

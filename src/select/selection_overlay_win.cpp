@@ -102,12 +102,12 @@ ScreenPoint PointerPosition() {
 
 }  // namespace
 
-GdiTextMeasurer::GdiTextMeasurer(HFONT font) : dc(CreateCompatibleDC(nullptr)), selectFont(dc.get(), font) {}
+GdiTextMeasurer::GdiTextMeasurer(HFONT font) : dc_(CreateCompatibleDC(nullptr)), selectFont_(dc_.get(), font) {}
 
 TextSize GdiTextMeasurer::Measure(const std::string& text) const {
   std::wstring wide = ToWide(text);
   SIZE size{};
-  if (!dc || !GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size)) return {};
+  if (!dc_ || !GetTextExtentPoint32W(dc_.get(), wide.c_str(), static_cast<int>(wide.size()), &size)) return {};
   return {size.cx, size.cy};
 }
 
@@ -172,7 +172,7 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
   const Desktop desktop = ReadDesktop();
   const DesktopBox bounds = desktop.Bounds();
   const int width = bounds.Width(), height = bounds.Height();
-  origin = {bounds.left, bounds.top};
+  origin_ = {bounds.left, bounds.top};
   // The picture is taken before the overlay shows, so it holds the desktop
   // as the user saw it: all monitors at once.
   BitmapSurface& screen = ScreenCopy();
@@ -180,30 +180,30 @@ bool SelectionOverlay::Open(HWND owner, const SelectionRect* preset) {
   {
     UniqueBrush unseen(CreateSolidBrush(kUnseenFill));
     for (const DesktopBox& gap : desktop.Uncovered(bounds)) {
-      Fill(screen.GetMemoryDc(), {gap.left - origin.x, gap.top - origin.y, gap.right - origin.x, gap.bottom - origin.y},
+      Fill(screen.GetMemoryDc(), {gap.left - origin_.x, gap.top - origin_.y, gap.right - origin_.x, gap.bottom - origin_.y},
            unseen.get());
     }
     screen.RefreshImage();
   }
-  state = SelectionState(desktop);
-  if (!back.Fit(width, height)) return false;
-  if (!BitBlt(back.dc(), 0, 0, width, height, screen.GetMemoryDc(), 0, 0, SRCCOPY)) {
+  state_ = SelectionState(desktop);
+  if (!back_.Fit(width, height)) return false;
+  if (!BitBlt(back_.dc(), 0, 0, width, height, screen.GetMemoryDc(), 0, 0, SRCCOPY)) {
     Close();  // no frozen picture to show: the overlay does not open
     return false;
   }
-  font = CreateUiFont(WindowDpi(nullptr));
-  measurer = std::make_unique<GdiTextMeasurer>(font.get());
+  font_ = CreateUiFont(WindowDpi(nullptr));
+  measurer_ = std::make_unique<GdiTextMeasurer>(font_.get());
   MagnifierImage().CreateBlank(kMagnifierPictureSize, kMagnifierPictureSize, 24);
-  magnifierPainted = false;
+  magnifierPainted_ = false;
 
   if (!Create(kOverlayClass, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"", WS_POPUP, bounds.left, bounds.top, width, height,
               owner)) {
     return false;
   }
   HWND window = handle();
-  state.Open(PointerPosition(), preset);
+  state_.Open(PointerPosition(), preset);
   SyncHeldKeys();
-  shown = SelectionScene{};
+  shown_ = SelectionScene{};
   UpdateView();
   InvalidateRect(window, nullptr, FALSE);
   ShowWindow(window, SW_SHOW);
@@ -218,40 +218,40 @@ bool SelectionOverlay::RunModal(HWND disabledOwner) {
   // No hotkey acts under the overlay. The owner is enabled before the
   // overlay goes, so it takes the activation back instead of some other
   // program.
-  RunModalLoop(disabledOwner, [this] { return !handle() || state.Outcome() != SelectionOutcome::kOpen; });
-  const bool accepted = state.Outcome() == SelectionOutcome::kAccepted;
+  RunModalLoop(disabledOwner, [this] { return !handle() || state_.Outcome() != SelectionOutcome::kOpen; });
+  const bool accepted = state_.Outcome() == SelectionOutcome::kAccepted;
   Close();
   return accepted;
 }
 
 void SelectionOverlay::Close() {
   Destroy();
-  back.Release();
-  measurer.reset();
-  font.reset();
+  back_.Release();
+  measurer_.reset();
+  font_.reset();
 }
 
-void SelectionOverlay::SyncHeldKeys() { state.SetHeldKeys(KeyHeld('W'), KeyHeld('S')); }
+void SelectionOverlay::SyncHeldKeys() { state_.SetHeldKeys(KeyHeld('W'), KeyHeld('S')); }
 
 void SelectionOverlay::UpdateView() {
   HWND window = handle();
   if (!window) return;
-  SelectionScene scene = state.Scene(*measurer);
-  if (scene.magnifierVisible && (!magnifierPainted || scene.magnifierSource != magnifierPaintedFor)) {
-    const ScreenPoint source{scene.magnifierSource.x - origin.x, scene.magnifierSource.y - origin.y};
-    magnifierPainted = PaintMagnifier(ScreenCopy(), MagnifierImage(), source);
-    magnifierPaintedFor = scene.magnifierSource;
+  SelectionScene scene = state_.Scene(*measurer_);
+  if (scene.magnifierVisible && (!magnifierPainted_ || scene.magnifierSource != magnifierPaintedFor_)) {
+    const ScreenPoint source{scene.magnifierSource.x - origin_.x, scene.magnifierSource.y - origin_.y};
+    magnifierPainted_ = PaintMagnifier(ScreenCopy(), MagnifierImage(), source);
+    magnifierPaintedFor_ = scene.magnifierSource;
   }
-  if (scene != shown) {
-    for (const SelectionScene* s : {&shown, &scene}) {
+  if (scene != shown_) {
+    for (const SelectionScene* s : {&shown_, &scene}) {
       for (const ScreenBox& area : s->PaintedAreas()) {
         RECT r = ToClient(area);
         InvalidateRect(window, &r, FALSE);
       }
     }
-    shown = std::move(scene);
+    shown_ = std::move(scene);
   }
-  SetCursor(LoadCursorW(nullptr, CursorFor(state.Pointer())));
+  SetCursor(LoadCursorW(nullptr, CursorFor(state_.Pointer())));
 }
 
 void SelectionOverlay::OnPaint() {
@@ -261,7 +261,7 @@ void SelectionOverlay::OnPaint() {
   PaintGuard paint(window);
   if (kind == NULLREGION) return;
   RECT box = paint.paint().rcPaint;
-  HDC back = this->back.dc();
+  HDC back = back_.dc();
   // Only the changed areas are brought back to the frozen picture and
   // marked again; the window then gets them in one copy, so it never shows
   // a half-painted state.
@@ -270,26 +270,26 @@ void SelectionOverlay::OnPaint() {
          box.top, SRCCOPY);
   // The scene is in desktop pixels; the clip region stays in the buffer's.
   POINT previousOrigin{};
-  SetViewportOrgEx(back, -origin.x, -origin.y, &previousOrigin);
-  PaintSceneMarks(back, shown, magnifierPainted ? MagnifierImage().GetMemoryDc() : nullptr, font.get());
+  SetViewportOrgEx(back, -origin_.x, -origin_.y, &previousOrigin);
+  PaintSceneMarks(back, shown_, magnifierPainted_ ? MagnifierImage().GetMemoryDc() : nullptr, font_.get());
   SetViewportOrgEx(back, previousOrigin.x, previousOrigin.y, nullptr);
   SelectClipRgn(back, nullptr);
   BitBlt(paint.dc(), box.left, box.top, box.right - box.left, box.bottom - box.top, back, box.left, box.top, SRCCOPY);
 }
 
 ScreenPoint SelectionOverlay::ToDesktop(LPARAM lParam) const {
-  return {origin.x + static_cast<short>(LOWORD(lParam)), origin.y + static_cast<short>(HIWORD(lParam))};
+  return {origin_.x + static_cast<short>(LOWORD(lParam)), origin_.y + static_cast<short>(HIWORD(lParam))};
 }
 
 RECT SelectionOverlay::ToClient(const ScreenBox& b) const {
-  return {b.left - origin.x, b.top - origin.y, b.right - origin.x, b.bottom - origin.y};
+  return {b.left - origin_.x, b.top - origin_.y, b.right - origin_.x, b.bottom - origin_.y};
 }
 
 void SelectionOverlay::OnKey(WPARAM key, bool down) {
   const ScreenPoint pointer = PointerPosition();
   const SelectionKey selectionKey = KeyFromVirtualKey(key);
   const int modifiers = ModifierState();
-  KeyResult result = down ? state.KeyDown(selectionKey, modifiers, pointer) : state.KeyUp(selectionKey, modifiers, pointer);
+  KeyResult result = down ? state_.KeyDown(selectionKey, modifiers, pointer) : state_.KeyUp(selectionKey, modifiers, pointer);
   if (result.moveCursor) SetCursorPos(result.cursor.x, result.cursor.y);
   UpdateView();
   if (result.showHelp) ShowHelp();
@@ -314,44 +314,44 @@ LRESULT SelectionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {
-        SetCursor(LoadCursorW(nullptr, CursorFor(state.Pointer())));
+        SetCursor(LoadCursorW(nullptr, CursorFor(state_.Pointer())));
         return TRUE;
       }
       break;
     case WM_MOUSEMOVE:
       SyncHeldKeys();
-      if (state.MouseMove(ToDesktop(lParam))) UpdateView();
+      if (state_.MouseMove(ToDesktop(lParam))) UpdateView();
       return 0;
     case WM_LBUTTONDOWN:
       SetCapture(handle());
       SyncHeldKeys();
-      state.LeftDown(ToDesktop(lParam));
+      state_.LeftDown(ToDesktop(lParam));
       UpdateView();
       return 0;
     case WM_LBUTTONDBLCLK:
       SetCapture(handle());
       SyncHeldKeys();
-      state.DoubleClick(ToDesktop(lParam));
+      state_.DoubleClick(ToDesktop(lParam));
       UpdateView();
       return 0;
     case WM_LBUTTONUP: {
       ReleaseCapture();
       SyncHeldKeys();
-      bool help = state.LeftUp(ToDesktop(lParam));
+      bool help = state_.LeftUp(ToDesktop(lParam));
       UpdateView();
       if (help) ShowHelp();
       return 0;
     }
     case WM_RBUTTONDOWN:
       SyncHeldKeys();
-      state.RightDown(ToDesktop(lParam));
+      state_.RightDown(ToDesktop(lParam));
       UpdateView();
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       // Alt+F4 asks to close, which here means giving up the selection.
       if (wParam == VK_F4 && (GetKeyState(VK_MENU) < 0)) {
-        state.KeyDown(SelectionKey::kEscape, 0, PointerPosition());
+        state_.KeyDown(SelectionKey::kEscape, 0, PointerPosition());
         return 0;
       }
       SyncHeldKeys();
@@ -365,7 +365,7 @@ LRESULT SelectionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_SYSCHAR:
       return 0;  // no menu to open, no beep
     case WM_CLOSE:
-      state.KeyDown(SelectionKey::kEscape, 0, PointerPosition());
+      state_.KeyDown(SelectionKey::kEscape, 0, PointerPosition());
       return 0;
   }
   return Default(message, wParam, lParam);

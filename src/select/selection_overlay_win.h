@@ -24,8 +24,8 @@ class GdiTextMeasurer : public TextMeasurer {
   TextSize Measure(const std::string& text) const override;
 
  private:
-  UniqueMemoryDc dc;
-  SelectGuard selectFont;  // goes before the DC
+  UniqueMemoryDc dc_;
+  SelectGuard selectFont_;  // goes before the DC
 };
 
 // Paints the 20 x 20 pixels of `screen` around `centre` (in the picture's
@@ -53,7 +53,7 @@ class SelectionOverlay : public Window {
   // cancels; the window is destroyed then. True when accepted.
   bool RunModal(HWND disabledOwner);
 
-  const SelectionState& State() const { return state; }
+  const SelectionState& State() const { return state_; }
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -72,14 +72,14 @@ class SelectionOverlay : public Window {
   ScreenPoint ToDesktop(LPARAM lParam) const;
   RECT ToClient(const ScreenBox& box) const;
 
-  SelectionState state{Desktop::Single(1, 1)};
-  ScreenPoint origin;
-  UniqueFont font;
-  std::unique_ptr<GdiTextMeasurer> measurer;
-  OffscreenBuffer back;  // the frozen picture with the marks, copied to the window in one piece
-  SelectionScene shown;
-  bool magnifierPainted = false;
-  ScreenPoint magnifierPaintedFor;
+  SelectionState state_{Desktop::Single(1, 1)};
+  ScreenPoint origin_;
+  UniqueFont font_;
+  std::unique_ptr<GdiTextMeasurer> measurer_;
+  OffscreenBuffer back_;  // the frozen picture with the marks, copied to the window in one piece
+  SelectionScene shown_;
+  bool magnifierPainted_ = false;
+  ScreenPoint magnifierPaintedFor_;
 };
 
 // Shows the overlay modally with `owner` disabled. True, with the chosen
