@@ -162,13 +162,23 @@ class Movrel:
         global _first_start
         # The first program of a session may wait for Wine's font and desktop
         # set-up on a loaded machine.
-        self.wait_window(TITLE, timeout=TIMEOUT * 4 if _first_start else TIMEOUT)
+        self.wait_window(TITLE, timeout=TIMEOUT * 4 if _first_start else TIMEOUT, retries=1 if _first_start else 0)
         _first_start = False
         wait_until(lambda: self.get("链接开始录制").get("visible"), what="main window controls")
         return self
 
-    def wait_window(self, title, timeout=TIMEOUT):
-        if probe("wait-window", title, str(timeout), check=False, timeout=timeout + 30).returncode != 0:
+    def wait_window(self, title, timeout=TIMEOUT, retries=0):
+        # A probe that does not come back within its own time limit is stuck
+        # in Wine's session set-up, not waiting on the program: the first
+        # start of a session asks again rather than fail.
+        for attempt in range(retries + 1):
+            try:
+                result = probe("wait-window", title, str(timeout), check=False, timeout=timeout + 30)
+                break
+            except subprocess.TimeoutExpired:
+                if attempt == retries:
+                    raise
+        if result.returncode != 0:
             raise AssertionError(f"window {title!r} did not appear; windows: {self.windows()}")
 
     def wait_gone(self, title, timeout=TIMEOUT):
