@@ -38,6 +38,11 @@ FilePath ProgramFolder() {
 }  // namespace
 
 int AppStartup() {
+  // The recording lives as long as the program; the windows are handed it.
+  RecordingContext recording;
+  RecordingController recorder(recording);
+  Main().recording = &recording;
+  Main().recorder = &recorder;
   // Global objects come to life on first use.
   AppGlobals& g = Globals();
   // The taskbar tells running programs when it was re-created.
@@ -102,12 +107,12 @@ void ShutdownApplication() {
   // on ticking through the saving's pumps and the failure message, put the
   // icon back after it was removed and write frames into the folder that is
   // being deleted.
-  StopRecording();
+  Main().recorder->StopRecording();
   CloseOutputAtExit();
   SaveAllSettings();
   ShowWindow(Main().window, SW_HIDE);
   RemoveTrayIcon();
-  DeleteRecordingFolder();
+  Main().recorder->DeleteRecordingFolder();
   PumpPendingMessages();
   DestroyFrameWindow();
   ExitProcess(0);

@@ -22,7 +22,7 @@ class ProgramHotkeys : public HotkeyTarget {
   bool StopPictureEnabled() override { return IsControlEnabled(图片框停止录制); }
   bool RectangleButtonEnabled() override { return IsControlEnabled(超级按钮矩形); }
   void ToggleRecording() override { OnStartRecordingClicked(); }
-  void StopRecording() override { movrel::StopRecording(); }
+  void StopRecording() override { Main().recorder->StopRecording(); }
   void ToggleOutline() override {
     // Setting the check from code sends no click, so the frame window is
     // told here.

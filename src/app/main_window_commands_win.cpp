@@ -236,11 +236,11 @@ void OnClicked(ControlIndex index) {
     case 图片框开始录制:
     case 链接开始录制: OnStartRecordingClicked(); return;
     case 图片框停止录制:
-    case 链接停止录制: StopRecording(); return;
+    case 链接停止录制: Main().recorder->StopRecording(); return;
     case 图片框预览播放:
-    case 链接预览播放: ShowPreviewWindow(); return;
+    case 链接预览播放: ShowPreviewWindow(*Main().recording); return;
     case 图片框保存动画:
-    case 链接保存动画: ComposeAndSave(false); return;
+    case 链接保存动画: ComposeAndSave(*Main().recording, false); return;
     case 链接保存配置: OnSaveSettingsClicked(); return;
     case 链接疑点说明: OnFeatureNotesClicked(); return;
     case 链接软件主页: OnHomePageClicked(); return;
@@ -280,7 +280,7 @@ void OnCommand(WPARAM wParam) {
 void OnContextMenu(HWND target) {
   MainWindow& w = Main();
   if (target == w.controls[链接保存动画] || target == w.controls[图片框保存动画]) {
-    if (IsWindowEnabled(target)) ComposeAndSave(true);
+    if (IsWindowEnabled(target)) ComposeAndSave(*w.recording, true);
   } else if (target == w.controls[按钮选择帧路径]) {
     if (IsWindowEnabled(target)) OnFrameFolderRightClicked();
   }
@@ -289,13 +289,14 @@ void OnContextMenu(HWND target) {
 }  // namespace main_window
 
 void OnStartRecordingClicked() {
-  if (RecordingState().phase == RecorderPhase::kIdle) {
+  MainWindow& w = Main();
+  if (!w.recording->state.Underway()) {
     // A fresh start empties the frame store: not while a save reads it, and
     // not under an open preview, which plays from it.
     if (ComposingAnimation()) return;
     ClosePreviewWindow();
   }
-  ToggleRecording();
+  w.recorder->ToggleRecording();
 }
 
 }  // namespace movrel

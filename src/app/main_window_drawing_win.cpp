@@ -90,7 +90,7 @@ void OnDrawItem(MainWindow& w, const DRAWITEMSTRUCT& item) {
     case ControlKind::kPicture: {
       FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
       CommandPicture picture = CommandPicture::kStart;
-      if (index == 图片框开始录制) picture = w.recording ? CommandPicture::kPause : CommandPicture::kStart;
+      if (index == 图片框开始录制) picture = w.recordingLook ? CommandPicture::kPause : CommandPicture::kStart;
       if (index == 图片框停止录制) picture = CommandPicture::kStop;
       if (index == 图片框预览播放) picture = CommandPicture::kPreview;
       if (index == 图片框保存动画) picture = CommandPicture::kSave;

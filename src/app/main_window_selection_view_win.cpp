@@ -14,7 +14,7 @@ namespace {
 class MainWindowSelectionView : public SelectionWindow {
  public:
   HWND Handle() override { return Main().window; }
-  bool RectangleEditable() override { return !RecordingUnderway(); }
+  bool RectangleEditable() override { return !Main().recording->state.Underway(); }
   FrameRequest ReadFrameRequest() override {
     FrameRequest request;
     request.recordArea = IsChecked(选择框录制区域);

@@ -271,8 +271,9 @@ void RefreshFramePreview() {
   // While a recording runs or is paused, the composer's prepared state and
   // the group caption are the recording's; a preview would release the one
   // and overwrite the other.
-  if (RecordingUnderway()) return;
-  ShowSampleFrame(ComposeFrame(true));
+  RecordingContext& recording = *Main().recording;
+  if (recording.state.Underway()) return;
+  ShowSampleFrame(ComposeFrame(recording.composer, true));
 }
 
 void ShowSampleFrame(const std::string& bmpBytes) {
@@ -284,7 +285,7 @@ void ShowSampleFrame(const std::string& bmpBytes) {
 
 void SetStartPictureLook(bool recording) {
   MainWindow& w = Main();
-  w.recording = recording;
+  w.recordingLook = recording;
   InvalidateRect(w.controls[图片框开始录制], nullptr, FALSE);
 }
 

@@ -10,6 +10,8 @@
 #include "app/control_table.h"
 #include "common/handle_win.h"
 #include "record/composer_rules.h"
+#include "record/recording_context_win.h"
+#include "record/recording_win.h"
 #include "ui/ui_win.h"
 
 namespace movrel {
@@ -22,6 +24,10 @@ struct WatermarkStyle {
 };
 
 struct MainWindow {
+  // The program's recording and its recorder: made by the shell before this
+  // window, and there until the process ends.
+  RecordingContext* recording = nullptr;
+  RecordingController* recorder = nullptr;
   HWND window = nullptr;
   HWND controls[kControlCount] = {};
   HWND tooltip = nullptr;
@@ -39,7 +45,7 @@ struct MainWindow {
   std::string sampleFrame;      // BMP bytes shown in 显示画板
   UniqueBitmap sampleBitmap;
   ControlIndex hovered = kControlCount;  // picture or link under the mouse
-  bool recording = false;                // start picture shows its recording look
+  bool recordingLook = false;            // start picture shows its recording look
 };
 
 MainWindow& Main();

@@ -139,8 +139,8 @@ void ReportCopied(const FilePath& path, const std::string& reduced) {
 
 }  // namespace
 
-FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettings& playback, SaveRecipe* recipe) {
-  const RecorderState& state = RecordingState();
+FileChoiceError ReadSaveRecipe(const RecorderState& state, const OutputChoices& choices, const PreviewSettings& playback,
+                               SaveRecipe* recipe) {
   recipe->compose.startIntervalMs = state.startIntervalMs;
   recipe->compose.speedChangeMs = TimeTextMs(playback.speedChangeText, playback.speedChangeUnit);
   recipe->compose.stillFrames = playback.stillFrames;
@@ -157,24 +157,24 @@ void CloseOutputAtExit() {
   Copies().Release();
 }
 
-void ComposeAndSave(bool copyToClipboard) {
+void ComposeAndSave(RecordingContext& recording, bool copyToClipboard) {
   // Events are processed while composing, so a second click can arrive.
   if (composing) return;
   ComposingScope scope;
-  RecorderState& state = RecordingState();
+  const RecorderState& state = recording.state;
   if (!state.hasRecording) return;
   OutputWindow& window = TheOutputWindow();
   const OutputChoices choices = window.ReadChoices();
   // A setting that cannot be taken is refused before anything is asked or
   // written.
   SaveRecipe recipe;
-  const FileChoiceError bad = ReadSaveRecipe(choices, choices.playback, &recipe);
+  const FileChoiceError bad = ReadSaveRecipe(state, choices, choices.playback, &recipe);
   if (bad != FileChoiceError::kNone) {
     ShowMessage(FileChoiceRefusal(bad), kMbOk | kMbIconExclamation);
     return;
   }
   EstimatePause pause;
-  if (!state.framesOptimized && !OptimizeFrames()) return;
+  if (!state.framesOptimized && !OptimizeFrames(recording)) return;
 
   FilePath target;
   if (copyToClipboard) {
@@ -190,8 +190,8 @@ void ComposeAndSave(bool copyToClipboard) {
   const std::string path = target.Gbk();
 
   window.SetSaveCaption(kComposingCaption);
-  StoreFrames frames(Frames());
-  const std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, recipe.compose, RecordingCut().KeptFrames());
+  StoreFrames frames(recording.frames);
+  const std::vector<AnimationFrame> plan = PlanAnimationFrames(frames, recipe.compose, recording.Cut().KeptFrames());
   int shownPercent = -1;
   auto progress = [&](int done, int total) {
     int percent = total > 0 ? static_cast<int>(static_cast<int64_t>(done) * 100 / total) : 0;

@@ -5,18 +5,20 @@
 
 #include "output/compose_plan.h"
 #include "output/output_window_win.h"
+#include "record/recording_context_win.h"
 
 namespace movrel {
 
-// How a save of the recording would be made now: the delays from
-// `playback` (the preview passes its own copies, a save the main window's),
-// the records, file options and size limit from the main window's
-// `choices`. An error names the setting a save refuses.
-FileChoiceError ReadSaveRecipe(const OutputChoices& choices, const PreviewSettings& playback, SaveRecipe* recipe);
+// How a save of the recording `state` describes would be made now: the
+// delays from `playback` (the preview passes its own copies, a save the main
+// window's), the records, file options and size limit from the main
+// window's `choices`. An error names the setting a save refuses.
+FileChoiceError ReadSaveRecipe(const RecorderState& state, const OutputChoices& choices, const PreviewSettings& playback,
+                               SaveRecipe* recipe);
 
 // "保存动画" (or, with `copyToClipboard`, the copy): composes the kept
 // frames of the recording into a GIF.
-void ComposeAndSave(bool copyToClipboard);
+void ComposeAndSave(RecordingContext& recording, bool copyToClipboard);
 
 // True while ComposeAndSave runs (it processes window events between frames
 // and during the two seconds of "已复制"): a new recording must not start

@@ -75,7 +75,7 @@ bool PreviewWindow::CreateControls() {
   };
   // The canvas first and the bar above it, where they overlap when the
   // window is smaller than the frame.
-  const RecorderState& state = RecordingState();
+  const RecorderState& state = recording_.state;
   int width = std::max(1, state.animationSize.width), height = std::max(1, state.animationSize.height);
   if (!canvas_.Open(handle(), PreviewControlId(PC::画板)) || !bar_.Open(handle(), PreviewControlId(PC::外形框))) {
     return false;

@@ -13,7 +13,7 @@
 #include "common/desktop.h"
 #include "common/time_text.h"
 #include "output/compose_plan.h"
-#include "output/frame_edit.h"
+#include "record/frame_edit.h"
 #include "output/frame_seek.h"
 #include "output/frame_source.h"
 

@@ -20,6 +20,7 @@
 #include "output/size_estimate_win.h"
 #include "output/store_frames.h"
 #include "record/recorder.h"
+#include "record/recording_context_win.h"
 #include "ui/ui_win.h"
 #include "ui/window_win.h"
 
@@ -70,7 +71,9 @@ class PreviewBar : public Window {
 // and the size estimate beside them. It lives as long as its window.
 class PreviewWindow : public PreviewView, public Window {
  public:
-  PreviewWindow() : player_(frames_, *this, RecordingState().startIntervalMs, &RecordingCut()) {}
+  explicit PreviewWindow(RecordingContext& recording)
+      : recording_(recording), frames_(recording.frames),
+        player_(frames_, *this, recording.state.startIntervalMs, &recording.Cut()) {}
   ~PreviewWindow() override { Destroy(); }
 
   bool Create();
@@ -148,7 +151,8 @@ class PreviewWindow : public PreviewView, public Window {
   HWND tooltip_ = nullptr;
   UINT dpi_ = 96;
   UniqueFont font_;
-  StoreFrames frames_{Frames()};
+  RecordingContext& recording_;
+  StoreFrames frames_;
   PreviewPlayer player_;
   bool loading_ = false;  // settings are being copied in: change handlers wait
   bool barVisible_ = true;

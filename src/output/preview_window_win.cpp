@@ -71,7 +71,7 @@ bool PreviewWindow::Create() {
 void PreviewWindow::Place() {
   RECT frame{0, 0, 0, 0};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  const RecorderState& state = RecordingState();
+  const RecorderState& state = recording_.state;
   // Full screen and the first placement are on the main window's monitor.
   PreviewPlacement placement = PlacePreviewWindow(
       HomeMonitor(), std::max(1, state.animationSize.width),
@@ -123,13 +123,13 @@ void PreviewWindow::StartEstimate() {
   job.kept = player_.Cut().KeptFrames();
   // The preview's own delays with the main window's file settings: the
   // file a save would write once the preview hands its settings back.
-  const FileChoiceError bad = ReadSaveRecipe(TheOutputWindow().ReadChoices(), ShownSettings(), &job.recipe);
+  const FileChoiceError bad = ReadSaveRecipe(recording_.state, TheOutputWindow().ReadChoices(), ShownSettings(), &job.recipe);
   if (bad != FileChoiceError::kNone) {
     estimator_->Cancel();
     SetEstimateText(std::string("预计大小：“") + FileChoiceName(bad) + "”无效");
     return;
   }
-  estimateBeforePass_ = !RecordingState().framesOptimized && job.recipe.options.layout == GifLayout::kClassic;
+  estimateBeforePass_ = !recording_.state.framesOptimized && job.recipe.options.layout == GifLayout::kClassic;
   if (!estimator_->Start(frames_, job)) SetEstimateText("预计大小：无法计算");
 }
 
@@ -328,13 +328,13 @@ using preview_window::estimatePauses;
 using preview_window::preview;
 using preview_window::PreviewWindow;
 
-void ShowPreviewWindow() {
+void ShowPreviewWindow(RecordingContext& recording) {
   if (preview) {
     BringWindowToFront(preview->handle());
     return;
   }
-  if (!RecordingState().hasRecording) return;
-  preview = std::make_unique<PreviewWindow>();
+  if (!recording.state.hasRecording) return;
+  preview = std::make_unique<PreviewWindow>(recording);
   if (!preview->Create()) {
     HWND window = preview->handle();
     if (window) {

@@ -5,10 +5,13 @@
 // A non-modal window owned by the main window; one at a time.
 #pragma once
 
+#include "record/recording_context_win.h"
+
 namespace movrel {
 
-// Opens the preview (or brings the open one to the front); "预览播放".
-void ShowPreviewWindow();
+// Opens the preview of `recording` (or brings the open one to the front);
+// "预览播放". The recording outlives the window.
+void ShowPreviewWindow(RecordingContext& recording);
 
 bool PreviewWindowOpen();
 

@@ -1,7 +1,6 @@
 // The recording's frame store seen as a FrameSource.
 #pragma once
 
-#include "output/frame_edit.h"
 #include "output/frame_source.h"
 #include "record/frame_store.h"
 
@@ -22,9 +21,5 @@ class StoreFrames : public FrameSource {
  private:
   const FrameStore& store_;
 };
-
-// The user's cut of the program's one recording (Frames()): kept across
-// previews and saves, started afresh with every new recording.
-FrameEdit& RecordingCut();
 
 }  // namespace movrel

@@ -20,15 +20,9 @@ void PrepareFromSettings(FrameComposer& composer) {
 
 }  // namespace
 
-FrameComposer& Composer() {
-  static FrameComposer composer;
-  return composer;
-}
+void PrepareCapture(FrameComposer& composer) { PrepareFromSettings(composer); }
 
-void PrepareCapture() { PrepareFromSettings(Composer()); }
-
-std::string ComposeFrame(bool previewMode) {
-  FrameComposer& composer = Composer();
+std::string ComposeFrame(FrameComposer& composer, bool previewMode) {
   RecordingWindow& window = TheRecordingWindow();
   if (previewMode) PrepareFromSettings(composer);
   // Follow-mouse applies to a recorded rectangle only: the whole screen has
@@ -39,11 +33,9 @@ std::string ComposeFrame(bool previewMode) {
   std::string frame = composer.Compose(pointer.x, pointer.y);
   if (previewMode) {
     window.SetGroupCaption(SingleFrameCaption(frame.size(), composer.frameSize()));
-    ReleaseComposer();
+    composer.Release();
   }
   return frame;
 }
-
-void ReleaseComposer() { Composer().Release(); }
 
 }  // namespace movrel

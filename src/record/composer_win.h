@@ -1,8 +1,8 @@
-// The frame composer as the rest of the program calls it: on the settings
-// the recording window (record/recording_window_win.h) gives, with one
-// prepared state for the process. The recorder prepares it at a fresh start,
-// composes a frame per tick and releases it at stop; the main window's
-// sample frame prepares, composes and releases it in one call.
+// The recording's frame composer (RecordingContext::composer) on the
+// settings the recording window (record/recording_window_win.h) gives. The
+// recorder prepares it at a fresh start, composes a frame per tick and
+// releases it at stop; the main window's sample frame prepares, composes and
+// releases it in one call.
 #pragma once
 
 #include <string>
@@ -13,19 +13,13 @@ namespace movrel {
 
 // Reads the settings into the prepared state, the capture rectangle with
 // them. The watermarks are prepared as its last step.
-void PrepareCapture();
+void PrepareCapture(FrameComposer& composer);
 
-// One frame of the capture rectangle as BMP file bytes; Composer().frameSize()
+// One frame of the capture rectangle as BMP file bytes; composer.frameSize()
 // gives its size. In preview mode it prepares first, writes the frame's size
 // into 分组框1's caption and releases afterwards. Before the grab the
 // recording window places the rectangle: follow-mouse moves it (when a
 // rectangle is recorded) and the outline window follows.
-std::string ComposeFrame(bool previewMode);
-
-// Frees the pictures PrepareCapture loaded and the work canvas.
-void ReleaseComposer();
-
-// The composer behind these calls, for the recorder and for tests.
-FrameComposer& Composer();
+std::string ComposeFrame(FrameComposer& composer, bool previewMode);
 
 }  // namespace movrel

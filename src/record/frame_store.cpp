@@ -54,9 +54,4 @@ int64_t FrameStore::CaptureMs(int n) const {
   return entries_[static_cast<size_t>(n - 1)].captureMs;
 }
 
-FrameStore& Frames() {
-  static FrameStore store;
-  return store;
-}
-
 }  // namespace movrel

@@ -81,7 +81,4 @@ class FrameStore {
   uint32_t recording_ = 0;
 };
 
-// The program's one store.
-FrameStore& Frames();
-
 }  // namespace movrel

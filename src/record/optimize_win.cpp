@@ -166,24 +166,24 @@ void FitWorkCanvas(PixelSize size) {
   canvas.CreateBlank(size.width, size.height, 32);
 }
 
-bool OptimizeFrames() {
+bool OptimizeFrames(RecordingContext& recording) {
   if (windowOpen) return false;
   // A second pass would compare crops with whole frames and spoil them.
-  if (RecordingState().framesOptimized) return true;
+  if (recording.state.framesOptimized) return true;
   OptimizeWindow w;
   windowOpen = true;  // F9 does nothing meanwhile
   HWND owner = TheRecordingWindow().Handle();
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (owner) EnableWindow(owner, FALSE);
   const bool shown = w.Open();
-  const int count = Frames().Count();
+  const int count = recording.frames.Count();
   if (shown) SendMessageW(w.bar, PBM_SETRANGE32, 0, count);
-  RunPass(Frames(), [&](int i, int total) {
+  RunPass(recording.frames, [&](int i, int total) {
     if (!shown) return;
     SendMessageW(w.bar, PBM_SETPOS, static_cast<WPARAM>(i), 0);
     SetWindowTextGbk(w.label, "正在优化中..(" + std::to_string(i) + "\\" + std::to_string(total) + ")");
   });
-  RecordingState().framesOptimized = true;
+  recording.state.framesOptimized = true;
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   w.Destroy();
   windowOpen = false;

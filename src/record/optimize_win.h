@@ -7,15 +7,15 @@
 #pragma once
 
 #include "record/recorder.h"
+#include "record/recording_context_win.h"
 
 namespace movrel {
 
-// Runs the pass over Frames() in the optimisation window and sets
-// RecordingState().framesOptimized. Saving calls it once per recording:
-//   if (!RecordingState().framesOptimized) OptimizeFrames();
+// Runs the pass over the recording's frames in the optimisation window and
+// sets its state's framesOptimized. Saving calls it once per recording.
 // Runs at most once per recording: true at once when the pass has already
 // run; false (changing nothing) when the window is already open.
-bool OptimizeFrames();
+bool OptimizeFrames(RecordingContext& recording);
 
 // The optimisation window is open: F9 must not start a recording then.
 bool OptimizationWindowShown();

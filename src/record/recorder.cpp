@@ -8,13 +8,6 @@
 
 namespace movrel {
 
-RecorderState& RecordingState() {
-  static RecorderState state;
-  return state;
-}
-
-bool RecordingUnderway() { return RecordingState().phase != RecorderPhase::kIdle; }
-
 void Recorder::SetTray(RecorderTrayState tray) {
   state_.trayState = tray;
   state_.trayTip = TrayTip(tray);

@@ -22,8 +22,13 @@ struct PixelSize {
   int32_t height = 0;
 };
 
-// The recorder's one record for the program's lifetime.
+// What the recorder has done, for the program's lifetime.
 struct RecorderState {
+  // A recording is running or paused: the composer and the selection are
+  // the recording's until it stops.
+  bool Underway() const { return phase != RecorderPhase::kIdle; }
+
+
   std::string previousFrame;  // the last frame that went into the store with its picture
   int32_t totalTimeMs = 0;      // recorded: the latest frame's capture time plus one interval
   int32_t startIntervalMs = 0;  // the frame interval at the fresh start: the last frame's time
@@ -39,13 +44,6 @@ struct RecorderState {
   RecorderTrayState trayState = RecorderTrayState::kIdle;
   std::string trayTip = TrayTip(RecorderTrayState::kIdle);
 };
-
-// The program's one recorder state.
-RecorderState& RecordingState();
-
-// A recording is running or paused: the composer and the selection are the
-// recording's until it stops.
-bool RecordingUnderway();
 
 // The settings the recorder reads, as the controls hold them.
 struct RecordingSettings {

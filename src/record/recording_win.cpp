@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
@@ -20,9 +22,10 @@ namespace movrel {
 
 namespace {
 
-constexpr UINT_PTR kRecordTimerId = 0x5245;  // "RE"
+constexpr UINT_PTR kRecordTimerId = 1;
 constexpr UINT_PTR kCountdownTimerId = 1;
 const WindowClass kCountdownClass = {L"MovrelCountdown"};
+const WindowClass kRecordTimerClass = {L"MovrelRecordTimer"};
 
 // ---- the countdown window ------------------------------------------------
 
@@ -156,10 +159,40 @@ std::string SystemErrorText(DWORD code) {
   return text.empty() ? "错误代码 " + std::to_string(code) : text;
 }
 
-void CALLBACK RecordTimerProc(HWND, UINT, UINT_PTR, DWORD) { RecordTick(); }
-
-class SystemRecorderHost : public RecorderHost {
+// The recording timer's window: message-only, so that its WM_TIMER reaches
+// the recorder that set it and no other window's timers.
+class RecordTimerWindow : public Window {
  public:
+  explicit RecordTimerWindow(std::function<void()> tick) : tick_(std::move(tick)) {
+    Create(kRecordTimerClass, 0, L"", 0, 0, 0, 0, 0, HWND_MESSAGE);
+  }
+  void Set(int32_t intervalMs) {
+    if (intervalMs > 0) {
+      SetTimer(handle(), kRecordTimerId, static_cast<UINT>(intervalMs), nullptr);
+    } else {
+      KillTimer(handle(), kRecordTimerId);
+    }
+  }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_TIMER && wParam == kRecordTimerId) {
+      tick_();
+      return 0;
+    }
+    return Default(message, wParam, lParam);
+  }
+
+ private:
+  std::function<void()> tick_;
+};
+
+}  // namespace
+
+class RecordingController::Host : public RecorderHost {
+ public:
+  Host(FrameComposer& composer, std::function<void()> tick) : composer_(composer), timer_(std::move(tick)) {}
+
   int64_t NowMs() override {
     // The performance counter, not GetTickCount: its 10-16 ms steps are as
     // long as a fast frame interval. Split so the product cannot overflow.
@@ -184,22 +217,15 @@ class SystemRecorderHost : public RecorderHost {
   void CancelCountdown() override { CancelCountdownWindow(); }
   void WaitWithEvents(int ms) override { movrel::WaitWithEvents(ms); }
   void PumpEvents() override { PumpPendingMessages(); }
-  void PrepareCapture() override { movrel::PrepareCapture(); }
+  void PrepareCapture() override { movrel::PrepareCapture(composer_); }
   std::string ComposeFrame(PixelSize* size) override {
-    std::string frame = movrel::ComposeFrame(false);
-    const FrameSize made = Composer().frameSize();
+    std::string frame = movrel::ComposeFrame(composer_, false);
+    const FrameSize made = composer_.frameSize();
     *size = PixelSize{made.width, made.height};
     return frame;
   }
-  void ReleaseComposer() override { movrel::ReleaseComposer(); }
-  void SetRecordingTimer(int32_t intervalMs) override {
-    HWND owner = TheRecordingWindow().Handle();
-    if (intervalMs > 0) {
-      SetTimer(owner, kRecordTimerId, static_cast<UINT>(intervalMs), RecordTimerProc);
-    } else {
-      KillTimer(owner, kRecordTimerId);
-    }
-  }
+  void ReleaseComposer() override { composer_.Release(); }
+  void SetRecordingTimer(int32_t intervalMs) override { timer_.Set(intervalMs); }
   void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }
   void SetGroupCaption(const std::string& text) override { TheRecordingWindow().SetGroupCaption(text); }
   void ShowWarning(const std::string& text) override { ShowMessage(text, kMbOk | kMbIconExclamation); }
@@ -212,22 +238,20 @@ class SystemRecorderHost : public RecorderHost {
   bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, SaveFormat format) override {
     return !movrel::SaveFrameToFolder(bytes, folder, format).empty();
   }
+
+ private:
+  FrameComposer& composer_;
+  RecordTimerWindow timer_;
 };
 
-Recorder& TheRecorder() {
-  static SystemRecorderHost host;
-  static Recorder recorder(RecordingState(), Frames(), host);
-  return recorder;
-}
+RecordingController::RecordingController(RecordingContext& recording)
+    : recording_(recording),
+      host_(std::make_unique<Host>(recording.composer, [this] { RecordTick(); })),
+      recorder_(recording.state, recording.frames, *host_) {}
 
-}  // namespace
-
-void RecordTick() { TheRecorder().RecordTick(); }
+RecordingController::~RecordingController() = default;
 
 // ---- the main window's calls ------------------------------------------
-
-void ToggleRecording() { TheRecorder().ToggleRecording(); }
-void StopRecording() { TheRecorder().StopRecording(); }
 
 std::string ChooseFrameFolder(const std::string& current) {
   RecordingWindow& window = TheRecordingWindow();
@@ -243,12 +267,11 @@ std::string ChooseFrameFolder(const std::string& current) {
   return setting;
 }
 
-void DeleteRecordingFolder() {
-  const RecorderState& state = RecordingState();
+void RecordingController::DeleteRecordingFolder() {
   // The background deletion of the folder before may not have finished;
   // the process ends right after this, so finish it here.
-  if (!state.previousTempDir.empty()) DeleteDirectoryTree(state.previousTempDir);
-  if (!Frames().Folder().empty()) DeleteDirectoryTree(Frames().Folder());
+  if (!recording_.state.previousTempDir.empty()) DeleteDirectoryTree(recording_.state.previousTempDir);
+  if (!recording_.frames.Folder().empty()) DeleteDirectoryTree(recording_.frames.Folder());
 }
 
 }  // namespace movrel

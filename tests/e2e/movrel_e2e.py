@@ -283,9 +283,20 @@ class Movrel:
                              timeout=30).stdout.split()
         if not ids:
             raise AssertionError("the save dialog has no X window")
-        xdotool("windowfocus", "--sync", ids[-1])
-        self.key("ctrl+a")
-        self.type_text(text)
+        # xdotool types a character that no key carries (the Chinese ones) by
+        # remapping a key for a moment, which a loaded machine can race into
+        # another character: the name is read back before it is accepted.
+        for attempt in range(3):
+            xdotool("windowfocus", "--sync", ids[-1])
+            self.key("ctrl+a")
+            self.type_text(text)
+            try:
+                wait_until(lambda: any(c["text"] == text for c in self.children(SAVE_TITLE)),
+                           timeout=10, what=f"the file name {text!r} in the save dialog")
+                break
+            except AssertionError:
+                if attempt == 2:
+                    raise
         self.key("Return")
 
     def save_gif(self, path, timeout=90):

@@ -17,7 +17,7 @@
 #include "gif/gif_maker.h"
 #include "memory_frames.h"
 #include "output/compose_plan.h"
-#include "output/frame_edit.h"
+#include "record/frame_edit.h"
 #include "output/size_fit.h"
 #include "output/store_frames.h"
 #include "support/temp_folder.h"

@@ -221,8 +221,8 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
   const double windowMs = NowMs() - before;
   const std::string store = folder + "store\\";
   CreateDirectoryW(ToWide(store).c_str(), nullptr);
-  Frames().ClearFrames();
-  Frames().SetFolder(FilePath::FromGbk(store));
+  RecordingContext recording;
+  recording.frames.SetFolder(FilePath::FromGbk(store));
   double start = NowMs();
   std::string previous, frame;
   int kept = 0, width = 0, height = 0;
@@ -232,7 +232,7 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
       return fprintf(stderr, "missing frame %d\n", picture), 1;
     }
     bool still = frame == previous;
-    Frames().AppendFrame(still ? std::string() : frame, static_cast<int64_t>(n - 1) * intervalMs);
+    recording.frames.AppendFrame(still ? std::string() : frame, static_cast<int64_t>(n - 1) * intervalMs);
     if (!still) {
       previous.swap(frame);
       ++kept;
@@ -243,17 +243,17 @@ int Compose(const std::string& folder, int count, int pictures, int intervalMs, 
   previous = std::string();
   frame = std::string();
   double stored = NowMs();
-  RecorderState& state = RecordingState();
+  RecorderState& state = recording.state;
   state.startIntervalMs = intervalMs;
   state.frameSize = state.animationSize = PixelSize{width, height};
   state.hasRecording = true;
   state.framesOptimized = false;
-  if (!OptimizeFrames()) return fprintf(stderr, "optimisation did not run\n"), 1;
+  if (!OptimizeFrames(recording)) return fprintf(stderr, "optimisation did not run\n"), 1;
   double optimized = NowMs();
 
   // One GIF frame per frame group (a kept frame and the still frames after
   // it), waiting as long as the group's frames took.
-  const StoreFrames source(Frames());
+  const StoreFrames source(recording.frames);
   const std::vector<AnimationFrame> plan = PlanAnimationFrames(source, {intervalMs, 0, StillFrames::kWait});
   const AnimationSettings animation = MakeAnimationSettings(width, height, 0);
 

@@ -24,6 +24,7 @@
 #include "output/store_frames.h"
 #include "record/optimize_win.h"
 #include "record/recorder.h"
+#include "record/recording_context_win.h"
 
 using namespace movrel;
 
@@ -79,8 +80,8 @@ int wmain(int argc, wchar_t** argv) {
   // The recording lives in a folder of its own, as a recording's does.
   const std::string folder = out + "store\\";
   CreateDirectoryW(ToWide(folder).c_str(), nullptr);
-  Frames().ClearFrames();
-  Frames().SetFolder(FilePath::FromGbk(folder));
+  RecordingContext recording;
+  recording.frames.SetFolder(FilePath::FromGbk(folder));
   std::string previous;
   for (int i = 0; i < count; ++i) {
     std::string frame = Paint(blocks[i]);
@@ -89,19 +90,19 @@ int wmain(int argc, wchar_t** argv) {
     // The recorder's still test: the same bytes as the last kept frame.
     bool still = frame == previous;
     if (still != (pattern[i] == 'S')) return Fail("unexpected still test");
-    Frames().AppendFrame(still ? std::string() : frame, captureMs[i]);
+    recording.frames.AppendFrame(still ? std::string() : frame, captureMs[i]);
     if (!still) previous = frame;
   }
-  RecorderState& state = RecordingState();
+  RecorderState& state = recording.state;
   state.startIntervalMs = 200;
   state.frameSize = state.animationSize = PixelSize{kWidth, kHeight};
   state.hasRecording = true;
   state.framesOptimized = false;
-  if (!OptimizeFrames() || !state.framesOptimized) return Fail("optimisation did not run");
+  if (!OptimizeFrames(recording) || !state.framesOptimized) return Fail("optimisation did not run");
 
   std::string offsets;
-  for (int n = 1; n <= Frames().Count(); ++n) {
-    FrameOffset o = Frames().Offset(n);
+  for (int n = 1; n <= recording.frames.Count(); ++n) {
+    FrameOffset o = recording.frames.Offset(n);
     offsets += std::string(n > 1 ? "," : "") + "[" + std::to_string(o.left) + "," + std::to_string(o.top) + "]";
   }
 
@@ -117,7 +118,7 @@ int wmain(int argc, wchar_t** argv) {
                                       {"compact", StillFrames::kWait, 4, GifLayout::kCompact}};
   for (const Composition& c : compositions) {
     ComposeSettings settings{state.startIntervalMs, TimeTextMs("50", TimeUnit::kMilliseconds), c.still};
-    StoreFrames frames(Frames());
+    StoreFrames frames(recording.frames);
     FileSink file;
     std::string error;
     if (!file.Create(out + c.name + ".gif")) return Fail("cannot create the GIF");
@@ -132,6 +133,5 @@ int wmain(int argc, wchar_t** argv) {
   printf("{\"pattern\":\"%s\",\"interval\":200,\"speed_change\":50,\"captures\":[%s],"
          "\"plays\":{\"wait\":4,\"skip\":0,\"once\":1,\"compact\":4},\"offsets\":[%s]}\n",
          pattern, captures.c_str(), offsets.c_str());
-  Frames().ClearFrames();
   return 0;
 }

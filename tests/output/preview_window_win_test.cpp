@@ -20,6 +20,7 @@
 #include "output/store_frames.h"
 #include "record/frame_store.h"
 #include "record/recorder.h"
+#include "record/recording_context_win.h"
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
 #include "ui/ui_win.h"
@@ -60,9 +61,8 @@ std::string EstimateLabel() {
 class PreviewWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Frames().ClearFrames();
-    Frames().SetFolder(folder.Folder());
-    RecorderState& state = RecordingState();
+    recording.frames.SetFolder(folder.Folder());
+    RecorderState& state = recording.state;
     state.hasRecording = true;
     state.startIntervalMs = 50;
     state.frameSize = state.animationSize = PixelSize{40, 30};
@@ -70,24 +70,22 @@ class PreviewWindowTest : public ::testing::Test {
   void TearDown() override {
     ClosePreviewWindow();
     WaitUntil([] { return !PreviewWindowOpen(); }, kWaitMs);
-    Frames().ClearFrames();
-    Frames().SetFolder(FilePath());
-    RecordingState().hasRecording = false;
   }
   test::TempFolder folder;
+  RecordingContext recording;
 };
 
 TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
   std::string broken = Picture(10, 10, RGB(0, 0, 255));
   broken.resize(broken.size() / 2);  // the header promises rows that are not there
-  Frames().AppendFrame(Picture(40, 30, RGB(255, 0, 0)), 0);
-  Frames().AppendFrame("BM not a picture at all", 50);
-  Frames().AppendFrame(broken, 100);
-  Frames().AppendFrame(std::string(), 150);
-  Frames().AppendFrame(Picture(8, 8, RGB(0, 255, 0)), 200);
-  Frames().SetOffset(5, FrameOffset{60, 50});  // outside the canvas: clipped, not a fault
+  recording.frames.AppendFrame(Picture(40, 30, RGB(255, 0, 0)), 0);
+  recording.frames.AppendFrame("BM not a picture at all", 50);
+  recording.frames.AppendFrame(broken, 100);
+  recording.frames.AppendFrame(std::string(), 150);
+  recording.frames.AppendFrame(Picture(8, 8, RGB(0, 255, 0)), 200);
+  recording.frames.SetOffset(5, FrameOffset{60, 50});  // outside the canvas: clipped, not a fault
 
-  ShowPreviewWindow();
+  ShowPreviewWindow(recording);
   ASSERT_TRUE(PreviewWindowOpen());
   EXPECT_EQ(Caption(), "总 5 帧，当前播放第 1 帧");
   // Playing and looping: every frame comes round, the last one included.
@@ -104,25 +102,25 @@ TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
 }
 
 TEST_F(PreviewWindowTest, SizeEstimateIsWhatASaveWritesAndWaitsWhilePaused) {
-  Frames().AppendFrame(Picture(40, 30, RGB(255, 0, 0)), 0);
-  Frames().AppendFrame(Picture(12, 8, RGB(0, 255, 0)), 50);
-  Frames().SetOffset(2, FrameOffset{20, 10});
-  Frames().AppendFrame(std::string(), 100);
-  Frames().AppendFrame(Picture(40, 30, RGB(0, 0, 255)), 150);
+  recording.frames.AppendFrame(Picture(40, 30, RGB(255, 0, 0)), 0);
+  recording.frames.AppendFrame(Picture(12, 8, RGB(0, 255, 0)), 50);
+  recording.frames.SetOffset(2, FrameOffset{20, 10});
+  recording.frames.AppendFrame(std::string(), 100);
+  recording.frames.AppendFrame(Picture(40, 30, RGB(0, 0, 255)), 150);
   // The file a save with the default settings writes, counted here.
-  StoreFrames frames(Frames());
+  StoreFrames frames(recording.frames);
   SaveRecipe recipe;
-  ASSERT_EQ(ReadSaveRecipe(OutputChoices(), PreviewSettings(), &recipe), FileChoiceError::kNone);
+  ASSERT_EQ(ReadSaveRecipe(recording.state, OutputChoices(), PreviewSettings(), &recipe), FileChoiceError::kNone);
   CountingSink sink;
   SizeFit fit;
   std::string error;
-  ASSERT_EQ(WriteAnimationWithin(frames, PlanAnimationFrames(frames, recipe.compose, RecordingCut().KeptFrames()),
+  ASSERT_EQ(WriteAnimationWithin(frames, PlanAnimationFrames(frames, recipe.compose, recording.Cut().KeptFrames()),
                                  recipe.animation, recipe.options, recipe.limitBytes, sink, [](int, int) {}, &fit, &error),
             FitOutcome::kWritten)
       << error;
   const std::string expected = "预计大小 ≈ " + FormatFileSize(sink.count());
 
-  ShowPreviewWindow();
+  ShowPreviewWindow(recording);
   ASSERT_TRUE(PreviewWindowOpen());
   EXPECT_EQ(EstimateLabel(), kEstimatingText);
   EXPECT_TRUE(WaitUntil([&] { return EstimateLabel() == expected; }, kWaitMs)) << EstimateLabel();
@@ -144,19 +142,19 @@ TEST_F(PreviewWindowTest, SizeEstimateIsWhatASaveWritesAndWaitsWhilePaused) {
 }
 
 TEST_F(PreviewWindowTest, EmptyStoreOpensPausedAndOnlyOnce) {
-  ShowPreviewWindow();
+  ShowPreviewWindow(recording);
   ASSERT_TRUE(PreviewWindowOpen());
   HWND window = FindWindowW(kPreviewWindowClass, nullptr);
   HWND bar = GetDlgItem(window, PreviewControlId(PreviewControl::外形框));
   HWND play = GetDlgItem(bar, PreviewControlId(PreviewControl::按钮播放));
   EXPECT_EQ(GetWindowLongPtrW(play, GWLP_USERDATA), 0);  // paused at once
-  ShowPreviewWindow();  // a second opening brings the same window forward
+  ShowPreviewWindow(recording);  // a second opening brings the same window forward
   EXPECT_EQ(FindWindowW(kPreviewWindowClass, nullptr), window);
 }
 
 TEST_F(PreviewWindowTest, NothingOpensWithoutARecording) {
-  RecordingState().hasRecording = false;
-  ShowPreviewWindow();
+  recording.state.hasRecording = false;
+  ShowPreviewWindow(recording);
   EXPECT_FALSE(PreviewWindowOpen());
 }
 

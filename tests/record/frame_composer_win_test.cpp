@@ -544,42 +544,44 @@ class TestRecordingWindow : public RecordingWindow {
 
 TEST(ComposeFrame, WithoutARecordedRectangleTheFrameIsTheWholeScreen) {
   TestRecordingWindow window;
+  FrameComposer composer;
   window.settings.recordArea = false;
   window.settings.followMouse = true;  // nowhere to move the whole screen
   window.settings.showCursor = false;
   SetRecordingWindow(&window);
-  PrepareCapture();
-  const RecordRect r = Composer().rect();
+  PrepareCapture(composer);
+  const RecordRect r = composer.rect();
   EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height),
             std::make_tuple(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
-  const Frame f = Frame::Decode(ComposeFrame(false));
+  const Frame f = Frame::Decode(ComposeFrame(composer, false));
   EXPECT_EQ(f.width, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(f.height, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_EQ(Composer().frameSize().width, f.width);
-  EXPECT_EQ(Composer().frameSize().height, f.height);
+  EXPECT_EQ(composer.frameSize().width, f.width);
+  EXPECT_EQ(composer.frameSize().height, f.height);
   EXPECT_EQ(window.placed, 1);
   EXPECT_FALSE(window.placedFollowingMouse);
   EXPECT_TRUE(window.caption.empty());  // a recording's frame leaves the caption alone
-  ReleaseComposer();
-  EXPECT_FALSE(Composer().prepared());
+  composer.Release();
+  EXPECT_FALSE(composer.prepared());
   // Preview mode prepares and releases by itself, and reports the frame.
-  const Frame sample = Frame::Decode(ComposeFrame(true));
+  const Frame sample = Frame::Decode(ComposeFrame(composer, true));
   EXPECT_EQ(sample.width, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_FALSE(Composer().prepared());
-  EXPECT_EQ(window.caption, SingleFrameCaption(sample.bytes.size(), Composer().frameSize()));
+  EXPECT_FALSE(composer.prepared());
+  EXPECT_EQ(window.caption, SingleFrameCaption(sample.bytes.size(), composer.frameSize()));
   // Unprepared, recording mode has nothing to compose.
-  EXPECT_TRUE(ComposeFrame(false).empty());
-  EXPECT_EQ(Composer().frameSize().width, 0);
+  EXPECT_TRUE(ComposeFrame(composer, false).empty());
+  EXPECT_EQ(composer.frameSize().width, 0);
   SetRecordingWindow(nullptr);
 }
 
 TEST(ComposeFrame, ARecordedRectangleFollowsTheMouseOnlyWhenAsked) {
   TestRecordingWindow window;
+  FrameComposer composer;
   window.settings.showCursor = false;
   SetRecordingWindow(&window);
   for (bool follow : {false, true}) {
     window.settings.followMouse = follow;
-    ComposeFrame(true);
+    ComposeFrame(composer, true);
     EXPECT_EQ(window.placedFollowingMouse, follow);
   }
   SetRecordingWindow(nullptr);

@@ -64,16 +64,17 @@ std::string WithCoreHeader(const std::string& bmp) {
 class OptimizeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Frames().ClearFrames();
-    Frames().SetFolder(folder.Folder());
-    RecordingState().framesOptimized = false;
-    RecordingState().frameSize = PixelSize{kW, kH};
+    recording.frames.ClearFrames();
+    recording.frames.SetFolder(folder.Folder());
+    recording.state.framesOptimized = false;
+    recording.state.frameSize = PixelSize{kW, kH};
   }
   void TearDown() override {
-    Frames().ClearFrames();
-    Frames().SetFolder(FilePath());
+    recording.frames.ClearFrames();
+    recording.frames.SetFolder(FilePath());
   }
   test::TempFolder folder;
+  RecordingContext recording;
 };
 
 TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
@@ -87,15 +88,15 @@ TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
       s.SetPixel(kW - 1, kH - 1, RGB(0, 0, 255));
       s.SetPixel(30, 20, RGB(0, 255, 0));
     });
-    FrameStore& store = Frames();
+    FrameStore& store = recording.frames;
     store.AppendFrame(first, 0);        // 1: stays whole
     store.AppendFrame("", 200);         // 2: still
     store.AppendFrame(onePixel, 400);   // 3: 1 x 1 at (7, 5)
     store.AppendFrame(onePixel, 600);   // 4: same picture again: becomes still
     store.AppendFrame("", 800);         // 5: still
     store.AppendFrame(corner, 1000);    // 6: compared with frame 3 whole, not its crop
-    ASSERT_TRUE(OptimizeFrames());
-    EXPECT_TRUE(RecordingState().framesOptimized);
+    ASSERT_TRUE(OptimizeFrames(recording));
+    EXPECT_TRUE(recording.state.framesOptimized);
     EXPECT_FALSE(OptimizationWindowShown());
     ASSERT_EQ(store.Count(), 6);
 
@@ -118,7 +119,7 @@ TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
     EXPECT_EQ(PixelOf(crop6, kW - 1 - 30, kH - 1 - 20), PixelOf(corner, kW - 1, kH - 1));
     EXPECT_EQ(PixelOf(crop6, 0, 0), PixelOf(corner, 30, 20));
     // Once per recording: a second call leaves the crops alone.
-    ASSERT_TRUE(OptimizeFrames());
+    ASSERT_TRUE(OptimizeFrames(recording));
     EXPECT_EQ(store.ReadFrame(6), crop6);
     EXPECT_EQ(store.Offset(6).left, 30);
     TearDown();
@@ -127,39 +128,39 @@ TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
 
 TEST_F(OptimizeTest, OneKeptFrameAndStillsAreLeftAlone) {
   const std::string only = Frame(24, [](BitmapSurface& s) { s.SetPixel(1, 1, RGB(9, 9, 9)); });
-  Frames().AppendFrame("", 0);
-  Frames().AppendFrame(only, 200);
-  Frames().AppendFrame("", 400);
-  ASSERT_TRUE(OptimizeFrames());
-  EXPECT_EQ(Frames().ReadFrame(1), "");
-  EXPECT_EQ(Frames().ReadFrame(2), only);
-  EXPECT_EQ(Frames().ReadFrame(3), "");
-  EXPECT_EQ(Frames().Offset(2).left, 0);
+  recording.frames.AppendFrame("", 0);
+  recording.frames.AppendFrame(only, 200);
+  recording.frames.AppendFrame("", 400);
+  ASSERT_TRUE(OptimizeFrames(recording));
+  EXPECT_EQ(recording.frames.ReadFrame(1), "");
+  EXPECT_EQ(recording.frames.ReadFrame(2), only);
+  EXPECT_EQ(recording.frames.ReadFrame(3), "");
+  EXPECT_EQ(recording.frames.Offset(2).left, 0);
 }
 
 TEST_F(OptimizeTest, CoreHeaderFramesAreReadAtTheirSize) {
   const std::string dot = Frame(24, [](BitmapSurface& s) { s.SetPixel(7, 5, RGB(255, 0, 0)); });
-  Frames().AppendFrame(Frame(24), 0);
-  Frames().AppendFrame(WithCoreHeader(dot), 200);
-  ASSERT_TRUE(OptimizeFrames());
-  const std::string crop = Frames().ReadFrame(2);
+  recording.frames.AppendFrame(Frame(24), 0);
+  recording.frames.AppendFrame(WithCoreHeader(dot), 200);
+  ASSERT_TRUE(OptimizeFrames(recording));
+  const std::string crop = recording.frames.ReadFrame(2);
   EXPECT_EQ(WidthOf(crop), 1);
   EXPECT_EQ(HeightOf(crop), 1);
   EXPECT_EQ(PixelOf(crop, 0, 0), PixelOf(dot, 7, 5));
-  EXPECT_EQ(Frames().Offset(2).left, 7);
+  EXPECT_EQ(recording.frames.Offset(2).left, 7);
 }
 
 TEST_F(OptimizeTest, UnreadableFramesAreKeptAsTheyAre) {
   const std::string a = Frame(24);
   const std::string b = Frame(24, [](BitmapSurface& s) { s.SetPixel(3, 4, RGB(255, 255, 255)); });
-  Frames().AppendFrame(a, 0);
-  Frames().AppendFrame("BM not really a picture", 200);
-  Frames().AppendFrame(b, 400);
-  ASSERT_TRUE(OptimizeFrames());
-  EXPECT_EQ(Frames().ReadFrame(2), "BM not really a picture");
-  EXPECT_EQ(WidthOf(Frames().ReadFrame(3)), 1);  // compared with frame 1
-  EXPECT_EQ(Frames().Offset(3).left, 3);
-  EXPECT_EQ(Frames().Offset(3).top, 4);
+  recording.frames.AppendFrame(a, 0);
+  recording.frames.AppendFrame("BM not really a picture", 200);
+  recording.frames.AppendFrame(b, 400);
+  ASSERT_TRUE(OptimizeFrames(recording));
+  EXPECT_EQ(recording.frames.ReadFrame(2), "BM not really a picture");
+  EXPECT_EQ(WidthOf(recording.frames.ReadFrame(3)), 1);  // compared with frame 1
+  EXPECT_EQ(recording.frames.Offset(3).left, 3);
+  EXPECT_EQ(recording.frames.Offset(3).top, 4);
 }
 
 }  // namespace

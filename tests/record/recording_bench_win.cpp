@@ -58,6 +58,7 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+FrameStore frameStore;
 Recorder* recorder = nullptr;
 RecorderState* state = nullptr;
 std::vector<double> tickMs;
@@ -67,7 +68,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   const double start = ClockMs();
   recorder->RecordTick();
   tickMs.push_back(ClockMs() - start);
-  if (Frames().Count() == 100) workingSetAt100 = WorkingSetMb(false);
+  if (frameStore.Count() == 100) workingSetAt100 = WorkingSetMb(false);
   // The picture changes between ticks, so every frame is kept.
   ++blockStep;
   InvalidateRect(target, nullptr, FALSE);
@@ -146,7 +147,7 @@ int wmain(int argc, wchar_t** argv) {
   host.settings.stopAtCount = true;
   host.settings.countText = std::to_string(frames);
   RecorderState recorderState;
-  Recorder r(recorderState, Frames(), host);
+  Recorder r(recorderState, frameStore, host);
   recorder = &r;
   state = &recorderState;
 
@@ -157,7 +158,7 @@ int wmain(int argc, wchar_t** argv) {
   const double elapsed = ClockMs() - start;
 
   int kept = 0;
-  for (int n = 1; n <= Frames().Count(); ++n) kept += FileExists(Frames().FramePath(n)) ? 1 : 0;
+  for (int n = 1; n <= frameStore.Count(); ++n) kept += FileExists(frameStore.FramePath(n)) ? 1 : 0;
   const double workingSetEnd = WorkingSetMb(false);
   std::vector<double> sorted = tickMs;
   std::sort(sorted.begin(), sorted.end());
@@ -169,8 +170,8 @@ int wmain(int argc, wchar_t** argv) {
   printf("{\"frames\":%d,\"kept\":%d,\"size\":%d,\"interval_ms\":%d,\"elapsed_ms\":%.0f,"
          "\"mean_tick_ms\":%.2f,\"p95_tick_ms\":%.2f,\"worst_tick_ms\":%.2f,"
          "\"working_set_mb_at_100\":%.1f,\"working_set_mb_at_end\":%.1f,\"peak_working_set_mb\":%.1f}\n",
-         Frames().Count(), kept, frameSide, intervalMs, elapsed, mean, p95, worst, workingSetAt100, workingSetEnd,
+         frameStore.Count(), kept, frameSide, intervalMs, elapsed, mean, p95, worst, workingSetAt100, workingSetEnd,
          WorkingSetMb(true));
-  DeleteDirectoryTree(Frames().Folder());
+  DeleteDirectoryTree(frameStore.Folder());
   return 0;
 }

@@ -1,4 +1,4 @@
-#include "output/frame_edit.h"
+#include "record/frame_edit.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The cut of a recording: which frames stay, what each step refuses, and
 // undo back through every step.
-#include "output/frame_edit.h"
+#include "record/frame_edit.h"
 
 #include <gtest/gtest.h>
 
