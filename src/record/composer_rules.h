@@ -103,6 +103,11 @@ TextBlock MeasureTextBlock(const std::vector<int32_t>& lineWidths, int32_t lineH
 // "1.基本设置（单帧大小：1.5 KB 500×500）".
 std::string SingleFrameCaption(size_t frameBytes, const FrameSize& size);
 
+// A fingerprint of a grab's pixels, to tell whether the screen changed
+// between two frames without keeping the frame before: equal pixels give
+// equal fingerprints, and different ones almost never do.
+uint64_t PixelFingerprint(const uint8_t* pixels, size_t byteCount);
+
 // The most a cursor file and a watermark picture may hold. Beyond these a
 // file is no file of its kind, and reading it whole could exhaust the 32-bit
 // address space.

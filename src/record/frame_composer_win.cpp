@@ -25,6 +25,8 @@ void FrameComposer::Prepare(const ComposerSettings& settings, const Desktop& des
                                                   : kNoPicture,
                       rect_.width, rect_.height);
   if (needsOverlay() && IsCapturable(rect_)) canvas_.CreateBlank(rect_.width, rect_.height, 24);
+  hasScene_ = false;
+  sceneChanged_ = true;
   prepared_ = true;
 }
 
@@ -63,6 +65,11 @@ std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY) {
     // to the fixed 8-bit table even when nothing else is drawn.
     BitmapSurface grab;
     if (!CaptureDesktopArea(grab, rect_, desktop_, depth_)) return std::string();
+    // The grab's byte image is up to date once it is made.
+    const uint64_t scene = PixelFingerprint(grab.GetPixelAddress(), static_cast<size_t>(grab.GetPixelSize()));
+    sceneChanged_ = !hasScene_ || scene != sceneFingerprint_;
+    hasScene_ = true;
+    sceneFingerprint_ = scene;
     if (!needsOverlay()) {
       std::string frame = grab.ToBmpBytes();
       frameSize_ = {rect_.width, rect_.height};

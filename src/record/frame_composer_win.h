@@ -60,6 +60,10 @@ class FrameComposer {
   // rectangle or the scaled frame has no pixels or a picture cannot be made.
   std::string Compose(int32_t pointerX, int32_t pointerY);
   FrameSize frameSize() const { return frameSize_; }
+  // Whether the screen under the last composed frame differed from the one
+  // under the frame before it (the pointer, the marks and the watermarks
+  // left out); true for the first frame after Prepare.
+  bool sceneChanged() const { return sceneChanged_; }
 
  private:
   std::string Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY);
@@ -76,6 +80,9 @@ class FrameComposer {
   ComposerFile pictureFile_{kMaxWatermarkPictureBytes};
   BitmapSurface canvas_;  // 24 bits, the rectangle's size
   FrameSize frameSize_;
+  bool sceneChanged_ = true;
+  bool hasScene_ = false;  // sceneFingerprint_ is that of the last grab
+  uint64_t sceneFingerprint_ = 0;
 };
 
 }  // namespace movrel

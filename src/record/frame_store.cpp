@@ -13,8 +13,8 @@ bool WriteOrDelete(const FilePath& path, const std::string& bytes) {
 
 }  // namespace
 
-bool FrameStore::AppendFrame(const std::string& bytes, int64_t captureMs) {
-  entries_.push_back(Entry{FrameOffset{}, captureMs, false});
+bool FrameStore::AppendFrame(const std::string& bytes, int64_t captureMs, bool sceneChanged) {
+  entries_.push_back(Entry{FrameOffset{}, captureMs, false, sceneChanged && !bytes.empty()});
   const bool written = WriteOrDelete(FramePath(Count()), bytes);
   entries_.back().picture = written && !bytes.empty();
   return written;
@@ -38,6 +38,10 @@ std::string FrameStore::ReadFrame(int n) const {
 
 bool FrameStore::HasPicture(int n) const {
   return n >= 1 && n <= Count() && entries_[static_cast<size_t>(n - 1)].picture;
+}
+
+bool FrameStore::SceneChanged(int n) const {
+  return n >= 1 && n <= Count() && entries_[static_cast<size_t>(n - 1)].sceneChanged;
 }
 
 FrameOffset FrameStore::Offset(int n) const {

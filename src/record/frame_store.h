@@ -35,7 +35,9 @@ class FrameStore {
   // the recording clock; writes the bytes to its file, or deletes the file
   // for empty bytes (a still frame). False when non-empty bytes could not be
   // written: the entry is there all the same and reads as a still frame.
-  bool AppendFrame(const std::string& bytes, int64_t captureMs);
+  // `sceneChanged` says whether the screen under the frame changed since the
+  // frame before, beyond the pointer moving; a still frame changed nothing.
+  bool AppendFrame(const std::string& bytes, int64_t captureMs, bool sceneChanged = true);
   // For 1 <= n <= count rewrites frame n's file whole (a failed write leaves
   // the old one), or deletes it for empty bytes (the frame becomes a still
   // frame); any other n appends, at the last frame's capture time. False
@@ -62,6 +64,9 @@ class FrameStore {
   // when both have as many frames.
   uint32_t Recording() const { return recording_; }
 
+  // What AppendFrame was told of frame n's screen; false outside 1..count.
+  bool SceneChanged(int n) const;
+
   // Offset of frame n; {0, 0} outside 1..count.
   FrameOffset Offset(int n) const;
   void SetOffset(int n, FrameOffset offset);
@@ -76,6 +81,7 @@ class FrameStore {
     FrameOffset offset;
     int64_t captureMs = 0;
     bool picture = false;
+    bool sceneChanged = false;
   };
   std::vector<Entry> entries_;  // one per frame: its length is the frame count
   uint32_t recording_ = 0;

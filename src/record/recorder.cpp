@@ -37,6 +37,7 @@ void Recorder::ToggleRecording() {
   if (starting_ || warning_) return;
   if (state_.phase == RecorderPhase::kRecording) {
     clockBeforeRunMs_ = RecordingClockMs();
+    host_.StopInputWatch();
     state_.phase = RecorderPhase::kPaused;
     host_.ShowPhase(RecorderPhase::kPaused);
     SetTimer(0);
@@ -67,6 +68,7 @@ void Recorder::ToggleRecording() {
   SetTimer(FrameIntervalMs(held_));
   // The clock starts (or goes on) with the frame taken at once.
   runStartMs_ = host_.NowMs();
+  host_.StartInputWatch(runStartMs_ - clockBeforeRunMs_);
   RecordTick();
   // The first tick may already have stopped the recording (a frame limit of
   // 0 or 1); the tray then keeps the idle state the stop gave it.
@@ -134,8 +136,9 @@ void Recorder::RecordTick() {
   inTick_ = true;
   const uint32_t recording = store_.Recording();
   const int64_t captureMs = RecordingClockMs();
-  PixelSize size;
-  const std::string frame = host_.ComposeFrame(&size);
+  const ComposedFrame composed = host_.ComposeFrame(captureMs);
+  const std::string& frame = composed.bytes;
+  const PixelSize size = composed.size;
   host_.PumpEvents();
   // The events may have stopped the recording this frame was taken for, and
   // a start among them a new one, whose first frame this tick kept its own
@@ -157,7 +160,7 @@ void Recorder::RecordTick() {
   // A frame equal to the last frame that went into the store is a still
   // frame: the store keeps an empty entry.
   const bool still = frame == state_.previousFrame;
-  if (!store_.AppendFrame(still ? std::string() : frame, captureMs) && !still) {
+  if (!store_.AppendFrame(still ? std::string() : frame, captureMs, composed.sceneChanged) && !still) {
     // Read before anything else can overwrite the system's error.
     const std::string reason = host_.LastErrorText();
     store_.DropLastFrame();  // the recording ends with the frame before
@@ -220,6 +223,7 @@ void Recorder::StopRecording() {
   // recording that does not exist and enable saving an empty store.
   if (starting_ || warning_ || state_.phase == RecorderPhase::kIdle) return;
   SetTimer(0);
+  host_.StopInputWatch();
   state_.phase = RecorderPhase::kIdle;
   host_.ShowPhase(RecorderPhase::kIdle);
   state_.hasRecording = true;

@@ -66,6 +66,16 @@ struct RecordingSettings {
   DesktopBox desktop;            // the bounding box of every monitor
 };
 
+// A frame as the composer made it: BMP file bytes (empty when none could be
+// made), its size, and whether the screen it shows changed since the frame
+// before beyond the pointer moving (what the preview's trim of still ends
+// looks at).
+struct ComposedFrame {
+  std::string bytes;
+  PixelSize size;
+  bool sceneChanged = true;
+};
+
 class RecorderHost {
  public:
   virtual ~RecorderHost() = default;
@@ -87,7 +97,13 @@ class RecorderHost {
   virtual void WaitWithEvents(int ms) = 0;
   virtual void PumpEvents() = 0;
   virtual void PrepareCapture() = 0;
-  virtual std::string ComposeFrame(PixelSize* frameSize) = 0;
+  // The frame captured at `captureMs` on the recording clock.
+  virtual ComposedFrame ComposeFrame(int64_t captureMs) = 0;
+  // A run of the recording begins or ends (start, resume; pause, stop): the
+  // clicks and keys it draws are watched only meanwhile. The recording clock
+  // reads NowMs() - clockOriginMs during the run.
+  virtual void StartInputWatch(int64_t clockOriginMs) = 0;
+  virtual void StopInputWatch() = 0;
   virtual void ReleaseComposer() = 0;
   virtual void SetRecordingTimer(int32_t intervalMs) = 0;  // 0 stops it
   virtual void FitWorkCanvas(PixelSize size) = 0;

@@ -218,12 +218,16 @@ class RecordingController::Host : public RecorderHost {
   void WaitWithEvents(int ms) override { movrel::WaitWithEvents(ms); }
   void PumpEvents() override { PumpPendingMessages(); }
   void PrepareCapture() override { movrel::PrepareCapture(composer_); }
-  std::string ComposeFrame(PixelSize* size) override {
-    std::string frame = movrel::ComposeFrame(composer_, false);
+  ComposedFrame ComposeFrame(int64_t) override {
+    ComposedFrame frame;
+    frame.bytes = movrel::ComposeFrame(composer_, false);
     const FrameSize made = composer_.frameSize();
-    *size = PixelSize{made.width, made.height};
+    frame.size = PixelSize{made.width, made.height};
+    frame.sceneChanged = composer_.sceneChanged();
     return frame;
   }
+  void StartInputWatch(int64_t) override {}
+  void StopInputWatch() override {}
   void ReleaseComposer() override { composer_.Release(); }
   void SetRecordingTimer(int32_t intervalMs) override { timer_.Set(intervalMs); }
   void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }

@@ -38,15 +38,22 @@ class ScriptedHost : public RecorderHost {
     if (duringPump) duringPump();
   }
   void PrepareCapture() override { Note("prepare"); }
-  std::string ComposeFrame(PixelSize* size) override {
+  ComposedFrame ComposeFrame(int64_t) override {
     ++composed;
     nowMs += tickMs;
-    std::string f = frames.empty() ? "same" : frames.front();
+    ComposedFrame f;
+    f.bytes = frames.empty() ? "same" : frames.front();
     if (frames.size() > 1) frames.pop_front();
     // A failed grab, as the composer reports it: no picture and no size.
-    *size = f.empty() ? PixelSize{} : PixelSize{40, 30};
+    f.size = f.bytes.empty() ? PixelSize{} : PixelSize{40, 30};
+    f.sceneChanged = sceneChanged;
     return f;
   }
+  void StartInputWatch(int64_t clockOriginMs) override {
+    watching = true;
+    watchStartsMs.push_back(nowMs - clockOriginMs);
+  }
+  void StopInputWatch() override { watching = false; }
   void ReleaseComposer() override { Note("release"); }
   void SetRecordingTimer(int32_t ms) override { timerMs = ms; }
   void FitWorkCanvas(PixelSize size) override { canvas = size; }
@@ -80,6 +87,8 @@ class ScriptedHost : public RecorderHost {
   std::vector<std::string> calls, saved;
   std::function<void()> duringCountdown, duringPump;
   bool trayHidden = false, frameFolderFails = false, tempDirMade = true, noTempDir = false;
+  bool sceneChanged = true, watching = false;
+  std::vector<int64_t> watchStartsMs;  // the recording clock at each start of the input watch
   int composed = 0, folders = 0;
   int64_t nowMs = 7000, tickMs = 200;
   int32_t timerMs = -1;
@@ -139,12 +148,21 @@ TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTimeAndAFailedGrabS
   EXPECT_EQ(store.ReadFrame(3), "B");
   EXPECT_EQ(store.ReadFrame(4), "");
   EXPECT_EQ(state.totalTimeMs, 800);
+  // What the composer said of the screen goes into the store; a still frame
+  // changed nothing.
+  EXPECT_TRUE(store.SceneChanged(3));
+  EXPECT_FALSE(store.SceneChanged(4));
+  host.sceneChanged = false;  // the pointer alone moved
+  host.frames = {"C"};
+  Ticks(1);
+  EXPECT_EQ(store.ReadFrame(5), "C");
+  EXPECT_FALSE(store.SceneChanged(5));
   // A grab that failed (a locked screen) is no picture of the screen: the
   // recording stops there, with what it has, and says why.
   host.frames = {""};
   Ticks(1);
   EXPECT_EQ(state.phase, RecorderPhase::kIdle);
-  EXPECT_EQ(store.Count(), 4);
+  EXPECT_EQ(store.Count(), 5);
   EXPECT_EQ(host.calls.back(), std::string("warn ") + kCaptureFailureMessage);
   EXPECT_EQ(state.animationSize.width, 40);
   EXPECT_EQ(state.animationSize.height, 30);
@@ -175,9 +193,15 @@ TEST_F(RecorderTest, CaptureTimesRunOnARecordingClockThatStandsStillWhilePaused)
   Ticks(1);                    // at 260
   host.nowMs += 40;
   recorder.ToggleRecording();  // paused at 500
+  EXPECT_FALSE(host.watching);  // clicks and keys made while paused are not drawn
   host.nowMs += 5000;
   recorder.ToggleRecording();  // resumed: a frame at once, at 500
   Ticks(1);
+  // The input watch runs on the frames' clock.
+  EXPECT_EQ(host.watchStartsMs, (std::vector<int64_t>{0, 500}));
+  EXPECT_TRUE(host.watching);
+  recorder.StopRecording();
+  EXPECT_FALSE(host.watching);
   const int64_t expected[] = {0, 260, 500, 700};
   ASSERT_EQ(store.Count(), 4);
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(store.CaptureMs(n), expected[n - 1]) << "frame " << n;

@@ -95,12 +95,15 @@ class BenchHost : public RecorderHost {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
   void PrepareCapture() override {}
-  std::string ComposeFrame(PixelSize* size) override {
+  ComposedFrame ComposeFrame(int64_t) override {
     BitmapSurface surface;
-    *size = PixelSize{frameSide, frameSide};
-    if (!surface.CaptureScreen(0, 0, frameSide, frameSide, 24)) return std::string();
-    return surface.ToBmpBytes();
+    ComposedFrame frame;
+    frame.size = PixelSize{frameSide, frameSide};
+    if (surface.CaptureScreen(0, 0, frameSide, frameSide, 24)) frame.bytes = surface.ToBmpBytes();
+    return frame;
   }
+  void StartInputWatch(int64_t) override {}
+  void StopInputWatch() override {}
   void ReleaseComposer() override {}
   void SetRecordingTimer(int32_t ms) override {
     if (ms > 0) {
