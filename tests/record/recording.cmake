@@ -4,7 +4,7 @@
 # with real files and real GDI.
 if(NOT MOVREL_WIN)
   movrel_test(recording_test
-    SOURCES recording_rules_test.cpp recorder_test.cpp changed_rect_test.cpp frame_store_test.cpp frame_edit_test.cpp
+    SOURCES recording_rules_test.cpp recorder_test.cpp changed_rect_test.cpp frame_store_test.cpp frame_edit_test.cpp input_marks_test.cpp
     DEPS movrel_record)
 else()
   movrel_test(recording_win_test
