@@ -11,7 +11,7 @@ packages=(
   xvfb xdotool x11-utils xauth
   xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386
   locales fonts-wqy-zenhei
-  python3 python3-pil imagemagick gifsicle chromium
+  python3 python3-pil imagemagick gifsicle chromium tesseract-ocr
 )
 
 sudo_cmd=()

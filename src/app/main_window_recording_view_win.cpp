@@ -70,6 +70,8 @@ class MainWindowRecordingView : public RecordingWindow {
     s.scaleItemText = ListItemText(组合框缩放, ListIndex(组合框缩放));
     s.showCursor = IsChecked(选择框显示鼠标);
     s.cursorFile = ControlText(编辑框光标文件);
+    s.showClicks = IsChecked(选择框显示鼠标点击);
+    s.showKeys = IsChecked(选择框显示按键);
     s.watermarks = ReadWatermarkSettings();
     return s;
   }

@@ -23,7 +23,7 @@ namespace {
 
 const wchar_t kMainClass[] = L"MovrelMainWindow";
 constexpr int kClientWidth = 652;
-constexpr int kClientHeight = 608;
+constexpr int kClientHeight = 636;
 
 std::string ColourText(COLORREF colour) {
   if (colour == kTransparentColour) return "透明色";

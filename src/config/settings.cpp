@@ -86,6 +86,9 @@ const SettingKey kSettingsKeys[kSettingsKeyCount] = {
     {"选择框抖动", T::kBoolean, "选择框抖动", P::kChecked, -1},
     {"有损压缩", T::kText, "编辑框有损压缩", P::kText, -1},
     {"大小上限", T::kText, "编辑框大小上限", P::kText, -1},
+    // Clicks and keys drawn into recordings: off in older files.
+    {"选择框显示鼠标点击", T::kBoolean, "选择框显示鼠标点击", P::kChecked, -1},
+    {"选择框显示按键", T::kBoolean, "选择框显示按键", P::kChecked, -1},
 };
 
 namespace {

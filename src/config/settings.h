@@ -50,7 +50,7 @@ struct SettingKey {
   int item;  // list item for kListItemText, otherwise -1
 };
 
-constexpr size_t kSettingsKeyCount = 53;
+constexpr size_t kSettingsKeyCount = 55;
 // The keys in the order in which they are written and read.
 extern const SettingKey kSettingsKeys[kSettingsKeyCount];
 

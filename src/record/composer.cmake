@@ -1,11 +1,12 @@
 # Frame composer and watermarks. The decisions (placement, scaling, overlay
 # need, captions, date-time texts, icon files and the default cursor) are
 # portable; the drawing is GDI.
-set(COMPOSER_SOURCES composer_rules.cpp icon_file.cpp watermark_text.cpp)
+set(COMPOSER_SOURCES composer_rules.cpp icon_file.cpp mark_pixels.cpp watermark_text.cpp)
 set(COMPOSER_WIN_SOURCES
   composer_win.cpp
   frame_composer_win.cpp
   icon_picture_win.cpp
+  input_drawing_win.cpp
   watermark_win.cpp)
 # The clock: the system's local time on Windows, the C library's natively.
 if(MOVREL_WIN)

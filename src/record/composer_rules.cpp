@@ -49,7 +49,7 @@ std::string CaptureRectRefusal(const RecordRect& rect, const DesktopBox& desktop
 }
 
 bool NeedsOverlay(const OverlayNeeds& needs) {
-  return needs.cursor || needs.imageWatermark || needs.textWatermark || needs.scalePercent != 100;
+  return needs.cursor || needs.imageWatermark || needs.textWatermark || needs.inputMarks || needs.scalePercent != 100;
 }
 
 CanvasPoint CursorDrawPoint(int32_t pointerX, int32_t pointerY, const RecordRect& rect) {

@@ -52,6 +52,7 @@ struct OverlayNeeds {
   bool cursor = false;          // "显示鼠标" on and its picture loaded
   bool imageWatermark = false;  // "图像水印" on and its picture loaded
   bool textWatermark = false;   // "文字水印" on
+  bool inputMarks = false;      // "显示鼠标点击" or "显示按键" on
   int32_t scalePercent = 100;
 };
 bool NeedsOverlay(const OverlayNeeds& needs);

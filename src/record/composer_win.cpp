@@ -22,7 +22,7 @@ void PrepareFromSettings(FrameComposer& composer) {
 
 void PrepareCapture(FrameComposer& composer) { PrepareFromSettings(composer); }
 
-std::string ComposeFrame(FrameComposer& composer, bool previewMode) {
+std::string ComposeFrame(FrameComposer& composer, bool previewMode, const InputMarks& marks) {
   RecordingWindow& window = TheRecordingWindow();
   if (previewMode) PrepareFromSettings(composer);
   // Follow-mouse applies to a recorded rectangle only: the whole screen has
@@ -30,7 +30,7 @@ std::string ComposeFrame(FrameComposer& composer, bool previewMode) {
   window.PlaceCaptureRect(composer.rect(), composer.followsMouse());
   POINT pointer{};
   GetCursorPos(&pointer);
-  std::string frame = composer.Compose(pointer.x, pointer.y);
+  std::string frame = composer.Compose(pointer.x, pointer.y, marks);
   if (previewMode) {
     window.SetGroupCaption(SingleFrameCaption(frame.size(), composer.frameSize()));
     composer.Release();

@@ -20,6 +20,6 @@ void PrepareCapture(FrameComposer& composer);
 // into 分组框1's caption and releases afterwards. Before the grab the
 // recording window places the rectangle: follow-mouse moves it (when a
 // rectangle is recorded) and the outline window follows.
-std::string ComposeFrame(FrameComposer& composer, bool previewMode);
+std::string ComposeFrame(FrameComposer& composer, bool previewMode, const InputMarks& marks = InputMarks());
 
 }  // namespace movrel

@@ -43,6 +43,7 @@ std::vector<std::string> FrameComposer::TakeFileRefusals() {
 
 void FrameComposer::Release() {
   watermarks_.Release();
+  marks_.Release();
   cursor_.Reset();
   canvas_.Reset();
   prepared_ = false;
@@ -53,11 +54,12 @@ bool FrameComposer::needsOverlay() const {
   needs.cursor = settings_.showCursor && cursor_.loaded();
   needs.imageWatermark = settings_.watermarks.imageOn && watermarks_.imageLoaded();
   needs.textWatermark = settings_.watermarks.textOn;
+  needs.inputMarks = settings_.showClicks || settings_.showKeys;
   needs.scalePercent = scalePercent_;
   return NeedsOverlay(needs);
 }
 
-std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY) {
+std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY, const InputMarks& marks) {
   frameSize_ = {};
   if (!prepared_ || !IsCapturable(rect_)) return std::string();
   try {
@@ -75,7 +77,7 @@ std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY) {
       frameSize_ = {rect_.width, rect_.height};
       return frame;
     }
-    return Overlay(grab, pointerX, pointerY);
+    return Overlay(grab, pointerX, pointerY, marks);
   } catch (const std::bad_alloc&) {
     // Memory ran out for a picture within the limit: no frame this time.
     frameSize_ = {};
@@ -84,7 +86,8 @@ std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY) {
 }
 
 // Sets frameSize_ only when it returns a frame.
-std::string FrameComposer::Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY) {
+std::string FrameComposer::Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY,
+                                   const InputMarks& marks) {
   const int w = rect_.width, h = rect_.height;
   if (canvas_.GetWidth() != w || canvas_.GetHeight() != h) {
     if (!canvas_.CreateBlank(w, h, 24)) return std::string();
@@ -93,6 +96,11 @@ std::string FrameComposer::Overlay(const BitmapSurface& grab, int32_t pointerX, 
   // The grab covers the whole canvas, so nothing of the last frame remains;
   // a copy that fails would leave the last frame there, so it is no frame.
   if (!BitBlt(canvas, 0, 0, w, h, grab.GetMemoryDc(), 0, 0, SRCCOPY)) return std::string();
+  // Under the watermarks and the cursor, as the screen showed them.
+  InputMarks shown;
+  if (settings_.showClicks) shown.rings = marks.rings;
+  if (settings_.showKeys) shown.caption = marks.caption;
+  if (!shown.empty()) marks_.Draw(canvas, rect_, shown, settings_.watermarks.font.lfFaceName);
   watermarks_.DrawImageWatermark(canvas);
   watermarks_.DrawTextWatermark(canvas);
   if (settings_.showCursor && cursor_.loaded()) {

@@ -13,6 +13,7 @@
 #include "common/screen_rect.h"
 #include "record/composer_rules.h"
 #include "record/icon_picture_win.h"
+#include "record/input_drawing_win.h"
 #include "record/watermark_win.h"
 
 namespace movrel {
@@ -26,6 +27,8 @@ struct ComposerSettings {
   std::string scaleItemText = "100%"; // the selected item of 组合框缩放
   bool showCursor = true;             // 显示鼠标
   std::string cursorFile;             // 编辑框光标文件 (GBK path)
+  bool showClicks = false;            // 显示鼠标点击
+  bool showKeys = false;              // 显示按键
   WatermarkSettings watermarks;
 };
 
@@ -46,6 +49,7 @@ class FrameComposer {
   void Release();
 
   bool prepared() const { return prepared_; }
+  const ComposerSettings& settings() const { return settings_; }
   // The capture rectangle; follow-mouse moves it between frames.
   RecordRect& rect() { return rect_; }
   bool followsMouse() const { return settings_.recordArea && settings_.followMouse; }
@@ -56,9 +60,11 @@ class FrameComposer {
   const Watermarks& watermarks() const { return watermarks_; }
 
   // One frame of rect() as BMP file bytes, with the pointer at screen
-  // (pointerX, pointerY). Empty bytes, and frameSize() 0 x 0, when the
-  // rectangle or the scaled frame has no pixels or a picture cannot be made.
-  std::string Compose(int32_t pointerX, int32_t pointerY);
+  // (pointerX, pointerY) and the clicks and keys `marks` holds (drawn only
+  // when the settings ask for them). Empty bytes, and frameSize() 0 x 0,
+  // when the rectangle or the scaled frame has no pixels or a picture cannot
+  // be made.
+  std::string Compose(int32_t pointerX, int32_t pointerY, const InputMarks& marks = InputMarks());
   FrameSize frameSize() const { return frameSize_; }
   // Whether the screen under the last composed frame differed from the one
   // under the frame before it (the pointer, the marks and the watermarks
@@ -66,7 +72,7 @@ class FrameComposer {
   bool sceneChanged() const { return sceneChanged_; }
 
  private:
-  std::string Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY);
+  std::string Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY, const InputMarks& marks);
 
   ComposerSettings settings_;
   Desktop desktop_ = Desktop::Single(1, 1);
@@ -76,6 +82,7 @@ class FrameComposer {
   int depth_ = 24;
   IconPicture cursor_;
   Watermarks watermarks_;
+  InputMarkPainter marks_;
   ComposerFile cursorFile_{kMaxCursorFileBytes};
   ComposerFile pictureFile_{kMaxWatermarkPictureBytes};
   BitmapSurface canvas_;  // 24 bits, the rectangle's size

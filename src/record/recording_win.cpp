@@ -6,12 +6,14 @@
 #include <functional>
 #include <utility>
 
+#include "common/clock_win.h"
 #include "common/desktop_win.h"
 #include "common/gbk_win.h"
 #include "common/message_pump_win.h"
 #include "common/system_error_win.h"
 #include "record/composer_win.h"
 #include "record/folders_win.h"
+#include "record/input_watch_win.h"
 #include "record/optimize_win.h"
 #include "record/recording_window_win.h"
 #include "ui/message_box_win.h"
@@ -193,18 +195,7 @@ class RecordingController::Host : public RecorderHost {
  public:
   Host(FrameComposer& composer, std::function<void()> tick) : composer_(composer), timer_(std::move(tick)) {}
 
-  int64_t NowMs() override {
-    // The performance counter, not GetTickCount: its 10-16 ms steps are as
-    // long as a fast frame interval. Split so the product cannot overflow.
-    static const int64_t frequency = [] {
-      LARGE_INTEGER f;
-      QueryPerformanceFrequency(&f);
-      return f.QuadPart;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart / frequency * 1000 + now.QuadPart % frequency * 1000 / frequency;
-  }
+  int64_t NowMs() override { return MonotonicMs(); }
   RecordingSettings ReadSettings() override { return TheRecordingWindow().ReadRecordingSettings(); }
   FilePath ProgramFolder() override { return TheRecordingWindow().ProgramFolder(); }
   void ShowPhase(RecorderPhase phase) override { TheRecordingWindow().ShowPhase(phase); }
@@ -217,17 +208,34 @@ class RecordingController::Host : public RecorderHost {
   void CancelCountdown() override { CancelCountdownWindow(); }
   void WaitWithEvents(int ms) override { movrel::WaitWithEvents(ms); }
   void PumpEvents() override { PumpPendingMessages(); }
-  void PrepareCapture() override { movrel::PrepareCapture(composer_); }
-  ComposedFrame ComposeFrame(int64_t) override {
+  void PrepareCapture() override {
+    movrel::PrepareCapture(composer_);
+    clicks_.Clear();
+    keys_.Clear();
+  }
+  ComposedFrame ComposeFrame(int64_t captureMs) override {
+    // The clicks and keys up to the frame's time, as far as the settings
+    // held for this recording draw them.
+    InputMarks marks;
+    const ComposerSettings& settings = composer_.settings();
+    if (settings.showClicks || settings.showKeys) {
+      watch_.TakeEvents(&clicks_, &keys_);
+      if (settings.showClicks) marks.rings = clicks_.RingsAt(captureMs);
+      if (settings.showKeys) marks.caption = keys_.EntriesAt(captureMs);
+    }
     ComposedFrame frame;
-    frame.bytes = movrel::ComposeFrame(composer_, false);
+    frame.bytes = movrel::ComposeFrame(composer_, false, marks);
     const FrameSize made = composer_.frameSize();
     frame.size = PixelSize{made.width, made.height};
     frame.sceneChanged = composer_.sceneChanged();
     return frame;
   }
-  void StartInputWatch(int64_t) override {}
-  void StopInputWatch() override {}
+  void StartInputWatch(int64_t clockOriginMs) override {
+    const ComposerSettings& settings = composer_.settings();
+    // Without the hooks the recording goes on as one without marks.
+    if (settings.showClicks || settings.showKeys) watch_.Start(settings.showClicks, settings.showKeys, clockOriginMs);
+  }
+  void StopInputWatch() override { watch_.Stop(); }
   void ReleaseComposer() override { composer_.Release(); }
   void SetRecordingTimer(int32_t intervalMs) override { timer_.Set(intervalMs); }
   void FitWorkCanvas(PixelSize size) override { movrel::FitWorkCanvas(size); }
@@ -246,6 +254,9 @@ class RecordingController::Host : public RecorderHost {
  private:
   FrameComposer& composer_;
   RecordTimerWindow timer_;
+  InputWatch watch_;
+  ClickTimeline clicks_;
+  KeyCaption keys_;
 };
 
 RecordingController::RecordingController(RecordingContext& recording)

@@ -58,9 +58,11 @@ TEST(ControlTable, EveryButtonStateIsASettingsKeyUnderItsName) {
   // as they did: 选择框精简GIF keeps its place, the font's later parts follow.
   EXPECT_STREQ(kSettingsKeys[47].control, ControlName(选择框精简GIF));
   EXPECT_STREQ(kSettingsKeys[49].key, "文字.粗细");
-  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 3].control, ControlName(选择框抖动));
-  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 2].control, ControlName(编辑框有损压缩));
-  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 1].control, ControlName(编辑框大小上限));
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 5].control, ControlName(选择框抖动));
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 4].control, ControlName(编辑框有损压缩));
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 3].control, ControlName(编辑框大小上限));
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 2].control, ControlName(选择框显示鼠标点击));
+  EXPECT_STREQ(kSettingsKeys[kSettingsKeyCount - 1].control, ControlName(选择框显示按键));
 }
 
 TEST(ControlTable, ListsStartAtTheirInitialItems) {

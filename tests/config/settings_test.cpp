@@ -69,7 +69,8 @@ struct FakeControls : SettingsControls {
       s.checks[name] = true;
     }
     for (const char* name : {"选择框跟随鼠标", "选择框显示外框", "单选框稍逊", "选择框图像水印", "选择框文字水印",
-                             "选择框停止帧数", "选择框停止时间", "选择框保存帧", "选择框抖动"}) {
+                             "选择框停止帧数", "选择框停止时间", "选择框保存帧", "选择框抖动", "选择框显示鼠标点击",
+                             "选择框显示按键"}) {
       s.checks[name] = false;
     }
     const std::vector<std::string> units = {"毫", "秒", "分", "时"};
@@ -166,6 +167,7 @@ TEST_F(SettingsTest, SavedFileHoldsExactlyTheKeyLines) {
       "选择框停止时间=假", "时间=1.5", "时间单位=2", "选择框录制倒计时=真", "倒计时值=3", "选择框缩到托盘=真",
       "选择框保存帧=假", "保存路径=\\帧文件夹", "保存格式=4", "选择框自动清空帧=真", "合成路径=", "选择框精简GIF=真",
       "文字.字符集=134", "文字.粗细=400", "选择框抖动=假", "有损压缩=0", "大小上限=",
+      "选择框显示鼠标点击=假", "选择框显示按键=假",
   };
   static_assert(sizeof lines / sizeof lines[0] == kSettingsKeyCount, "one line per key");
   // Each new key goes directly behind the header, so the first key written
@@ -403,19 +405,21 @@ TEST_F(SettingsTest, LoadOrderAndLoadingFlag) {
   // stays cleared for the keys behind it; the font dialog is given the
   // font once more after the last keys.
   size_t n = calls.size();
-  EXPECT_EQ(calls[n - 10].what, "loading off");
-  EXPECT_EQ(calls[n - 9].what, "dialogFile");
-  EXPECT_FALSE(calls[n - 9].loading);
-  EXPECT_EQ(calls[n - 8].control, "选择框精简GIF");
-  EXPECT_FALSE(calls[n - 8].loading);
-  EXPECT_EQ(calls[n - 7].what, "font");
-  EXPECT_EQ(calls[n - 6].what, "font");
-  EXPECT_EQ(calls[n - 5].control, "选择框抖动");
-  EXPECT_EQ(calls[n - 4].control, "编辑框有损压缩");
-  EXPECT_EQ(calls[n - 3].control, "编辑框大小上限");
-  EXPECT_FALSE(calls[n - 3].loading);
+  EXPECT_EQ(calls[n - 12].what, "loading off");
+  EXPECT_EQ(calls[n - 11].what, "dialogFile");
+  EXPECT_FALSE(calls[n - 11].loading);
+  EXPECT_EQ(calls[n - 10].control, "选择框精简GIF");
+  EXPECT_FALSE(calls[n - 10].loading);
+  EXPECT_EQ(calls[n - 9].what, "font");
+  EXPECT_EQ(calls[n - 8].what, "font");
+  EXPECT_EQ(calls[n - 7].control, "选择框抖动");
+  EXPECT_EQ(calls[n - 6].control, "编辑框有损压缩");
+  EXPECT_EQ(calls[n - 5].control, "编辑框大小上限");
+  EXPECT_FALSE(calls[n - 5].loading);
+  EXPECT_EQ(calls[n - 4].control, "选择框显示鼠标点击");
+  EXPECT_EQ(calls[n - 3].control, "选择框显示按键");
   EXPECT_EQ(calls[n - 2].what, "fontDialog");
-  EXPECT_EQ(calls[n - 11].control, "选择框自动清空帧");
+  EXPECT_EQ(calls[n - 13].control, "选择框自动清空帧");
   EXPECT_EQ(loaded_.s.saveDialogPath, "C:\\a.gif");
 }
 

@@ -14,6 +14,7 @@
 //   probe children TITLE                   the child controls of a window
 //   probe press TITLE BUTTON               clicks the button with that caption in a window
 //   probe close TITLE                      asks a window to close
+//   probe move CLASS X Y WIDTH HEIGHT      places a window of that class, as a person would drag it
 //   probe try-open PATH                    whether this process may read and write a file
 //   probe tips                             the text of every tool tip on show
 //   probe foreground                       the window in front
@@ -267,6 +268,12 @@ int wmain(int argc, wchar_t** argv) {
     if (!window) return 1;
     PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
+  }
+  if (command == L"move" && argc > 6) {
+    HWND window = FindWindowW(argv[2], nullptr);
+    if (!window) return 1;
+    return SetWindowPos(window, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]),
+                        SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
   }
   if (command == L"try-open" && argc > 2) {
     auto tryOpen = [&](DWORD access) {

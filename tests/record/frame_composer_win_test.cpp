@@ -21,6 +21,8 @@
 #include "common/handle_win.h"
 #include "record/composer_win.h"
 #include "record/icon_file.h"
+#include "record/input_marks.h"
+#include "record/mark_pixels.h"
 #include "record/recording_window_win.h"
 #include "support/temp_folder.h"
 
@@ -286,6 +288,56 @@ TEST_F(ComposerTest, RectanglesWithoutAFrameGiveNoBytes) {
     EXPECT_EQ(composer_.frameSize().width, 0);
     EXPECT_EQ(composer_.frameSize().height, 0);
   }
+}
+
+// ---- clicks and keys ---------------------------------------------------------
+
+TEST_F(ComposerTest, ClicksAndKeysAreDrawnWhenAskedAndScaleWithTheFrame) {
+  constexpr int w = 200, h = 120;
+  Show(w, h, kGreen);
+  HDC screen = GetDC(nullptr);
+  const int diameter = RingDiameter(0, static_cast<uint32_t>(GetDeviceCaps(screen, LOGPIXELSX)));
+  ReleaseDC(nullptr, screen);
+  // A point on the ring's line, to the right of the press point.
+  const int lineX = 50 + diameter / 2 - std::max(2, diameter / 8) / 2 - 1;
+  const COLORREF yellow = RGB(0xFF, 0xD2, 0x00);
+  InputMarks marks;
+  marks.rings = {ClickRing{kX + 50, kY + 60, MouseButton::kLeft, false, 100, 0}};
+  marks.caption = {u"Ctrl+S"};
+  auto compose = [&](const char* scale) {
+    settings_.scaleItemText = scale;
+    composer_.Prepare(settings_, ReadDesktop(), HomeMonitor());
+    return Frame::Decode(composer_.Compose(-1000, -1000, marks));
+  };
+
+  // Not asked for, the marks are not drawn.
+  settings_.showClicks = settings_.showKeys = false;
+  EXPECT_EQ(compose("100%").Count(kGreen), w * h);
+
+  settings_.showClicks = true;
+  Frame f = compose("100%");
+  EXPECT_EQ(f.At(lineX, 60), yellow);
+  EXPECT_EQ(f.At(50, 60), kGreen);  // a released button's ring is open
+  EXPECT_EQ(f.BoxNot(kGreen).bottom, 60 + (diameter + 1) / 2);
+  marks.rings[0].filled = true;
+  EXPECT_NE(compose("100%").At(50, 60), kGreen);
+
+  // The caption lies at the bottom centre, white on a dark box.
+  settings_.showKeys = true;
+  settings_.showClicks = false;
+  f = compose("100%");
+  const RECT box = f.BoxNot(kGreen);
+  EXPECT_GT(box.top, h / 2);
+  EXPECT_NEAR((box.left + box.right) / 2, w / 2, 1);
+  EXPECT_GT(f.Count(kWhite), 0);
+  // At half the size the ring is half as far from the corner (the
+  // system's stretching may round its colour a little).
+  settings_.showClicks = true;
+  f = compose("50%");
+  const COLORREF scaled = f.At(lineX / 2, 30);
+  EXPECT_NEAR(GetRValue(scaled), GetRValue(yellow), 8);
+  EXPECT_NEAR(GetGValue(scaled), GetGValue(yellow), 8);
+  EXPECT_NEAR(GetBValue(scaled), GetBValue(yellow), 8);
 }
 
 // ---- the cursor -------------------------------------------------------------
