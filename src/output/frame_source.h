@@ -29,6 +29,10 @@ class FrameSource {
   // reads empty could not be read: saving it as a still frame would freeze
   // the animation there.
   virtual bool HasPicture(int number) const { return !ReadFrame(number).empty(); }
+  // Whether frame `number`'s screen changed since the frame before beyond
+  // the pointer moving. A source that was not told takes every picture for
+  // a change.
+  virtual bool SceneChanged(int number) const { return HasPicture(number); }
   // Milliseconds on the recording clock (pauses left out) when frame
   // `number` was captured; the first frame of a recording is at 0.
   virtual int64_t CaptureMs(int number) const = 0;

@@ -4,6 +4,7 @@
 #include "output/preview_window_internal_win.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace movrel {
@@ -11,7 +12,7 @@ namespace preview_window {
 namespace {
 
 constexpr int kEditButtonStep96 = 30;
-constexpr int kEditRowWidth96 = 4 * kEditButtonStep96 + 2;
+constexpr int kEditRowWidth96 = static_cast<int>(std::size(kEditButtons)) * kEditButtonStep96 + 2;
 
 // Places in the control bar at 96 DPI: the slider on the first row (its
 // width follows the bar), the buttons and the preview's settings below.
@@ -96,6 +97,7 @@ bool PreviewWindow::CreateControls() {
   make(PC::按钮设为起点, 0, L"BUTTON", "设为起点", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::按钮设为终点, 0, L"BUTTON", "设为终点", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::按钮删除本帧, 0, L"BUTTON", "删除本帧", BS_OWNERDRAW | WS_TABSTOP, bar);
+  make(PC::按钮裁掉首尾, 0, L"BUTTON", "裁掉首尾", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::按钮撤销, 0, L"BUTTON", "撤销", BS_OWNERDRAW | WS_TABSTOP, bar);
   make(PC::标签每帧变速, 0, L"STATIC", "每帧变速：", SS_LEFT, bar);
   make(PC::编辑框每帧变速, WS_EX_CLIENTEDGE, L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, bar);
@@ -126,7 +128,8 @@ bool PreviewWindow::CreateControls() {
   const std::pair<PC, const char*> tips[] = {
       {PC::按钮播放, "播放\\暂停"}, {PC::按钮循环, "循环播放"}, {PC::按钮钉住, "钉住控制栏"},
       {PC::按钮全屏, "全屏\\还原"}, {PC::按钮退出, "退出预览"}, {PC::按钮设为起点, "设为起点 ["},
-      {PC::按钮设为终点, "设为终点 ]"}, {PC::按钮删除本帧, "删除本帧 Delete"}, {PC::按钮撤销, "撤销 Ctrl+Z"},
+      {PC::按钮设为终点, "设为终点 ]"}, {PC::按钮删除本帧, "删除本帧 Delete"},
+      {PC::按钮裁掉首尾, "去掉开头和结尾没有变化的帧 T"}, {PC::按钮撤销, "撤销 Ctrl+Z"},
   };
   if (tooltip_) {
     for (const auto& [control, tip] : tips) {

@@ -86,6 +86,20 @@ void DrawSymbol(HDC dc, PC control, const RECT& box, bool playing, bool enabled)
       LineTo(dc, x + s, y);
       break;
     }
+    case PC::按钮裁掉首尾: {
+      // Both brackets drawn in to where the kept frames begin and end.
+      const int lip = s / 4, left = x + s / 4, right = x + s - s / 4;
+      const POINT start[] = {{left + lip, y}, {left, y}, {left, y + s}, {left + lip, y + s}};
+      const POINT end[] = {{right - lip, y}, {right, y}, {right, y + s}, {right - lip, y + s}};
+      Polyline(dc, start, 4);
+      Polyline(dc, end, 4);
+      // What is cut away on either side: short dashes outside the brackets.
+      MoveToEx(dc, x - s / 8, y + s / 2, nullptr);
+      LineTo(dc, left - s / 8, y + s / 2);
+      MoveToEx(dc, right + s / 8 + 1, y + s / 2, nullptr);
+      LineTo(dc, x + s + s / 8 + 1, y + s / 2);
+      break;
+    }
     case PC::按钮撤销: {
       // An arc over the top, run from the right to the left, with an arrow
       // head at its end pointing down.
@@ -133,10 +147,12 @@ void PreviewWindow::SetButtonOn(PC control, bool on) {
   InvalidateRect(button, nullptr, FALSE);
 }
 
-void PreviewWindow::ShowEditState(bool canCut, bool canUndo) {
+void PreviewWindow::ShowEditState(const PreviewEditState& state) {
   for (PC control : kEditButtons) {
     HWND button = Control(control);
-    const bool enabled = control == PC::按钮撤销 ? canUndo : canCut;
+    const bool enabled = control == PC::按钮撤销     ? state.canUndo
+                         : control == PC::按钮裁掉首尾 ? state.canTrim
+                                                      : state.canCut;
     // A disabled button cannot keep the focus: the window takes it, so the
     // keys still arrive.
     if (!enabled && GetFocus() == button) SetFocus(handle());

@@ -19,6 +19,7 @@ PreviewAction PreviewKeyAction(uint32_t key, bool ctrl) {
     case kKeyLeft: return PreviewAction::kStepBack;
     case kKeyRight: return PreviewAction::kStepForward;
     case kKeyDelete: return PreviewAction::kDrop;
+    case kKeyT: return ctrl ? PreviewAction::kNone : PreviewAction::kTrimStillEnds;
     case kKeyZ: return ctrl ? PreviewAction::kUndo : PreviewAction::kNone;
     default: return PreviewAction::kNone;
   }
@@ -43,6 +44,10 @@ PreviewPlayer::PreviewPlayer(const FrameSource& source, PreviewView& view, int32
 void PreviewPlayer::Open(const PreviewSettings& settings) {
   const int count = std::max(0, source_.FrameCount());
   if (cut_->FrameCount() != count) cut_->Reset(count);
+  // The store does not change while the preview is open: a fresh recording
+  // closes it first.
+  sceneChanged_.assign(static_cast<size_t>(count), false);
+  for (int n = 1; n <= count; ++n) sceneChanged_[static_cast<size_t>(n - 1)] = source_.SceneChanged(n);
   settings_ = settings;
   currentFrame_ = 0;
   atEnd_ = false;
@@ -134,6 +139,10 @@ bool PreviewPlayer::Do(PreviewAction action) {
       after = cut_->NextKept(shown + 1);
       if (after == 0) after = cut_->PreviousKept(shown - 1);
       break;
+    case PreviewAction::kTrimStillEnds:
+      if (!cut_->TrimStillEnds(sceneChanged_)) return false;
+      after = NearestKept(shown);
+      break;
     case PreviewAction::kUndo:
       if (!cut_->Undo()) return false;
       break;
@@ -161,9 +170,7 @@ void PreviewPlayer::SetSpeedChangeUnit(TimeUnit unit) {
 
 void PreviewPlayer::OnSliderMoved(int position) {
   if (cut_->KeptCount() == 0) return;
-  const int within = std::clamp(position, cut_->FirstKept(), cut_->LastKept());
-  int frame = cut_->NextKept(within);
-  if (frame == 0) frame = cut_->PreviousKept(within);
+  const int frame = NearestKept(position);
   if (frame != position) {
     SetSlider(frame);
   } else {
@@ -215,6 +222,13 @@ int PreviewPlayer::NextChangedKept(int from) const {
   return 0;
 }
 
+int PreviewPlayer::NearestKept(int frame) const {
+  if (cut_->KeptCount() == 0) return 0;
+  const int within = std::clamp(frame, cut_->FirstKept(), cut_->LastKept());
+  const int next = cut_->NextKept(within);
+  return next != 0 ? next : cut_->PreviousKept(within);
+}
+
 bool PreviewPlayer::Show(int frame, bool still) {
   if (frame == 0) return false;
   atEnd_ = false;
@@ -228,7 +242,11 @@ bool PreviewPlayer::Show(int frame, bool still) {
 void PreviewPlayer::ShowCut() {
   sliderMaximum_ = cut_->KeptCount() > 0 ? cut_->FrameCount() : 0;
   view_.SetSliderRange(sliderMaximum_, cut_->FirstKept(), cut_->LastKept());
-  view_.ShowEditState(cut_->KeptCount() > 1, cut_->CanUndo());
+  PreviewEditState edit;
+  edit.canCut = cut_->KeptCount() > 1;
+  edit.canTrim = cut_->CanTrimStillEnds(sceneChanged_);
+  edit.canUndo = cut_->CanUndo();
+  view_.ShowEditState(edit);
 }
 
 void PreviewPlayer::SetSlider(int position) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/desktop.h"
 #include "common/time_text.h"
@@ -18,6 +19,15 @@
 #include "output/frame_source.h"
 
 namespace movrel {
+
+// Which edit buttons can act: setting the start or the end and dropping
+// need two kept frames, trimming the still ends a trim that changes the
+// cut, undoing a step to undo.
+struct PreviewEditState {
+  bool canCut = false;
+  bool canTrim = false;
+  bool canUndo = false;
+};
 
 // What the player asks of its window, besides its canvas.
 class PreviewView : public FrameCanvas {
@@ -33,27 +43,27 @@ class PreviewView : public FrameCanvas {
   virtual void SetTimerInterval(int32_t ms) = 0;
   // The play button's state: playing or paused.
   virtual void ShowPlaying(bool playing) = 0;
-  // Whether the edit buttons can act: setting the start or the end and
-  // dropping need two kept frames, undoing a step to undo.
-  virtual void ShowEditState(bool canCut, bool canUndo) = 0;
+  // Whether the edit buttons can act.
+  virtual void ShowEditState(const PreviewEditState& state) = 0;
 };
 
 // What a key or an edit button asks of the player.
 enum class PreviewAction {
   kNone,
-  kFirstKept,    // Home
-  kLastKept,     // End
-  kStepBack,     // Left, while paused
-  kStepForward,  // Right, while paused
-  kSetStart,     // 设为起点, "["
-  kSetEnd,       // 设为终点, "]"
-  kDrop,         // 删除本帧, Delete
-  kUndo,         // 撤销, Ctrl+Z
+  kFirstKept,      // Home
+  kLastKept,       // End
+  kStepBack,       // Left, while paused
+  kStepForward,    // Right, while paused
+  kSetStart,       // 设为起点, "["
+  kSetEnd,         // 设为终点, "]"
+  kDrop,           // 删除本帧, Delete
+  kTrimStillEnds,  // 裁掉首尾, T
+  kUndo,           // 撤销, Ctrl+Z
 };
 
 // Key numbers as Windows gives them with a key press.
 constexpr uint32_t kKeyEnd = 0x23, kKeyHome = 0x24, kKeyLeft = 0x25, kKeyRight = 0x27, kKeyDelete = 0x2E,
-                   kKeyZ = 0x5A;
+                   kKeyT = 0x54, kKeyZ = 0x5A;
 // The action of a pressed key; the brackets come as typed characters, so
 // they work on any keyboard layout.
 PreviewAction PreviewKeyAction(uint32_t key, bool ctrl);
@@ -97,8 +107,9 @@ class PreviewPlayer {
 
   // A key or an edit button, on the frame shown. After setting the start
   // or the end the frame stays; after a drop the next kept frame shows, or
-  // the one before when the last was dropped; after an undo the frame
-  // stays. False when nothing changed.
+  // the one before when the last was dropped; after trimming the still
+  // ends the nearest kept frame shows; after an undo the frame stays.
+  // False when nothing changed.
   bool Do(PreviewAction action);
 
   void SetPlaying(bool playing);  // the play button pressed into that state
@@ -150,6 +161,9 @@ class PreviewPlayer {
   // The first kept frame at or after `from` that is no still frame; 0 when
   // there is none.
   int NextChangedKept(int from) const;
+  // The kept frame nearest store frame `frame`: the next one, or the one
+  // before past the last; 0 when none is kept.
+  int NearestKept(int frame) const;
   // Shows kept frame `frame` with its caption and slider place; false for 0.
   bool Show(int frame, bool still);
   // The slider's range and the edit buttons, after the cut changed.
@@ -161,6 +175,7 @@ class PreviewPlayer {
   PreviewView& view_;
   FrameEdit ownCut_;
   FrameEdit* cut_;
+  std::vector<bool> sceneChanged_;  // by frame number - 1, read on opening
   int32_t startIntervalMs_;
   PreviewSettings settings_;
   int sliderMaximum_ = 0;

@@ -32,7 +32,7 @@ using PC = PreviewControl;
 constexpr UINT_PTR kPreviewTimerId = 1;  // 预览时钟
 constexpr int kBarHeight96 = 64;
 // The edit buttons sit in a row at the right end of the slider's row.
-const PC kEditButtons[] = {PC::按钮设为起点, PC::按钮设为终点, PC::按钮删除本帧, PC::按钮撤销};
+const PC kEditButtons[] = {PC::按钮设为起点, PC::按钮设为终点, PC::按钮删除本帧, PC::按钮裁掉首尾, PC::按钮撤销};
 
 inline PC ControlFromId(int id) {
   int index = id - kFirstPreviewControlId;
@@ -101,7 +101,7 @@ class PreviewWindow : public PreviewView, public Window {
     }
   }
   void ShowPlaying(bool playing) override { SetButtonOn(PC::按钮播放, playing); }
-  void ShowEditState(bool canCut, bool canUndo) override;
+  void ShowEditState(const PreviewEditState& state) override;
   std::string SaveCanvas() const override;
   void RestoreCanvas(const std::string& pixels) override;
 

@@ -95,7 +95,8 @@ bool PreviewWindow::OnKey(UINT message, WPARAM key) {
 
 void PreviewWindow::Act(PreviewAction action) {
   const bool edits = action == PreviewAction::kSetStart || action == PreviewAction::kSetEnd ||
-                     action == PreviewAction::kDrop || action == PreviewAction::kUndo;
+                     action == PreviewAction::kDrop || action == PreviewAction::kTrimStillEnds ||
+                     action == PreviewAction::kUndo;
   if (player_.Do(action) && edits) ScheduleEstimate();
 }
 
@@ -208,6 +209,9 @@ void PreviewWindow::OnCommand(PC control, int code) {
       return;
     case PC::按钮删除本帧:
       if (code == BN_CLICKED) Act(PreviewAction::kDrop);
+      return;
+    case PC::按钮裁掉首尾:
+      if (code == BN_CLICKED) Act(PreviewAction::kTrimStillEnds);
       return;
     case PC::按钮撤销:
       if (code == BN_CLICKED) Act(PreviewAction::kUndo);

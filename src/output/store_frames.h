@@ -12,6 +12,7 @@ class StoreFrames : public FrameSource {
   int FrameCount() const override { return store_.Count(); }
   std::string ReadFrame(int number) const override { return store_.ReadFrame(number); }
   bool HasPicture(int number) const override { return store_.HasPicture(number); }
+  bool SceneChanged(int number) const override { return store_.SceneChanged(number); }
   FramePosition Position(int number) const override {
     FrameOffset offset = store_.Offset(number);
     return {offset.left, offset.top};

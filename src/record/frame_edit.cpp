@@ -77,6 +77,37 @@ bool FrameEdit::Drop(int number) {
   return true;
 }
 
+bool FrameEdit::StillEndsTrim(const std::vector<bool>& sceneChanged, int* start, int* end) const {
+  const int known = std::min(count_, static_cast<int>(sceneChanged.size()));
+  int firstChange = 0, lastChange = 0;
+  for (int n = 2; n <= known; ++n) {
+    if (!sceneChanged[static_cast<size_t>(n - 1)]) continue;
+    if (firstChange == 0) firstChange = n;
+    lastChange = n;
+  }
+  if (firstChange == 0) return false;
+  // The frame before the first change is the picture the change starts from.
+  *start = NextKept(std::max(start_, firstChange - 1));
+  *end = PreviousKept(std::min(end_, lastChange));
+  if (*start == 0 || *end == 0 || *start > *end) return false;
+  return *start != FirstKept() || *end != LastKept();
+}
+
+bool FrameEdit::CanTrimStillEnds(const std::vector<bool>& sceneChanged) const {
+  int start = 0, end = 0;
+  return StillEndsTrim(sceneChanged, &start, &end);
+}
+
+bool FrameEdit::TrimStillEnds(const std::vector<bool>& sceneChanged) {
+  int start = 0, end = 0;
+  if (!StillEndsTrim(sceneChanged, &start, &end)) return false;
+  steps_.push_back({StepKind::kStartAndEnd, start_, end_});
+  start_ = start;
+  end_ = end;
+  Recount();
+  return true;
+}
+
 bool FrameEdit::Undo() {
   if (steps_.empty()) return false;
   const Step step = steps_.back();
@@ -85,6 +116,10 @@ bool FrameEdit::Undo() {
     case StepKind::kStart: start_ = step.number; break;
     case StepKind::kEnd: end_ = step.number; break;
     case StepKind::kDrop: dropped_[static_cast<size_t>(step.number - 1)] = false; break;
+    case StepKind::kStartAndEnd:
+      start_ = step.number;
+      end_ = step.end;
+      break;
   }
   Recount();
   return true;

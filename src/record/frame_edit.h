@@ -41,16 +41,30 @@ class FrameEdit {
   bool SetStart(int number);
   bool SetEnd(int number);
   bool Drop(int number);
+  // Leaves out the still ends in one step: keeps from the last frame before
+  // the first change up to the first frame after the last change, where
+  // `sceneChanged[n - 1]` says whether frame n's screen differs from frame
+  // n - 1's (frame 1's flag means nothing; frames past the list changed
+  // nothing). Only ever narrows the cut, each end moved inwards onto a kept
+  // frame. Refused when nothing changed at all, when the cut would lose
+  // every frame, or when the kept frames would stay as they are. One Undo
+  // puts back both ends.
+  bool TrimStillEnds(const std::vector<bool>& sceneChanged);
+  bool CanTrimStillEnds(const std::vector<bool>& sceneChanged) const;
   // Takes back the latest step not yet undone; false when there is none.
   bool Undo();
   bool CanUndo() const { return !steps_.empty(); }
 
  private:
-  enum class StepKind { kStart, kEnd, kDrop };
+  enum class StepKind { kStart, kEnd, kDrop, kStartAndEnd };
   struct Step {
     StepKind kind;
-    int number;  // the dropped frame, or the start or end it replaced
+    int number;   // the dropped frame, or the start (kStartAndEnd too) or end it replaced
+    int end = 0;  // kStartAndEnd: the end it replaced
   };
+  // The first and last kept frame a trim of the still ends would leave;
+  // false when it is refused.
+  bool StillEndsTrim(const std::vector<bool>& sceneChanged, int* start, int* end) const;
   void Recount();
 
   int count_ = 0;

@@ -17,16 +17,20 @@ class MemoryFrames : public FrameSource {
  public:
   // Frames added without a capture time come `intervalMs` apart from 0.
   explicit MemoryFrames(int64_t intervalMs = 200) : intervalMs_(intervalMs) {}
-  // "K" for a kept frame (its picture is "picture <n>"), "S" for a still one.
+  // "K" for a kept frame (its picture is "picture <n>"), "S" for a still
+  // one, "P" for a kept frame where only the pointer moved.
   explicit MemoryFrames(const std::string& pattern, int64_t intervalMs = 200) : intervalMs_(intervalMs) {
-    for (char c : pattern) Add(c == 'S' ? std::string() : "picture " + std::to_string(frames_.size() + 1));
+    for (char c : pattern) {
+      Add(c == 'S' ? std::string() : "picture " + std::to_string(frames_.size() + 1));
+      frames_.back().sceneChanged = c == 'K';
+    }
   }
 
   void Add(const std::string& picture, FramePosition at = FramePosition()) {
     AddAt(static_cast<int64_t>(frames_.size()) * intervalMs_, picture, at);
   }
   void AddAt(int64_t captureMs, const std::string& picture, FramePosition at = FramePosition()) {
-    frames_.push_back({picture, at, captureMs});
+    frames_.push_back({picture, at, captureMs, !picture.empty()});
   }
 
   int FrameCount() const override { return static_cast<int>(frames_.size()); }
@@ -38,6 +42,10 @@ class MemoryFrames : public FrameSource {
   FramePosition Position(int number) const override {
     if (number < 1 || number > FrameCount()) return FramePosition();
     return frames_[static_cast<size_t>(number - 1)].at;
+  }
+  // Not counted as a read.
+  bool SceneChanged(int number) const override {
+    return number >= 1 && number <= FrameCount() && frames_[static_cast<size_t>(number - 1)].sceneChanged;
   }
   int64_t CaptureMs(int number) const override {
     if (number < 1 || number > FrameCount()) return 0;
@@ -54,6 +62,7 @@ class MemoryFrames : public FrameSource {
     std::string picture;
     FramePosition at;
     int64_t captureMs;
+    bool sceneChanged;
   };
   int64_t intervalMs_;
   std::vector<Frame> frames_;

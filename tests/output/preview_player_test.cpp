@@ -36,9 +36,10 @@ class RecordingView : public PreviewView {
   void SetSliderPosition(int position) override { slider = position; }
   void SetTimerInterval(int32_t ms) override { timerMs = ms; }
   void ShowPlaying(bool isPlaying) override { playing = isPlaying; }
-  void ShowEditState(bool cut, bool undo) override {
-    canCut = cut;
-    canUndo = undo;
+  void ShowEditState(const PreviewEditState& state) override {
+    canCut = state.canCut;
+    canTrim = state.canTrim;
+    canUndo = state.canUndo;
   }
 
   std::vector<std::string> canvas;
@@ -50,6 +51,7 @@ class RecordingView : public PreviewView {
   int32_t timerMs = -1;
   bool playing = false;
   bool canCut = false;
+  bool canTrim = false;
   bool canUndo = false;
 };
 
@@ -446,6 +448,36 @@ TEST(PreviewEdit, ButtonsAndKeysCutAtTheShownFrameAndUndoEveryStep) {
   EXPECT_EQ(player.CurrentFrame(), 3);
 }
 
+TEST(PreviewEdit, TrimKeepsTheChangingPartAndOneUndoBringsBothEndsBack) {
+  // Frame 4's picture is only the pointer moving: no change of the screen.
+  MemoryFrames frames("KSKPKSS");
+  FrameEdit cut;
+  RecordingView view;
+  PreviewPlayer player(frames, view, 200, &cut);
+  player.Open(Still(0));
+  player.SetPlaying(false);
+  EXPECT_TRUE(view.canTrim);
+  EXPECT_TRUE(player.Do(PreviewAction::kTrimStillEnds));
+  EXPECT_EQ(cut.KeptFrames(), (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_EQ((std::pair{view.keptFirst, view.keptLast}), (std::pair{2, 5}));
+  // Frame 1 was cut away: the nearest kept frame shows.
+  EXPECT_EQ(player.CurrentFrame(), 2);
+  EXPECT_EQ(view.caption, "总 4 帧，当前播放第 1 帧");
+  EXPECT_FALSE(view.canTrim);
+  EXPECT_FALSE(player.Do(PreviewAction::kTrimStillEnds));
+  EXPECT_TRUE(player.Do(PreviewAction::kUndo));
+  EXPECT_EQ((std::pair{view.keptFirst, view.keptLast}), (std::pair{1, 7}));
+  EXPECT_FALSE(view.canUndo);
+  EXPECT_TRUE(view.canTrim);
+  EXPECT_EQ(player.CurrentFrame(), 2);
+
+  MemoryFrames changing("KKKK");
+  RecordingView nothing;
+  PreviewPlayer all(changing, nothing, 200);
+  all.Open(Still(0));
+  EXPECT_FALSE(nothing.canTrim);
+}
+
 TEST(PreviewEdit, KeysMapToActions) {
   struct Case {
     uint32_t key;
@@ -457,6 +489,7 @@ TEST(PreviewEdit, KeysMapToActions) {
       {kKeyLeft, false, PreviewAction::kStepBack},  {kKeyRight, false, PreviewAction::kStepForward},
       {kKeyDelete, false, PreviewAction::kDrop},    {kKeyZ, true, PreviewAction::kUndo},
       {kKeyZ, false, PreviewAction::kNone},         {0x41, true, PreviewAction::kNone},
+      {kKeyT, false, PreviewAction::kTrimStillEnds}, {kKeyT, true, PreviewAction::kNone},
   };
   for (const Case& c : cases) EXPECT_EQ(PreviewKeyAction(c.key, c.ctrl), c.action) << c.key;
   EXPECT_EQ(PreviewCharAction('['), PreviewAction::kSetStart);

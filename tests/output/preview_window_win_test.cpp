@@ -1,14 +1,17 @@
 // The preview window on real GDI under Wine, without the main window: a
 // store holding a broken frame plays through without harm, closing leaves
-// no window behind, and the size estimate is the size a save writes.
+// no window behind, the size estimate is the size a save writes, and
+// trimming the still ends keeps the changing part until undone.
 #include "output/preview_window_win.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "bitmap/bitmap_surface_win.h"
 #include "common/gbk_win.h"
@@ -53,9 +56,17 @@ std::string Caption() {
   return ToGbk(text);
 }
 
-std::string EstimateLabel() {
+HWND BarControl(PreviewControl control) {
   HWND bar = GetDlgItem(FindWindowW(kPreviewWindowClass, nullptr), PreviewControlId(PreviewControl::外形框));
-  return GetWindowTextGbk(GetDlgItem(bar, PreviewControlId(PreviewControl::标签预计大小)));
+  return GetDlgItem(bar, PreviewControlId(control));
+}
+
+std::string EstimateLabel() { return GetWindowTextGbk(BarControl(PreviewControl::标签预计大小)); }
+
+// The kept range as the slider's selection shows it.
+std::pair<LRESULT, LRESULT> SliderSelection() {
+  HWND slider = BarControl(PreviewControl::滑块条);
+  return {SendMessageW(slider, TBM_GETSELSTART, 0, 0), SendMessageW(slider, TBM_GETSELEND, 0, 0)};
 }
 
 class PreviewWindowTest : public ::testing::Test {
@@ -88,6 +99,8 @@ TEST_F(PreviewWindowTest, BrokenAndMissingFramesPlayAsStillPictures) {
   ShowPreviewWindow(recording);
   ASSERT_TRUE(PreviewWindowOpen());
   EXPECT_EQ(Caption(), "总 5 帧，当前播放第 1 帧");
+  // Every frame but the still one changed: nothing to trim.
+  EXPECT_FALSE(IsWindowEnabled(BarControl(PreviewControl::按钮裁掉首尾)));
   // Playing and looping: every frame comes round, the last one included.
   EXPECT_TRUE(WaitUntil([] { return Caption() == "总 5 帧，当前播放第 5 帧"; }, kWaitMs)) << Caption();
   EXPECT_TRUE(WaitUntil([] { return Caption() == "总 5 帧，当前播放第 1 帧"; }, kWaitMs)) << Caption();
@@ -139,6 +152,39 @@ TEST_F(PreviewWindowTest, SizeEstimateIsWhatASaveWritesAndWaitsWhilePaused) {
   WaitUntil([] { return false; }, 350);
   ClosePreviewWindow();
   EXPECT_FALSE(PreviewWindowOpen());
+}
+
+TEST_F(PreviewWindowTest, TrimKeepsTheChangingPartUntilUndoneAndIsOffWithNothingToTrim) {
+  const std::string red = Picture(40, 30, RGB(255, 0, 0));
+  // Frames 2 and 7 are pictures of the pointer moving only; 3 and 6 still.
+  recording.frames.AppendFrame(red, 0);
+  recording.frames.AppendFrame(red, 50, false);
+  recording.frames.AppendFrame(std::string(), 100);
+  recording.frames.AppendFrame(Picture(40, 30, RGB(0, 255, 0)), 150);
+  recording.frames.AppendFrame(Picture(40, 30, RGB(0, 0, 255)), 200);
+  recording.frames.AppendFrame(std::string(), 250);
+  recording.frames.AppendFrame(red, 300, false);
+
+  ShowPreviewWindow(recording);
+  ASSERT_TRUE(PreviewWindowOpen());
+  HWND trim = BarControl(PreviewControl::按钮裁掉首尾);
+  ASSERT_NE(trim, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(trim));
+  SendMessageW(trim, BM_CLICK, 0, 0);
+  EXPECT_EQ(SliderSelection(), (std::pair<LRESULT, LRESULT>{3, 5}));
+  EXPECT_EQ(Caption().rfind("总 3 帧，", 0), 0u) << Caption();
+  EXPECT_FALSE(IsWindowEnabled(trim));  // nothing left to trim
+
+  SendMessageW(BarControl(PreviewControl::按钮撤销), BM_CLICK, 0, 0);
+  EXPECT_EQ(SliderSelection(), (std::pair<LRESULT, LRESULT>{1, 7}));
+  EXPECT_EQ(Caption().rfind("总 7 帧，", 0), 0u) << Caption();
+  EXPECT_FALSE(IsWindowEnabled(BarControl(PreviewControl::按钮撤销)));
+  EXPECT_TRUE(IsWindowEnabled(trim));
+
+  // The key does the same.
+  SendMessageW(FindWindowW(kPreviewWindowClass, nullptr), WM_KEYDOWN, 'T', 0);
+  EXPECT_EQ(SliderSelection(), (std::pair<LRESULT, LRESULT>{3, 5}));
+  EXPECT_FALSE(IsWindowEnabled(trim));
 }
 
 TEST_F(PreviewWindowTest, EmptyStoreOpensPausedAndOnlyOnce) {

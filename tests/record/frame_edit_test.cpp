@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace movrel {
@@ -76,6 +77,66 @@ TEST(FrameEdit, UndoTakesBackEveryStepInTurnAndNoMore) {
   EXPECT_FALSE(edit.CanUndo());
   EXPECT_FALSE(edit.Undo());
   EXPECT_EQ(edit.KeptCount(), 6);
+}
+
+// One letter a frame: "x" its screen changed since the frame before, "."
+// not (frame 1's letter means nothing).
+std::vector<bool> Changes(const std::string& letters) {
+  std::vector<bool> changed;
+  for (char c : letters) changed.push_back(c == 'x');
+  return changed;
+}
+
+TEST(FrameEdit, TrimStillEndsKeepsFromBeforeTheFirstChangeToTheLastInOneStep) {
+  struct Case {
+    const char* name;
+    int count;
+    const char* changes;
+    int start, end;  // the cut before, 0 for none
+    Frames drops;
+    Frames kept;  // empty: refused
+  };
+  const Case cases[] = {
+      {"changes in the middle", 8, "x..x.x..", 0, 0, {}, {3, 4, 5, 6}},
+      {"a change at frame 2", 8, "xx...x..", 0, 0, {}, {1, 2, 3, 4, 5, 6}},
+      {"a change at the last frame", 8, "x..x...x", 0, 0, {}, {3, 4, 5, 6, 7, 8}},
+      {"no change at all", 8, "x.......", 0, 0, {}, {}},
+      {"every frame changed", 4, "xxxx", 0, 0, {}, {}},
+      {"a single frame", 1, "x", 0, 0, {}, {}},
+      {"flags missing for the later frames", 6, "..x", 0, 0, {}, {2, 3}},
+      {"no flags at all", 5, "", 0, 0, {}, {}},
+      {"a cut narrower than the trim", 8, "x.x...x.", 4, 5, {}, {}},
+      {"a cut narrower at one end", 8, "xx....x.", 3, 0, {}, {3, 4, 5, 6, 7}},
+      {"dropped frames at the new ends", 8, "x..x..x.", 0, 0, {3, 7}, {4, 5, 6}},
+      {"every frame between dropped", 6, "x...x.", 0, 0, {4, 5}, {}},
+  };
+  for (const Case& c : cases) {
+    FrameEdit edit;
+    edit.Reset(c.count);
+    if (c.start) {
+      ASSERT_TRUE(edit.SetStart(c.start)) << c.name;
+    }
+    if (c.end) {
+      ASSERT_TRUE(edit.SetEnd(c.end)) << c.name;
+    }
+    for (int n : c.drops) ASSERT_TRUE(edit.Drop(n)) << c.name;
+    const Frames before = edit.KeptFrames();
+    const bool undoable = edit.CanUndo();
+    const std::vector<bool> changed = Changes(c.changes);
+    EXPECT_EQ(edit.CanTrimStillEnds(changed), !c.kept.empty()) << c.name;
+    EXPECT_EQ(edit.TrimStillEnds(changed), !c.kept.empty()) << c.name;
+    if (c.kept.empty()) {
+      EXPECT_EQ(edit.KeptFrames(), before) << c.name;
+      EXPECT_EQ(edit.CanUndo(), undoable) << c.name;
+      continue;
+    }
+    EXPECT_EQ(edit.KeptFrames(), c.kept) << c.name;
+    EXPECT_FALSE(edit.CanTrimStillEnds(changed)) << c.name;  // trimmed once, nothing is left to trim
+    // One undo puts back both ends.
+    EXPECT_TRUE(edit.Undo()) << c.name;
+    EXPECT_EQ(edit.KeptFrames(), before) << c.name;
+    EXPECT_EQ(edit.CanUndo(), undoable) << c.name;
+  }
 }
 
 TEST(FrameEdit, FollowKeepsTheCutOfTheSameRecordingOnly) {
