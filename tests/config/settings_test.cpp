@@ -223,7 +223,9 @@ TEST_F(SettingsTest, ARectangleOnAMonitorThatIsGoneMovesOntoThePrimary) {
   EXPECT_EQ(loaded_.s.texts["编辑框高度"], "300");
   // Written while loading, so no change handler reacts before the refresh.
   for (const auto& call : loaded_.calls) {
-    if (call.what == "text" && call.control == "编辑框左边") EXPECT_TRUE(call.loading);
+    if (call.what == "text" && call.control == "编辑框左边") {
+      EXPECT_TRUE(call.loading);
+    }
   }
   EXPECT_EQ(loaded_.calls.back().what, "refresh+preview");
   // One on the monitor left of the primary stays where it is.
