@@ -72,6 +72,13 @@ class ReadmeMediaTest(MovrelTestCase):
         x, y, w, h = RECORDED
         self.select(app, (x, y), (x + w - 1, y + h - 1))
         app.wait_edits([str(x), str(y), str(w), str(h)])
+        # The main window with the options ticked and the sample frame of
+        # the rectangle just marked.
+        wait_until(lambda: "单帧大小" in app.get("分组框1")["text"], what="the sample frame")
+        wait_until(lambda: not any(win["class"] == OVERLAY for win in app.windows()), what="the overlay gone")
+        main = next(win for win in app.windows() if win["title"] == TITLE)
+        left, top, right, bottom = main["rect"]
+        grab_screen().crop((left, top, right, bottom)).save(os.path.join(MEDIA, "main-window.png"), optimize=True)
 
         app.click("链接开始录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="the recording")
@@ -103,7 +110,10 @@ class ReadmeMediaTest(MovrelTestCase):
         output_probe("preview-click", "按钮退出")
         wait_until(lambda: preview_state() is None, what="the preview to close")
 
-        gif = app.save_gif(os.path.join(MEDIA, "movrel-demo.gif"))
+        gif = os.path.join(MEDIA, "movrel-demo.gif")
+        if os.path.exists(gif):
+            os.remove(gif)  # the save dialog would ask before replacing it
+        app.save_gif(gif)
         self.assertLessEqual(os.path.getsize(gif), LIMIT_BYTES)
         with Image.open(gif) as image:
             self.assertEqual(image.size, (w, h))
@@ -113,8 +123,3 @@ class ReadmeMediaTest(MovrelTestCase):
                 image.seek(n)
                 rings += LEFT_RING in {c for _, c in image.convert("RGB").getcolors(w * h)}
             self.assertGreater(rings, 0, "no click ring in the demo")
-
-        # The main window as it stands now, with the options ticked.
-        main = next(win for win in app.windows() if win["title"] == TITLE)
-        left, top, right, bottom = main["rect"]
-        grab_screen().crop((left, top, right, bottom)).save(os.path.join(MEDIA, "main-window.png"), optimize=True)
