@@ -378,6 +378,12 @@ def frame_count(app):
     return int(m.group(1)) if m else -1
 
 
+def wait_more_frames(app, n):
+    """Waits until the running recording has taken `n` more frames."""
+    now = frame_count(app)
+    wait_until(lambda: frame_count(app) >= now + n, what=f"{n} more frames")
+
+
 def recorded_ms(app):
     """The recorded time the caption shows, in milliseconds (to 10 ms)."""
     m = re.search(r"时间：([\d.]+) (毫秒|秒|分)", app.get("分组框1")["text"])

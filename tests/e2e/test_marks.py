@@ -11,7 +11,7 @@ import tempfile
 
 from PIL import Image
 
-from movrel_e2e import MovrelTestCase, settings_file, wait_until, xdotool
+from movrel_e2e import MovrelTestCase, settings_file, wait_more_frames, wait_until, xdotool
 
 # Left, top, width, height: tall enough for a caption that OCR reads, and
 # clear of the main window.
@@ -33,11 +33,6 @@ def settings(**extra):
     }
     values.update(extra)
     return settings_file(values)
-
-
-def frame_count(caption):
-    m = re.search(r"帧数：(\d+)", caption)
-    return int(m.group(1)) if m else -1
 
 
 def frames_of(path):
@@ -87,14 +82,6 @@ def read_text(image):
 
 
 class MarksTest(MovrelTestCase):
-    def caption(self, app):
-        return app.get("分组框1")["text"]
-
-    def frames_later(self, app, n):
-        """Waits until `n` more frames have been taken."""
-        now = frame_count(self.caption(app))
-        wait_until(lambda: frame_count(self.caption(app)) >= now + n, what=f"{n} more frames")
-
     def screen_point(self, frame_point):
         return RECT[0] + frame_point[0], RECT[1] + frame_point[1]
 
@@ -123,19 +110,19 @@ class MarksTest(MovrelTestCase):
         app = self.launch(settings())
 
         def act():
-            self.frames_later(app, 3)  # frames before any click
+            wait_more_frames(app, 3)  # frames before any click
             self.click_at(LEFT_AT, 1)
-            self.frames_later(app, 5)
+            wait_more_frames(app, 5)
             self.click_at(RIGHT_AT, 3)
-            self.frames_later(app, 5)
+            wait_more_frames(app, 5)
             self.focus_target()
             # Each caption on its own: more than its 1.5 s between them.
             xdotool("type", "--delay", "20", "abc")
-            self.frames_later(app, 20)
+            wait_more_frames(app, 20)
             xdotool("key", "ctrl+s")
-            self.frames_later(app, 20)
+            wait_more_frames(app, 20)
             xdotool("key", "Return")
-            self.frames_later(app, 5)
+            wait_more_frames(app, 5)
 
         frames = self.record(app, act)
         starts = self.starts
@@ -179,9 +166,9 @@ class MarksTest(MovrelTestCase):
 
         # A click after a stop: the hooks are gone, and the next recording
         # starts without it.
-        self.record(app, lambda: self.frames_later(app, 2))
+        self.record(app, lambda: wait_more_frames(app, 2))
         self.click_at(LEFT_AT, 1)
-        plain(self.record(app, lambda: self.frames_later(app, 3)))
+        plain(self.record(app, lambda: wait_more_frames(app, 3)))
 
         # Unticked: the frames are the plain picture, clicks and keys or not.
         for name in ("选择框显示鼠标点击", "选择框显示按键"):
@@ -192,6 +179,6 @@ class MarksTest(MovrelTestCase):
             self.click_at(LEFT_AT, 1)
             self.focus_target()
             xdotool("type", "--delay", "20", "abc")
-            self.frames_later(app, 3)
+            wait_more_frames(app, 3)
 
         plain(self.record(app, act))

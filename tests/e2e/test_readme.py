@@ -11,7 +11,8 @@ import subprocess
 from PIL import Image
 
 from movrel_e2e import (ARTIFACTS, OVERLAY, TITLE, WINE, MovrelTestCase, grab_screen, output_probe, pointer_window,
-                        preview_state, probe, probe_lines, settings_file, wait_until, xdotool)
+                        preview_state, probe, probe_lines, settings_file, wait_more_frames, wait_until,
+                        xdotool)
 
 MEDIA = os.environ.get("MOVREL_README_MEDIA", ARTIFACTS)
 NOTEPAD = (660, 60, 560, 400)  # left, top, width, height
@@ -36,15 +37,6 @@ class ReadmeMediaTest(MovrelTestCase):
         if self.notepad.poll() is None:
             self.notepad.kill()
             self.notepad.wait(timeout=30)
-
-    def frames(self, app):
-        text = app.get("分组框1")["text"]
-        digits = text.split("帧数：")[1].split(" ")[0] if "帧数：" in text else "-1"
-        return int(digits) if digits.isdigit() else -1
-
-    def later(self, app, n):
-        now = self.frames(app)
-        wait_until(lambda: self.frames(app) >= now + n, what=f"{n} more frames")
 
     def select(self, app, start, end):
         """The rectangle as a person marks it: the button, a drag on the
@@ -82,21 +74,21 @@ class ReadmeMediaTest(MovrelTestCase):
 
         app.click("链接开始录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="the recording")
-        self.later(app, 8)  # the still start that the trim takes off
+        wait_more_frames(app, 8)  # the still start that the trim takes off
         xdotool("mousemove", "--sync", x + 60, y + 40)
         xdotool("click", "1")
         xdotool("type", "--delay", "90", "Hello, Movrel!")
         xdotool("key", "Return")
-        self.later(app, 5)
+        wait_more_frames(app, 5)
         xdotool("type", "--delay", "90", "Clicks and keys show up.")
-        self.later(app, 12)
+        wait_more_frames(app, 12)
         xdotool("key", "ctrl+a")
-        self.later(app, 8)
+        wait_more_frames(app, 8)
         xdotool("mousemove", "--sync", x + 300, y + 160)
         xdotool("click", "3")
-        self.later(app, 10)
+        wait_more_frames(app, 10)
         xdotool("key", "Escape")
-        self.later(app, 20)  # the still end
+        wait_more_frames(app, 20)  # the still end
         app.click("链接停止录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the recording's end")
 
