@@ -87,17 +87,14 @@ void DrawSymbol(HDC dc, PC control, const RECT& box, bool playing, bool enabled)
       break;
     }
     case PC::按钮裁掉首尾: {
-      // Both brackets drawn in to where the kept frames begin and end.
-      const int lip = s / 4, left = x + s / 4, right = x + s - s / 4;
+      // Both brackets at once, the kept frames running between them.
+      const int left = x + s / 8, right = x + s - s / 8, lip = s / 4;
       const POINT start[] = {{left + lip, y}, {left, y}, {left, y + s}, {left + lip, y + s}};
       const POINT end[] = {{right - lip, y}, {right, y}, {right, y + s}, {right - lip, y + s}};
       Polyline(dc, start, 4);
       Polyline(dc, end, 4);
-      // What is cut away on either side: short dashes outside the brackets.
-      MoveToEx(dc, x - s / 8, y + s / 2, nullptr);
-      LineTo(dc, left - s / 8, y + s / 2);
-      MoveToEx(dc, right + s / 8 + 1, y + s / 2, nullptr);
-      LineTo(dc, x + s + s / 8 + 1, y + s / 2);
+      MoveToEx(dc, left + s / 4, y + s / 2, nullptr);
+      LineTo(dc, right - s / 4 + 1, y + s / 2);
       break;
     }
     case PC::按钮撤销: {

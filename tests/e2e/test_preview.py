@@ -7,7 +7,9 @@ show and hide its control bar by the mouse, show the size a save would
 have (with a size limit too, which the save then keeps), open maximised
 when the recording is larger than the screen, and hand its settings back
 when the program ends with it open. Cut in the preview (start, end, dropped frames,
-undo) by mouse and keys, the saved GIF holds exactly the kept frames."""
+undo) by mouse and keys, the saved GIF holds exactly the kept frames; with
+the still ends trimmed at once it holds the changing frames, as the same
+cut made by hand."""
 import io
 import os
 import re
@@ -271,6 +273,16 @@ class PreviewTest(SaveTestCase):
         wait_until(lambda: not preview_state()[1]["按钮播放"]["on"], what="paused")
         self.assertEqual(self.caption()[0], total)
 
+    def wait_kept(self, first, last, what):
+        """The slider marks store frames first..last as kept and the caption
+        counts them (no frame dropped)."""
+        def there():
+            window, controls = preview_state()
+            m = CAPTION.fullmatch(window["title"])
+            return (m is not None and int(m.group(1)) == last - first + 1 and
+                    controls["滑块条"]["selection"] == [first, last])
+        wait_until(there, what=f"{what}: frames {first}..{last} kept")
+
     def undo_all(self, app, count, keys):
         """Undoes every step, `keys` of them by Ctrl+Z and the rest by 撤销."""
         for _ in range(keys):
@@ -313,7 +325,9 @@ class PreviewTest(SaveTestCase):
         # Before the first save: the start and the end by the mouse, a frame
         # in the middle by 删除本帧 and another by Delete.
         self.open_for_cutting(app, n)
-        self.assertFalse(preview_state()[1]["按钮撤销"]["enabled"])
+        controls = preview_state()[1]
+        self.assertFalse(controls["按钮撤销"]["enabled"])
+        self.assertFalse(controls["按钮裁掉首尾"]["enabled"])  # every frame changed: no still ends
         app.key("Home", "Right", "Right")
         self.wait_caption(n, 3, "two frames on")
         self.mouse_on("按钮设为起点")
@@ -374,6 +388,63 @@ class PreviewTest(SaveTestCase):
         self.save_through_dialog(app, whole2, recording, expect_optimization=False)
         with open(whole, "rb") as a, open(whole2, "rb") as b:
             self.assertEqual(a.read(), b.read())
+
+    def test_trim_keeps_the_changing_frames_as_a_cut_by_hand_would(self):
+        app = self.launch()
+        scene = Scene(self)
+        out = tempfile.mkdtemp(prefix="movrel-trim-")
+        self.addCleanup(shutil.rmtree, out, True)
+        # Still for a while after the start and before the stop.
+        recording = self.record(app, scene, [None, (50, 30, GREEN), (90, 50, RED), (130, 70, GREEN), None])
+        scene.close()  # nothing may cover the preview's bar
+        pattern, n = recording.pattern, len(recording.pattern)
+        changes = [i for i, kind in enumerate(pattern, start=1) if i >= 2 and kind == "K"]
+        first, last = changes[0] - 1, changes[-1]
+        self.assertTrue(first > 1 and last < n, f"no still ends in {pattern}")
+
+        self.open_for_cutting(app, n)
+        self.assertTrue(preview_state()[1]["按钮裁掉首尾"]["enabled"])
+        app.key("t")
+        self.wait_kept(first, last, "trimmed by T")
+        controls = preview_state()[1]
+        self.assertFalse(controls["按钮裁掉首尾"]["enabled"])
+        self.assertTrue(controls["按钮撤销"]["enabled"])
+        app.key("ctrl+z")
+        self.wait_kept(1, n, "one undo")
+        self.assertFalse(preview_state()[1]["按钮撤销"]["enabled"])
+        self.mouse_on("按钮裁掉首尾")
+        self.wait_kept(first, last, "trimmed by 裁掉首尾")
+        self.close_preview()
+        trimmed = os.path.join(out, "trimmed.gif")
+        self.save_through_dialog(app, trimmed, recording, expect_optimization=True)
+
+        # The same cut by hand, after which nothing is left to trim.
+        self.open_for_cutting(app, last - first + 1)
+        app.key("ctrl+z")
+        self.wait_kept(1, n, "undone")
+        # A slider move leaves the caption while paused; the click after it
+        # comes to the window after the move.
+        output_probe("preview-slide", first)
+        output_probe("preview-click", "按钮设为起点")
+        self.wait_kept(first, n, "the start set")
+        output_probe("preview-slide", last)
+        output_probe("preview-click", "按钮设为终点")
+        self.wait_kept(first, last, "the end set")
+        self.assertFalse(preview_state()[1]["按钮裁掉首尾"]["enabled"])
+        self.close_preview()
+        by_hand = os.path.join(out, "by_hand.gif")
+        self.save_through_dialog(app, by_hand, recording, expect_optimization=False)
+
+        # The first frame shows the picture before the first change, then
+        # each change in turn; every frame lasts as long as in the cut by hand.
+        before = recording.frames[max(k for k in recording.frames if k <= first)]
+        expected = [before] + [recording.frames[k] for k in changes]
+        shown = composites(trimmed)
+        self.assertEqual(len(shown), len(expected), pattern)
+        for k, (picture, want) in enumerate(zip(shown, expected)):
+            self.assertIsNone(ImageChops.difference(picture, want).getbbox(), f"frame {k} of {pattern}")
+        self.assertEqual([p.tobytes() for p in composites(by_hand)], [p.tobytes() for p in shown])
+        self.assertEqual(gif_delays(trimmed), gif_delays(by_hand))
 
     def test_recording_larger_than_the_screen_opens_maximised(self):
         width, height = screen_size()

@@ -83,7 +83,9 @@ std::string Describe(HWND preview, PreviewControl control) {
   } else if (_wcsicmp(cls, TRACKBAR_CLASSW) == 0) {
     line += ",\"position\":" + std::to_string(SendMessageW(handle, TBM_GETPOS, 0, 0)) +
             ",\"minimum\":" + std::to_string(SendMessageW(handle, TBM_GETRANGEMIN, 0, 0)) +
-            ",\"maximum\":" + std::to_string(SendMessageW(handle, TBM_GETRANGEMAX, 0, 0));
+            ",\"maximum\":" + std::to_string(SendMessageW(handle, TBM_GETRANGEMAX, 0, 0)) +
+            ",\"selection\":[" + std::to_string(SendMessageW(handle, TBM_GETSELSTART, 0, 0)) + "," +
+            std::to_string(SendMessageW(handle, TBM_GETSELEND, 0, 0)) + "]";
   } else if (_wcsicmp(cls, L"ComboBox") == 0) {
     line += ",\"selected\":" + std::to_string(SendMessageW(handle, CB_GETCURSEL, 0, 0)) + ",\"items\":[";
     LRESULT count = SendMessageW(handle, CB_GETCOUNT, 0, 0);

@@ -448,7 +448,7 @@ TEST(PreviewEdit, ButtonsAndKeysCutAtTheShownFrameAndUndoEveryStep) {
   EXPECT_EQ(player.CurrentFrame(), 3);
 }
 
-TEST(PreviewEdit, TrimKeepsTheChangingPartAndOneUndoBringsBothEndsBack) {
+TEST(PreviewEdit, TrimKeepsTheChangingFramesAndOneUndoBringsBothEndsBack) {
   // Frame 4's picture is only the pointer moving: no change of the screen.
   MemoryFrames frames("KSKPKSS");
   FrameEdit cut;

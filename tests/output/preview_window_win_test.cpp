@@ -1,7 +1,7 @@
 // The preview window on real GDI under Wine, without the main window: a
 // store holding a broken frame plays through without harm, closing leaves
 // no window behind, the size estimate is the size a save writes, and
-// trimming the still ends keeps the changing part until undone.
+// trimming the still ends keeps the changing frames until undone.
 #include "output/preview_window_win.h"
 
 #include <windows.h>
@@ -154,7 +154,7 @@ TEST_F(PreviewWindowTest, SizeEstimateIsWhatASaveWritesAndWaitsWhilePaused) {
   EXPECT_FALSE(PreviewWindowOpen());
 }
 
-TEST_F(PreviewWindowTest, TrimKeepsTheChangingPartUntilUndoneAndIsOffWithNothingToTrim) {
+TEST_F(PreviewWindowTest, TrimKeepsTheChangingFramesUntilUndoneAndIsOffWithNothingToTrim) {
   const std::string red = Picture(40, 30, RGB(255, 0, 0));
   // Frames 2 and 7 are pictures of the pointer moving only; 3 and 6 still.
   recording.frames.AppendFrame(red, 0);
