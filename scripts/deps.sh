@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ git clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  googletest libbenchmark-dev
+  googletest libbenchmark-dev zlib1g-dev libz-mingw-w64-dev
   wine wine32:i386
   xvfb xdotool x11-utils xauth
   xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386

@@ -18,6 +18,16 @@ void PrepareFromSettings(FrameComposer& composer) {
   for (const std::string& text : composer.TakeFileRefusals()) ShowMessage(text, kMbOk | kMbIconExclamation);
 }
 
+// Before the grab the rectangle is placed: follow-mouse applies to a
+// recorded rectangle only, as the whole screen has nowhere to move. Returns
+// the pointer's place.
+POINT PlaceCaptureRect(FrameComposer& composer) {
+  TheRecordingWindow().PlaceCaptureRect(composer.rect(), composer.followsMouse());
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  return pointer;
+}
+
 }  // namespace
 
 void PrepareCapture(FrameComposer& composer) { PrepareFromSettings(composer); }
@@ -25,17 +35,18 @@ void PrepareCapture(FrameComposer& composer) { PrepareFromSettings(composer); }
 std::string ComposeFrame(FrameComposer& composer, bool previewMode, const InputMarks& marks) {
   RecordingWindow& window = TheRecordingWindow();
   if (previewMode) PrepareFromSettings(composer);
-  // Follow-mouse applies to a recorded rectangle only: the whole screen has
-  // nowhere to move.
-  window.PlaceCaptureRect(composer.rect(), composer.followsMouse());
-  POINT pointer{};
-  GetCursorPos(&pointer);
+  const POINT pointer = PlaceCaptureRect(composer);
   std::string frame = composer.Compose(pointer.x, pointer.y, marks);
   if (previewMode) {
     window.SetGroupCaption(SingleFrameCaption(frame.size(), composer.frameSize()));
     composer.Release();
   }
   return frame;
+}
+
+PixelRows ComposeRecordingFrame(FrameComposer& composer, const InputMarks& marks) {
+  const POINT pointer = PlaceCaptureRect(composer);
+  return composer.ComposePixels(pointer.x, pointer.y, marks);
 }
 
 }  // namespace movrel

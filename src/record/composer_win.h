@@ -22,4 +22,8 @@ void PrepareCapture(FrameComposer& composer);
 // rectangle is recorded) and the outline window follows.
 std::string ComposeFrame(FrameComposer& composer, bool previewMode, const InputMarks& marks = InputMarks());
 
+// A recording's frame of the prepared composer, placed as above: its pixels,
+// held by the composer until the next frame; empty when there is none.
+PixelRows ComposeRecordingFrame(FrameComposer& composer, const InputMarks& marks);
+
 }  // namespace movrel

@@ -46,6 +46,8 @@ void FrameComposer::Release() {
   marks_.Release();
   cursor_.Reset();
   canvas_.Reset();
+  grab_.Reset();
+  frame_.Reset();
   prepared_ = false;
 }
 
@@ -59,43 +61,60 @@ bool FrameComposer::needsOverlay() const {
   return NeedsOverlay(needs);
 }
 
+namespace {
+
+PixelRows RowsOf(const BitmapSurface& surface) {
+  PixelRows rows;
+  rows.data = surface.GetPixelAddress();
+  rows.width = surface.GetWidth();
+  rows.height = surface.GetHeight();
+  rows.depth = surface.GetDepth();
+  rows.stride = static_cast<size_t>(surface.GetStride());
+  return rows;
+}
+
+}  // namespace
+
 std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY, const InputMarks& marks) {
+  const PixelRows rows = ComposePixels(pointerX, pointerY, marks);
+  return BmpOfBlock(rows, rows.Whole());
+}
+
+PixelRows FrameComposer::ComposePixels(int32_t pointerX, int32_t pointerY, const InputMarks& marks) {
   frameSize_ = {};
-  if (!prepared_ || !IsCapturable(rect_)) return std::string();
+  if (!prepared_ || !IsCapturable(rect_)) return PixelRows();
   try {
     // The grab is made at the quality's depth, so "稍逊" frames are reduced
     // to the fixed 8-bit table even when nothing else is drawn.
-    BitmapSurface grab;
-    if (!CaptureDesktopArea(grab, rect_, desktop_, depth_)) return std::string();
+    if (!CaptureDesktopArea(grab_, rect_, desktop_, depth_)) return PixelRows();
     // The grab's byte image is up to date once it is made.
-    const uint64_t scene = PixelFingerprint(grab.GetPixelAddress(), static_cast<size_t>(grab.GetPixelSize()));
+    const uint64_t scene = PixelFingerprint(grab_.GetPixelAddress(), static_cast<size_t>(grab_.GetPixelSize()));
     sceneChanged_ = !hasScene_ || scene != sceneFingerprint_;
     hasScene_ = true;
     sceneFingerprint_ = scene;
     if (!needsOverlay()) {
-      std::string frame = grab.ToBmpBytes();
       frameSize_ = {rect_.width, rect_.height};
-      return frame;
+      return RowsOf(grab_);
     }
-    return Overlay(grab, pointerX, pointerY, marks);
+    if (!Overlay(pointerX, pointerY, marks)) return PixelRows();
+    return RowsOf(frame_);
   } catch (const std::bad_alloc&) {
     // Memory ran out for a picture within the limit: no frame this time.
     frameSize_ = {};
-    return std::string();
+    return PixelRows();
   }
 }
 
-// Sets frameSize_ only when it returns a frame.
-std::string FrameComposer::Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY,
-                                   const InputMarks& marks) {
+// Sets frameSize_ only when it makes a frame.
+bool FrameComposer::Overlay(int32_t pointerX, int32_t pointerY, const InputMarks& marks) {
   const int w = rect_.width, h = rect_.height;
   if (canvas_.GetWidth() != w || canvas_.GetHeight() != h) {
-    if (!canvas_.CreateBlank(w, h, 24)) return std::string();
+    if (!canvas_.CreateBlank(w, h, 24)) return false;
   }
   HDC canvas = canvas_.GetMemoryDc();
   // The grab covers the whole canvas, so nothing of the last frame remains;
   // a copy that fails would leave the last frame there, so it is no frame.
-  if (!BitBlt(canvas, 0, 0, w, h, grab.GetMemoryDc(), 0, 0, SRCCOPY)) return std::string();
+  if (!BitBlt(canvas, 0, 0, w, h, grab_.GetMemoryDc(), 0, 0, SRCCOPY)) return false;
   // Under the watermarks and the cursor, as the screen showed them.
   InputMarks shown;
   if (settings_.showClicks) shown.rings = marks.rings;
@@ -109,24 +128,26 @@ std::string FrameComposer::Overlay(const BitmapSurface& grab, int32_t pointerX, 
   }
 
   const FrameSize size = scalePercent_ == 100 ? FrameSize{w, h} : ScaledFrameSize(w, h, scalePercent_);
-  BitmapSurface frame;
-  if (!FitsFrameLimit(size.width, size.height) || !frame.CreateBlank(size.width, size.height, depth_)) {
-    return std::string();
+  // The frame's section is made again only when its size or depth changes.
+  if (!FitsFrameLimit(size.width, size.height)) return false;
+  if (frame_.GetWidth() != size.width || frame_.GetHeight() != size.height || frame_.GetDepth() != depth_ ||
+      !frame_.GetMemoryDc()) {
+    if (!frame_.CreateBlank(size.width, size.height, depth_)) return false;
   }
   // The block transfer into the frame's section also brings the picture to
   // the quality's depth. Scaling drops or repeats whole pixels, so a frame
   // gains no colours that the canvas did not have.
   bool copied;
   if (scalePercent_ == 100) {
-    copied = BitBlt(frame.GetMemoryDc(), 0, 0, w, h, canvas, 0, 0, SRCCOPY) != FALSE;
+    copied = BitBlt(frame_.GetMemoryDc(), 0, 0, w, h, canvas, 0, 0, SRCCOPY) != FALSE;
   } else {
-    SetStretchBltMode(frame.GetMemoryDc(), COLORONCOLOR);
-    copied = StretchBlt(frame.GetMemoryDc(), 0, 0, size.width, size.height, canvas, 0, 0, w, h, SRCCOPY) != FALSE;
+    SetStretchBltMode(frame_.GetMemoryDc(), COLORONCOLOR);
+    copied = StretchBlt(frame_.GetMemoryDc(), 0, 0, size.width, size.height, canvas, 0, 0, w, h, SRCCOPY) != FALSE;
   }
-  if (!copied) return std::string();
-  frame.RefreshImage();
+  if (!copied) return false;
+  frame_.RefreshImage();
   frameSize_ = size;
-  return frame.ToBmpBytes();
+  return true;
 }
 
 }  // namespace movrel

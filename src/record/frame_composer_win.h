@@ -14,6 +14,7 @@
 #include "record/composer_rules.h"
 #include "record/icon_picture_win.h"
 #include "record/input_drawing_win.h"
+#include "record/kept_picture.h"
 #include "record/watermark_win.h"
 
 namespace movrel {
@@ -59,11 +60,13 @@ class FrameComposer {
   const IconPicture& cursor() const { return cursor_; }
   const Watermarks& watermarks() const { return watermarks_; }
 
-  // One frame of rect() as BMP file bytes, with the pointer at screen
-  // (pointerX, pointerY) and the clicks and keys `marks` holds (drawn only
-  // when the settings ask for them). Empty bytes, and frameSize() 0 x 0,
-  // when the rectangle or the scaled frame has no pixels or a picture cannot
-  // be made.
+  // One frame of rect(), with the pointer at screen (pointerX, pointerY) and
+  // the clicks and keys `marks` holds (drawn only when the settings ask for
+  // them): its pixels, which the composer holds until the next frame or
+  // Release. Empty, and frameSize() 0 x 0, when the rectangle or the scaled
+  // frame has no pixels or a picture cannot be made.
+  PixelRows ComposePixels(int32_t pointerX, int32_t pointerY, const InputMarks& marks = InputMarks());
+  // The same frame as BMP file bytes; empty when there is none.
   std::string Compose(int32_t pointerX, int32_t pointerY, const InputMarks& marks = InputMarks());
   FrameSize frameSize() const { return frameSize_; }
   // Whether the screen under the last composed frame differed from the one
@@ -72,7 +75,8 @@ class FrameComposer {
   bool sceneChanged() const { return sceneChanged_; }
 
  private:
-  std::string Overlay(const BitmapSurface& grab, int32_t pointerX, int32_t pointerY, const InputMarks& marks);
+  // Draws the overlay on the grab into frame_; false when no frame was made.
+  bool Overlay(int32_t pointerX, int32_t pointerY, const InputMarks& marks);
 
   ComposerSettings settings_;
   Desktop desktop_ = Desktop::Single(1, 1);
@@ -86,6 +90,8 @@ class FrameComposer {
   ComposerFile cursorFile_{kMaxCursorFileBytes};
   ComposerFile pictureFile_{kMaxWatermarkPictureBytes};
   BitmapSurface canvas_;  // 24 bits, the rectangle's size
+  BitmapSurface grab_;    // the screen under the last frame
+  BitmapSurface frame_;   // the last frame, when an overlay is drawn
   FrameSize frameSize_;
   bool sceneChanged_ = true;
   bool hasScene_ = false;  // sceneFingerprint_ is that of the last grab

@@ -6,34 +6,42 @@ namespace movrel {
 
 namespace {
 
-bool WriteOrDelete(const FilePath& path, const std::string& bytes) {
-  if (!bytes.empty()) return WriteWholeFile(path, bytes);
+bool WriteOrDelete(const FilePath& path, const std::string& file) {
+  if (!file.empty()) return WriteWholeFile(path, file);
   return RemoveFile(path) || !FileExists(path);
 }
 
 }  // namespace
 
-bool FrameStore::AppendFrame(const std::string& bytes, int64_t captureMs, bool sceneChanged) {
-  entries_.push_back(Entry{FrameOffset{}, captureMs, false, sceneChanged && !bytes.empty()});
-  const bool written = WriteOrDelete(FramePath(Count()), bytes);
+bool FrameStore::AppendFrame(const std::string& bytes, int64_t captureMs, bool sceneChanged, FrameOffset offset) {
+  entries_.push_back(Entry{offset, captureMs, false, sceneChanged && !bytes.empty()});
+  const std::string file = bytes.empty() ? std::string() : EncodeStoredFrame(bytes, offset);
+  const bool written = (file.empty() == bytes.empty()) && WriteOrDelete(FramePath(Count()), file);
   entries_.back().picture = written && !bytes.empty();
   return written;
 }
 
-bool FrameStore::ReplaceFrame(int n, const std::string& bytes) {
-  if (n < 1 || n > Count()) return AppendFrame(bytes, CaptureMs(Count()));
+bool FrameStore::ReplaceFrame(int n, const std::string& bytes, FrameOffset offset) {
+  if (n < 1 || n > Count()) return AppendFrame(bytes, CaptureMs(Count()), true, offset);
   // A new picture goes beside the old one and moves over it once whole: a
   // write that fails (a full disk) leaves the old picture, never none.
   const FilePath path = FramePath(n);
-  if (!(bytes.empty() ? WriteOrDelete(path, bytes) : ReplaceWholeFile(path, bytes))) return false;
-  entries_[static_cast<size_t>(n - 1)].picture = !bytes.empty();
+  const std::string file = bytes.empty() ? std::string() : EncodeStoredFrame(bytes, offset);
+  if (file.empty() != bytes.empty()) return false;
+  if (!(file.empty() ? WriteOrDelete(path, file) : ReplaceWholeFile(path, file))) return false;
+  Entry& entry = entries_[static_cast<size_t>(n - 1)];
+  entry.picture = !bytes.empty();
+  entry.offset = offset;
   return true;
 }
 
 std::string FrameStore::ReadFrame(int n) const {
-  std::string bytes;
-  if (n < 1 || n > Count() || !ReadWholeFile(FramePath(n), &bytes)) return std::string();
-  return bytes;
+  std::string file, bmp;
+  FrameOffset offset;
+  if (n < 1 || n > Count() || !ReadWholeFile(FramePath(n), &file) || !DecodeStoredFrame(file, &bmp, &offset)) {
+    return std::string();
+  }
+  return bmp;
 }
 
 bool FrameStore::HasPicture(int n) const {

@@ -1,6 +1,7 @@
 // The frame store: the frames of the current recording, one file per frame
-// ("n.TMP", numbered from 1) in the recording's own folder, so that a long
-// recording does not grow the process. In memory it keeps only the frame
+// ("n.TMP", numbered from 1, in the format of record/stored_frame.h) in the
+// recording's own folder, so that a long recording does not grow the
+// process. In memory it keeps only the frame
 // count and, per frame, its offset, its capture time and whether it has a
 // picture. A still frame is an entry without a file; reading it (or any
 // frame whose file is missing or unreadable) gives empty bytes. Whether a
@@ -13,14 +14,9 @@
 #include <vector>
 
 #include "common/file_path.h"
+#include "record/stored_frame.h"
 
 namespace movrel {
-
-// Where a frame's picture lies in the animation's logical screen.
-struct FrameOffset {
-  int32_t left = 0;
-  int32_t top = 0;
-};
 
 class FrameStore {
  public:
@@ -31,20 +27,23 @@ class FrameStore {
 
   int Count() const { return static_cast<int>(entries_.size()); }
 
-  // Adds frame n = count + 1 with offset {0, 0}, captured at `captureMs` on
-  // the recording clock; writes the bytes to its file, or deletes the file
-  // for empty bytes (a still frame). False when non-empty bytes could not be
-  // written: the entry is there all the same and reads as a still frame.
-  // `sceneChanged` says whether the screen under the frame changed since the
-  // frame before, beyond the pointer moving; a still frame changed nothing.
-  bool AppendFrame(const std::string& bytes, int64_t captureMs, bool sceneChanged = true);
-  // For 1 <= n <= count rewrites frame n's file whole (a failed write leaves
-  // the old one), or deletes it for empty bytes (the frame becomes a still
-  // frame); any other n appends, at the last frame's capture time. False
-  // when the file could not be written or deleted.
-  bool ReplaceFrame(int n, const std::string& bytes);
-  // The whole content of frame n's file; empty for a still frame, a missing
-  // or unreadable file, and an n outside 1..count.
+  // Adds frame n = count + 1 with its picture (BMP file bytes) at `offset`,
+  // captured at `captureMs` on the recording clock; writes the picture to
+  // its file, or deletes the file for empty bytes (a still frame). False
+  // when non-empty bytes could not be written: the entry is there all the
+  // same and reads as a still frame. `sceneChanged` says whether the screen
+  // under the frame changed since the frame before, beyond the pointer
+  // moving; a still frame changed nothing.
+  bool AppendFrame(const std::string& bytes, int64_t captureMs, bool sceneChanged = true, FrameOffset offset = {});
+  // For 1 <= n <= count rewrites frame n's file whole with the picture at
+  // `offset` (a failed write leaves the old one), or deletes it for empty
+  // bytes (the frame becomes a still frame); any other n appends, at the
+  // last frame's capture time. False when the file could not be written or
+  // deleted.
+  bool ReplaceFrame(int n, const std::string& bytes, FrameOffset offset = {});
+  // Frame n's picture as BMP file bytes; empty for a still frame, a missing,
+  // unreadable or damaged file, and an n outside 1..count (HasPicture tells
+  // a lost picture from a still frame).
   std::string ReadFrame(int n) const;
   // Whether frame n was given a picture (a still frame has none), even when
   // its file has gone since. A failed rewrite leaves it true: whatever the

@@ -101,7 +101,7 @@ void RunPass(FrameStore& store, const std::function<void(int, int)>& progress) {
         switch (difference.empty() ? ChangeScan::kUnreadable : FindChangedRect(difference, 1, &r)) {
           case ChangeScan::kChanged: {
             const std::string cropped = Crop(data, r);
-            if (!cropped.empty() && store.ReplaceFrame(i, cropped)) store.SetOffset(i, FrameOffset{r.left, r.top});
+            if (!cropped.empty()) store.ReplaceFrame(i, cropped, FrameOffset{r.left, r.top});
             break;
           }
           case ChangeScan::kUnchanged:

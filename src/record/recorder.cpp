@@ -107,8 +107,9 @@ bool Recorder::FreshStart(const RecordingSettings& settings) {
   store_.ClearFrames();
   picturesKept_ = 0;
   state_.hasRecording = false;
-  state_.framesOptimized = false;
-  state_.previousFrame.clear();
+  state_.framesOptimized = true;  // cropped as it is recorded
+  state_.previousFrame.Clear();
+  previousStored_ = false;
   state_.frameSize = PixelSize{};
   host_.PrepareCapture();
   state_.totalTimeMs = 0;
@@ -137,8 +138,7 @@ void Recorder::RecordTick() {
   const uint32_t recording = store_.Recording();
   const int64_t captureMs = RecordingClockMs();
   const ComposedFrame composed = host_.ComposeFrame(captureMs);
-  const std::string& frame = composed.bytes;
-  const PixelSize size = composed.size;
+  const PixelRows& frame = composed.pixels;
   host_.PumpEvents();
   // The events may have stopped the recording this frame was taken for, and
   // a start among them a new one, whose first frame this tick kept its own
@@ -155,12 +155,24 @@ void Recorder::RecordTick() {
     Warn(kCaptureFailureMessage);
     return;
   }
+  const PixelSize size{frame.width, frame.height};
   state_.frameSize = size;
 
-  // A frame equal to the last frame that went into the store is a still
-  // frame: the store keeps an empty entry.
-  const bool still = frame == state_.previousFrame;
-  if (!store_.AppendFrame(still ? std::string() : frame, captureMs, composed.sceneChanged) && !still) {
+  // A frame whose pixels all equal those of the last frame that was no still
+  // frame is a still frame: the store keeps an empty entry. Any other frame
+  // is stored as the block that changed, at its place; whole when it is the
+  // first, or when the store no longer has the picture the block would be
+  // drawn on.
+  ChangedRect changed;
+  const bool still = state_.previousFrame.Compare(frame, &changed) == ChangeScan::kUnchanged;
+  std::string picture;
+  FrameOffset offset;
+  if (!still) {
+    const ChangedRect block = previousStored_ ? changed : frame.Whole();
+    picture = BmpOfBlock(frame, block);
+    offset = FrameOffset{block.left, block.top};
+  }
+  if (!store_.AppendFrame(picture, captureMs, composed.sceneChanged, offset) && !still) {
     // Read before anything else can overwrite the system's error.
     const std::string reason = host_.LastErrorText();
     store_.DropLastFrame();  // the recording ends with the frame before
@@ -174,16 +186,19 @@ void Recorder::RecordTick() {
   std::string failedFolder, reason;
   if (!still) {
     ++picturesKept_;
+    previousStored_ = true;
     if (held_.saveFrames) {
-      if (!host_.SaveFrameToFolder(frame, state_.frameFolder, held_.saveFormat)) {
+      // The frame folder gets whole pictures.
+      if (!host_.SaveFrameToFolder(BmpOfBlock(frame, frame.Whole()), state_.frameFolder, held_.saveFormat)) {
         // The frame stays in the store: it is in no other place.
         reason = host_.LastErrorText();
         failedFolder = state_.frameFolder.Gbk();
       } else if (held_.autoClear && store_.ReplaceFrame(n, std::string())) {
         --picturesKept_;
+        previousStored_ = false;
       }
     }
-    state_.previousFrame = frame;
+    state_.previousFrame.Take(frame, changed);
   }
   // The latest frame lasts until the next tick: one interval, as far as is known.
   state_.totalTimeMs = static_cast<int32_t>(std::clamp<int64_t>(captureMs + state_.startIntervalMs, 0,

@@ -13,6 +13,7 @@
 #include "common/desktop.h"
 #include "common/time_text.h"
 #include "record/frame_store.h"
+#include "record/kept_picture.h"
 #include "record/recording_rules.h"
 
 namespace movrel {
@@ -29,11 +30,14 @@ struct RecorderState {
   bool Underway() const { return phase != RecorderPhase::kIdle; }
 
 
-  std::string previousFrame;  // the last frame that went into the store with its picture
+  KeptPicture previousFrame;     // the last frame that was no still frame
   int32_t totalTimeMs = 0;      // recorded: the latest frame's capture time plus one interval
   int32_t startIntervalMs = 0;  // the frame interval at the fresh start: the last frame's time
   bool hasRecording = false;    // a stopped recording exists
-  bool framesOptimized = false; // the changed-region pass has run over it
+  // The kept frames after the first are their changed blocks: true for
+  // every recording, which crops at capture; the changed-region pass is for
+  // stores of whole frames only.
+  bool framesOptimized = false;
   PixelSize frameSize;          // of the last captured frame of this recording
   PixelSize animationSize;      // frameSize at stop: the GIF's logical screen
   int32_t countdownSeconds = 0;
@@ -66,13 +70,12 @@ struct RecordingSettings {
   DesktopBox desktop;            // the bounding box of every monitor
 };
 
-// A frame as the composer made it: BMP file bytes (empty when none could be
-// made), its size, and whether the screen it shows changed since the frame
-// before beyond the pointer moving (what the preview's trim of still ends
-// looks at).
+// A frame as the composer made it: its pixels, held by the composer until
+// the next frame (empty when none could be made), and whether the screen it
+// shows changed since the frame before beyond the pointer moving (what the
+// preview's trim of still ends looks at).
 struct ComposedFrame {
-  std::string bytes;
-  PixelSize size;
+  PixelRows pixels;
   bool sceneChanged = true;
 };
 
@@ -120,7 +123,7 @@ class RecorderHost {
   // could be made there (LastErrorText then says why).
   virtual FilePath MakeRecordingTempDir() = 0;
   virtual FilePath TempFolder() = 0;
-  // False when the frame could not be encoded or written.
+  // False when the frame (BMP file bytes) could not be encoded or written.
   virtual bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, SaveFormat format) = 0;
 };
 
@@ -169,6 +172,9 @@ class Recorder {
   // pictures are gone.
   RecordingSettings held_;
   int picturesKept_ = 0;  // frames of this recording whose picture is in the store
+  // Whether state_.previousFrame's picture is in the store: the block of a
+  // frame is stored only on top of a picture the store still has.
+  bool previousStored_ = false;
   int64_t clockBeforeRunMs_ = 0;  // the recording clock when the current run began
   int64_t runStartMs_ = 0;        // NowMs() then
 };

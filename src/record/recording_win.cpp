@@ -224,9 +224,7 @@ class RecordingController::Host : public RecorderHost {
       if (settings.showKeys) marks.caption = keys_.EntriesAt(captureMs);
     }
     ComposedFrame frame;
-    frame.bytes = movrel::ComposeFrame(composer_, false, marks);
-    const FrameSize made = composer_.frameSize();
-    frame.size = PixelSize{made.width, made.height};
+    frame.pixels = ComposeRecordingFrame(composer_, marks);
     frame.sceneChanged = composer_.sceneChanged();
     return frame;
   }

@@ -71,7 +71,10 @@ TEST(FrameStoreTest, ARewriteThatFailsHalfWayKeepsTheOldPicture) {
         getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = 50;
         setrlimit(RLIMIT_FSIZE, &limit);
-        const bool replaced = store.ReplaceFrame(1, std::string(80, 'c'));
+        // Bytes that do not compress: the stored file is longer than 50.
+        std::string noise(80, '\0');
+        for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+        const bool replaced = store.ReplaceFrame(1, noise);
         std::exit(!replaced ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
@@ -100,6 +103,38 @@ TEST(FrameStoreTest, OffsetsAndCaptureTimesFollowTheFrames) {
   EXPECT_EQ(store.CaptureMs(2), 0);
   EXPECT_EQ(store.ReadFrame(1), "");
   EXPECT_TRUE(FileExists(store.FramePath(1)));  // the folder is discarded as a whole instead
+}
+
+// A stored file cut short by a crash, or damaged on the disk, is no picture:
+// the frame reads empty while it still counts as having one, which the save
+// reports with its number. Plain BMP files of older stores read as they are.
+TEST(FrameStoreTest, FilesAreCompressedWithTheirPlaceAndDamagedOnesReadAsNoPicture) {
+  test::TempFolder folder;
+  FrameStore store;
+  store.SetFolder(folder.Folder());
+  const std::string picture = "BM" + std::string(5000, 'p');
+  store.AppendFrame(picture, 0, true, FrameOffset{-3, 70000});
+  std::string file;
+  ASSERT_TRUE(ReadWholeFile(store.FramePath(1), &file));
+  EXPECT_LT(file.size(), 200u);
+  std::string bmp;
+  FrameOffset offset;
+  ASSERT_TRUE(DecodeStoredFrame(file, &bmp, &offset));
+  EXPECT_EQ(bmp, picture);
+  EXPECT_EQ(offset, (FrameOffset{-3, 70000}));
+  EXPECT_EQ(store.ReadFrame(1), picture);
+
+  std::string flipped = file;
+  flipped[flipped.size() / 2] ^= 0x40;
+  const std::string damaged[] = {file.substr(0, file.size() - 1), file.substr(0, 19), flipped, file + "x",
+                                 "MVF2" + file.substr(4), ""};
+  for (const std::string& bytes : damaged) {
+    ASSERT_TRUE(WriteWholeFile(store.FramePath(1), bytes));
+    EXPECT_EQ(store.ReadFrame(1), "") << bytes.size();
+    EXPECT_TRUE(store.HasPicture(1));
+  }
+  ASSERT_TRUE(WriteWholeFile(store.FramePath(1), picture));
+  EXPECT_EQ(store.ReadFrame(1), picture);
 }
 
 TEST(FrameStoreTest, MissingFolderMakesEveryFrameStill) {

@@ -10,12 +10,41 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "common/file_io.h"
 #include "support/temp_folder.h"
 
 namespace movrel {
 namespace {
+
+// The scripted frames are 40 x 30 pictures of 24 bits named by a text: every
+// row repeats the text's bytes, so two names differ in every pixel. "A+x,y"
+// is picture A with the pixel (x, y) from the top left made white.
+constexpr int32_t kWidth = 40, kHeight = 30;
+constexpr size_t kStride = 120;
+
+std::string PixelsNamed(const std::string& name) {
+  const size_t plus = name.find('+');
+  const std::string base = name.substr(0, plus);
+  std::string rows(kStride * kHeight, '\0');
+  for (size_t i = 0; i < rows.size(); ++i) rows[i] = base[i % kStride % base.size()];
+  if (plus != std::string::npos) {
+    const int x = std::stoi(name.substr(plus + 1)), y = std::stoi(name.substr(name.find(',') + 1));
+    rows.replace(kStride * static_cast<size_t>(kHeight - 1 - y) + 3 * static_cast<size_t>(x), 3, "\xFF\xFF\xFF");
+  }
+  return rows;
+}
+
+PixelRows RowsOf(const std::string& pixels) {
+  return PixelRows{reinterpret_cast<const uint8_t*>(pixels.data()), kWidth, kHeight, 24, kStride};
+}
+
+// The whole picture of a scripted frame as BMP file bytes.
+std::string Bmp(const std::string& name) {
+  const std::string pixels = PixelsNamed(name);
+  return BmpOfBlock(RowsOf(pixels), RowsOf(pixels).Whole());
+}
 
 class ScriptedHost : public RecorderHost {
  public:
@@ -42,10 +71,12 @@ class ScriptedHost : public RecorderHost {
     ++composed;
     nowMs += tickMs;
     ComposedFrame f;
-    f.bytes = frames.empty() ? "same" : frames.front();
+    const std::string name = frames.empty() ? "same" : frames.front();
     if (frames.size() > 1) frames.pop_front();
-    // A failed grab, as the composer reports it: no picture and no size.
-    f.size = f.bytes.empty() ? PixelSize{} : PixelSize{40, 30};
+    names.insert(name);
+    // A failed grab, as the composer reports it: no picture.
+    pixels = name.empty() ? std::string() : PixelsNamed(name);
+    if (!pixels.empty()) f.pixels = RowsOf(pixels);
     f.sceneChanged = sceneChanged;
     return f;
   }
@@ -75,15 +106,26 @@ class ScriptedHost : public RecorderHost {
   FilePath TempFolder() override { return root.Folder(); }
   bool SaveFrameToFolder(const std::string& bytes, const FilePath& folder, SaveFormat format) override {
     if (frameFolderFails) return false;
-    saved.push_back(bytes + "@" + folder.Gbk() + "#" + SaveFormatExtension(format));
+    saved.push_back(Name(bytes) + "@" + folder.Gbk() + "#" + SaveFormatExtension(format));
     return true;
   }
 
   void Note(const std::string& what) { calls.push_back(what); }
+  // The name of the scripted frame whose whole picture `bmp` is; "" for no
+  // bytes and "?" for a picture that is none of them.
+  std::string Name(const std::string& bmp) const {
+    if (bmp.empty()) return std::string();
+    for (const std::string& name : names) {
+      if (!name.empty() && Bmp(name) == bmp) return name;
+    }
+    return "?";
+  }
 
   RecordingSettings settings;
   test::TempFolder root;
   std::deque<std::string> frames;  // the last one repeats
+  std::set<std::string> names;     // of every frame composed
+  std::string pixels;              // of the frame composed last
   std::vector<std::string> calls, saved;
   std::function<void()> duringCountdown, duringPump;
   bool trayHidden = false, frameFolderFails = false, tempDirMade = true, noTempDir = false;
@@ -127,7 +169,7 @@ TEST_F(RecorderTest, FreshStartRunsItsStepsInOrderAndTakesTheFirstFrameAtOnce) {
   EXPECT_EQ(state.startIntervalMs, 200);
   EXPECT_EQ(host.composed, 1);
   ASSERT_EQ(store.Count(), 1);
-  EXPECT_EQ(store.ReadFrame(1), "A");
+  EXPECT_EQ(host.Name(store.ReadFrame(1)), "A");
   EXPECT_EQ(host.caption, "1.基本设置（帧数：1 时间：200 毫秒）");
   EXPECT_EQ(host.tray, RecorderTrayState::kRecording);
   EXPECT_EQ(host.canvas.width, 40);
@@ -140,13 +182,13 @@ TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTimeAndAFailedGrabS
   Ticks(1);
   EXPECT_EQ(store.Count(), 2);
   EXPECT_FALSE(HasFile(2));
-  EXPECT_EQ(store.ReadFrame(2), "");
+  EXPECT_EQ(host.Name(store.ReadFrame(2)), "");
   EXPECT_EQ(host.caption, "1.基本设置（帧数：2 时间：400 毫秒）<静止画面>");
   EXPECT_EQ(host.tray, RecorderTrayState::kRecordingStill);
   EXPECT_EQ(host.trayTip, TrayTip(RecorderTrayState::kRecordingStill));
   Ticks(2);
-  EXPECT_EQ(store.ReadFrame(3), "B");
-  EXPECT_EQ(store.ReadFrame(4), "");
+  EXPECT_EQ(host.Name(store.ReadFrame(3)), "B");
+  EXPECT_EQ(host.Name(store.ReadFrame(4)), "");
   EXPECT_EQ(state.totalTimeMs, 800);
   // What the composer said of the screen goes into the store; a still frame
   // changed nothing.
@@ -155,7 +197,7 @@ TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTimeAndAFailedGrabS
   host.sceneChanged = false;  // the pointer alone moved
   host.frames = {"C"};
   Ticks(1);
-  EXPECT_EQ(store.ReadFrame(5), "C");
+  EXPECT_EQ(host.Name(store.ReadFrame(5)), "C");
   EXPECT_FALSE(store.SceneChanged(5));
   // A grab that failed (a locked screen) is no picture of the screen: the
   // recording stops there, with what it has, and says why.
@@ -166,6 +208,35 @@ TEST_F(RecorderTest, StillFramesAreEmptyEntriesThatStillCountTimeAndAFailedGrabS
   EXPECT_EQ(host.calls.back(), std::string("warn ") + kCaptureFailureMessage);
   EXPECT_EQ(state.animationSize.width, 40);
   EXPECT_EQ(state.animationSize.height, 30);
+}
+
+// Each kept frame after the first is stored as the block around its changed
+// pixels, at its place: what the changed-region pass would make of it, so
+// the pass has nothing left to do.
+TEST_F(RecorderTest, KeptFramesAfterTheFirstAreStoredAsTheirChangedBlock) {
+  host.frames = {"A", "A+5,7", "A+5,7", "A+30,2", "A+39,29", "B"};
+  recorder.ToggleRecording();
+  Ticks(5);
+  recorder.StopRecording();
+  EXPECT_TRUE(state.framesOptimized);
+  struct Want {
+    int n;
+    const char* frame;
+    ChangedRect block;
+  };
+  const Want wants[] = {
+      {1, "A", {0, 0, 39, 29}},
+      {2, "A+5,7", {5, 7, 5, 7}},     // one pixel
+      {4, "A+30,2", {5, 2, 30, 7}},   // the pixel put back and a new one
+      {5, "A+39,29", {30, 2, 39, 29}},  // to the bottom right corner
+      {6, "B", {0, 0, 39, 29}},
+  };
+  for (const Want& w : wants) {
+    const std::string pixels = PixelsNamed(w.frame);
+    EXPECT_EQ(store.ReadFrame(w.n), BmpOfBlock(RowsOf(pixels), w.block)) << w.n;
+    EXPECT_EQ(store.Offset(w.n), (FrameOffset{w.block.left, w.block.top})) << w.n;
+  }
+  EXPECT_FALSE(HasFile(3));
 }
 
 TEST_F(RecorderTest, PauseAndResumeKeepTheStoreAndCompareAcrossThePause) {
@@ -181,7 +252,7 @@ TEST_F(RecorderTest, PauseAndResumeKeepTheStoreAndCompareAcrossThePause) {
   recorder.ToggleRecording();  // resume: no fresh-start steps, a frame at once
   EXPECT_EQ(host.calls, std::vector<std::string>{"暂停录制(F9)"});
   EXPECT_EQ(store.Count(), 2);
-  EXPECT_EQ(store.ReadFrame(2), "");  // equal to the frame before the pause
+  EXPECT_EQ(host.Name(store.ReadFrame(2)), "");  // equal to the frame before the pause
   EXPECT_EQ(state.totalTimeMs, 400);
   EXPECT_EQ(host.tray, RecorderTrayState::kRecording);
 }
@@ -284,7 +355,7 @@ TEST_F(RecorderTest, StopShowsTheIdleLookAndEnablesSavingUnlessFramesWereDropped
   Ticks(1);
   recorder.StopRecording();
   EXPECT_TRUE(host.saved.empty());
-  EXPECT_EQ(store.ReadFrame(2), "B");
+  EXPECT_EQ(host.Name(store.ReadFrame(2)), "B");
   EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "save on"), host.calls.end());
 }
 
@@ -294,7 +365,7 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   recorder.RecordTick();
   recorder.StopRecording();
   const FilePath first = store.Folder();
-  state.framesOptimized = true;
+  state.framesOptimized = false;  // as if a pass had to run over it
   host.calls.clear();
   host.frames = {"B", "C"};
   recorder.ToggleRecording();
@@ -303,9 +374,9 @@ TEST_F(RecorderTest, SecondFreshStartDiscardsThePreviousRecording) {
   EXPECT_NE(store.Folder(), first);
   EXPECT_EQ(state.previousTempDir, first);
   EXPECT_FALSE(state.hasRecording);
-  EXPECT_FALSE(state.framesOptimized);
+  EXPECT_TRUE(state.framesOptimized);  // cropped as it is recorded
   EXPECT_EQ(store.Count(), 2);
-  EXPECT_EQ(store.ReadFrame(1), "B");  // previousFrame was emptied: not a still frame
+  EXPECT_EQ(host.Name(store.ReadFrame(1)), "B");  // previousFrame was emptied: not a still frame
   EXPECT_EQ(store.CaptureMs(1), 0);    // and the clock starts again
   recorder.StopRecording();
   // A recording whose first grab fails has no size, not the one before.
@@ -400,7 +471,7 @@ TEST_F(RecorderTest, AFrameThatCannotBeWrittenStopsTheRecordingWithOneMessage) {
     r.ToggleRecording();
     r.RecordTick();
     EXPECT_EQ(s.phase, RecorderPhase::kIdle);
-    EXPECT_EQ(fs.ReadFrame(1), "A");
+    EXPECT_EQ(h.Name(fs.ReadFrame(1)), "A");
     EXPECT_EQ(h.composed, 1);
     EXPECT_NE(std::find(h.calls.begin(), h.calls.end(), "save on"), h.calls.end());
     EXPECT_EQ(h.calls.back(), "warn 无法写入录制的帧，录制已停止。\r\n文件夹：C:\\prog\\f\\\r\n原因：磁盘已满。");
@@ -442,7 +513,7 @@ TEST_F(RecorderTest, AStopDuringTheCountdownCancelsTheStartAndKeepsTheLastRecord
   EXPECT_TRUE(state.hasRecording);
   EXPECT_EQ(store.Folder(), folder);
   ASSERT_EQ(store.Count(), 2);
-  EXPECT_EQ(store.ReadFrame(2), "B");
+  EXPECT_EQ(host.Name(store.ReadFrame(2)), "B");
   EXPECT_EQ(host.composed, 2);
   // The next start is an ordinary one.
   host.duringCountdown = nullptr;
@@ -479,7 +550,7 @@ TEST_F(RecorderTest, AStopOrARestartDuringATickDropsItsFrame) {
     };
     r.RecordTick();
     std::vector<std::string> frames;
-    for (int n = 1; n <= fs.Count(); ++n) frames.push_back(fs.ReadFrame(n));
+    for (int n = 1; n <= fs.Count(); ++n) frames.push_back(h.Name(fs.ReadFrame(n)));
     EXPECT_EQ(frames, c.frames) << c.name;
     EXPECT_EQ(fs.CaptureMs(1), 0) << c.name;
   }

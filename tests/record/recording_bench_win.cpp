@@ -96,12 +96,14 @@ class BenchHost : public RecorderHost {
   }
   void PrepareCapture() override {}
   ComposedFrame ComposeFrame(int64_t) override {
-    BitmapSurface surface;
     ComposedFrame frame;
-    frame.size = PixelSize{frameSide, frameSide};
-    if (surface.CaptureScreen(0, 0, frameSide, frameSide, 24)) frame.bytes = surface.ToBmpBytes();
+    if (surface.CaptureScreen(0, 0, frameSide, frameSide, 24)) {
+      frame.pixels = PixelRows{surface.GetPixelAddress(), surface.GetWidth(), surface.GetHeight(), surface.GetDepth(),
+                               static_cast<size_t>(surface.GetStride())};
+    }
     return frame;
   }
+  BitmapSurface surface;
   void StartInputWatch(int64_t) override {}
   void StopInputWatch() override {}
   void ReleaseComposer() override {}
