@@ -127,7 +127,7 @@ class PreviewTest(SaveTestCase):
                                              (20, 70, RED)])
         scene.close()  # nothing may cover the preview's canvas on the screen
         first = os.path.join(out, "first.gif")
-        self.save_through_dialog(app, first, recording, expect_optimization=True)
+        self.save_through_dialog(app, first, recording)
         gif_frames = composites(first)
         count = frame_count(app)
 
@@ -187,7 +187,7 @@ class PreviewTest(SaveTestCase):
         self.close_preview()
         wait_until(lambda: app.get("编辑框每帧变速")["text"] == "-100", what="the speed change handed back")
         second = os.path.join(out, "second.gif")
-        self.save_through_dialog(app, second, recording, expect_optimization=False)
+        self.save_through_dialog(app, second, recording)
         self.assertEqual(all_problems(second, recording.pattern, recording.frames, 0, out, compact=True) +
                          recorded_time_problems(second, recording.pattern, recording.recorded_ms, -100, True), [])
 
@@ -233,7 +233,7 @@ class PreviewTest(SaveTestCase):
         # in the save link's caption meanwhile.
         fitted = os.path.join(out, "fitted.gif")
         said = []
-        self.save_through_dialog(app, fitted, recording, expect_optimization=False, while_asked=lambda texts: said.extend(
+        self.save_through_dialog(app, fitted, recording, while_asked=lambda texts: said.extend(
             texts + [app.get("链接保存动画")["text"]]))
         self.assertTrue(said[0].startswith("已保存到GIF文件：") and "\r\n已压缩到 " in said[0], said)
         self.assertTrue(said[-1].startswith("已压缩到 "), said)
@@ -346,7 +346,7 @@ class PreviewTest(SaveTestCase):
         app.screenshot("preview_cut.png")
         self.close_preview()
         cut = os.path.join(out, "cut.gif")
-        self.save_through_dialog(app, cut, recording, expect_optimization=True)
+        self.save_through_dialog(app, cut, recording)
         kept = [3, 4, 5, 7] + list(range(9, n))
         self.assert_kept(cut, recording, kept)
 
@@ -356,7 +356,7 @@ class PreviewTest(SaveTestCase):
         self.wait_caption(n, None, "all frames back")
         self.close_preview()
         whole = os.path.join(out, "whole.gif")
-        self.save_through_dialog(app, whole, recording, expect_optimization=False)
+        self.save_through_dialog(app, whole, recording)
         self.assert_kept(whole, recording, list(range(1, n + 1)))
         self.assertEqual(recorded_time_problems(whole, recording.pattern, recording.recorded_ms, 0, True), [])
         full = gif_delays(whole)
@@ -377,7 +377,7 @@ class PreviewTest(SaveTestCase):
         self.wait_caption(n - 4, n - 4, "the end set by ]")
         self.close_preview()
         cut2 = os.path.join(out, "cut2.gif")
-        self.save_through_dialog(app, cut2, recording, expect_optimization=False)
+        self.save_through_dialog(app, cut2, recording)
         self.assert_kept(cut2, recording, [2, 3] + list(range(5, n - 1)), full)
 
         self.open_for_cutting(app, n - 4)
@@ -385,7 +385,7 @@ class PreviewTest(SaveTestCase):
         self.assertEqual(self.caption()[0], n)
         self.close_preview()
         whole2 = os.path.join(out, "whole2.gif")
-        self.save_through_dialog(app, whole2, recording, expect_optimization=False)
+        self.save_through_dialog(app, whole2, recording)
         with open(whole, "rb") as a, open(whole2, "rb") as b:
             self.assertEqual(a.read(), b.read())
 
@@ -416,7 +416,7 @@ class PreviewTest(SaveTestCase):
         self.wait_kept(first, last, "trimmed by 裁掉首尾")
         self.close_preview()
         trimmed = os.path.join(out, "trimmed.gif")
-        self.save_through_dialog(app, trimmed, recording, expect_optimization=True)
+        self.save_through_dialog(app, trimmed, recording)
 
         # The same cut by hand, after which nothing is left to trim.
         self.open_for_cutting(app, last - first + 1)
@@ -433,7 +433,7 @@ class PreviewTest(SaveTestCase):
         self.assertFalse(preview_state()[1]["按钮裁掉首尾"]["enabled"])
         self.close_preview()
         by_hand = os.path.join(out, "by_hand.gif")
-        self.save_through_dialog(app, by_hand, recording, expect_optimization=False)
+        self.save_through_dialog(app, by_hand, recording)
 
         # The first frame shows the picture before the first change, then
         # each change in turn; every frame lasts as long as in the cut by hand.

@@ -65,13 +65,13 @@ class SaveTest(SaveTestCase):
         self.assertEqual(recording.pattern[0], "K")
 
         first = os.path.join(out, "first.gif")
-        self.save_through_dialog(app, first, recording, expect_optimization=True)
+        self.save_through_dialog(app, first, recording)
         self.assert_gif(first, recording, 0, wait=True, plays=7)
 
-        # Again: no second pass, the dialog starts at the last path, and the
+        # Again: the dialog starts at the last path, and the
         # file is the same byte for byte.
         second = os.path.join(out, "second.gif")
-        prefilled = self.save_through_dialog(app, second, recording, expect_optimization=False)
+        prefilled = self.save_through_dialog(app, second, recording)
         self.assertIn("first.gif", prefilled)
         with open(first, "rb") as a, open(second, "rb") as b:
             self.assertEqual(a.read(), b.read())
@@ -147,8 +147,7 @@ class SaveTest(SaveTestCase):
         opened = os.path.join(out, "opened.txt")
         self.open_gif_files_with(f'cmd /c echo %1> "{wine_path(opened)}"')
         path = os.path.join(out, "skip.gif")
-        self.save_through_dialog(app, path, recording, expect_optimization=False,  # the cancelled save ran the pass
-                                 open_answer="是")
+        self.save_through_dialog(app, path, recording, open_answer="是")
         def handed_over():
             if not os.path.exists(opened):
                 return None

@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/app_win.h"
 #include "bitmap/bitmap_surface_win.h"
 #include "bitmap/bmp_layout.h"
+#include "record/kept_picture.h"
 #include "support/temp_folder.h"
 
 namespace movrel {
@@ -122,6 +125,47 @@ TEST_F(OptimizeTest, KeptFramesBecomeTheirChangedRectangles) {
     ASSERT_TRUE(OptimizeFrames(recording));
     EXPECT_EQ(store.ReadFrame(6), crop6);
     EXPECT_EQ(store.Offset(6).left, 30);
+    TearDown();
+  }
+}
+
+// A recording crops each frame against the last kept one as it records; the
+// blocks and places it stores are exactly those the pass makes of the same
+// frames stored whole, so both give the same animation.
+TEST_F(OptimizeTest, CroppingAtCaptureStoresWhatThePassMakes) {
+  for (int depth : {24, 8}) {
+    SCOPED_TRACE(depth);
+    SetUp();
+    const std::vector<std::string> frames = {
+        Frame(depth),
+        Frame(depth, [](BitmapSurface& s) { s.SetPixel(7, 5, RGB(255, 0, 0)); }),
+        Frame(depth, [](BitmapSurface& s) { s.SetPixel(7, 5, RGB(255, 0, 0)); }),
+        Frame(depth, [](BitmapSurface& s) {
+          for (auto [x, y] : {std::pair{0, 9}, {kW - 1, 3}, {12, 0}, {20, kH - 1}}) s.SetPixel(x, y, RGB(0, 0, 255));
+        }),
+        Frame(depth, [](BitmapSurface& s) { s.SetPixel(kW - 1, kH - 1, RGB(0, 255, 0)); }),
+    };
+    KeptPicture kept;
+    std::vector<std::string> blocks;
+    std::vector<FrameOffset> places;
+    for (const std::string& bmp : frames) {
+      recording.frames.AppendFrame(bmp, 0);
+      const BmpFileLayout layout = LayoutOf(bmp);
+      const PixelRows rows{reinterpret_cast<const uint8_t*>(bmp.data()) + layout.pixelOffset, layout.width,
+                           layout.height, layout.depth, layout.strideBytes};
+      ChangedRect r;
+      const bool still = kept.Compare(rows, &r) == ChangeScan::kUnchanged;
+      blocks.push_back(still ? std::string() : BmpOfBlock(rows, r));
+      places.push_back(still ? FrameOffset{} : FrameOffset{r.left, r.top});
+      if (!still) kept.Take(rows, r);
+    }
+    ASSERT_TRUE(OptimizeFrames(recording));
+    for (int n = 1; n <= static_cast<int>(frames.size()); ++n) {
+      EXPECT_EQ(recording.frames.ReadFrame(n), blocks[n - 1]) << n;
+      EXPECT_EQ(recording.frames.Offset(n), places[n - 1]) << n;
+    }
+    EXPECT_EQ(WidthOf(blocks[3]), kW);  // touches every edge
+    EXPECT_EQ(HeightOf(blocks[3]), kH);
     TearDown();
   }
 }
