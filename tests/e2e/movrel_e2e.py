@@ -16,11 +16,13 @@ import json
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+import zlib
 
 from PIL import Image
 
@@ -105,6 +107,73 @@ def temp_folders():
         for root in glob.glob(os.path.join(prefix, "drive_c", "users", "*", temp)):
             found.update(glob.glob(os.path.join(root, "KVGifRecord_*")))
     return found
+
+
+class DamagedFrame(AssertionError):
+    """A frame file of the store that does not hold a readable picture."""
+
+
+def stored_frame_numbers(folder):
+    """The numbers of the frame files `n.TMP` in a recording's folder, in
+    order: the kept frames (a still frame has no file)."""
+    return sorted(int(name[:-4]) for name in os.listdir(folder) if re.fullmatch(r"\d+\.TMP", name))
+
+
+def read_stored_frame(path):
+    """(left, top, picture) of one frame file: a whole BMP file at (0, 0), or
+    "MVF1", left and top (int32), the BMP file's length and the zlib stream's
+    length (uint32, all little-endian) and the zlib stream of a BMP file that
+    lies at (left, top) in the whole frame."""
+    with open(path, "rb") as f:
+        data = f.read()
+    left, top, bmp = 0, 0, data
+    if data[:4] == b"MVF1":
+        if len(data) < 20:
+            raise DamagedFrame(f"{path}: {len(data)} bytes, shorter than the header")
+        left, top, length, packed = struct.unpack_from("<iiII", data, 4)
+        if len(data) != 20 + packed:
+            raise DamagedFrame(f"{path}: {len(data)} bytes, the header says {20 + packed}")
+        stream = zlib.decompressobj()
+        try:
+            bmp = stream.decompress(data[20:], length + 1)  # one more shows a stream that is too long
+        except zlib.error as e:
+            raise DamagedFrame(f"{path}: the zlib stream does not decompress: {e}") from None
+        if len(bmp) != length or not stream.eof or stream.unused_data:
+            raise DamagedFrame(f"{path}: the zlib stream does not hold exactly {length} bytes in {packed}")
+    elif data[:2] != b"BM":
+        raise DamagedFrame(f"{path}: starts with {data[:4]!r}, neither a frame header nor a BMP file")
+    try:
+        with Image.open(io.BytesIO(bmp), formats=["BMP"]) as image:
+            return left, top, image.convert("RGB")
+    except (OSError, ValueError) as e:
+        raise DamagedFrame(f"{path}: no readable BMP picture: {e}") from None
+
+
+def read_stored_frames(folder, count=None):
+    """The whole picture of every frame 1..`count` (by default up to the last
+    file) of a recording's folder, by frame number, or None for a still frame.
+    Each file after the first kept one may hold only the part that changed,
+    pasted over the whole picture of the kept frame before it."""
+    numbers = set(stored_frame_numbers(folder))
+    frames, whole = {}, None
+    for n in range(1, (max(numbers, default=0) if count is None else count) + 1):
+        if n not in numbers:
+            frames[n] = None
+            continue
+        path = os.path.join(folder, f"{n}.TMP")
+        left, top, picture = read_stored_frame(path)
+        if whole is None:
+            if (left, top) != (0, 0):
+                raise DamagedFrame(f"{path}: the first kept frame lies at ({left}, {top}), not the whole frame")
+            whole = picture
+        else:
+            if left < 0 or top < 0 or left + picture.width > whole.width or top + picture.height > whole.height:
+                raise DamagedFrame(f"{path}: {picture.width}x{picture.height} at ({left}, {top}) reaches out of "
+                                   f"the {whole.width}x{whole.height} frame")
+            whole = whole.copy()
+            whole.paste(picture, (left, top))
+        frames[n] = whole
+    return frames
 
 
 def xdotool(*args):
@@ -426,7 +495,7 @@ class Scene:
 
 class Recording:
     """What the recorder stored: its pattern of kept and still frames and the
-    captured pictures of the kept ones, read before any save crops them, and
+    whole pictures of the kept ones, read before any save rewrites them, and
     the recorded time its caption showed."""
 
     def __init__(self, folder, pattern, frames, recorded_ms):
@@ -437,21 +506,15 @@ class Recording:
 
     def store_files(self):
         """Size and modification time of every frame file now in the store."""
-        return {name: (os.stat(os.path.join(self.folder, name)).st_size,
-                       os.stat(os.path.join(self.folder, name)).st_mtime_ns)
-                for name in os.listdir(self.folder) if name.endswith(".TMP")}
+        stats = {f"{n}.TMP": os.stat(os.path.join(self.folder, f"{n}.TMP"))
+                 for n in stored_frame_numbers(self.folder)}
+        return {name: (stat.st_size, stat.st_mtime_ns) for name, stat in stats.items()}
 
     @classmethod
     def read(cls, folder, count, recorded_ms):
-        pattern, frames = "", {}
-        for n in range(1, count + 1):
-            path = os.path.join(folder, f"{n}.TMP")
-            if os.path.exists(path):
-                pattern += "K"
-                with open(path, "rb") as f:
-                    frames[n] = Image.open(io.BytesIO(f.read())).convert("RGB")
-            else:
-                pattern += "S"
+        stored = read_stored_frames(folder, count)
+        pattern = "".join("S" if picture is None else "K" for picture in stored.values())
+        frames = {n: picture for n, picture in stored.items() if picture is not None}
         return cls(folder, pattern, frames, recorded_ms)
 
 

@@ -3,7 +3,6 @@ and a 1280x1024 monitor to its left (negative x), which Wine sees through
 Xinerama. The test script starts that server and a Wine prefix for it; these
 tests run the real Movrel.exe there, drive it with xdotool and read the
 recordings back with Pillow."""
-import glob
 import os
 import shutil
 import subprocess
@@ -13,7 +12,7 @@ import unittest
 from PIL import Image
 
 from movrel_e2e import (OVERLAY, TITLE, MovrelTestCase, grab_screen, pointer_window, preview_state, probe_lines,
-                        settings_file, temp_folders, wait_until, xdotool)
+                        read_stored_frames, settings_file, temp_folders, wait_until, xdotool)
 
 FIELD = (20, 40, 90)      # the test window's background
 BLOCK = (250, 220, 0)     # its moving block, 20x20 at 10 px from its top
@@ -94,14 +93,14 @@ class TwoMonitorTest(MovrelTestCase):
         return overlay, screen
 
     def record(self, app):
-        """Records until the frame limit stops it; returns the store's frames
-        in order."""
+        """Records until the frame limit stops it; returns the whole pictures
+        of the store's kept frames in order."""
         before = temp_folders()
         app.click("链接开始录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "暂停录制(F9)", what="the recording")
         wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the recording's end")
         folder = wait_until(lambda: sorted(temp_folders() - before), what="the recording's folder")[0]
-        return sorted(glob.glob(os.path.join(folder, "*.TMP")), key=lambda p: int(os.path.basename(p)[:-4]))
+        return [picture for picture in read_stored_frames(folder).values() if picture is not None]
 
     def save(self, app):
         out = tempfile.mkdtemp(prefix="movrel-monitors-")
@@ -149,13 +148,12 @@ class TwoMonitorTest(MovrelTestCase):
         self.assertEqual(app.edits(), ["-100", "980", "200", "90"])
         frames = self.record(app)
         self.assertTrue(frames)
-        with Image.open(frames[0]) as first:
-            rgb = first.convert("RGB")
-            self.assertEqual(rgb.size, (200, 90))
-            self.assertEqual(rgb.getpixel((10, 80)), (0, 0, 0))   # (-90, 1060): no monitor
-            self.assertEqual(rgb.getpixel((10, 30)), FIELD)       # (-90, 1010): the left monitor
-            self.assertEqual(rgb.getpixel((190, 30)), FIELD)      # (90, 1010): the primary
-            self.assertEqual(rgb.getpixel((190, 80)), FIELD)      # (90, 1060): the primary
+        rgb = frames[0]
+        self.assertEqual(rgb.size, (200, 90))
+        self.assertEqual(rgb.getpixel((10, 80)), (0, 0, 0))   # (-90, 1060): no monitor
+        self.assertEqual(rgb.getpixel((10, 30)), FIELD)       # (-90, 1010): the left monitor
+        self.assertEqual(rgb.getpixel((190, 30)), FIELD)      # (90, 1010): the primary
+        self.assertEqual(rgb.getpixel((190, 80)), FIELD)      # (90, 1060): the primary
 
     def test_full_screen_records_the_monitor_of_the_main_window_and_the_preview_opens_there(self):
         app = self.launch(settings(选择框录制区域="假", 帧数=3))
@@ -166,9 +164,7 @@ class TwoMonitorTest(MovrelTestCase):
         xdotool("windowmove", "--sync", main[0], *self.to_x(-1200, 60))
         wait_until(lambda: next(w for w in app.windows() if w["title"] == TITLE)["rect"][2] <= 0,
                    what="the main window on the left monitor")
-        frames = self.record(app)
-        with Image.open(frames[0]) as first:
-            self.assertEqual(first.size, (1280, 1024))
+        self.assertEqual(self.record(app)[0].size, (1280, 1024))
         app.click("链接预览播放")
         # Too large for the monitor with its borders and bar: maximised there.
         window = wait_until(lambda: (lambda s: s and s[0]["visible"] and s[0])(preview_state()),

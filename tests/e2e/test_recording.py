@@ -1,6 +1,6 @@
 """Recording through the real UI: a test window paints a known, changing
 picture inside the recorded rectangle; the frames are read back from the
-recording's temporary folder and decoded with Pillow."""
+recording's temporary folder as whole pictures and decoded with Pillow."""
 import glob
 import os
 import re
@@ -11,8 +11,8 @@ import time
 
 from PIL import Image
 
-from movrel_e2e import (GBK, PROBE, TITLE, WINE, MovrelTestCase, probe, settings_file, temp_folders, wait_until,
-                        xdotool)
+from movrel_e2e import (GBK, PROBE, TITLE, WINE, MovrelTestCase, probe, read_stored_frames, settings_file,
+                        stored_frame_numbers, temp_folders, wait_until, xdotool)
 
 RECT = (800, 600, 160, 120)  # left, top, width, height
 # The test window: 10 px around the rectangle.
@@ -34,10 +34,6 @@ def settings(**extra):
 def frame_count(caption):
     m = re.search(r"帧数：(\d+)", caption)
     return int(m.group(1)) if m else -1
-
-
-def tmp_files(folder):
-    return sorted(int(n[:-4]) for n in os.listdir(folder) if n.endswith(".TMP"))
 
 
 def explorer_started(command_end):
@@ -68,14 +64,13 @@ class RecordingTest(MovrelTestCase):
         return wait_until(lambda: (temp_folders() - before) and sorted(temp_folders() - before)[0],
                           what="the recording's temporary folder")
 
-    def check_frame(self, path):
-        with Image.open(path) as image:
-            image.load()
-            self.assertEqual(image.size, RECT[2:])
-            rgb = image.convert("RGB")
-            self.assertEqual(rgb.getpixel((RECT[2] - 1, RECT[3] - 1)), FIELD)
-            colours = {c for _, c in rgb.getcolors(RECT[2] * RECT[3])}
-            return colours
+    def check_frame(self, picture):
+        """The colours of a whole frame's picture of the rectangle."""
+        self.assertIsNotNone(picture, "a still frame where a kept one was expected")
+        self.assertEqual(picture.size, RECT[2:])
+        rgb = picture.convert("RGB")
+        self.assertEqual(rgb.getpixel((RECT[2] - 1, RECT[3] - 1)), FIELD)
+        return {c for _, c in rgb.getcolors(RECT[2] * RECT[3])}
 
     def test_countdown_frames_pause_resume_and_stop(self):
         self.start_record_target(*AROUND, period_ms=50)
@@ -113,7 +108,7 @@ class RecordingTest(MovrelTestCase):
             self.assertEqual([n for n in groups if controls[n]["enabled"]], [])
         self.assertRegex(controls["分组框1"]["text"], r"^1\.基本设置（帧数：\d+ 时间：[\d.]+ (毫秒|秒)）$")
         folder = self.new_folder(before)
-        colours = self.check_frame(os.path.join(folder, "1.TMP"))
+        colours = self.check_frame(read_stored_frames(folder, 1)[1])
         self.assertIn(BLOCK, colours)
 
         # Pause: the count stays; resume: a frame at once, the store kept.
@@ -137,11 +132,12 @@ class RecordingTest(MovrelTestCase):
         self.assertTrue(controls["编辑框帧间隔"]["enabled"])
         self.assertFalse(controls["编辑框光标文件"]["enabled"])  # 显示鼠标 is off: its rule holds again
         count = frame_count(controls["分组框1"]["text"])
-        files = tmp_files(folder)
-        self.assertLessEqual(max(files), count)
-        self.assertGreater(len(files), count // 2)  # the block moves between most frames
-        for n in files[:3] + files[-2:]:
-            self.check_frame(os.path.join(folder, f"{n}.TMP"))
+        frames = read_stored_frames(folder)
+        self.assertLessEqual(len(frames), count)
+        kept = [n for n, picture in frames.items() if picture is not None]
+        self.assertGreater(len(kept), count // 2)  # the block moves between most frames
+        for n in kept[:3] + kept[-2:]:
+            self.check_frame(frames[n])
 
     def test_stop_link_and_f10_cancel_the_countdown(self):
         app = self.launch(settings(选择框录制倒计时="真", 倒计时值="3600"))
@@ -176,7 +172,7 @@ class RecordingTest(MovrelTestCase):
         caption = self.caption(app)
         self.assertTrue(caption.endswith("<静止画面>"), caption)
         folder = self.new_folder(before)
-        self.assertEqual(tmp_files(folder), [1])
+        self.assertEqual(stored_frame_numbers(folder), [1])
         app.click("链接停止录制")
         self.wait_link(app, "开始录制(F9)")
 
@@ -188,7 +184,7 @@ class RecordingTest(MovrelTestCase):
         self.wait_link(app, "开始录制(F9)")
         self.assertEqual(frame_count(self.caption(app)), 10)
         folder = self.new_folder(before)
-        files = tmp_files(folder)
+        files = stored_frame_numbers(folder)
         self.assertEqual(files[0], 1)
         self.assertLessEqual(files[-1], 10)
         self.assertFalse(app.get("链接停止录制")["enabled"])
@@ -222,8 +218,8 @@ class RecordingTest(MovrelTestCase):
             self.assertRegex(os.path.basename(path), r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d(\(\d+\))?\.PNG$")
             with Image.open(path) as image:
                 self.assertEqual(image.format, "PNG")
-            self.check_frame(path)
-        self.assertEqual(tmp_files(self.new_folder(before)), [])
+                self.check_frame(image)
+        self.assertEqual(stored_frame_numbers(self.new_folder(before)), [])
         controls = app.dump()
         self.assertFalse(controls["链接保存动画"]["enabled"])
         self.assertFalse(controls["链接预览播放"]["enabled"])
@@ -262,14 +258,15 @@ class RecordingTest(MovrelTestCase):
 
         app.click("链接开始录制")
         self.wait_link(app, "开始录制(F9)")
-        wait_until(lambda: not os.path.exists(first) or not tmp_files(first), what="the previous frames deleted")
+        wait_until(lambda: not os.path.exists(first) or not stored_frame_numbers(first),
+                   what="the previous frames deleted")
         self.assertTrue(os.path.exists(os.path.join(outside, "precious")))
         # Windows removes the link itself; Wine cannot remove a link to a
         # folder without looking through it, so there the link stays behind.
         wait_until(lambda: not os.path.exists(first) or os.listdir(first) == ["link"], what="only the link left")
         second = self.new_folder(before | {first})
         self.assertNotEqual(second, first)
-        self.assertEqual(tmp_files(second)[0], 1)
+        self.assertEqual(stored_frame_numbers(second)[0], 1)
 
         app.exit_through_tray()
         self.assertFalse(os.path.exists(second))
@@ -375,7 +372,7 @@ class RecordingTest(MovrelTestCase):
         count = frame_count(self.caption(app))
         self.assertFalse(self.caption(app).endswith("<静止画面>"), self.caption(app))
         self.assertFalse(os.path.exists(folder))
-        kept = tmp_files(aside)
+        kept = stored_frame_numbers(aside)
         self.assertLessEqual(max(kept), count)
 
         os.rename(aside, folder)

@@ -1,16 +1,13 @@
 """The rectangle selection overlay and the frame window, used as a person
 would: the real mouse and keyboard through xdotool, the screen read back from
 the X server with ImageMagick and Pillow."""
-import glob
 import os
 import re
 import subprocess
 import unittest
 
-from PIL import Image
-
 from movrel_e2e import (ARTIFACTS, OVERLAY, WINE, MovrelTestCase, grab_screen, mouse_location, pointer_window,
-                        temp_folders, wait_until, xdotool)
+                        read_stored_frames, temp_folders, wait_until, xdotool)
 
 FRAME = "MovrelFrameWindow"
 RED = (255, 0, 0)
@@ -327,16 +324,14 @@ class SelectTest(MovrelTestCase):
         app.click("链接停止录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the recording stopped")
         folder = wait_until(lambda: sorted(temp_folders() - before), what="the recording's folder")[0]
-        frames = sorted(glob.glob(os.path.join(folder, "*.TMP")))
+        frames = {n: rgb for n, rgb in read_stored_frames(folder).items() if rgb is not None}
         self.assertTrue(frames)
-        for path in frames:
-            with Image.open(path) as image:
-                rgb = image.convert("RGB")
-                self.assertEqual(rgb.size, (width, height))
-                colours = {c for _, c in rgb.getcolors(width * height)}
-                self.assertFalse(colours & {OUTLINE, OUTLINE_DARK, HANDLE}, path)
-                # Exactly what the screen shows inside the outline.
-                self.assertEqual(list(rgb.getdata()), list(inside.getdata()), path)
+        for n, rgb in frames.items():
+            self.assertEqual(rgb.size, (width, height))
+            colours = {c for _, c in rgb.getcolors(width * height)}
+            self.assertFalse(colours & {OUTLINE, OUTLINE_DARK, HANDLE}, f"frame {n}")
+            # Exactly what the screen shows inside the outline.
+            self.assertEqual(list(rgb.getdata()), list(inside.getdata()), f"frame {n}")
 
     def test_recording_follows_the_mouse(self):
         width, height = 160, 120
@@ -363,11 +358,11 @@ class SelectTest(MovrelTestCase):
         app.click("链接停止录制")
         wait_until(lambda: app.get("链接开始录制")["text"] == "开始录制(F9)", what="the recording stopped")
         folder = wait_until(lambda: sorted(temp_folders() - before), what="the recording's folder")[0]
-        stored = sorted(glob.glob(os.path.join(folder, "*.TMP")), key=lambda p: int(os.path.basename(p)[:-4]))
-        with Image.open(stored[0]) as first, Image.open(stored[-1]) as last:
-            self.assertEqual(first.size, (width, height))
-            self.assertGreater(len(first.convert("RGB").getcolors(width * height)), 1)  # the window's controls
-            self.assertEqual(last.convert("RGB").getcolors(width * height), [(width * height, (0, 0, 0))])
+        stored = [rgb for rgb in read_stored_frames(folder).values() if rgb is not None]
+        first, last = stored[0], stored[-1]
+        self.assertEqual(first.size, (width, height))
+        self.assertGreater(len(first.getcolors(width * height)), 1)  # the window's controls
+        self.assertEqual(last.getcolors(width * height), [(width * height, (0, 0, 0))])
 
 
 if __name__ == "__main__":
