@@ -56,6 +56,15 @@ def start_session(prefix, probe):
                             stdout=DEVNULL, stderr=DEVNULL)
     os.environ.update(DISPLAY=f":{n}", WINEPREFIX=prefix, LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8",
                       WINEDEBUG="-all", WINEARCH="win32", WINEDLLOVERRIDES="mscoree,mshtml=", MOVREL_PROBE=probe)
+    try:
+        start_wine(prefix, probe, xvfb, n)
+    except BaseException:
+        stop_session(xvfb)
+        raise
+    return xvfb
+
+
+def start_wine(prefix, probe, xvfb, n):
     global e2e
     sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
     import movrel_e2e as e2e
@@ -74,7 +83,6 @@ def start_session(prefix, probe):
                    stdin=DEVNULL, stdout=DEVNULL, stderr=DEVNULL, timeout=300, check=True)
     subprocess.run([e2e.WINE, probe, "windows"], stdin=DEVNULL, stdout=DEVNULL, stderr=DEVNULL, timeout=600)
     subprocess.run([e2e.WINE, "cmd", "/c", "exit"], stdin=DEVNULL, stdout=DEVNULL, stderr=DEVNULL, timeout=300)
-    return xvfb
 
 
 def stop_session(xvfb):
