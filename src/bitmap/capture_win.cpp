@@ -1,19 +1,39 @@
 // The capture operations of BitmapSurface: each one resets the surface,
 // builds the byte image, makes the section and fills it with a single
-// SRCCOPY block transfer, which also converts to the requested depth.
+// SRCCOPY block transfer, which also converts to the requested depth. A
+// screen capture of the size and depth the surface already has reuses its
+// section.
 #include "bitmap/bitmap_surface_win.h"
 
 namespace movrel {
 
 bool BitmapSurface::CaptureScreen(int x, int y, int width, int height, int depth) {
+  if (width == 0 || height == 0 || depth == 0) {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof(mode);
+    if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+      Reset();
+      return false;
+    }
+    if (depth == 0) depth = static_cast<int>(mode.dmBitsPerPel & 0xFFFF);
+    if (width == 0) width = static_cast<int>(mode.dmPelsWidth & 0xFFFF) - x;
+    if (height == 0) height = static_cast<int>(mode.dmPelsHeight & 0xFFFF) - y;
+  }
+  // A recording grabs the same rectangle many times a second: a surface
+  // that already holds a section of this size and depth (with its fixed
+  // colour table) is grabbed into again, sparing a new section and byte
+  // image of a full screen each time. The transfer covers every pixel.
+  if (section.dibHandle && section.pixelBits && GetWidth() == width && GetHeight() == height &&
+      GetDepth() == depth) {
+    // A fresh screen DC all the same, as Reset takes one: the display may
+    // have changed since the last grab.
+    screenDc.reset();
+    screenDc.emplace(nullptr);
+    bitsChanged = false;
+    return FinishAttach(BitBlt(section.memoryDc.get(), 0, 0, width, height, ScreenDc(), x, y, SRCCOPY) != FALSE);
+  }
   Reset();
-  DEVMODEW mode = {};
-  mode.dmSize = sizeof(mode);
-  if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return false;
-  if (depth == 0) depth = static_cast<int>(mode.dmBitsPerPel & 0xFFFF);
   if (!IsSupportedDepth(depth)) return false;
-  if (width == 0) width = static_cast<int>(mode.dmPelsWidth & 0xFFFF) - x;
-  if (height == 0) height = static_cast<int>(mode.dmPelsHeight & 0xFFFF) - y;
   if (!BuildImage(width, height, depth) || !AttachSection(ScreenDc())) return false;
   // SRCCOPY alone: CAPTUREBLT would also grab layered windows such as the
   // record frame window that outlines this very rectangle.

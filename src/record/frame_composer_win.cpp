@@ -61,9 +61,7 @@ bool FrameComposer::needsOverlay() const {
   return NeedsOverlay(needs);
 }
 
-namespace {
-
-PixelRows RowsOf(const BitmapSurface& surface) {
+PixelRows PixelRowsOf(const BitmapSurface& surface) {
   PixelRows rows;
   rows.data = surface.GetPixelAddress();
   rows.width = surface.GetWidth();
@@ -72,8 +70,6 @@ PixelRows RowsOf(const BitmapSurface& surface) {
   rows.stride = static_cast<size_t>(surface.GetStride());
   return rows;
 }
-
-}  // namespace
 
 std::string FrameComposer::Compose(int32_t pointerX, int32_t pointerY, const InputMarks& marks) {
   const PixelRows rows = ComposePixels(pointerX, pointerY, marks);
@@ -94,10 +90,10 @@ PixelRows FrameComposer::ComposePixels(int32_t pointerX, int32_t pointerY, const
     sceneFingerprint_ = scene;
     if (!needsOverlay()) {
       frameSize_ = {rect_.width, rect_.height};
-      return RowsOf(grab_);
+      return PixelRowsOf(grab_);
     }
     if (!Overlay(pointerX, pointerY, marks)) return PixelRows();
-    return RowsOf(frame_);
+    return PixelRowsOf(frame_);
   } catch (const std::bad_alloc&) {
     // Memory ran out for a picture within the limit: no frame this time.
     frameSize_ = {};

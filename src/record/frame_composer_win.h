@@ -33,6 +33,9 @@ struct ComposerSettings {
   WatermarkSettings watermarks;
 };
 
+// The pixels of a surface as the recorder compares and stores them.
+PixelRows PixelRowsOf(const BitmapSurface& surface);
+
 class FrameComposer {
  public:
   // The rectangle comes from the edits, or is `fullScreen` (a whole

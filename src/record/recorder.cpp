@@ -8,6 +8,25 @@
 
 namespace movrel {
 
+namespace {
+
+// What a recording has lasted: its latest frame shows until the next tick,
+// one interval as far as is known.
+int32_t RecordedTimeMs(int64_t latestCaptureMs, int32_t intervalMs) {
+  return static_cast<int32_t>(std::clamp<int64_t>(latestCaptureMs + intervalMs, 0, std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+Recorder::Recorder(RecorderState& state, FrameStore& store, RecorderHost& host)
+    : state_(state), store_(store), host_(host) {
+  store_.SetErrorText([this] { return host_.LastErrorText(); });
+}
+
+// The writer thread may still be writing a frame: it is done, and no longer
+// calls the host, before the host can go.
+Recorder::~Recorder() { store_.SetErrorText(nullptr); }
+
 void Recorder::SetTray(RecorderTrayState tray) {
   state_.trayState = tray;
   state_.trayTip = TrayTip(tray);
@@ -167,42 +186,43 @@ void Recorder::RecordTick() {
   const bool still = state_.previousFrame.Compare(frame, &changed) == ChangeScan::kUnchanged;
   std::string picture;
   FrameOffset offset;
+  std::string failedFolder, reason;
+  bool cleared = false;
   if (!still) {
     const ChangedRect block = previousStored_ ? changed : frame.Whole();
     picture = BmpOfBlock(frame, block);
     offset = FrameOffset{block.left, block.top};
+    if (held_.saveFrames) {
+      // The frame folder gets whole pictures. A frame it refused stays in
+      // the store, being in no other place; one it took leaves the store
+      // when 自动清空帧 says so.
+      if (!host_.SaveFrameToFolder(previousStored_ ? BmpOfBlock(frame, frame.Whole()) : picture, state_.frameFolder,
+                                   held_.saveFormat)) {
+        reason = host_.LastErrorText();
+        failedFolder = state_.frameFolder.Gbk();
+      } else if (held_.autoClear) {
+        cleared = true;
+        picture.clear();
+        offset = FrameOffset{};
+      }
+    }
   }
-  if (!store_.AppendFrame(picture, captureMs, composed.sceneChanged, offset) && !still) {
-    // Read before anything else can overwrite the system's error.
-    const std::string reason = host_.LastErrorText();
-    store_.DropLastFrame();  // the recording ends with the frame before
+  store_.AppendFrame(std::move(picture), captureMs, composed.sceneChanged, offset);
+  if (store_.WriteFailed()) {
+    // The stop ends the recording with the frame before the one that failed.
     inTick_ = false;
-    StopForWriteFailure(store_.Folder().Gbk(), reason);
+    StopRecording();
     return;
   }
   const int n = store_.Count();
   host_.FitWorkCanvas(size);
 
-  std::string failedFolder, reason;
   if (!still) {
-    ++picturesKept_;
-    previousStored_ = true;
-    if (held_.saveFrames) {
-      // The frame folder gets whole pictures.
-      if (!host_.SaveFrameToFolder(BmpOfBlock(frame, frame.Whole()), state_.frameFolder, held_.saveFormat)) {
-        // The frame stays in the store: it is in no other place.
-        reason = host_.LastErrorText();
-        failedFolder = state_.frameFolder.Gbk();
-      } else if (held_.autoClear && store_.ReplaceFrame(n, std::string())) {
-        --picturesKept_;
-        previousStored_ = false;
-      }
-    }
+    picturesKept_ += cleared ? 0 : 1;
+    previousStored_ = !cleared;
     state_.previousFrame.Take(frame, changed);
   }
-  // The latest frame lasts until the next tick: one interval, as far as is known.
-  state_.totalTimeMs = static_cast<int32_t>(std::clamp<int64_t>(captureMs + state_.startIntervalMs, 0,
-                                                                std::numeric_limits<int32_t>::max()));
+  state_.totalTimeMs = RecordedTimeMs(captureMs, state_.startIntervalMs);
   host_.SetGroupCaption(RunningCaption(n, state_.totalTimeMs, still));
 
   if (state_.phase == RecorderPhase::kPaused) {
@@ -239,6 +259,18 @@ void Recorder::StopRecording() {
   if (starting_ || warning_ || state_.phase == RecorderPhase::kIdle) return;
   SetTimer(0);
   host_.StopInputWatch();
+  // The pictures still queued are on the disk before the recording counts
+  // as stopped. One that could not be written ends the recording with the
+  // frame before it, whatever came after.
+  const FrameWriteFailure failure = store_.FinishWrites();
+  if (failure) {
+    store_.DropFramesFrom(failure.frame);
+    picturesKept_ = 0;
+    for (int i = 1; i <= store_.Count(); ++i) picturesKept_ += store_.HasPicture(i) ? 1 : 0;
+    const int n = store_.Count();
+    state_.totalTimeMs = n == 0 ? 0 : RecordedTimeMs(store_.CaptureMs(n), state_.startIntervalMs);
+    host_.SetGroupCaption(RunningCaption(n, state_.totalTimeMs, false));
+  }
   state_.phase = RecorderPhase::kIdle;
   host_.ShowPhase(RecorderPhase::kIdle);
   state_.hasRecording = true;
@@ -250,6 +282,8 @@ void Recorder::StopRecording() {
   SetTray(RecorderTrayState::kIdle);
   host_.ReleaseComposer();
   if (!host_.TrayHidden()) host_.ShowMainWindow();
+  // Shown once stopped: no tick can come while it is open.
+  if (failure) Warn(FrameWriteFailureMessage(store_.Folder().Gbk(), failure.reason));
 }
 
 }  // namespace movrel

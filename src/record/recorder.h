@@ -129,7 +129,11 @@ class RecorderHost {
 
 class Recorder {
  public:
-  Recorder(RecorderState& state, FrameStore& store, RecorderHost& host) : state_(state), store_(store), host_(host) {}
+  // The store's failed writes are told with the host's text for the error.
+  Recorder(RecorderState& state, FrameStore& store, RecorderHost& host);
+  ~Recorder();
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
 
   // F9: start, pause or resume.
   void ToggleRecording();

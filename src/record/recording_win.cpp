@@ -260,7 +260,10 @@ class RecordingController::Host : public RecorderHost {
 RecordingController::RecordingController(RecordingContext& recording)
     : recording_(recording),
       host_(std::make_unique<Host>(recording.composer, [this] { RecordTick(); })),
-      recorder_(recording.state, recording.frames, *host_) {}
+      recorder_(recording.state, recording.frames, *host_) {
+  // The recording's pictures are compressed and written beside its tick.
+  recording.frames.SetWriteQueueBytes(kRecordingWriteQueueBytes);
+}
 
 RecordingController::~RecordingController() = default;
 
@@ -284,6 +287,8 @@ void RecordingController::DeleteRecordingFolder() {
   // The background deletion of the folder before may not have finished;
   // the process ends right after this, so finish it here.
   if (!recording_.state.previousTempDir.empty()) DeleteDirectoryTree(recording_.state.previousTempDir);
+  // No queued frame may land in the folder after it is gone.
+  recording_.frames.FinishWrites();
   if (!recording_.frames.Folder().empty()) DeleteDirectoryTree(recording_.frames.Folder());
 }
 

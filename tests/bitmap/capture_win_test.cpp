@@ -62,6 +62,15 @@ TEST_F(CaptureScreenTest, PartOfTheRectangleAndDefaults) {
   BitmapSurface s;
   ASSERT_TRUE(s.CaptureScreen(kX + 10, kY + 5, 20, 30, 24));
   EXPECT_TRUE(ShowsPattern(s, 20, 30, 10, 5, kW, kH));
+  // Grabbed again at the same size (a recording's frames), elsewhere: only
+  // the new place shows, whatever was drawn into the surface meanwhile.
+  for (int depth : {24, 8}) {
+    ASSERT_TRUE(s.CaptureScreen(kX, kY, 20, 30, depth));
+    s.SetPixel(3, 3, RGB(1, 2, 3));
+    ASSERT_TRUE(s.CaptureScreen(kX + 30, kY + 12, 20, 30, depth));
+    EXPECT_EQ(s.GetDepth(), depth);
+    EXPECT_TRUE(ShowsPattern(s, 20, 30, 30, 12, kW, kH)) << depth;
+  }
 
   const DEVMODEW mode = DisplayMode();
   ASSERT_TRUE(s.CaptureScreen(100, 50));

@@ -11,6 +11,9 @@
 #include <cstdlib>
 #endif
 
+#include <filesystem>
+#include <thread>
+
 #include "common/file_io.h"
 #include "support/temp_folder.h"
 
@@ -135,6 +138,45 @@ TEST(FrameStoreTest, FilesAreCompressedWithTheirPlaceAndDamagedOnesReadAsNoPictu
   }
   ASSERT_TRUE(WriteWholeFile(store.FramePath(1), picture));
   EXPECT_EQ(store.ReadFrame(1), picture);
+}
+
+// With a write queue the pictures are written on the store's own thread,
+// the appends waiting for room: what is read back is what was appended, and
+// the first picture that could not be written is told once, with its number
+// and the reason read on the thread that failed.
+TEST(FrameStoreTest, QueuedWritesReadBackAsAppendedAndTheFirstFailureIsToldOnce) {
+  test::TempFolder folder;
+  FrameStore store;
+  store.SetFolder(folder.Folder());
+  store.SetWriteQueueBytes(1000);
+  std::thread::id failedOn;
+  store.SetErrorText([&failedOn] {
+    failedOn = std::this_thread::get_id();
+    return std::string("磁盘已满。");
+  });
+  // Frames 4 and 6 cannot be written: folders have their names.
+  for (int n : {4, 6}) std::filesystem::create_directory(std::filesystem::u8path(store.FramePath(n).Utf8()));
+  auto picture = [](int n) { return std::string(300, static_cast<char>('a' + n)); };
+  for (int n = 1; n <= 8; ++n) EXPECT_TRUE(store.AppendFrame(n == 7 ? std::string() : picture(n), n * 20));
+  EXPECT_EQ(store.ReadFrame(8), picture(8));
+  EXPECT_TRUE(store.WriteFailed());
+  const FrameWriteFailure failure = store.FinishWrites();
+  EXPECT_EQ(failure.frame, 4);
+  EXPECT_EQ(failure.reason, "磁盘已满。");
+  EXPECT_NE(failedOn, std::this_thread::get_id());
+  EXPECT_FALSE(store.FinishWrites());
+  for (int n : {1, 2, 3, 5}) EXPECT_EQ(store.ReadFrame(n), picture(n)) << n;
+  EXPECT_EQ(store.ReadFrame(7), "");
+
+  store.DropFramesFrom(4);
+  EXPECT_EQ(store.Count(), 3);
+  EXPECT_FALSE(FileExists(store.FramePath(5)));
+  EXPECT_EQ(store.ReadFrame(3), picture(3));
+  // The next append starts the writer again.
+  std::filesystem::remove(std::filesystem::u8path(store.FramePath(4).Utf8()));
+  EXPECT_TRUE(store.AppendFrame(picture(9), 200));
+  EXPECT_EQ(store.ReadFrame(4), picture(9));
+  EXPECT_FALSE(store.FinishWrites());
 }
 
 TEST(FrameStoreTest, MissingFolderMakesEveryFrameStill) {

@@ -100,6 +100,8 @@ class ScriptedHost : public RecorderHost {
   FilePath MakeRecordingTempDir() override {
     std::string folder = root.Folder().Utf8() + "rec" + std::to_string(++folders) + "/";
     if (tempDirMade) std::filesystem::create_directory(folder);
+    // A folder with the name of a frame's file: that frame cannot be written.
+    if (tempDirMade && blockedFrame > 0) std::filesystem::create_directory(folder + std::to_string(blockedFrame) + ".TMP");
     Note("tempdir");
     return noTempDir ? FilePath() : FilePath::FromUtf8(folder);
   }
@@ -131,7 +133,7 @@ class ScriptedHost : public RecorderHost {
   bool trayHidden = false, frameFolderFails = false, tempDirMade = true, noTempDir = false;
   bool sceneChanged = true, watching = false;
   std::vector<int64_t> watchStartsMs;  // the recording clock at each start of the input watch
-  int composed = 0, folders = 0;
+  int composed = 0, folders = 0, blockedFrame = 0;
   int64_t nowMs = 7000, tickMs = 200;
   int32_t timerMs = -1;
   PixelSize canvas;
@@ -456,6 +458,26 @@ TEST_F(RecorderTest, AFrameThatCannotBeWrittenStopsTheRecordingWithOneMessage) {
     EXPECT_EQ(h.composed, 0);
     EXPECT_EQ(h.timerMs, 0);
     EXPECT_EQ(h.calls.back(), "warn 无法写入录制的帧，录制已停止。\r\n文件夹：" + h.TempFolder().Gbk() + "\r\n原因：磁盘已满。");
+  }
+  // Written on the store's thread, frame 2 fails while later ones are taken:
+  // the recording stops with frame 1 all the same, and says so once.
+  {
+    ScriptedHost h;
+    RecorderState s;
+    FrameStore fs;
+    fs.SetWriteQueueBytes(1 << 20);
+    Recorder r(s, fs, h);
+    h.blockedFrame = 2;
+    h.frames = {"A", "B", "C", "D"};
+    r.ToggleRecording();
+    for (int i = 0; i < 3; ++i) r.RecordTick();
+    r.StopRecording();
+    EXPECT_EQ(fs.Count(), 1);
+    EXPECT_EQ(h.Name(fs.ReadFrame(1)), "A");
+    EXPECT_EQ(s.totalTimeMs, 200);
+    EXPECT_EQ(h.caption, "1.基本设置（帧数：1 时间：200 毫秒）");
+    EXPECT_EQ(std::count_if(h.calls.begin(), h.calls.end(), [](const std::string& c) { return c.rfind("warn ", 0) == 0; }), 1);
+    EXPECT_EQ(h.calls.back(), "warn 无法写入录制的帧，录制已停止。\r\n文件夹：" + fs.Folder().Gbk() + "\r\n原因：磁盘已满。");
   }
   // The frame folder refuses a frame: it stays in the store, not cleared.
   {
