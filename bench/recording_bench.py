@@ -11,7 +11,8 @@ after frame 100 and at the end (frames live on disk, so the two should be
 within a few MB), the mean, 95th percentile and worst tick time against the
 interval, and the parts of a tick timed one by one: compose (capture and
 cursor), compare, block, keep, encode and write (the last two run on the
-store's writer thread while recording). The screen must be at least as large
+store's writer thread while recording), and "whole": what a store of whole
+frames did on the tick instead (a whole BMP made and written). The screen must be at least as large
 as the window.
 """
 import argparse

@@ -8,7 +8,9 @@
 // times the parts of a tick one by one on the same picture: composing,
 // comparing with the kept frame, cutting the changed block, keeping it,
 // compressing and writing it (the last two are on the writer thread in the
-// recording). bench/recording_bench.py runs it under Wine.
+// recording), and beside them what the store of whole frames did instead:
+// a whole BMP file made and written on the tick. bench/recording_bench.py
+// runs it under Wine.
 //
 //   recording_bench FRAMES INTERVAL_MS WIDTH [HEIGHT]
 #include <windows.h>
@@ -158,7 +160,7 @@ Part Summary(const char* name, std::vector<double> ms) {
 // recorder's steps: compare with the kept picture, cut the changed block
 // (the whole frame first), keep it, compress it and write it.
 std::vector<Part> TimeTickParts(int frames) {
-  std::vector<double> composeMs, compareMs, blockMs, keepMs, encodeMs, writeMs;
+  std::vector<double> composeMs, compareMs, blockMs, keepMs, encodeMs, writeMs, wholeMs;
   KeptPicture keptPicture;
   const FilePath folder = MakeRecordingTempDir();
   for (int i = 0; i < frames; ++i) {
@@ -185,10 +187,16 @@ std::vector<Part> TimeTickParts(int frames) {
     lap(encodeMs);
     WriteWholeFile(folder.PlusGbk(std::to_string(i + 1) + ".TMP"), file);
     lap(writeMs);
+    // The store before blocks and compression: every kept frame a whole,
+    // plain BMP file, written on the tick.
+    const std::string whole = BmpOfBlock(rows, rows.Whole());
+    WriteWholeFile(folder.PlusGbk(std::to_string(i + 1) + ".BMP"), whole);
+    lap(wholeMs);
   }
   DeleteDirectoryTree(folder);
   return {Summary("compose", composeMs), Summary("compare", compareMs), Summary("block", blockMs),
-          Summary("keep", keepMs),       Summary("encode", encodeMs),   Summary("write", writeMs)};
+          Summary("keep", keepMs),       Summary("encode", encodeMs),   Summary("write", writeMs),
+          Summary("whole", wholeMs)};
 }
 
 }  // namespace
